@@ -1,0 +1,13 @@
+#pragma once
+
+// The toolkit draws text through a glyph function that the application
+// installs (the windowing library's bitmap font), so the toolkit itself stays
+// free of the windowing library and can be drawn and tested without it.
+using GlyphFunction = void (*)(void* font, int character);
+
+struct BitmapFont {
+    // The 9 x 15 bitmap font handle every control uses; null until installed.
+    static void* font9by15;
+    // Draws one character at the raster position and advances it; null draws nothing.
+    static GlyphFunction drawGlyph;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Widget.h"
+
+// One line of text or a number that the user cannot act on.
+class Label : public Widget {
+public:
+    // Copies the text (at most 39 characters kept) and clears the rest of the buffer.
+    void setText(const char* newText) override;
+    void onPress(int state, int x, int y) override;
+    void onKey(char key) override;
+    void draw() override;
+    // Shows n in decimal.
+    void setNumber(int n);
+    int getTextLength() const { return textLength; }
+
+private:
+    int textLength = 0;
+};

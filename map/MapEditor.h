@@ -1,0 +1,61 @@
+#pragma once
+
+#include <vector>
+
+#include "ControlPoint.h"
+#include "Marker.h"
+#include "Segment.h"
+
+// The map being edited: the chain of segments, the markers, the view offset
+// and the rest location, with the map's drawing, input and commands.
+class MapEditor {
+public:
+    // One marker, the two-segment initial map, rest location (0.5, 0.5), view offset (10, 10).
+    MapEditor();
+
+    // Model.
+    void buildInitialMap();
+    void applyViewOffset();
+    // Distinct points of the ground profile: sum of resolutions + segments + 1.
+    int pointCount() const;
+    int segmentCount() const;
+    const Segment& segment(int i) const { return segments[i]; }
+    const std::vector<Segment>& getSegments() const { return segments; }
+    const std::vector<Marker>& getMarkers() const { return markers; }
+    const ControlPoint& getViewOffset() const { return viewOffset; }
+    const ControlPoint& getRestLocation() const { return restLocation; }
+    // What a successful load does: the chain becomes `loaded`, the markers go,
+    // the rest location becomes (0.5, 0.5) and the view offset (1, 1).
+    void replaceChain(std::vector<Segment> loaded);
+
+    // View and drawing (drawing is defined apart from the model).
+    void draw() const;
+    void shiftView(double dx, double dy);
+
+    // Input that no widget took.
+    void mouse(int state, int x, int y);
+    void motion(int x, int y);
+    void keyboard(unsigned char key);
+
+    // Point commands.
+    void appendSegment();
+    void removeSelected();
+    void setResolutionOfSelected(int n);
+    void splitSelected();
+
+    // The map file "map.mef" (defined with the file code in io/).
+    void saveMapFile();
+    void loadMapFile(const char* name);
+
+    // Export to the simulator (defined with the export code in export/).
+    void listSharedStartPoints();
+    void writeGroundFile();
+    void writeScenarioScript();
+    void exportMap();
+
+private:
+    std::vector<Segment> segments;
+    std::vector<Marker> markers;
+    ControlPoint restLocation;
+    ControlPoint viewOffset;
+};

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <utility>
+#include <vector>
+
+#include "ControlPoint.h"
+
+// Names one control point of a Segment by its role, so a drag survives the
+// chain's list copying or moving the segment.
+enum class PointRole { none, startPoint, endPoint, startHandle, endHandle };
+
+// One cubic Bezier piece of the ground profile, sampled into a polyline.
+// A plain value: copying it copies the samples and the drag state too.
+class Segment {
+public:
+    Segment();
+
+    // Sets the four control points in curve order (P0, P1, P2, P3) and resamples.
+    void setPoints(double x0, double y0, double x1, double y1, double x2, double y2, double x3, double y3);
+    // The four control points in curve order: start point, start handle, end handle, end point.
+    std::vector<ControlPoint> controlPoints() const;
+
+    const ControlPoint& getStartPoint() const { return startPoint; }
+    const ControlPoint& getStartHandle() const { return startHandle; }
+    const ControlPoint& getEndHandle() const { return endHandle; }
+    const ControlPoint& getEndPoint() const { return endPoint; }
+    // The sampled polyline: start point, max(resolution, 0) interior points, end point.
+    const std::vector<ControlPoint>& getSamples() const { return samples; }
+
+    int getResolution() const { return resolution; }
+    // Stores n as given and resamples.
+    void setResolution(int n);
+
+    void setViewOffset(double x, double y);
+    const ControlPoint& getViewOffset() const { return viewOffset; }
+
+    bool isSelected() const { return selected; }
+    void setSelected(bool value) { selected = value; }
+    PointRole getDragPoint() const { return dragPoint; }
+    PointRole getDragCompanion() const { return dragCompanion; }
+
+    // Mouse press (state 0) or release (any other state) at window pixel (x, y);
+    // true when a control point was hit.
+    bool pick(int state, int x, int y);
+    // Moves the picked point (and its companion handle) under window pixel (x, y).
+    void drag(int x, int y);
+
+    // de Casteljau at t = 0.5: two segments tracing this curve exactly.
+    std::pair<Segment, Segment> split() const;
+
+    // Draws the segment with OpenGL; defined apart from the model.
+    void draw() const;
+
+private:
+    void resample();
+    ControlPoint& point(PointRole role);
+
+    ControlPoint startPoint;
+    ControlPoint endPoint;
+    ControlPoint startHandle;
+    ControlPoint endHandle;
+    int resolution = 5;
+    bool showHandles = true;
+    std::vector<ControlPoint> samples;
+    PointRole dragPoint = PointRole::none;
+    PointRole dragCompanion = PointRole::none;
+    ControlPoint companionOffset;
+    int handleSize = 3;
+    double scale = 10.0;
+    double zoom = 1.0;
+    ControlPoint viewOffset;
+    bool selected = false;
+};
