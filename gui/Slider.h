@@ -13,6 +13,11 @@ public:
     int getMinimum() const { return minimum; }
     int getMaximum() const { return maximum; }
     int getTextLength() const { return textLength; }
+    // The value a drag to window x px gives: the bar's fraction at px scaled to
+    // the range, truncated toward zero and clamped to it.
+    int valueAt(int px) const;
+    // The window x of the knob's centre for the current value (unclamped).
+    double knobPosition() const;
 
     void setText(const char* newText) override;
     void onPress(int state, int x, int y) override;

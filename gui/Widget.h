@@ -66,6 +66,18 @@ protected:
     // Widgets are never destroyed through a Widget pointer.
     ~Widget() = default;
 
+    // Copies at most textCapacity - 1 characters of source (null counts as empty)
+    // and clears the rest of the buffer, so a terminator always fits and nothing
+    // of an earlier, longer text survives. Returns the number of characters kept.
+    int copyText(const char* source);
+    // True when (px, py) lies strictly inside the rectangle; the outline is outside.
+    bool contains(int px, int py) const;
+    // The frame (background + 0.5, when bordered) and the face (background +
+    // faceHighlight in each channel); sums above 1 are left to OpenGL to clamp.
+    void drawFrameAndFace(float faceHighlight) const;
+    // Sets the current colour to c plus highlight in each channel, unclamped.
+    static void applyColor(const Color& c, float highlight);
+
     int x = 0;
     int y = 0;
     int width = 0;

@@ -1,0 +1,4 @@
+#include "BitmapFont.h"
+
+void* BitmapFont::font9by15 = nullptr;
+GlyphFunction BitmapFont::drawGlyph = nullptr;

@@ -1,0 +1,26 @@
+#include "Button.h"
+
+#include "BitmapFont.h"
+
+namespace {
+constexpr float hoverFaceHighlight = 0.2f;
+constexpr float hoverTextHighlight = 0.5f;
+}  // namespace
+
+Button::Button() {
+    setBackgroundColor(0, 0, 0);
+    setTextColor(0, 0, 0);
+    bordered = true;
+}
+
+// The command runs from handlePress, after this.
+void Button::onPress(int, int, int) {}
+
+void Button::onKey(char) {}
+
+void Button::draw() {
+    if (hidden) return;
+    drawFrameAndFace(hovered ? hoverFaceHighlight : 0.0f);
+    applyColor(textColor, hovered ? hoverTextHighlight : 0.0f);
+    drawText(static_cast<float>(x), static_cast<float>(y) + 15.0f, 0.0f, BitmapFont::font9by15, text, 9);
+}

@@ -1,0 +1,20 @@
+#include "Label.h"
+
+#include "BitmapFont.h"
+#include "Decimal.h"
+
+void Label::setText(const char* newText) { textLength = copyText(newText); }
+
+void Label::onPress(int, int, int) {}
+
+void Label::onKey(char) {}
+
+void Label::draw() {
+    if (hidden) return;
+    drawFrameAndFace(0.0f);
+    applyColor(textColor, 0.0f);
+    // Everything after the first textLength characters is NUL, so the buffer is the shown text.
+    drawText(static_cast<float>(x), static_cast<float>(y) + 15.0f, 0.0f, BitmapFont::font9by15, text, 9);
+}
+
+void Label::setNumber(int n) { Label::setText(toDecimal(n).data()); }

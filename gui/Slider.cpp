@@ -1,0 +1,69 @@
+#include "Slider.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "BitmapFont.h"
+#include "Decimal.h"
+
+namespace {
+constexpr float activeFaceHighlight = 0.1f;
+constexpr float knobHalfWidth = 2.0f;
+constexpr int charWidth = 9;
+}  // namespace
+
+void Slider::setRange(int min, int max) {
+    minimum = min;
+    maximum = max;
+    // The midpoint always lies between min and max, so only the difference needs the wider type.
+    value = static_cast<int>(min + (static_cast<std::int64_t>(max) - min) / 2);
+}
+
+void Slider::setValue(int v) {
+    value = v;
+    Slider::setText(toDecimal(v).data());
+}
+
+void Slider::setText(const char* newText) { textLength = copyText(newText); }
+
+void Slider::onPress(int, int, int) {}
+
+void Slider::onKey(char) {}
+
+int Slider::valueAt(int px) const {
+    const double fraction = (static_cast<double>(px) - x) / width;
+    const double v = minimum + (static_cast<double>(maximum) - minimum) * fraction;
+    // Clamping before the conversion keeps it defined for any pointer position; for
+    // values inside the range it equals truncating first and clamping afterwards.
+    if (v > maximum) return maximum;
+    if (v < minimum || std::isnan(v)) return minimum;
+    return static_cast<int>(v);
+}
+
+double Slider::knobPosition() const {
+    if (maximum == minimum) return x;
+    return x + width * (static_cast<double>(value) - minimum) / (static_cast<double>(maximum) - minimum);
+}
+
+void Slider::onDrag(int px, int) {
+    // The command sees the value the previous motion left.
+    runCallback();
+    setValue(valueAt(px));
+}
+
+void Slider::draw() {
+    if (hidden) return;
+    drawFrameAndFace(active ? activeFaceHighlight : 0.0f);
+
+    const float knob = static_cast<float>(knobPosition());
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glRectf(knob - knobHalfWidth, static_cast<float>(y), knob + knobHalfWidth,
+            static_cast<float>(y + height));
+
+    applyColor(textColor, 0.0f);
+    const int left = x + width / 2 - (textLength * charWidth) / 2;
+    drawText(static_cast<float>(left), static_cast<float>(y) + 15.0f, 0.0f, BitmapFont::font9by15, text,
+             charWidth);
+}
