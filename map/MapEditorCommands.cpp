@@ -1,0 +1,81 @@
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "MapEditor.h"
+
+namespace {
+
+// Closes the gap left by removed segments: `before` ends where `after` starts
+// and keeps the handle vector it had at its end, so its tangent there stays.
+void rejoin(Segment& before, const Segment& after) {
+    const ControlPoint& end = before.getEndPoint();
+    const ControlPoint& endHandle = before.getEndHandle();
+    const double dx = end.x - endHandle.x;
+    const double dy = end.y - endHandle.y;
+    const ControlPoint& target = after.getStartPoint();
+    const ControlPoint& start = before.getStartPoint();
+    const ControlPoint& startHandle = before.getStartHandle();
+    before.setPoints(start.x, start.y, startHandle.x, startHandle.y, target.x - dx, target.y - dy, target.x,
+                     target.y);
+}
+
+}  // namespace
+
+void MapEditor::appendSegment() {
+    // An empty chain starts again at the level of the initial map.
+    ControlPoint start{0.0, 10.0};
+    if (!segments.empty()) start = segments.back().getEndPoint();
+    const double x = start.x;
+    const double y = start.y;
+    Segment added;
+    added.setPoints(x, y, x + 1.0, y + 1.0, x + 2.0, y + 1.0, x + 3.0, y);
+    added.setViewOffset(viewOffset.x, viewOffset.y);
+    segments.push_back(added);
+}
+
+// Removing the selected segments one by one from the last to the first would
+// rejoin, for every run of selected segments with survivors on both sides, the
+// survivor before the run to the survivor after it; every other rejoin lands on
+// a segment that is removed later. This single forward pass does exactly those
+// rejoins while compacting the list in place.
+void MapEditor::removeSelected() {
+    std::size_t kept = 0;
+    bool gapBefore = false;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (segments[i].isSelected()) {
+            gapBefore = true;
+            continue;
+        }
+        if (gapBefore && kept > 0) rejoin(segments[kept - 1], segments[i]);
+        gapBefore = false;
+        if (kept != i) segments[kept] = std::move(segments[i]);
+        ++kept;
+    }
+    segments.erase(segments.begin() + static_cast<std::ptrdiff_t>(kept), segments.end());
+}
+
+void MapEditor::setResolutionOfSelected(int n) {
+    for (Segment& s : segments) {
+        if (s.isSelected()) s.setResolution(n);
+    }
+}
+
+void MapEditor::splitSelected() {
+    std::size_t selectedCount = 0;
+    for (const Segment& s : segments) selectedCount += s.isSelected() ? 1 : 0;
+    if (selectedCount == 0) return;
+
+    std::vector<Segment> result;
+    result.reserve(segments.size() + selectedCount);
+    for (Segment& s : segments) {
+        if (s.isSelected()) {
+            std::pair<Segment, Segment> halves = s.split();
+            result.push_back(std::move(halves.first));
+            result.push_back(std::move(halves.second));
+        } else {
+            result.push_back(std::move(s));
+        }
+    }
+    segments.swap(result);
+}

@@ -1,0 +1,164 @@
+#include "Segment.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+ControlPoint midpoint(const ControlPoint& a, const ControlPoint& b) {
+    return {(a.x + b.x) * 0.5, (a.y + b.y) * 0.5};
+}
+
+// The running sums of forward differencing along one axis of the curve.
+struct AxisDifferences {
+    double f, df, ddf, dddf;
+};
+
+AxisDifferences startDifferences(double p0, double p1, double p2, double p3, double h) {
+    const double h2 = h * h;
+    const double h3 = h2 * h;
+    const double a = p0 - 2.0 * p1 + p2;
+    const double b = 3.0 * (p1 - p2) - p0 + p3;
+    return {p0, 3.0 * h * (p1 - p0) + 3.0 * h2 * a + h3 * b, 6.0 * h2 * a + 6.0 * h3 * b, 6.0 * h3 * b};
+}
+
+}  // namespace
+
+Segment::Segment() { resample(); }
+
+void Segment::setPoints(double x0, double y0, double x1, double y1, double x2, double y2, double x3,
+                        double y3) {
+    startPoint = {x0, y0};
+    startHandle = {x1, y1};
+    endHandle = {x2, y2};
+    endPoint = {x3, y3};
+    resample();
+}
+
+std::vector<ControlPoint> Segment::controlPoints() const {
+    return {startPoint, startHandle, endHandle, endPoint};
+}
+
+void Segment::setResolution(int n) {
+    resolution = n;
+    resample();
+}
+
+void Segment::setViewOffset(double x, double y) { viewOffset = {x, y}; }
+
+ControlPoint& Segment::point(PointRole role) {
+    switch (role) {
+        case PointRole::startPoint:
+            return startPoint;
+        case PointRole::endPoint:
+            return endPoint;
+        case PointRole::startHandle:
+            return startHandle;
+        case PointRole::endHandle:
+        default:
+            return endHandle;
+    }
+}
+
+// Cubic Bezier by forward differencing: three additions per axis and sample.
+// The end points are stored as given, so the polyline always starts and ends
+// exactly on the curve's end points whatever the rounding of the running sums.
+void Segment::resample() {
+    // A file may carry a negative resolution; it is kept as given, but it is
+    // sampled as 0 so the loop never runs a negative count.
+    const int interior = std::max(resolution, 0);
+    const double h = 1.0 / (static_cast<double>(interior) + 1.0);
+    AxisDifferences dx = startDifferences(startPoint.x, startHandle.x, endHandle.x, endPoint.x, h);
+    AxisDifferences dy = startDifferences(startPoint.y, startHandle.y, endHandle.y, endPoint.y, h);
+
+    // Reuses the list's storage: a drag resamples on every pointer motion.
+    samples.resize(static_cast<std::size_t>(interior) + 2);
+    ControlPoint* out = samples.data();
+    *out++ = startPoint;
+    for (int k = 0; k < interior; ++k) {
+        dx.f += dx.df;
+        dx.df += dx.ddf;
+        dx.ddf += dx.dddf;
+        dy.f += dy.df;
+        dy.df += dy.ddf;
+        dy.ddf += dy.dddf;
+        *out++ = {dx.f, dy.f};
+    }
+    *out = endPoint;
+}
+
+bool Segment::pick(int state, int x, int y) {
+    if (state != 0) {
+        dragPoint = PointRole::none;
+        dragCompanion = PointRole::none;
+        return false;
+    }
+    const double tolerance = 2.0 * handleSize;
+    const double pixelsPerUnit = scale * zoom;
+    // The distance is truncated to whole pixels before the comparison, so
+    // 5.9 pixels off still hits and 6.0 does not.
+    auto hits = [&](const ControlPoint& p) {
+        const double offX = std::trunc(p.x * pixelsPerUnit + viewOffset.x - x);
+        const double offY = std::trunc(p.y * pixelsPerUnit + viewOffset.y - y);
+        return std::fabs(offX) < tolerance && std::fabs(offY) < tolerance;
+    };
+
+    if (hits(startPoint)) {
+        dragPoint = PointRole::startPoint;
+        dragCompanion = PointRole::startHandle;
+        companionOffset = {startPoint.x - startHandle.x, startPoint.y - startHandle.y};
+    } else if (hits(endPoint)) {
+        dragPoint = PointRole::endPoint;
+        dragCompanion = PointRole::endHandle;
+        companionOffset = {endPoint.x - endHandle.x, endPoint.y - endHandle.y};
+    } else if (hits(startHandle)) {
+        dragPoint = PointRole::startHandle;
+        dragCompanion = PointRole::none;
+    } else if (hits(endHandle)) {
+        dragPoint = PointRole::endHandle;
+        dragCompanion = PointRole::none;
+    } else {
+        dragPoint = PointRole::none;
+        dragCompanion = PointRole::none;
+        selected = false;
+        return false;
+    }
+    selected = true;
+    return true;
+}
+
+void Segment::drag(int x, int y) {
+    if (dragPoint == PointRole::none) return;
+    ControlPoint& moved = point(dragPoint);
+    moved = {(x - viewOffset.x) / scale / zoom, (y - viewOffset.y) / scale / zoom};
+    if (dragCompanion != PointRole::none) {
+        point(dragCompanion) = {moved.x - companionOffset.x, moved.y - companionOffset.y};
+    }
+    resample();
+}
+
+std::pair<Segment, Segment> Segment::split() const {
+    const ControlPoint p01 = midpoint(startPoint, startHandle);
+    const ControlPoint p12 = midpoint(startHandle, endHandle);
+    const ControlPoint p23 = midpoint(endHandle, endPoint);
+    const ControlPoint p012 = midpoint(p01, p12);
+    const ControlPoint p123 = midpoint(p12, p23);
+    const ControlPoint middle = midpoint(p012, p123);
+
+    // An odd count of interior samples has its middle one at t = 0.5: giving
+    // each half (r - 1) / 2 keeps exactly the same sampled points. An even
+    // count gets r / 2 per half and one extra point at the split.
+    const int r = std::max(resolution, 0);
+    const int halfResolution = r % 2 == 1 ? (r - 1) / 2 : r / 2;
+
+    std::pair<Segment, Segment> halves{*this, *this};
+    for (Segment* half : {&halves.first, &halves.second}) {
+        half->dragPoint = PointRole::none;
+        half->dragCompanion = PointRole::none;
+        half->companionOffset = {};
+        half->resolution = halfResolution;
+    }
+    halves.first.setPoints(startPoint.x, startPoint.y, p01.x, p01.y, p012.x, p012.y, middle.x, middle.y);
+    halves.second.setPoints(middle.x, middle.y, p123.x, p123.y, p23.x, p23.y, endPoint.x, endPoint.y);
+    return halves;
+}
