@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Button.h"
+#include "GuiManager.h"
+#include "Label.h"
+#include "MapEditor.h"
+#include "Panel.h"
+#include "Slider.h"
+
+// Every long-lived object of the editor. They are all defined in Globals.cpp,
+// in this order, so that the map is built before the controls exist.
+extern MapEditor mapEditor;
+extern GuiManager guiManager;
+
+extern Slider resolutionSlider;
+
+extern Panel filePanel;
+extern Button loadButton;
+extern Button exportButton;
+extern Button saveButton;
+extern Button fileMinButton;
+extern Panel fileMaxPanel;
+extern Button fileMaxButton;
+
+extern Label fpsCounter;
+extern Label fpsLabel;
+extern Label pointsCounter;
+extern Label pointsLabel;
+
+extern Panel confirmPanel;
+extern Label confirmLabel;
+extern Button yesButton;
+extern Button noButton;
+
+extern Panel pointPanel;
+extern Button appendPointButton;
+extern Button insertPointButton;
+extern Button removePointButton;
+extern Button pointMinButton;
+extern Panel pointMaxPanel;
+extern Button pointMaxButton;

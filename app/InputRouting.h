@@ -1,0 +1,16 @@
+#pragma once
+
+// The GLUT input callbacks. A mouse event is offered to the controls first and
+// reaches the map only when no control took it; keys go to the map alone. The
+// mouse button number is dropped: every button acts alike.
+
+// A button press or release (state 0 or 1).
+void mouseCallback(int button, int state, int x, int y);
+// Pointer motion with a button held.
+void motionCallback(int x, int y);
+// Pointer motion without a button: the only thing that updates the controls' hover flags.
+void passiveMotionCallback(int x, int y);
+// An ordinary key; the pointer position is dropped.
+void keyboardCallback(unsigned char key, int x, int y);
+// Arrow, function and other special keys: no effect.
+void specialCallback(int key, int x, int y);

@@ -1,0 +1,77 @@
+// The entry point and the GLUT-facing parts of the editor: the window, the
+// frame function, the projection and the bitmap font. Everything else runs
+// without the windowing library.
+#include <GL/freeglut.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "BitmapFont.h"
+#include "FrameLoop.h"
+#include "Globals.h"
+#include "InputRouting.h"
+#include "Interface.h"
+#include "TickCounter.h"
+
+namespace {
+
+void drawGlyph(void* font, int character) { glutBitmapCharacter(font, character); }
+
+}  // namespace
+
+// Display and idle callback alike. Between frames it sleeps until the next one
+// is due, so an idle editor does not keep a core busy.
+void display() {
+    const std::uint32_t wait = runFrame(frameTimer, tickCount, [] {
+        drawScene();
+        glutSwapBuffers();
+    });
+    if (wait > 0) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+}
+
+// The window keeps its size: any other size is answered by asking for 800 x 600
+// again. The projection is multiplied onto the current (modelview) matrix, which
+// is reset first so it does not accumulate; one unit is one pixel, y down.
+void reshape(int width, int height) {
+    glLoadIdentity();
+    glutReshapeWindow(800, 600);
+    glViewport(0, 0, width, height);
+    glOrtho(0, 800, 600, 0, -10, 10);
+}
+
+int main(int argc, char** argv) {
+    // Messages appear at once even when standard output goes to a file or a pipe.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    glutInit(&argc, argv);
+    // Closing the window ends the process through exit(), so global destructors run.
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowPosition(100, 100);
+    glutInitWindowSize(800, 600);
+    glutCreateWindow("Map Editor");
+
+    glutDisplayFunc(display);
+    // The projection is in place before GLUT's first reshape event.
+    reshape(800, 600);
+    glutReshapeFunc(reshape);
+    glutMouseFunc(mouseCallback);
+    glutMotionFunc(motionCallback);
+    glutPassiveMotionFunc(passiveMotionCallback);
+    glutSpecialFunc(specialCallback);
+    glutKeyboardFunc(keyboardCallback);
+    glutIdleFunc(display);
+
+    frameTimer.start(tickCount());
+
+    BitmapFont::font9by15 = GLUT_BITMAP_9_BY_15;
+    BitmapFont::drawGlyph = drawGlyph;
+    buildInterface();
+
+    // One press at the top-left corner, routed like a user's, before any real event.
+    mouseCallback(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+
+    glutMainLoop();
+    return 0;
+}
