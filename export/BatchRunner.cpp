@@ -1,0 +1,24 @@
+#include "BatchRunner.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+bool runBatchFile(const char* path) {
+    // Our buffered messages must come out before anything the batch file prints.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    char shell[] = "sh";
+    char* argv[] = {shell, const_cast<char*>(path), nullptr};
+    pid_t child = 0;
+    if (::posix_spawn(&child, "/bin/sh", nullptr, nullptr, argv, environ) != 0) return false;
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) break;
+    }
+    return true;
+}

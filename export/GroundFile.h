@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Segment.h"
+
+// The ground points file "gnd.pts": the sampled profile as a closed outline
+// for the simulator, y negated, each point written once:
+//   X0-0.5 -400.00000 0.0000000 0.000000      left foot
+//   X0 -Y0 0.000000 0.00000                   first segment's start point
+//   x -y -0.00000 1.00000                     each segment's samples after its first
+//   XN+0.5 -400.00000 0.000000 0.00000        right foot
+
+// The start-point listing: for each segment i in chain order, the indices j
+// (ascending, i itself included) of every segment whose start point equals
+// that of i in x and in y, one per line. Exact double comparison, so -0 and 0
+// are equal and a NaN start point matches nothing, not even itself. Runs in
+// time proportional to the number of segments plus the length of the listing.
+std::string sharedStartPointListing(const std::vector<Segment>& segments);
+
+// Appends the ground points file of `segments`, which must not be empty, to
+// `text`. Returns the point total of the count message: every sample of every
+// segment, the left-out first samples included.
+long long appendGroundFile(std::string& text, const std::vector<Segment>& segments);

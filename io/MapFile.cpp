@@ -1,0 +1,143 @@
+#include "MapFile.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <system_error>
+
+#include "NumberFormat.h"
+
+namespace {
+
+// The whitespace of the C locale: space, \t, \n, \v, \f, \r.
+inline bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Values per record: eight coordinates and the resolution.
+constexpr int valuesPerRecord = 9;
+
+// The token starting at `p`, shortened and with unprintable bytes replaced,
+// fit to be quoted in a one-line message.
+std::string quoteToken(const char* p, const char* end) {
+    constexpr int maxShown = 24;
+    std::string shown = "\"";
+    int n = 0;
+    for (; p != end && !isSpace(*p) && n < maxShown; ++p, ++n) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        shown += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
+    }
+    if (p != end && !isSpace(*p)) shown += "...";
+    shown += '"';
+    return shown;
+}
+
+std::string whereText(std::string_view text, const char* at, std::size_t record) {
+    std::size_t line = 1;
+    for (const char* p = text.data(); p != at; ++p) line += (*p == '\n');
+    return "record " + std::to_string(record) + ", line " + std::to_string(line) + ": ";
+}
+
+// from_chars accepts neither a leading '+' nor, for integers, anything but
+// digits; a '+' directly before a digit or a point is let through as streams do.
+inline const char* skipPlus(const char* p, const char* end) {
+    if (*p == '+' && p + 1 != end && p[1] != '-' && p[1] != '+') return p + 1;
+    return p;
+}
+
+inline bool endsToken(const char* p, const char* end) { return p == end || isSpace(*p); }
+
+}  // namespace
+
+MapFileParse parseMapFile(std::string_view text) {
+    MapFileParse result;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    MapRecord record;
+    double* coordinates = &record.points[0].x;
+    int field = 0;
+    const auto reject = [&](const char* at, const std::string& what) {
+        result.error = whereText(text, at, result.records.size()) + what;
+        result.records.clear();
+        return result;
+    };
+
+    for (;;) {
+        while (p != end && isSpace(*p)) ++p;
+        if (p == end) break;
+        const char* const token = p;
+        const char* const digits = skipPlus(p, end);
+        if (field < valuesPerRecord - 1) {
+            double value = 0.0;
+            const std::from_chars_result r = std::from_chars(digits, end, value);
+            if (r.ec == std::errc::invalid_argument || !endsToken(r.ptr, end))
+                return reject(token, quoteToken(token, end) + " is not a number");
+            if (r.ec == std::errc::result_out_of_range)
+                return reject(token, quoteToken(token, end) + " is out of range");
+            if (!std::isfinite(value))
+                return reject(token, quoteToken(token, end) + " is not a finite number");
+            coordinates[field] = value;
+            p = r.ptr;
+            ++field;
+        } else {
+            int value = 0;
+            const std::from_chars_result r = std::from_chars(digits, end, value);
+            if (r.ec == std::errc::invalid_argument || !endsToken(r.ptr, end))
+                return reject(token, "resolution " + quoteToken(token, end) + " is not an integer");
+            if (r.ec == std::errc::result_out_of_range || value < 0 || value > maxFileResolution)
+                return reject(token, "resolution " + quoteToken(token, end) + " is outside 0 to " +
+                                         std::to_string(maxFileResolution));
+            record.resolution = value;
+            result.records.push_back(record);
+            p = r.ptr;
+            field = 0;
+        }
+    }
+    if (field > 0) {
+        result.incompleteDropped = true;
+        result.incompleteValues = field;
+    }
+    return result;
+}
+
+std::string formatMapFile(const std::vector<Segment>& segments) {
+    std::string text;
+    text.reserve(segments.size() * 64);
+    // One record: nine values, their separators and a line end.
+    char record[valuesPerRecord * (maxNumberLength + 1) + 1];
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const Segment& s = segments[i];
+        const ControlPoint points[4] = {s.getStartPoint(), s.getStartHandle(), s.getEndHandle(),
+                                        s.getEndPoint()};
+        char* w = record;
+        for (int k = 0; k < 4; ++k) {
+            w = formatNumber(w, points[k].x);
+            *w++ = ' ';
+            w = formatNumber(w, points[k].y);
+            *w++ = (k == 1 || k == 3) ? '\n' : ' ';
+        }
+        w = std::to_chars(w, w + maxNumberLength, s.getResolution()).ptr;
+        // The file ends right after the last resolution.
+        if (i + 1 < segments.size()) *w++ = '\n';
+        text.append(record, w);
+    }
+    return text;
+}
+
+std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records) {
+    std::vector<Segment> segments;
+    segments.reserve(records.size());
+    for (const MapRecord& r : records) {
+        Segment s;
+        s.setPoints(r.points[0].x, r.points[0].y, r.points[1].x, r.points[1].y, r.points[2].x, r.points[2].y,
+                    r.points[3].x, r.points[3].y);
+        s.setResolution(r.resolution);
+        segments.push_back(std::move(s));
+    }
+    return segments;
+}
+
+bool storeMapFile(const std::string& path, const std::vector<Segment>& segments, TempFileFactory createTemp) {
+    if (replaceFile(path, formatMapFile(segments), createTemp)) return true;
+    std::fputs("File output error\n", stdout);
+    std::fflush(stdout);
+    return false;
+}

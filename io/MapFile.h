@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ControlPoint.h"
+#include "Segment.h"
+#include "TextFile.h"
+
+// The map file "map.mef": per segment, in chain order, the four control points
+// in curve order and the resolution, three lines per segment:
+//   P0.x P0.y P1.x P1.y
+//   P2.x P2.y P3.x P3.y
+//   resolution
+// with no line end after the last resolution. A reader takes any whitespace
+// between values, so the line structure plays no part.
+
+// Highest resolution a map file may give a segment.
+constexpr int maxFileResolution = 10000;
+
+// One segment as the file holds it.
+struct MapRecord {
+    ControlPoint points[4];  // curve order: start point, start handle, end handle, end point
+    int resolution = 0;
+};
+
+// What parseMapFile found in a text.
+struct MapFileParse {
+    std::vector<MapRecord> records;
+    // The text ended inside a record, which was left out.
+    bool incompleteDropped = false;
+    // Values of the dropped record that were present (1 to 8).
+    int incompleteValues = 0;
+    // Empty when the text was accepted; otherwise what is wrong and where,
+    // for example "record 2, line 7: \"abc\" is not a number". Records count from 0.
+    std::string error;
+
+    bool ok() const { return error.empty(); }
+};
+
+// Reads every record of `text`. A value that is not a number, a number that is
+// not finite or out of range, or a resolution outside 0..maxFileResolution
+// rejects the whole text (no records are returned). Text ending inside a
+// record is accepted: the complete records are returned.
+MapFileParse parseMapFile(std::string_view text);
+
+// The file text for `segments`; an empty chain gives an empty text.
+std::string formatMapFile(const std::vector<Segment>& segments);
+
+// Segments in their default state with the records' points and resolutions.
+std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records);
+
+// Writes the file text for `segments` to `path` so that the previous file
+// survives any failure; on failure prints "File output error" and returns false.
+bool storeMapFile(const std::string& path, const std::vector<Segment>& segments,
+                  TempFileFactory createTemp = createTempFileBeside);

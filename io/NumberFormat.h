@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// The one notation for every double the program writes to a file: general
+// notation with six significant digits, a full stop as decimal point whatever
+// the locale, trailing zeros dropped, negative zero kept as "-0".
+// 10 -> "10", 10.5 -> "10.5", 123.4567 -> "123.457", 1e6 -> "1e+06".
+
+// Longest text formatNumber can produce ("-1.23457e-308" and the like).
+constexpr int maxNumberLength = 24;
+
+// Writes `value` at `out`, which has room for maxNumberLength characters;
+// returns the end of the text. No terminating zero is written.
+char* formatNumber(char* out, double value);
+
+// Appends `value` to `text`.
+void appendNumber(std::string& text, double value);
+
+// `value` as a string of its own.
+std::string formatNumber(double value);
