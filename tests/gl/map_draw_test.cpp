@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "MapEditor.h"
+#include "gl/OffscreenContext.h"
+
+namespace {
+
+using Rgb = std::array<int, 3>;
+
+const Rgb black{0, 0, 0};
+const Rgb white{255, 255, 255};
+const Rgb yellow{255, 255, 0};
+const Rgb red{255, 0, 0};
+const Rgb magenta{255, 0, 255};
+const Rgb green{0, 255, 0};
+
+bool near(const Rgb& a, const Rgb& b, int tolerance = 40) {
+    for (int i = 0; i < 3; ++i) {
+        if (std::abs(a[i] - b[i]) > tolerance) return false;
+    }
+    return true;
+}
+
+// Handle lines end in the middle of their squares and smoothed lines blend
+// into neighbouring pixels, so a colour counts as drawn at (x, y) when it
+// shows within `radius` pixels of it.
+bool colourNear(const OffscreenContext& ctx, int x, int y, const Rgb& colour, int radius = 2) {
+    for (int dy = -radius; dy <= radius; ++dy) {
+        for (int dx = -radius; dx <= radius; ++dx) {
+            if (near(ctx.pixel(x + dx, y + dy), colour)) return true;
+        }
+    }
+    return false;
+}
+
+struct WindowPoint {
+    int x, y;
+};
+
+WindowPoint toWindow(const Segment& s, const ControlPoint& p) {
+    return {static_cast<int>(std::floor(p.x * 10 + s.getViewOffset().x)),
+            static_cast<int>(std::floor(p.y * 10 + s.getViewOffset().y))};
+}
+
+// A pixel in the middle of the line between samples k and k + 1, where no
+// sample point covers it.
+WindowPoint curvePixel(const Segment& s, int k) {
+    const ControlPoint& a = s.getSamples()[k];
+    const ControlPoint& b = s.getSamples()[k + 1];
+    return toWindow(s, {(a.x + b.x) / 2, (a.y + b.y) / 2});
+}
+
+void expectInitialMapAt(const OffscreenContext& ctx, const MapEditor& editor, int shift) {
+    EXPECT_TRUE(colourNear(ctx, 10 + shift, 110, magenta));
+    EXPECT_TRUE(colourNear(ctx, 170 + shift, 110, magenta));
+    EXPECT_TRUE(colourNear(ctx, 115 + shift, 110, magenta));
+    EXPECT_TRUE(colourNear(ctx, 15 + shift, 190, green));
+    EXPECT_TRUE(colourNear(ctx, 110 + shift, 190, green));
+    EXPECT_TRUE(colourNear(ctx, 130 + shift, 90, green));
+    EXPECT_TRUE(colourNear(ctx, 150 + shift, 90, green));
+    // The end squares are 6 pixels wide: 5 pixels left of the centre is background.
+    EXPECT_EQ(ctx.pixel(5 + shift, 110), black);
+
+    // The marker covers (10, 17) to (16, 23), corners exclusive at the far side.
+    EXPECT_EQ(ctx.pixel(10 + shift, 17), white);
+    EXPECT_EQ(ctx.pixel(15 + shift, 22), white);
+    EXPECT_EQ(ctx.pixel(13 + shift, 20), white);
+    EXPECT_EQ(ctx.pixel(9 + shift, 20), black);
+    EXPECT_EQ(ctx.pixel(16 + shift, 20), black);
+    EXPECT_EQ(ctx.pixel(13 + shift, 16), black);
+    EXPECT_EQ(ctx.pixel(13 + shift, 23), black);
+
+    const Segment& first = editor.segment(0);
+    const WindowPoint sample = toWindow(first, first.getSamples()[3]);
+    EXPECT_TRUE(near(ctx.pixel(sample.x, sample.y), red)) << sample.x << "," << sample.y;
+    const WindowPoint curve = curvePixel(first, 3);
+    EXPECT_TRUE(colourNear(ctx, curve.x, curve.y, yellow, 1)) << curve.x << "," << curve.y;
+    EXPECT_FALSE(colourNear(ctx, curve.x, curve.y, white, 1));
+}
+
+}  // namespace
+
+TEST(MapDraw, FirstFrameOfTheInitialMap) {
+    OffscreenContext ctx;
+    if (!ctx.ok()) GTEST_SKIP() << "no offscreen OpenGL context";
+    ctx.beginFrame();
+    MapEditor editor;
+    editor.draw();
+    expectInitialMapAt(ctx, editor, 0);
+
+    const Segment& second = editor.segment(1);
+    const WindowPoint curve = curvePixel(second, 2);
+    EXPECT_TRUE(colourNear(ctx, curve.x, curve.y, yellow, 1));
+}
+
+TEST(MapDraw, ShiftedViewMovesEverythingRight) {
+    OffscreenContext ctx;
+    if (!ctx.ok()) GTEST_SKIP() << "no offscreen OpenGL context";
+    MapEditor editor;
+    editor.shiftView(15, 0);
+    ctx.beginFrame();
+    editor.draw();
+    expectInitialMapAt(ctx, editor, 15);
+    // Nothing is left at the old places.
+    EXPECT_FALSE(colourNear(ctx, 10, 110, magenta, 1));
+    EXPECT_EQ(ctx.pixel(11, 18), black);
+}
+
+TEST(MapDraw, SelectedSegmentIsWhite) {
+    OffscreenContext ctx;
+    if (!ctx.ok()) GTEST_SKIP() << "no offscreen OpenGL context";
+    MapEditor editor;
+    editor.mouse(0, 130, 90);  // the second segment's start handle
+    ctx.beginFrame();
+    editor.draw();
+    const WindowPoint selectedCurve = curvePixel(editor.segment(1), 2);
+    EXPECT_TRUE(colourNear(ctx, selectedCurve.x, selectedCurve.y, white, 1));
+    EXPECT_FALSE(colourNear(ctx, selectedCurve.x, selectedCurve.y, yellow, 1));
+    const WindowPoint otherCurve = curvePixel(editor.segment(0), 3);
+    EXPECT_TRUE(colourNear(ctx, otherCurve.x, otherCurve.y, yellow, 1));
+    EXPECT_FALSE(colourNear(ctx, otherCurve.x, otherCurve.y, white, 1));
+}
+
+TEST(MapDraw, LoadedStraightSegmentWithoutInteriorSamples) {
+    OffscreenContext ctx;
+    if (!ctx.ok()) GTEST_SKIP() << "no offscreen OpenGL context";
+    MapEditor editor;
+    Segment straight;
+    straight.setResolution(0);
+    straight.setPoints(0, 10, 5, 30, 25, 30, 30, 10);
+    editor.replaceChain({straight});
+    ctx.beginFrame();
+    editor.draw();
+    // After a load the map point (0, 10) is drawn at (1, 101).
+    EXPECT_TRUE(colourNear(ctx, 1, 101, magenta));
+    EXPECT_TRUE(colourNear(ctx, 301, 101, magenta));
+    EXPECT_TRUE(colourNear(ctx, 51, 301, green));
+    // One line between the end points; no red point in the middle.
+    bool yellowFound = false;
+    for (int y = 100; y <= 101; ++y) yellowFound = yellowFound || near(ctx.pixel(151, y), yellow, 120);
+    EXPECT_TRUE(yellowFound);
+    EXPECT_FALSE(colourNear(ctx, 151, 101, red, 2));
+    // No marker after a load.
+    EXPECT_EQ(ctx.pixel(4, 11), black);
+}
