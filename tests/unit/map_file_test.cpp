@@ -1,0 +1,374 @@
+// The map file "map.mef": its text byte for byte, the reader's checks, and
+// saving and loading through the MapEditor.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "MapEditor.h"
+#include "MapFile.h"
+#include "NumberFormat.h"
+#include "ScratchDir.h"
+#include "TextFile.h"
+
+namespace {
+
+const char initialMapText[] =
+    "0 10 0.5 18\n"
+    "10 18 10.5 10\n"
+    "5\n"
+    "10.5 10 12 8\n"
+    "14 8 16 10\n"
+    "5";
+
+Segment makeSegment(double x0, double y0, double x1, double y1, double x2, double y2, double x3, double y3,
+                    int resolution) {
+    Segment s;
+    s.setPoints(x0, y0, x1, y1, x2, y2, x3, y3);
+    s.setResolution(resolution);
+    return s;
+}
+
+// Everything the file keeps of a chain, in the file's own notation.
+std::string fileView(const MapEditor& editor) { return formatMapFile(editor.getSegments()); }
+
+// A chain unlike the initial map, for checking that a failed load changes nothing.
+MapEditor editorWithOwnChain() {
+    MapEditor editor;
+    editor.replaceChain({makeSegment(1, 2, 3, 4, 5, 6, 7, 8, 3)});
+    editor.shiftView(7.0, -2.0);
+    return editor;
+}
+
+std::string captureLoad(MapEditor& editor, const char* name) {
+    testing::internal::CaptureStdout();
+    editor.loadMapFile(name);
+    return testing::internal::GetCapturedStdout();
+}
+
+// A temporary file beside the target whose stream writes to /dev/full, so
+// the write fails part-way after the temporary file was created.
+std::string lastTempPath;
+TempFile tempFileOnFullDevice(const std::string& target) {
+    TempFile temp = createTempFileBeside(target);
+    lastTempPath = temp.path;
+    if (temp.stream) std::fclose(temp.stream);
+    temp.stream = std::fopen("/dev/full", "w");
+    return temp;
+}
+
+// ---- Writing ----
+
+TEST(MapFileFormat, InitialMapIsTheSixLinesWithoutFinalLineEnd) {
+    MapEditor editor;
+    EXPECT_EQ(formatMapFile(editor.getSegments()), initialMapText);
+}
+
+TEST(MapFileFormat, OneSegmentIsThreeLines) {
+    const std::vector<Segment> chain = {makeSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10, 0)};
+    EXPECT_EQ(formatMapFile(chain), "0 10 0.5 18\n10 18 10.5 10\n0");
+}
+
+TEST(MapFileFormat, KeepsTheMapFrameAndSixDigits) {
+    const std::vector<Segment> chain = {makeSegment(123.4567, -0.0, 1e7, -2.5e-5, 0, 0, 1, 1, 12)};
+    EXPECT_EQ(formatMapFile(chain), "123.457 -0 1e+07 -2.5e-05\n0 0 1 1\n12");
+}
+
+TEST(MapFileFormat, EmptyChainIsEmptyText) { EXPECT_EQ(formatMapFile({}), ""); }
+
+// ---- Reading ----
+
+TEST(MapFileParse, ReadsTheWrittenLayout) {
+    const MapFileParse parsed = parseMapFile(initialMapText);
+    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    ASSERT_EQ(parsed.records.size(), 2u);
+    EXPECT_FALSE(parsed.incompleteDropped);
+    const MapRecord& second = parsed.records[1];
+    EXPECT_EQ(second.points[0].x, 10.5);
+    EXPECT_EQ(second.points[1].y, 8.0);
+    EXPECT_EQ(second.points[2].x, 14.0);
+    EXPECT_EQ(second.points[3].x, 16.0);
+    EXPECT_EQ(second.resolution, 5);
+}
+
+TEST(MapFileParse, LineStructureAndTrailingWhitespacePlayNoPart) {
+    const std::string reference = formatMapFile(segmentsFromRecords(parseMapFile(initialMapText).records));
+    const char* variants[] = {
+        "0 10 0.5 18 10 18 10.5 10 5 10.5 10 12 8 14 8 16 10 5",
+        "0\n10\n0.5\n18\n10\n18\n10.5\n10\n5\n10.5\n10\n12\n8\n14\n8\n16\n10\n5\n",
+        "  0 10 0.5 18\r\n10 18 10.5 10\r\n5\r\n10.5 10 12 8\r\n14 8 16 10\r\n5\r\n",
+        "0\t10\v0.5\f18 10 18 10.5 10 5 10.5 10 12 8 14 8 16 10 5 \n\n \t",
+        "+0 10 0.5 18 10 18 10.5 10 +5 10.5 10 12 8 14 8 16 10 5",
+    };
+    for (const char* text : variants) {
+        const MapFileParse parsed = parseMapFile(text);
+        ASSERT_TRUE(parsed.ok()) << parsed.error;
+        EXPECT_FALSE(parsed.incompleteDropped) << text;
+        EXPECT_EQ(formatMapFile(segmentsFromRecords(parsed.records)), reference) << text;
+    }
+}
+
+TEST(MapFileParse, EmptyAndBlankTextsHoldNoRecords) {
+    for (const char* text : {"", " ", "\n\r\n\t "}) {
+        const MapFileParse parsed = parseMapFile(text);
+        EXPECT_TRUE(parsed.ok());
+        EXPECT_TRUE(parsed.records.empty());
+        EXPECT_FALSE(parsed.incompleteDropped);
+    }
+}
+
+TEST(MapFileParse, TruncatedLastRecordIsDropped) {
+    const MapFileParse parsed = parseMapFile("0 10 0.5 18 10 18 10.5 10 5\n10.5 10 12 8 14");
+    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    EXPECT_EQ(parsed.records.size(), 1u);
+    EXPECT_TRUE(parsed.incompleteDropped);
+    EXPECT_EQ(parsed.incompleteValues, 5);
+
+    // Eight coordinates without their resolution are incomplete too.
+    const MapFileParse noResolution = parseMapFile("1 2 3 4 5 6 7 8");
+    EXPECT_TRUE(noResolution.records.empty());
+    EXPECT_TRUE(noResolution.incompleteDropped);
+    EXPECT_EQ(noResolution.incompleteValues, 8);
+}
+
+TEST(MapFileParse, RejectsValuesThatAreNotFiniteNumbers) {
+    const char* prefix = "0 10 0.5 18 10 18 10.5 10 5\n";
+    const char* badSecondRecords[] = {
+        "1 2 3 abc 5 6 7 8 5",       "1 2 3 4 nan 6 7 8 5",   "1 2 3 4 5 inf 7 8 5",
+        "1 2 -infinity 4 5 6 7 8 5", "1 2 3 4 5 6 7 1e400 5", "1 2 3 4 5 6 7 1e-400 5",
+        "1.5x 2 3 4 5 6 7 8 5",      "1 2 3 4 5 6 7 8,5 5",   "1 2 3 4 5 6 7 0x10 5",
+        "1 2 3 4 5 6 7 +-8 5",       "1 2 3 4 5 6 7 - 5",     "1 2 3 4 5 6 7 1e 5",
+    };
+    for (const char* record : badSecondRecords) {
+        const MapFileParse parsed = parseMapFile(std::string(prefix) + record);
+        EXPECT_FALSE(parsed.ok()) << record;
+        EXPECT_TRUE(parsed.records.empty()) << record;
+        EXPECT_EQ(parsed.error.rfind("record 1, line 2: ", 0), 0u) << parsed.error;
+    }
+}
+
+TEST(MapFileParse, RejectsResolutionsThatAreNotSmallCounts) {
+    for (const char* resolution : {"-1", "10001", "99999999999", "5.0", "1e3", "five"}) {
+        const MapFileParse parsed = parseMapFile(std::string("1 2 3 4 5 6 7 8 ") + resolution);
+        EXPECT_FALSE(parsed.ok()) << resolution;
+        EXPECT_NE(parsed.error.find("resolution"), std::string::npos) << parsed.error;
+    }
+    for (const char* resolution : {"0", "10000", "-0"}) {
+        const MapFileParse parsed = parseMapFile(std::string("1 2 3 4 5 6 7 8 ") + resolution);
+        EXPECT_TRUE(parsed.ok()) << resolution << ": " << parsed.error;
+    }
+}
+
+TEST(MapFileParse, ErrorTextNamesThePlaceAndQuotesSafely) {
+    const MapFileParse parsed = parseMapFile("1 2 3 4 5 6 7 8 1\n\n1 2 3\x1b[2J 5 6 7 8 1");
+    EXPECT_EQ(parsed.error, "record 1, line 3: \"3?[2J\" is not a number");
+    const MapFileParse longWord = parseMapFile(std::string(100, 'z'));
+    EXPECT_EQ(longWord.error, "record 0, line 1: \"" + std::string(24, 'z') + "...\" is not a number");
+}
+
+TEST(MapFileParse, RoundTripKeepsSixSignificantDigits) {
+    std::mt19937 random(4242);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-6, 8);
+    std::uniform_int_distribution<int> resolution(0, 50);
+    std::vector<Segment> chain;
+    for (int i = 0; i < 300; ++i) {
+        double v[8];
+        for (double& x : v) x = mantissa(random) * std::pow(10.0, exponent(random));
+        chain.push_back(makeSegment(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], resolution(random)));
+    }
+    const std::string text = formatMapFile(chain);
+    const MapFileParse parsed = parseMapFile(text);
+    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    ASSERT_EQ(parsed.records.size(), chain.size());
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        const std::vector<ControlPoint> written = chain[i].controlPoints();
+        for (int k = 0; k < 4; ++k) {
+            const ControlPoint& read = parsed.records[i].points[k];
+            EXPECT_NEAR(read.x, written[k].x, std::fabs(written[k].x) * 5e-6);
+            EXPECT_NEAR(read.y, written[k].y, std::fabs(written[k].y) * 5e-6);
+        }
+        EXPECT_EQ(parsed.records[i].resolution, chain[i].getResolution());
+    }
+    // What was read once is written back unchanged.
+    EXPECT_EQ(formatMapFile(segmentsFromRecords(parsed.records)), text);
+}
+
+TEST(MapFileParse, ReadsBackEveryValueTheWriterCanProduce) {
+    const double tiny = std::numeric_limits<double>::denorm_min();
+    const double big = std::numeric_limits<double>::max();
+    const std::vector<Segment> chain = {makeSegment(tiny, -tiny, big, -big, 1e-310, 0, -0.0, 1, 10000)};
+    const MapFileParse parsed = parseMapFile(formatMapFile(chain));
+    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    EXPECT_EQ(parsed.records[0].points[0].x, tiny);
+    // DBL_MAX rounds to six digits below it, still finite.
+    EXPECT_TRUE(std::isfinite(parsed.records[0].points[1].y));
+    EXPECT_TRUE(std::signbit(parsed.records[0].points[3].x));
+}
+
+TEST(MapFileParse, RecordsBecomeDefaultSegments) {
+    const std::vector<Segment> chain = segmentsFromRecords(parseMapFile("0 0 1 1 2 1 3 0 2").records);
+    ASSERT_EQ(chain.size(), 1u);
+    EXPECT_EQ(chain[0].getResolution(), 2);
+    EXPECT_EQ(chain[0].getSamples().size(), 4u);
+    EXPECT_FALSE(chain[0].isSelected());
+    EXPECT_EQ(chain[0].getEndHandle().x, 2.0);
+}
+
+// ---- Saving and loading through the MapEditor ----
+
+TEST(MapEditorFile, SaveWritesMapMefAndLoadRestoresIt) {
+    ScratchDir scratch;
+    MapEditor editor;
+    editor.saveMapFile();
+    EXPECT_EQ(readFile("map.mef"), initialMapText);
+
+    MapEditor other = editorWithOwnChain();
+    EXPECT_EQ(captureLoad(other, "map.mef"), "");
+    EXPECT_EQ(fileView(other), initialMapText);
+    EXPECT_TRUE(other.getMarkers().empty());
+    EXPECT_EQ(other.getViewOffset(), (ControlPoint{1.0, 1.0}));
+    EXPECT_EQ(other.getRestLocation(), (ControlPoint{0.5, 0.5}));
+    for (const Segment& s : other.getSegments()) {
+        EXPECT_FALSE(s.isSelected());
+        EXPECT_EQ(s.getViewOffset(), (ControlPoint{1.0, 1.0}));
+    }
+}
+
+TEST(MapEditorFile, SavedAndLoadedCoordinatesKeepSixDigits) {
+    ScratchDir scratch;
+    MapEditor editor;
+    editor.replaceChain({makeSegment(123.4567, 0.1234567, 3, 4, 5, 6, 7, 8, 5)});
+    editor.saveMapFile();
+    MapEditor other;
+    EXPECT_EQ(captureLoad(other, "map.mef"), "");
+    ASSERT_EQ(other.segmentCount(), 1);
+    EXPECT_EQ(other.segment(0).getStartPoint().x, 123.457);
+    EXPECT_EQ(other.segment(0).getStartPoint().y, 0.123457);
+}
+
+TEST(MapEditorFile, SaveReplacesALongerFileCompletelyWithNewFilePermissions) {
+    ScratchDir scratch;
+    writeFile("map.mef", std::string(5000, '9'));
+    MapEditor editor;
+    editor.saveMapFile();
+    EXPECT_EQ(readFile("map.mef"), initialMapText);
+    EXPECT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
+    struct stat info {};
+    ASSERT_EQ(::stat("map.mef", &info), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+}
+
+TEST(MapEditorFile, EmptyChainSavesAnEmptyFileThatLoadsAsEmpty) {
+    ScratchDir scratch;
+    MapEditor editor;
+    editor.replaceChain({});
+    editor.saveMapFile();
+    EXPECT_TRUE(std::filesystem::exists("map.mef"));
+    EXPECT_EQ(readFile("map.mef"), "");
+
+    MapEditor other;
+    EXPECT_EQ(captureLoad(other, "map.mef"), "");
+    EXPECT_EQ(other.segmentCount(), 0);
+    EXPECT_EQ(other.getViewOffset(), (ControlPoint{1.0, 1.0}));
+}
+
+TEST(MapEditorFile, MissingFileChangesNothing) {
+    ScratchDir scratch;
+    MapEditor editor = editorWithOwnChain();
+    const std::string before = fileView(editor);
+    const ControlPoint view = editor.getViewOffset();
+    EXPECT_EQ(captureLoad(editor, "map.mef"), "File input error\n");
+    EXPECT_EQ(fileView(editor), before);
+    EXPECT_EQ(editor.getViewOffset(), view);
+
+    // A directory opens but cannot be read: the same failure.
+    std::filesystem::create_directory("dir.mef");
+    EXPECT_EQ(captureLoad(editor, "dir.mef"), "File input error\n");
+    EXPECT_EQ(fileView(editor), before);
+}
+
+TEST(MapEditorFile, RejectedFileLeavesMapMarkersAndViewAsTheyWere) {
+    ScratchDir scratch;
+    const char* badFiles[] = {
+        "0 10 0.5 18 10 18 10.5 10 5\n1 2 3 4 5 6 7 nan 5",
+        "0 10 0.5 18 10 18 10.5 10 5\n1 2 3 4 5 6 7 8 -3",
+        "0 10 0.5 18 10 18 10.5 10 20000",
+        "0 10 0.5 18 10 18 10.5 1e999 5",
+        "hello",
+    };
+    for (const char* content : badFiles) {
+        writeFile("bad.mef", content);
+        MapEditor editor;
+        const std::string before = fileView(editor);
+        const std::string output = captureLoad(editor, "bad.mef");
+        EXPECT_EQ(output.rfind("File input error: bad.mef: record ", 0), 0u) << output;
+        EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+        EXPECT_EQ(fileView(editor), before);
+        EXPECT_EQ(editor.getMarkers().size(), 1u);
+        EXPECT_EQ(editor.getViewOffset(), (ControlPoint{10.0, 10.0}));
+    }
+}
+
+TEST(MapEditorFile, TruncatedFileLoadsTheCompleteRecordsWithAWarning) {
+    ScratchDir scratch;
+    writeFile("cut.mef", std::string(initialMapText) + "\n1 2 3");
+    MapEditor editor = editorWithOwnChain();
+    EXPECT_EQ(captureLoad(editor, "cut.mef"),
+              "Warning: cut.mef: incomplete last record 2 dropped (3 of 9 values)\n");
+    EXPECT_EQ(fileView(editor), initialMapText);
+    EXPECT_EQ(editor.getViewOffset(), (ControlPoint{1.0, 1.0}));
+}
+
+TEST(MapEditorFile, SaveOverADirectoryFailsAndLeavesNoTemporaryFile) {
+    ScratchDir scratch;
+    std::filesystem::create_directory("map.mef");
+    writeFile("map.mef/keep", "old");
+    MapEditor editor;
+    testing::internal::CaptureStdout();
+    editor.saveMapFile();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error\n");
+    EXPECT_TRUE(std::filesystem::is_directory("map.mef"));
+    EXPECT_EQ(readFile("map.mef/keep"), "old");
+    EXPECT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
+}
+
+TEST(MapEditorFile, WriteFailingPartWayKeepsTheOldFile) {
+    ScratchDir scratch;
+    const std::string old = "1 2 3 4 5 6 7 8 9";
+    writeFile("map.mef", old);
+    // Large enough to overflow the stream buffer, so the failure comes mid-write.
+    std::vector<Segment> chain(2000, makeSegment(1.5, 2, 3, 4, 5, 6, 7, 8, 1));
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(storeMapFile("map.mef", chain, tempFileOnFullDevice));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error\n");
+    EXPECT_EQ(readFile("map.mef"), old);
+    EXPECT_FALSE(lastTempPath.empty());
+    EXPECT_FALSE(std::filesystem::exists(lastTempPath));
+    EXPECT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
+}
+
+TEST(TextFile, ReplaceFileWritesExactBytes) {
+    ScratchDir scratch;
+    const std::string bytes("a\0b\r\n\xff", 6);
+    EXPECT_TRUE(replaceFile("f.txt", bytes));
+    EXPECT_EQ(readFile("f.txt"), bytes);
+    std::string back;
+    EXPECT_TRUE(readWholeFile("f.txt", back));
+    EXPECT_EQ(back, bytes);
+    EXPECT_FALSE(readWholeFile("missing.txt", back));
+    EXPECT_EQ(back, bytes);
+}
+
+}  // namespace

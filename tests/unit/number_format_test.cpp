@@ -1,0 +1,78 @@
+// The number notation shared by "map.mef", "gnd.pts" and "go".
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "NumberFormat.h"
+
+namespace {
+
+TEST(NumberFormat, WritesTheNotationExamples) {
+    EXPECT_EQ(formatNumber(0.0), "0");
+    EXPECT_EQ(formatNumber(-0.0), "-0");
+    EXPECT_EQ(formatNumber(10.0), "10");
+    EXPECT_EQ(formatNumber(10.5), "10.5");
+    EXPECT_EQ(formatNumber(123.4567), "123.457");
+    EXPECT_EQ(formatNumber(-13.333333333), "-13.3333");
+    EXPECT_EQ(formatNumber(0.916666666), "0.916667");
+}
+
+TEST(NumberFormat, SwitchesToExponentOutsideTheFixedRange) {
+    // Fixed notation from 0.0001 up to, after rounding to six digits, 999999.
+    EXPECT_EQ(formatNumber(0.0001), "0.0001");
+    EXPECT_EQ(formatNumber(0.00009), "9e-05");
+    EXPECT_EQ(formatNumber(999999.0), "999999");
+    EXPECT_EQ(formatNumber(999999.5), "1e+06");
+    EXPECT_EQ(formatNumber(1000000.0), "1e+06");
+    EXPECT_EQ(formatNumber(-1234567.0), "-1.23457e+06");
+    EXPECT_EQ(formatNumber(1e100), "1e+100");
+    EXPECT_EQ(formatNumber(-DBL_MAX), "-1.79769e+308");
+    EXPECT_EQ(formatNumber(std::numeric_limits<double>::denorm_min()), "4.94066e-324");
+}
+
+TEST(NumberFormat, AppendKeepsWhatIsThere) {
+    std::string text = "x ";
+    appendNumber(text, 2.5);
+    appendNumber(text, -1.0);
+    EXPECT_EQ(text, "x 2.5-1");
+}
+
+TEST(NumberFormat, AgreesWithPrintfOverManyMagnitudes) {
+    // printf("%g") in the C locale is the reference notation.
+    std::setlocale(LC_NUMERIC, "C");
+    std::mt19937_64 random(20240611);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-12, 12);
+    char expected[64];
+    for (int i = 0; i < 200000; ++i) {
+        double value = mantissa(random) * std::pow(10.0, exponent(random));
+        // Values near the rounding boundaries of six digits are the risky ones.
+        if (i % 4 == 0) value = std::round(value * 1e6) / 1e6 + 5e-7;
+        std::snprintf(expected, sizeof expected, "%g", value);
+        ASSERT_EQ(formatNumber(value), expected) << "value " << value;
+    }
+}
+
+TEST(NumberFormat, LongestTextFitsTheBuffer) {
+    char buffer[maxNumberLength + 1];
+    const double extremes[] = {-DBL_MAX,
+                               -DBL_MIN,
+                               -std::numeric_limits<double>::denorm_min(),
+                               -1.23456789e-300,
+                               -std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::quiet_NaN()};
+    for (const double value : extremes) {
+        char* end = formatNumber(buffer, value);
+        EXPECT_LE(end - buffer, maxNumberLength);
+        EXPECT_GT(end - buffer, 0);
+    }
+}
+
+}  // namespace
