@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# The file bar: saving after confirmation, loading, and the export with its
+# run of copy.bat.
+source "$(dirname "$0")/lib.sh"
+
+INITIAL_MAP=$'0 10 0.5 18\n10 18 10.5 10\n5\n10.5 10 12 8\n14 8 16 10\n5'
+
+step "Save QUIV File asks first and writes nothing"
+new_workdir save
+start_editor
+open_file_bar
+click 587 20
+wait_pixel 402 340 $TEAL "the confirmation panel"
+shot
+expect_pixel 414 340 $FRAME_GREY "Yes button frame at (415, 330)"
+expect_pixel 479 340 $FRAME_GREY "No button frame at (480, 330)"
+[ "$(lit_pixels 405 305 125 20)" -gt 0 ] || fail "no 'Are you sure?' text"
+# The panel shows once the press has been handled, so the file would exist by now.
+[ ! -e map.mef ] || fail "map.mef written before Yes"
+
+step "No hides the question and writes nothing"
+click 495 340
+wait_pixel 402 340 $BLACK "the confirmation panel to hide"
+[ ! -e map.mef ] || fail "map.mef written after No"
+[ -z "$(ls -A | grep -v -e '^editor\.log$' -e '^shot\.rgb')" ] || fail "files appeared: $(ls -A)"
+
+step "Yes writes map.mef"
+save_map
+expect_file_content map.mef "$INITIAL_MAP" "saved initial map"
+[ -z "$(ls -A | grep -v -e '^editor\.log$' -e '^shot\.rgb' -e '^map\.mef$')" ] ||
+    fail "stray files after the save: $(ls -A)"
+stop_editor
+
+step "Load QUIV File replaces the map and shows it at view offset (1, 1)"
+new_workdir load
+# One segment from (0, 10) to (8, 10), handles above it, resolution 3.
+printf '0 10 3 5\n5 5 8 10\n3' >map.mef
+start_editor
+open_file_bar
+click 445 20
+# (0, 10) is drawn at (1, 101): its square covers (-2..3, 98..103).
+wait_pixel 0 102 $MAGENTA "loaded start point at (1, 101)"
+shot
+expect_pixel 83 103 $MAGENTA "loaded end point at (81, 101)"
+expect_pixel 172 112 $BLACK "the old map's end point is gone"
+expect_pixel 13 20 $BLACK "the marker is gone after a load"
+rm map.mef
+save_map
+expect_file_content map.mef $'0 10 3 5\n5 5 8 10\n3' "map saved after a load"
+
+step "a missing file prints an error and changes nothing"
+rm map.mef
+click 445 20
+wait_for_log_match '^File input error'
+shot
+expect_pixel 0 102 $MAGENTA "the loaded map is still shown"
+save_map
+expect_file_content map.mef $'0 10 3 5\n5 5 8 10\n3' "map after the failed load"
+stop_editor
+
+step "a file with a bad value prints an error and changes nothing"
+new_workdir badload
+printf '0 10 0.5 18\n10 18 oops 10\n5' >map.mef
+start_editor
+open_file_bar
+click 445 20
+wait_for_log_match '^File input error: .*map\.mef'
+shot
+expect_pixel 172 112 $MAGENTA "initial map still shown"
+expect_pixel 13 20 $WHITE "marker still shown"
+rm map.mef
+save_map
+expect_file_content map.mef "$INITIAL_MAP" "map after a bad load"
+stop_editor
+
+step "Export Map writes gnd.pts and go, then runs copy.bat"
+new_workdir export
+# copy.bat records what it finds; gnd.pts and go must both be complete.
+cat >copy.bat <<'EOF'
+{ wc -l <gnd.pts; wc -l <go; tail -n 1 go; } >copied.tmp
+mv copied.tmp copied.txt
+EOF
+# A copy.bat on the PATH must not be the one that runs.
+mkdir bin
+printf '#!/bin/sh\ntouch "%s/path-copy-ran"\n' "$PWD" >bin/copy.bat
+chmod +x bin/copy.bat
+PATH="$PWD/bin:$PATH" start_editor
+export_map
+wait_for 5 "copy.bat to record the exported files" test -f copied.txt
+[ "$(cat copied.txt)" = $'15\n54\nset ::restLocY -0.5' ] ||
+    fail "copy.bat saw: $(cat copied.txt) (expected 15 lines of gnd.pts, 54 of go)"
+[ ! -e path-copy-ran ] || fail "a copy.bat from PATH was run"
+wait_for_log_line "Saved 2 segments, containing 14 points"
+expected_output=$'Maximize pressed\n0\n1\nSaved 2 segments, containing 14 points'
+[ "$(cat "$E2E_LOG")" = "$expected_output" ] || fail "export output was: $(cat "$E2E_LOG")"
+expect_file_content gnd.pts "-0.5 -400.00000 0.0000000 0.000000
+0 -10 0.000000 0.00000
+0.916667 -13.3333 -0.00000 1.00000
+2.83333 -15.3333 -0.00000 1.00000
+5.25 -16 -0.00000 1.00000
+7.66667 -15.3333 -0.00000 1.00000
+9.58333 -13.3333 -0.00000 1.00000
+10.5 -10 -0.00000 1.00000
+11.2894 -9.16667 -0.00000 1.00000
+12.1481 -8.66667 -0.00000 1.00000
+13.0625 -8.5 -0.00000 1.00000
+14.0185 -8.66667 -0.00000 1.00000
+15.0023 -9.16667 -0.00000 1.00000
+16 -10 -0.00000 1.00000
+16.5 -400.00000 0.000000 0.00000
+" "exported ground points"
+[ "$(sed -n '1p;9p;47p;53p' go)" = $'set baseDir brel\ngndfile $scenarioDir/gnd.pts\ntitle "$::charName >> TestMap"\nset ::restLocX 0.5' ] ||
+    fail "unexpected lines in go: $(sed -n '1p;9p;47p;53p' go)"
+
+step "the editor keeps working after the export"
+rm copied.txt
+open_point_bar
+press_point_button append
+export_map
+wait_for 5 "copy.bat after the second export" test -f copied.txt
+[ "$(head -1 copied.txt)" = 21 ] || fail "gnd.pts of three segments has $(head -1 copied.txt) lines, expected 21"
+stop_editor
+
+step "exporting an empty chain writes and runs nothing"
+new_workdir export-empty
+printf 'touch copy-ran\n' >copy.bat
+start_editor
+click 115 110
+open_point_bar
+press_point_button remove
+wait_pixel 117 112 $BLACK "the chain to be emptied"
+export_map
+[ "$(log_lines)" -eq $((E2E_LINES_BEFORE_EXPORT + 1)) ] ||
+    fail "not exactly one line for an empty export: $(cat "$E2E_LOG")"
+[ ! -e gnd.pts ] && [ ! -e go ] || fail "files written for an empty chain"
+[ ! -e copy-ran ] || fail "copy.bat was run for an empty chain"
+stop_editor
+
+echo "PASS file_test"
