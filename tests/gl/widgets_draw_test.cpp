@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "BitmapFont.h"
@@ -61,20 +62,26 @@ void recordGlyph(void*, int character) {
 
 class WidgetsDrawTest : public ::testing::Test {
 protected:
+    // Made on first use, so that listing the tests opens no context.
+    static void SetUpTestSuite() {
+        if (!context) context = std::make_unique<OffscreenContext>();
+    }
+    static void TearDownTestSuite() { context.reset(); }
+
     void SetUp() override {
-        if (!ctx.ok()) GTEST_SKIP() << "no offscreen OpenGL context";
-        ctx.beginFrame();
+        if (!context->ok()) GTEST_SKIP() << "no offscreen OpenGL context";
+        context->beginFrame();
         glyphs.clear();
         BitmapFont::drawGlyph = recordGlyph;
     }
     void TearDown() override { BitmapFont::drawGlyph = nullptr; }
 
-    Rgb at(int x, int y) const { return ctx.pixel(x, y); }
+    Rgb at(int x, int y) const { return context->pixel(x, y); }
 
-    static OffscreenContext ctx;
+    static std::unique_ptr<OffscreenContext> context;
 };
 
-OffscreenContext WidgetsDrawTest::ctx;
+std::unique_ptr<OffscreenContext> WidgetsDrawTest::context;
 
 }  // namespace
 
@@ -98,7 +105,7 @@ TEST_F(WidgetsDrawTest, ButtonHasGreyFrameBlackFaceAndHoverHighlight) {
     EXPECT_NEAR(glyphs[0].rasterX, 100.0f, 0.01f);
     EXPECT_NEAR(glyphs[0].rasterY, 600.0f - 115.0f, 0.01f);
 
-    ctx.beginFrame();
+    context->beginFrame();
     glyphs.clear();
     b.onHover(140, 110);
     b.draw();
@@ -132,7 +139,7 @@ TEST_F(WidgetsDrawTest, LabelWithoutBorderIsExactlyItsFace) {
     EXPECT_TRUE(near(at(230, 199), black));
     EXPECT_TRUE(near(at(230, 220), black));
 
-    ctx.beginFrame();
+    context->beginFrame();
     l.setBordered(true);
     l.draw();
     EXPECT_TRUE(near(at(199, 210), tealFrame));
@@ -154,7 +161,7 @@ TEST_F(WidgetsDrawTest, PanelDrawsFrameFaceThenChildrenOnTop) {
     EXPECT_TRUE(near(at(309, 315), grey));   // the child's frame
     EXPECT_TRUE(near(at(320, 320), black));  // the child's face
 
-    ctx.beginFrame();
+    context->beginFrame();
     child.setHidden(true);
     p.draw();
     EXPECT_TRUE(near(at(309, 315), teal));
@@ -196,7 +203,7 @@ TEST_F(WidgetsDrawTest, SliderKnobIsWhiteAtItsValue) {
     EXPECT_TRUE(near(at(1, 590), grey));
     EXPECT_TRUE(near(at(400, 579), grey));  // the knob does not cover the frame
 
-    ctx.beginFrame();
+    context->beginFrame();
     s.setValue(5);  // knob centre 81.6
     s.draw();
     EXPECT_TRUE(near(at(80, 590), white));
