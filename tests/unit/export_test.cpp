@@ -1,0 +1,197 @@
+// The setup script "go" and the export: files first, then "copy.bat".
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "BatchRunner.h"
+#include "Export.h"
+#include "MapEditor.h"
+#include "ScenarioScript.h"
+#include "ScratchDir.h"
+
+namespace {
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Runs the export and returns what it printed on standard output; what went
+// to standard error (the shell's complaints) is put in `errors` when asked for.
+std::string captureExport(MapEditor& editor, std::string* errors = nullptr) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    editor.exportMap();
+    const std::string errorText = testing::internal::GetCapturedStderr();
+    if (errors) *errors = errorText;
+    return testing::internal::GetCapturedStdout();
+}
+
+// A batch file that leaves a trace of having run.
+const char markerBatch[] = "echo ran > batch-ran\n";
+
+// Sets an environment variable for the lifetime of the object.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const char* name, const std::string& value) : name(name) {
+        const char* old = std::getenv(name);
+        hadOld = old != nullptr;
+        if (hadOld) oldValue = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~EnvironmentOverride() {
+        if (hadOld)
+            ::setenv(name, oldValue.c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+
+private:
+    const char* name;
+    bool hadOld = false;
+    std::string oldValue;
+};
+
+TEST(ScenarioScript, HasFiftyFourLinesEndingWithTheRestLocation) {
+    const std::string script = formatScenarioScript({0.5, 0.5});
+    EXPECT_EQ(std::count(script.begin(), script.end(), '\n'), 54);
+    ASSERT_EQ(script.back(), '\n');
+    const std::vector<std::string> lines = splitLines(script);
+    ASSERT_EQ(lines.size(), 54u);
+    EXPECT_EQ(lines[0], "set baseDir brel");
+    EXPECT_EQ(lines[8], "gndfile $scenarioDir/gnd.pts");
+    EXPECT_EQ(lines[46], "title \"$::charName >> TestMap\"");
+    EXPECT_EQ(lines[52], "set ::restLocX 0.5");
+    EXPECT_EQ(lines[53], "set ::restLocY -0.5");
+    // Empty lines: the first is line 4, the last line 52.
+    std::vector<int> empty;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].empty()) empty.push_back(static_cast<int>(i) + 1);
+    EXPECT_EQ(empty, (std::vector<int>{4, 8, 13, 15, 21, 24, 26, 29, 31, 37, 40, 45, 48, 52}));
+    // Only the camera and preview blocks are indented, by four spaces.
+    std::vector<int> indented;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].rfind("    ", 0) == 0) indented.push_back(static_cast<int>(i) + 1);
+    EXPECT_EQ(indented, (std::vector<int>{33, 34, 35, 42, 43, 44}));
+    EXPECT_EQ(lines[34], "    camera fly $::scenarioDir/camera.path");
+    EXPECT_EQ(lines[43], "    winview $::winviewX $::winviewY");
+}
+
+TEST(ScenarioScript, RestLocationUsesTheNumberNotationWithYNegated) {
+    const std::vector<std::string> lines = splitLines(formatScenarioScript({123.4567, 0.0}));
+    EXPECT_EQ(lines[52], "set ::restLocX 123.457");
+    EXPECT_EQ(lines[53], "set ::restLocY -0");
+}
+
+TEST(Export, WritesBothFilesAndTheScriptIsTheSameForEveryMap) {
+    ScratchDir scratch;
+    MapEditor editor;
+    captureExport(editor);
+    const std::string firstScript = readFile("go");
+    EXPECT_EQ(firstScript, formatScenarioScript({0.5, 0.5}));
+    const std::string firstGround = readFile("gnd.pts");
+
+    editor.appendSegment();
+    captureExport(editor);
+    EXPECT_EQ(readFile("go"), firstScript);
+    EXPECT_NE(readFile("gnd.pts"), firstGround);
+    EXPECT_EQ(directoryEntries(), (std::set<std::string>{"gnd.pts", "go"}));
+}
+
+TEST(Export, BatchFileSeesBothFilesComplete) {
+    ScratchDir scratch;
+    // The batch file is read by the shell: it needs no execute permission.
+    writeFile("copy.bat",
+              "wc -l < gnd.pts > counts\n"
+              "wc -l < go >> counts\n"
+              "ls > listing\n"
+              "echo delivered\n"
+              "exit 3\n");
+    MapEditor editor;
+    const std::string output = captureExport(editor);
+    // The batch file's own output follows the editor's messages; its status is ignored.
+    EXPECT_EQ(output, "0\n1\nSaved 2 segments, containing 14 points\ndelivered\n");
+    std::istringstream counts(readFile("counts"));
+    int groundLines = 0, scriptLines = 0;
+    counts >> groundLines >> scriptLines;
+    EXPECT_EQ(groundLines, 15);
+    EXPECT_EQ(scriptLines, 54);
+    // No temporary file was left for the batch file to pick up.
+    EXPECT_EQ(readFile("listing"), "copy.bat\ncounts\ngnd.pts\ngo\nlisting\n");
+}
+
+TEST(Export, MissingBatchFileStillCompletes) {
+    ScratchDir scratch;
+    MapEditor editor;
+    std::string errors;
+    const std::string output = captureExport(editor, &errors);
+    // The shell's complaint about the missing file is its own output.
+    EXPECT_NE(errors.find("copy.bat"), std::string::npos) << errors;
+    EXPECT_EQ(output.rfind("0\n1\nSaved 2 segments, containing 14 points\n", 0), 0u) << output;
+    EXPECT_EQ(readFile("go"), formatScenarioScript({0.5, 0.5}));
+    EXPECT_EQ(readFile("gnd.pts").substr(0, 35), "-0.5 -400.00000 0.0000000 0.000000\n");
+}
+
+TEST(Export, ProgramNamedCopyBatOnThePathIsNotRun) {
+    ScratchDir scratch;
+    std::filesystem::create_directory("bin");
+    writeFile("bin/copy.bat", "#!/bin/sh\necho impostor > " + scratch.path() + "/impostor-ran\n");
+    std::filesystem::permissions("bin/copy.bat", std::filesystem::perms::owner_all);
+    EnvironmentOverride path("PATH", scratch.path() + "/bin:" + std::string(std::getenv("PATH")));
+    MapEditor editor;
+    captureExport(editor);
+    EXPECT_FALSE(std::filesystem::exists("impostor-ran"));
+
+    // With a batch file in the working directory, that one runs.
+    writeFile("copy.bat", markerBatch);
+    captureExport(editor);
+    EXPECT_TRUE(std::filesystem::exists("batch-ran"));
+    EXPECT_FALSE(std::filesystem::exists("impostor-ran"));
+}
+
+TEST(Export, UnwritableGroundFileRunsNoBatchFile) {
+    ScratchDir scratch;
+    std::filesystem::create_directory("gnd.pts");
+    writeFile("copy.bat", markerBatch);
+    MapEditor editor;
+    EXPECT_EQ(captureExport(editor), "0\n1\nFile output error: gnd.pts\n");
+    EXPECT_FALSE(std::filesystem::exists("batch-ran"));
+    EXPECT_FALSE(std::filesystem::exists("go"));
+}
+
+TEST(Export, UnwritableScriptRunsNoBatchFile) {
+    ScratchDir scratch;
+    std::filesystem::create_directory("go");
+    writeFile("copy.bat", markerBatch);
+    MapEditor editor;
+    EXPECT_EQ(captureExport(editor), "0\n1\nSaved 2 segments, containing 14 points\nFile output error: go\n");
+    EXPECT_FALSE(std::filesystem::exists("batch-ran"));
+}
+
+TEST(Export, EmptyChainWritesAndRunsNothing) {
+    ScratchDir scratch;
+    writeFile("copy.bat", markerBatch);
+    MapEditor editor;
+    editor.replaceChain({});
+    EXPECT_EQ(captureExport(editor), "Nothing to export: the map has no segments\n");
+    EXPECT_EQ(directoryEntries(), std::set<std::string>{"copy.bat"});
+}
+
+TEST(BatchRunner, WaitsForTheBatchFileToEnd) {
+    ScratchDir scratch;
+    writeFile("slow.bat", "sleep 0.2\necho done > finished\n");
+    EXPECT_TRUE(runBatchFile("./slow.bat"));
+    EXPECT_EQ(readFile("finished"), "done\n");
+}
+
+}  // namespace
