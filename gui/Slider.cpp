@@ -2,7 +2,6 @@
 
 #include <GL/gl.h>
 
-#include <cmath>
 #include <cstdint>
 
 #include "BitmapFont.h"
@@ -33,16 +32,19 @@ void Slider::onPress(int, int, int) {}
 void Slider::onKey(char) {}
 
 int Slider::valueAt(int px) const {
+    // A bar without width has no positions to map; it holds its minimum.
+    if (width <= 0) return minimum;
     const double fraction = (static_cast<double>(px) - x) / width;
     const double v = minimum + (static_cast<double>(maximum) - minimum) * fraction;
-    // Clamping before the conversion keeps it defined for any pointer position; for
-    // values inside the range it equals truncating first and clamping afterwards.
+    // Clamping before the conversion keeps it defined for any pointer position; for a
+    // non-empty range it gives the same result as truncating first and clamping afterwards.
     if (v > maximum) return maximum;
-    if (v < minimum || std::isnan(v)) return minimum;
+    if (v < minimum) return minimum;
     return static_cast<int>(v);
 }
 
 double Slider::knobPosition() const {
+    // An empty range has no scale; the knob rests at the left end instead of at an infinity.
     if (maximum == minimum) return x;
     return x + width * (static_cast<double>(value) - minimum) / (static_cast<double>(maximum) - minimum);
 }

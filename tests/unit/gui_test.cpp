@@ -331,6 +331,17 @@ TEST_F(GuiTest, SliderDragTruncatesTowardZeroInNegativeRanges) {
     EXPECT_EQ(s.valueAt(100), INT_MAX);
 }
 
+TEST_F(GuiTest, DegenerateSliderStaysFinite) {
+    Slider s;
+    s.setRange(3, 9);
+    s.setGeometry(10, 0, 0, 10);  // no width
+    for (int px : {9, 10, 11}) EXPECT_EQ(s.valueAt(px), 3) << px;
+    s.setGeometry(10, 0, 100, 10);
+    s.setRange(4, 4);  // empty range
+    EXPECT_EQ(s.valueAt(60), 4);
+    EXPECT_DOUBLE_EQ(s.knobPosition(), 10.0);
+}
+
 TEST_F(GuiTest, SliderCallbackRunsBeforeEachUpdateAndSeesTheOldValue) {
     Slider s;
     setUpEditorSlider(s);
