@@ -145,11 +145,11 @@ std::pair<Segment, Segment> Segment::split() const {
     const ControlPoint p123 = midpoint(p12, p23);
     const ControlPoint middle = midpoint(p012, p123);
 
-    // An odd count of interior samples has its middle one at t = 0.5: giving
+    // An odd count r of interior samples has its middle one at t = 0.5: giving
     // each half (r - 1) / 2 keeps exactly the same sampled points. An even
-    // count gets r / 2 per half and one extra point at the split.
-    const int r = std::max(resolution, 0);
-    const int halfResolution = r % 2 == 1 ? (r - 1) / 2 : r / 2;
+    // count gets r / 2 per half and one extra point at the split. Integer
+    // division gives both.
+    const int halfResolution = std::max(resolution, 0) / 2;
 
     std::pair<Segment, Segment> halves{*this, *this};
     for (Segment* half : {&halves.first, &halves.second}) {
