@@ -3,6 +3,13 @@
 # run of copy.bat.
 source "$(dirname "$0")/lib.sh"
 
+# settle_after_export: the export runs copy.bat inside the button's callback;
+# once a later press ("Min", which prints a line) is handled, it has ended.
+settle_after_export() {
+    click 775 20
+    wait_for_log_line "Minimize pressed"
+}
+
 INITIAL_MAP=$'0 10 0.5 18\n10 18 10.5 10\n5\n10.5 10 12 8\n14 8 16 10\n5'
 
 step "Save QUIV File asks first and writes nothing"
@@ -121,6 +128,32 @@ wait_for 5 "copy.bat after the second export" test -f copied.txt
 [ "$(head -1 copied.txt)" = 21 ] || fail "gnd.pts of three segments has $(head -1 copied.txt) lines, expected 21"
 stop_editor
 
+step "a save that cannot replace map.mef reports it and keeps the old content"
+new_workdir save-fails
+mkdir map.mef # renaming a file over a directory fails
+touch map.mef/keep
+start_editor
+open_file_bar
+click 587 20
+wait_pixel 402 340 $TEAL "the confirmation panel"
+click 430 340
+wait_for_log_line "File output error"
+[ -d map.mef ] && [ -e map.mef/keep ] || fail "the directory named map.mef was disturbed"
+[ -z "$(ls -A | grep -v -e '^editor\.log$' -e '^shot\.rgb' -e '^map\.mef$')" ] ||
+    fail "temporary files left behind: $(ls -A)"
+stop_editor
+
+step "an export that cannot write go does not run copy.bat"
+new_workdir export-fails
+printf 'touch copy-ran\n' >copy.bat
+mkdir go
+start_editor
+export_map
+wait_for_log_match '^File output error: .*go'
+settle_after_export
+[ ! -e copy-ran ] || fail "copy.bat ran although go could not be written"
+stop_editor
+
 step "exporting an empty chain writes and runs nothing"
 new_workdir export-empty
 printf 'touch copy-ran\n' >copy.bat
@@ -130,8 +163,9 @@ open_point_bar
 press_point_button remove
 wait_pixel 117 112 $BLACK "the chain to be emptied"
 export_map
-[ "$(log_lines)" -eq $((E2E_LINES_BEFORE_EXPORT + 1)) ] ||
-    fail "not exactly one line for an empty export: $(cat "$E2E_LOG")"
+settle_after_export
+[ "$(log_lines)" -eq $((E2E_LINES_BEFORE_EXPORT + 2)) ] ||
+    fail "not exactly one export line (plus Minimize pressed) for an empty chain: $(cat "$E2E_LOG")"
 [ ! -e gnd.pts ] && [ ! -e go ] || fail "files written for an empty chain"
 [ ! -e copy-ran ] || fail "copy.bat was run for an empty chain"
 stop_editor

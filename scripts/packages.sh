@@ -1,0 +1,41 @@
+# shellcheck shell=bash
+# Sourced by the quick-start scripts: installs the Debian packages that are
+# missing, and nothing when all of them are there.
+
+# Needed to build and run the editor.
+BUILD_PACKAGES=(cmake g++ ninja-build freeglut3-dev libgl-dev libegl-dev libgtest-dev libbenchmark-dev)
+# Needed on top of those to run every test: the X server and tools that drive
+# the real window, and the compilers and tools of the checking builds.
+TEST_PACKAGES=(xvfb xdotool imagemagick clang libclang-rt-14-dev valgrind)
+
+package_installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+# ensure_packages PACKAGE...: one apt-get update and one apt-get install for
+# the missing ones; sudo when not root.
+ensure_packages() {
+    local missing=() package
+    for package in "$@"; do
+        package_installed "$package" || missing+=("$package")
+    done
+    [ ${#missing[@]} -gt 0 ] || return 0
+
+    if ! command -v apt-get >/dev/null; then
+        echo "missing packages and no apt-get to install them: ${missing[*]}" >&2
+        return 1
+    fi
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "missing packages, not root and no sudo: ${missing[*]}" >&2
+            return 1
+        fi
+        # sudo asks for a password on the terminal itself, if it needs one.
+        sudo=(sudo env DEBIAN_FRONTEND=noninteractive)
+    fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -q </dev/null
+    "${sudo[@]}" apt-get install -y -q "${missing[@]}" </dev/null
+}
