@@ -1,6 +1,5 @@
 #include "MapEditor.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "PixelMath.h"

@@ -16,7 +16,8 @@ public:
     // Model.
     void buildInitialMap();
     void applyViewOffset();
-    // Distinct points of the ground profile: sum of resolutions + segments + 1.
+    // Distinct points of the ground profile: sum of resolutions + segments + 1,
+    // a negative resolution counting as 0 (such a segment is sampled as 0).
     int pointCount() const;
     int segmentCount() const;
     const Segment& segment(int i) const { return segments[i]; }
