@@ -2,6 +2,7 @@
 # Sourced by the quick-start scripts: installs the Debian packages that are
 # missing, and nothing when all of them are there.
 
+# shellcheck disable=SC2034 # the lists are used by the scripts that source this file
 # Needed to build and run the editor.
 BUILD_PACKAGES=(cmake g++ ninja-build freeglut3-dev libgl-dev libegl-dev libgtest-dev libbenchmark-dev)
 # Needed on top of those to run every test: the X server and tools that drive
