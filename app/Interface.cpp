@@ -8,7 +8,7 @@
 
 namespace {
 
-// The file bar, "Min" included: created, coloured, captioned, added, then wired.
+// A white-on-black button of the file bar or of a restore panel, wired after it is added.
 void addBarButton(Panel& panel, Button& button, int x, int y, int width, int height, const char* caption,
                   Callback command) {
     button.setGeometry(x, y, width, height);
@@ -19,7 +19,7 @@ void addBarButton(Panel& panel, Button& button, int x, int y, int width, int hei
     button.setCallback(command);
 }
 
-// The point bar: the buttons keep the black background they are constructed with.
+// A button of the point bar; it keeps the black background it is constructed with.
 void addPointButton(Button& button, int x, int y, int width, int height, const char* caption,
                     Callback command) {
     button.setGeometry(x, y, width, height);
@@ -29,6 +29,7 @@ void addPointButton(Button& button, int x, int y, int width, int height, const c
     button.setCallback(command);
 }
 
+// A borderless white-on-black number, starting at 0.
 void addCounter(Label& label, int x, int y, int width, int height) {
     label.setGeometry(x, y, width, height);
     label.setTextColor(255, 255, 255);
@@ -38,6 +39,7 @@ void addCounter(Label& label, int x, int y, int width, int height) {
     label.setIndex(guiManager.add(&label));
 }
 
+// A borderless white-on-black word.
 void addCaption(Label& label, int x, int y, int width, int height, const char* caption) {
     label.setGeometry(x, y, width, height);
     label.setTextColor(255, 255, 255);
