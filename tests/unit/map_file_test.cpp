@@ -138,6 +138,11 @@ TEST(MapFileParse, TruncatedLastRecordIsDropped) {
     EXPECT_TRUE(noResolution.records.empty());
     EXPECT_TRUE(noResolution.incompleteDropped);
     EXPECT_EQ(noResolution.incompleteValues, 8);
+
+    const MapFileParse oneValue = parseMapFile("1 2 3 4 5 6 7 8 1 9\n");
+    EXPECT_EQ(oneValue.records.size(), 1u);
+    EXPECT_TRUE(oneValue.incompleteDropped);
+    EXPECT_EQ(oneValue.incompleteValues, 1);
 }
 
 TEST(MapFileParse, RejectsValuesThatAreNotFiniteNumbers) {
