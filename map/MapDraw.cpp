@@ -2,6 +2,9 @@
 // without OpenGL.
 #include <GL/gl.h>
 
+#include <algorithm>
+
+#include "MapDraw.h"
 #include "MapEditor.h"
 #include "Marker.h"
 #include "PixelMath.h"
@@ -62,15 +65,40 @@ void Marker::draw(double ox, double oy) const {
     glRectd(x - w2 + ox, y - h2 + oy, x + w2 + ox, y + h2 + oy);
 }
 
-void MapEditor::draw() const {
+bool Segment::mayShowIn(int width, int height) const {
+    const double pixelsPerUnit = scale * zoom;
+    const double minX = std::min({startPoint.x, startHandle.x, endHandle.x, endPoint.x});
+    const double maxX = std::max({startPoint.x, startHandle.x, endHandle.x, endPoint.x});
+    const double minY = std::min({startPoint.y, startHandle.y, endHandle.y, endPoint.y});
+    const double maxY = std::max({startPoint.y, startHandle.y, endHandle.y, endPoint.y});
+    // The curve and its samples lie inside the convex hull of the control
+    // points. The squares reach handleSize beyond their centres; smoothed
+    // lines of width 1.2 and points of size 3 spread a pixel or two, and the
+    // handle lines' truncated vertices stay within a pixel of their points.
+    const double margin = handleSize + 3.0;
+    const double left = minX * pixelsPerUnit + viewOffset.x - margin;
+    const double right = maxX * pixelsPerUnit + viewOffset.x + margin;
+    const double top = minY * pixelsPerUnit + viewOffset.y - margin;
+    const double bottom = maxY * pixelsPerUnit + viewOffset.y + margin;
+    // Written so that a NaN anywhere keeps the segment: it is drawn as before.
+    const bool outside = right < 0.0 || left > width || bottom < 0.0 || top > height;
+    return !outside;
+}
+
+void drawMap(const std::vector<Segment>& segments, const std::vector<Marker>& markers,
+             const ControlPoint& viewOffset, Culling culling) {
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glHint(GL_LINE_SMOOTH_HINT, GL_DONT_CARE);
     glLineWidth(1.2f);
-    for (const Segment& s : segments) s.draw();
+    for (const Segment& s : segments) {
+        if (culling == Culling::off || s.mayShowIn(mapWindowWidth, mapWindowHeight)) s.draw();
+    }
     for (const Marker& m : markers) m.draw(viewOffset.x, viewOffset.y);
     // Line width and point size stay set for the widgets drawn after the map.
     glDisable(GL_LINE_SMOOTH);
     glDisable(GL_BLEND);
 }
+
+void MapEditor::draw() const { drawMap(segments, markers, viewOffset, Culling::on); }

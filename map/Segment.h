@@ -50,6 +50,10 @@ public:
 
     // Draws the segment with OpenGL; defined apart from the model.
     void draw() const;
+    // Whether drawing the segment can change a pixel of a window `width` x
+    // `height` pixels: false only when its control points, widened by their
+    // squares and the spread of smoothed lines and points, lie wholly outside.
+    bool mayShowIn(int width, int height) const;
 
 private:
     void resample();
