@@ -5,8 +5,24 @@
 
 namespace {
 
+// Halfway between a and b; coordinates near the largest double (a map file may
+// hold them) would overflow the sum, so those are halved first.
+double half(double a, double b) {
+    const double m = (a + b) * 0.5;
+    return std::isfinite(m) ? m : a * 0.5 + b * 0.5;
+}
+
 ControlPoint midpoint(const ControlPoint& a, const ControlPoint& b) {
-    return {(a.x + b.x) * 0.5, (a.y + b.y) * 0.5};
+    return {half(a.x, b.x), half(a.y, b.y)};
+}
+
+// The curve at t by de Casteljau's construction: every step is a weighted mean
+// of finite values, so it stays finite for any finite control points.
+double casteljau(double p0, double p1, double p2, double p3, double t) {
+    const double s = 1.0 - t;
+    const double a = s * p0 + t * p1, b = s * p1 + t * p2, c = s * p2 + t * p3;
+    const double d = s * a + t * b, e = s * b + t * c;
+    return s * d + t * e;
 }
 
 // The running sums of forward differencing along one axis of the curve.
@@ -85,6 +101,17 @@ void Segment::resample() {
         *out++ = {dx.f, dy.f};
     }
     *out = endPoint;
+
+    // The differences of control points near the largest double overflow;
+    // such a curve is evaluated point by point instead.
+    const auto finite = [](const ControlPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+    if (!std::all_of(samples.begin(), samples.end(), finite)) {
+        for (int k = 1; k <= interior; ++k) {
+            const double t = k * h;
+            samples[k] = {casteljau(startPoint.x, startHandle.x, endHandle.x, endPoint.x, t),
+                          casteljau(startPoint.y, startHandle.y, endHandle.y, endPoint.y, t)};
+        }
+    }
 }
 
 bool Segment::pick(int state, int x, int y) {
