@@ -84,28 +84,34 @@ void Segment::resample() {
     // sampled as 0 so the loop never runs a negative count.
     const int interior = std::max(resolution, 0);
     const double h = 1.0 / (static_cast<double>(interior) + 1.0);
-    AxisDifferences dx = startDifferences(startPoint.x, startHandle.x, endHandle.x, endPoint.x, h);
-    AxisDifferences dy = startDifferences(startPoint.y, startHandle.y, endHandle.y, endPoint.y, h);
+    const AxisDifferences dx = startDifferences(startPoint.x, startHandle.x, endHandle.x, endPoint.x, h);
+    const AxisDifferences dy = startDifferences(startPoint.y, startHandle.y, endHandle.y, endPoint.y, h);
+    // Both axes side by side, so that the compiler steps them together.
+    double f[2] = {dx.f, dy.f};
+    double df[2] = {dx.df, dy.df};
+    double ddf[2] = {dx.ddf, dy.ddf};
+    const double dddf[2] = {dx.dddf, dy.dddf};
 
     // Reuses the list's storage: a drag resamples on every pointer motion.
     samples.resize(static_cast<std::size_t>(interior) + 2);
     ControlPoint* out = samples.data();
     *out++ = startPoint;
     for (int k = 0; k < interior; ++k) {
-        dx.f += dx.df;
-        dx.df += dx.ddf;
-        dx.ddf += dx.dddf;
-        dy.f += dy.df;
-        dy.df += dy.ddf;
-        dy.ddf += dy.dddf;
-        *out++ = {dx.f, dy.f};
+        for (int axis = 0; axis < 2; ++axis) {
+            f[axis] += df[axis];
+            df[axis] += ddf[axis];
+            ddf[axis] += dddf[axis];
+        }
+        *out++ = {f[0], f[1]};
     }
     *out = endPoint;
 
     // The differences of control points near the largest double overflow;
-    // such a curve is evaluated point by point instead.
+    // such a curve is evaluated point by point instead. A running sum that
+    // stops being finite stays so (inf + x is inf or NaN, NaN + x is NaN),
+    // so the last interior sample and the end points tell for the whole list.
     const auto finite = [](const ControlPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
-    if (!std::all_of(samples.begin(), samples.end(), finite)) {
+    if (!finite(samples.front()) || !finite(samples.back()) || !finite(samples[samples.size() - 2])) {
         for (int k = 1; k <= interior; ++k) {
             const double t = k * h;
             samples[k] = {casteljau(startPoint.x, startHandle.x, endHandle.x, endPoint.x, t),
