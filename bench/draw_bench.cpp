@@ -1,0 +1,189 @@
+// Drawing the map in a real OpenGL context (Mesa's surfaceless EGL platform),
+// one frame per iteration: clear, draw, and wait until the frame is done.
+#include <benchmark/benchmark.h>
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <vector>
+
+#include "Courses.h"
+#include "MapDraw.h"
+#include "MapEditor.h"
+#include "gl/OffscreenContext.h"
+
+namespace {
+
+OffscreenContext* context() {
+    static OffscreenContext ctx;
+    return ctx.ok() ? &ctx : nullptr;
+}
+
+template <typename Draw>
+void timeFrames(benchmark::State& state, Draw draw) {
+    OffscreenContext* ctx = context();
+    if (ctx == nullptr) {
+        state.SkipWithError("no offscreen OpenGL context");
+        return;
+    }
+    ctx->beginFrame();
+    glFinish();
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        draw();
+        glFinish();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// (a) A course of 10,000 segments of which a few dozen lie in the window.
+
+MapEditor& longCourseEditor() {
+    static MapEditor editor = [] {
+        MapEditor e;
+        e.replaceChain(longCourse(10000, 5, 11));
+        return e;
+    }();
+    return editor;
+}
+
+// The same editor state holding only the segments that show in the window.
+MapEditor& visiblePartEditor() {
+    static MapEditor editor = [] {
+        std::vector<Segment> visible;
+        for (const Segment& s : longCourseEditor().getSegments())
+            if (s.mayShowIn(mapWindowWidth, mapWindowHeight)) visible.push_back(s);
+        MapEditor e;
+        e.replaceChain(visible);
+        return e;
+    }();
+    return editor;
+}
+
+void DrawLongCourse_Editor(benchmark::State& state) {
+    const MapEditor& editor = longCourseEditor();
+    timeFrames(state, [&] { editor.draw(); });
+    state.counters["segments"] = editor.segmentCount();
+}
+BENCHMARK(DrawLongCourse_Editor)->Unit(benchmark::kMicrosecond);
+
+void DrawLongCourse_VisibleOnly(benchmark::State& state) {
+    const MapEditor& editor = visiblePartEditor();
+    timeFrames(state, [&] { editor.draw(); });
+    state.counters["segments"] = editor.segmentCount();
+}
+BENCHMARK(DrawLongCourse_VisibleOnly)->Unit(benchmark::kMicrosecond);
+
+void DrawLongCourse_Unculled(benchmark::State& state) {
+    const MapEditor& editor = longCourseEditor();
+    timeFrames(state, [&] {
+        drawMap(editor.getSegments(), editor.getMarkers(), editor.getViewOffset(), Culling::off);
+    });
+}
+BENCHMARK(DrawLongCourse_Unculled)->Unit(benchmark::kMicrosecond);
+
+// (b) 1,000 segments at resolution 50, all inside the window.
+
+MapEditor& fullWindowEditor() {
+    static MapEditor editor = [] {
+        MapEditor e;
+        e.replaceChain(windowFullOfSegments(1000, 50, 12));
+        return e;
+    }();
+    return editor;
+}
+
+void DrawFullWindow_Editor(benchmark::State& state) {
+    const MapEditor& editor = fullWindowEditor();
+    timeFrames(state, [&] { editor.draw(); });
+}
+BENCHMARK(DrawFullWindow_Editor)->Unit(benchmark::kMillisecond);
+
+struct Vertex {
+    float x, y;
+};
+
+struct ColouredVertex {
+    float x, y;
+    float r, g, b;
+};
+
+// Every vertex the editor draws for the map, gathered by primitive kind.
+struct MapVertices {
+    std::vector<Vertex> curveLines;
+    std::vector<Vertex> samplePoints;
+    std::vector<ColouredVertex> squares;  // four corners each
+    std::vector<Vertex> handleLines;
+};
+
+MapVertices gatherVertices(const MapEditor& editor) {
+    MapVertices v;
+    const ControlPoint& o = editor.getViewOffset();
+    auto window = [&](const ControlPoint& p) {
+        return Vertex{static_cast<float>(p.x * 10 + o.x), static_cast<float>(p.y * 10 + o.y)};
+    };
+    auto square = [&](const ControlPoint& p, float r, float g, float b) {
+        const Vertex c = window(p);
+        v.squares.push_back({c.x - 3, c.y - 3, r, g, b});
+        v.squares.push_back({c.x + 3, c.y - 3, r, g, b});
+        v.squares.push_back({c.x + 3, c.y + 3, r, g, b});
+        v.squares.push_back({c.x - 3, c.y + 3, r, g, b});
+    };
+    auto integral = [&](const ControlPoint& p) {
+        const Vertex c = window(p);
+        return Vertex{std::trunc(c.x), std::trunc(c.y)};
+    };
+    for (const Segment& s : editor.getSegments()) {
+        const std::vector<ControlPoint>& samples = s.getSamples();
+        for (std::size_t i = 1; i < samples.size(); ++i) {
+            v.curveLines.push_back(window(samples[i - 1]));
+            v.curveLines.push_back(window(samples[i]));
+        }
+        for (const ControlPoint& p : samples) v.samplePoints.push_back(window(p));
+        square(s.getStartPoint(), 1, 0, 1);
+        square(s.getEndPoint(), 1, 0, 1);
+        square(s.getStartHandle(), 0, 1, 0);
+        square(s.getEndHandle(), 0, 1, 0);
+        v.handleLines.push_back(integral(s.getStartPoint()));
+        v.handleLines.push_back(integral(s.getStartHandle()));
+        v.handleLines.push_back(integral(s.getEndPoint()));
+        v.handleLines.push_back(integral(s.getEndHandle()));
+    }
+    return v;
+}
+
+// The limit on this renderer: the same vertices, prepared beforehand, with one
+// vertex-array call per primitive kind for the whole map, under the same state.
+void DrawFullWindow_VertexArrayLimit(benchmark::State& state) {
+    const MapVertices v = gatherVertices(fullWindowEditor());
+    auto draw = [&] {
+        glEnable(GL_LINE_SMOOTH);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glHint(GL_LINE_SMOOTH_HINT, GL_DONT_CARE);
+        glLineWidth(1.2f);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glColor3f(1, 1, 0);
+        glVertexPointer(2, GL_FLOAT, sizeof(Vertex), v.curveLines.data());
+        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(v.curveLines.size()));
+        glPointSize(3);
+        glColor3f(1, 0, 0);
+        glVertexPointer(2, GL_FLOAT, sizeof(Vertex), v.samplePoints.data());
+        glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(v.samplePoints.size()));
+        glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(2, GL_FLOAT, sizeof(ColouredVertex), &v.squares[0].x);
+        glColorPointer(3, GL_FLOAT, sizeof(ColouredVertex), &v.squares[0].r);
+        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(v.squares.size()));
+        glDisableClientState(GL_COLOR_ARRAY);
+        glColor3f(1, 1, 1);
+        glVertexPointer(2, GL_FLOAT, sizeof(Vertex), v.handleLines.data());
+        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(v.handleLines.size()));
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisable(GL_LINE_SMOOTH);
+        glDisable(GL_BLEND);
+    };
+    timeFrames(state, draw);
+}
+BENCHMARK(DrawFullWindow_VertexArrayLimit)->Unit(benchmark::kMillisecond);
+
+}  // namespace

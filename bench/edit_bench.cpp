@@ -1,0 +1,111 @@
+// A press and a drag step on a 100,000-segment chain, per event.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "Courses.h"
+#include "MapEditor.h"
+
+namespace {
+
+constexpr int chainLength = 100000;
+
+// The junction between segments 10 and 11 of the course, in window pixels at
+// the view offset (1, 1) of a loaded map.
+struct Pixel {
+    int x, y;
+};
+
+Pixel junctionPixel(const MapEditor& editor) {
+    const ControlPoint& p = editor.segment(10).getEndPoint();
+    return {static_cast<int>(p.x * 10 + 1), static_cast<int>(p.y * 10 + 1)};
+}
+
+MapEditor& longEditor() {
+    static MapEditor editor = [] {
+        MapEditor e;
+        e.replaceChain(longCourse(chainLength, 5, 7));
+        return e;
+    }();
+    return editor;
+}
+
+void Edit_Press(benchmark::State& state) {
+    MapEditor& editor = longEditor();
+    const Pixel at = junctionPixel(editor);
+    for (auto _ : state) editor.mouse(0, at.x, at.y);
+    if (!editor.segment(10).isSelected() || !editor.segment(11).isSelected())
+        state.SkipWithError("the press missed the junction");
+    editor.mouse(1, at.x, at.y);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(Edit_Press)->Unit(benchmark::kMicrosecond);
+
+void Edit_DragStep(benchmark::State& state) {
+    MapEditor& editor = longEditor();
+    const Pixel at = junctionPixel(editor);
+    editor.mouse(0, at.x, at.y);
+    int step = 0;
+    for (auto _ : state) {
+        editor.motion(at.x + (step & 1), at.y);
+        ++step;
+    }
+    editor.mouse(1, at.x, at.y);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(Edit_DragStep)->Unit(benchmark::kMicrosecond);
+
+// The limit for a press: the same hit test over a flat array of the chain's
+// control points in window pixels, nothing else.
+void Edit_PressLimit(benchmark::State& state) {
+    const MapEditor& editor = longEditor();
+    std::vector<ControlPoint> points;
+    for (const Segment& s : editor.getSegments())
+        for (const ControlPoint& p :
+             {s.getStartPoint(), s.getEndPoint(), s.getStartHandle(), s.getEndHandle()})
+            points.push_back({p.x * 10 + 1, p.y * 10 + 1});
+    std::vector<std::uint8_t> hit(chainLength);
+    const Pixel at = junctionPixel(editor);
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < hit.size(); ++i) {
+            std::uint8_t first = 0;
+            for (int k = 3; k >= 0; --k) {
+                const ControlPoint& p = points[4 * i + k];
+                if (std::fabs(std::trunc(p.x - at.x)) < 6.0 && std::fabs(std::trunc(p.y - at.y)) < 6.0)
+                    first = static_cast<std::uint8_t>(k + 1);
+            }
+            hit[i] = first;
+        }
+        benchmark::DoNotOptimize(hit.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(Edit_PressLimit)->Unit(benchmark::kMicrosecond);
+
+// The limit for a drag step: one flag read per segment, and the two picked
+// segments moved and resampled.
+void Edit_DragStepLimit(benchmark::State& state) {
+    std::vector<std::uint8_t> picked(chainLength, 0);
+    picked[10] = picked[11] = 1;
+    std::vector<Segment> moved = {longEditor().segment(10), longEditor().segment(11)};
+    int step = 0;
+    for (auto _ : state) {
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < picked.size(); ++i) {
+            if (!picked[i]) continue;
+            Segment& s = moved[m++];
+            const ControlPoint a = s.getStartPoint(), b = s.getStartHandle(), c = s.getEndHandle();
+            s.setPoints(a.x, a.y, b.x, b.y, c.x, c.y, 33.0 + 0.1 * (step & 1), 30.0);
+        }
+        ++step;
+        benchmark::DoNotOptimize(moved.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(Edit_DragStepLimit)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
