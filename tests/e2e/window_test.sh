@@ -7,11 +7,16 @@ geometry() {
     xdotool getwindowgeometry "$WID" | awk '/Geometry:/ { print $2 }'
 }
 geometry_is_full() { [ "$(geometry)" = 800x600 ]; }
+position() {
+    xdotool getwindowgeometry "$WID" | awk '/Position:/ { print $2 }'
+}
 
-step "window appears at 800 x 600"
+step "window appears at (100, 100), 800 x 600"
 new_workdir window
 start_editor
 [ "$(geometry)" = 800x600 ] || fail "window geometry is $(geometry), expected 800x600"
+# No window manager runs here, so the requested position is kept as it is.
+[ "$(position)" = 100,100 ] || fail "window position is $(position), expected 100,100"
 
 step "a resize is forced back to 800 x 600"
 xdotool windowsize "$WID" 500 400
