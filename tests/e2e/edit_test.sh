@@ -35,6 +35,19 @@ press_point_button remove
 resave $'0 10 3 19\n18.5 22 19 14\n5\n19 14 20.5 12\n14 8 16 10\n5' "map after Remove with nothing selected"
 stop_editor
 
+step "a drag that starts in the map stays with the map over a control"
+new_workdir drag-under-control
+start_editor
+# End point (170, 110) onto the file bar's Max button at (770, 20), which is
+# (76, 1) in map units; its handle keeps the offset (2, 2).
+drag 1 170 110 400 60 700 30 770 20
+# The marker follows a drag that starts on it.
+drag 1 13 20 40 40 60 60
+wait_pixel 60 60 $WHITE "the marker dragged to (60, 60)"
+log_has_line "Maximize pressed" && fail "the drag over the Max button pressed it"
+resave $'0 10 0.5 18\n10 18 10.5 10\n5\n10.5 10 12 8\n74 -1 76 1\n5' "map after dragging an end point under a control"
+stop_editor
+
 step "Append Point adds a segment after the last one"
 new_workdir append
 start_editor
