@@ -29,13 +29,12 @@ step "No hides the question and writes nothing"
 click 495 340
 wait_pixel 402 340 $BLACK "the confirmation panel to hide"
 [ ! -e map.mef ] || fail "map.mef written after No"
-[ -z "$(ls -A | grep -v -e '^editor\.log$' -e '^shot\.rgb')" ] || fail "files appeared: $(ls -A)"
+[ -z "$(stray_files)" ] || fail "files appeared: $(stray_files)"
 
 step "Yes writes map.mef"
 save_map
 expect_file_content map.mef "$INITIAL_MAP" "saved initial map"
-[ -z "$(ls -A | grep -v -e '^editor\.log$' -e '^shot\.rgb' -e '^map\.mef$')" ] ||
-    fail "stray files after the save: $(ls -A)"
+[ -z "$(stray_files map.mef)" ] || fail "stray files after the save: $(stray_files map.mef)"
 stop_editor
 
 step "Load QUIV File replaces the map and shows it at view offset (1, 1)"
@@ -139,8 +138,7 @@ wait_pixel 402 340 $TEAL "the confirmation panel"
 click 430 340
 wait_for_log_line "File output error"
 [ -d map.mef ] && [ -e map.mef/keep ] || fail "the directory named map.mef was disturbed"
-[ -z "$(ls -A | grep -v -e '^editor\.log$' -e '^shot\.rgb' -e '^map\.mef$')" ] ||
-    fail "temporary files left behind: $(ls -A)"
+[ -z "$(stray_files map.mef)" ] || fail "temporary files left behind: $(stray_files map.mef)"
 stop_editor
 
 step "an export that cannot write go does not run copy.bat"

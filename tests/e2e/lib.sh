@@ -1,4 +1,5 @@
 # shellcheck shell=bash
+# shellcheck disable=SC2034 # colours and positions are used by the scripts that source this
 # Harness for driving the real editor window under a private X server.
 #
 # A test script sources this file with the path of the mapeditor binary as its
@@ -99,7 +100,8 @@ start_xvfb() {
         [ "$(now_ms)" -lt "$deadline" ] || fail "Xvfb did not report its display"
         sleep 0.05
     done
-    export DISPLAY=":$(head -1 "$fdfile")"
+    DISPLAY=":$(head -1 "$fdfile")"
+    export DISPLAY
 }
 
 # new_workdir NAME: a fresh, empty working directory for the next editor run.
@@ -284,6 +286,20 @@ wait_for_log_line() {
 
 wait_for_log_match() {
     wait_for "${2:-5}" "an output line matching '$1'" log_matches "$1"
+}
+
+# stray_files NAME...: prints the entries of the current directory other than
+# the given names and the harness's own editor.log and screenshots.
+stray_files() {
+    local entry name
+    for entry in * .[!.]*; do
+        [ -e "$entry" ] || continue
+        case $entry in editor.log | shot.rgb*) continue ;; esac
+        for name in "$@"; do
+            [ "$entry" = "$name" ] && continue 2
+        done
+        printf '%s\n' "$entry"
+    done
 }
 
 # expect_file_content FILE EXPECTED WHAT: byte-for-byte comparison.
