@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2086 # the colours are "R G B" triples, split on purpose
 # valgrind memcheck over a short session of the real editor under a private
 # Xvfb: start-up, a drag, "Append Point", the slider, the view keys, save,
 # load, export (no copy.bat), then the window is closed so the program exits
