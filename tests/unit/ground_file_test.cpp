@@ -13,6 +13,7 @@
 #include "GroundFile.h"
 #include "MapEditor.h"
 #include "ScratchDir.h"
+#include "SegmentFactory.h"
 
 namespace {
 
@@ -32,14 +33,6 @@ const char initialMapGround[] =
     "15.0023 -9.16667 -0.00000 1.00000\n"
     "16 -10 -0.00000 1.00000\n"
     "16.5 -400.00000 0.000000 0.00000\n";
-
-Segment makeSegment(double x0, double y0, double x1, double y1, double x2, double y2, double x3, double y3,
-                    int resolution) {
-    Segment s;
-    s.setPoints(x0, y0, x1, y1, x2, y2, x3, y3);
-    s.setResolution(resolution);
-    return s;
-}
 
 Segment startingAt(double x, double y) { return makeSegment(x, y, x + 1, y, x + 2, y, x + 3, y, 1); }
 

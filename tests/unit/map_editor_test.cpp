@@ -4,17 +4,12 @@
 #include <vector>
 
 #include "MapEditor.h"
+#include "SegmentFactory.h"
 
 namespace {
 
 constexpr int press = 0;
 constexpr int release = 1;
-
-Segment makeSegment(double x0, double y0, double x1, double y1, double x2, double y2, double x3, double y3) {
-    Segment s;
-    s.setPoints(x0, y0, x1, y1, x2, y2, x3, y3);
-    return s;
-}
 
 // A joined chain of `count` pieces, piece k from (3k, 10) to (3k + 3, 10), with
 // its handles at (3k + 1, 7) and (3k + 2, 13): after a load (view offset (1, 1))

@@ -19,6 +19,7 @@
 #include "NumberFormat.h"
 #include "ScratchDir.h"
 #include "TextFile.h"
+#include "SegmentFactory.h"
 
 namespace {
 
@@ -29,14 +30,6 @@ const char initialMapText[] =
     "10.5 10 12 8\n"
     "14 8 16 10\n"
     "5";
-
-Segment makeSegment(double x0, double y0, double x1, double y1, double x2, double y2, double x3, double y3,
-                    int resolution) {
-    Segment s;
-    s.setPoints(x0, y0, x1, y1, x2, y2, x3, y3);
-    s.setResolution(resolution);
-    return s;
-}
 
 // Everything the file keeps of a chain, in the file's own notation.
 std::string fileView(const MapEditor& editor) { return formatMapFile(editor.getSegments()); }

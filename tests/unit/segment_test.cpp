@@ -4,16 +4,9 @@
 #include <vector>
 
 #include "Segment.h"
+#include "SegmentFactory.h"
 
 namespace {
-
-Segment makeSegment(double x0, double y0, double x1, double y1, double x2, double y2, double x3, double y3,
-                    int resolution = 5) {
-    Segment s;
-    s.setResolution(resolution);
-    s.setPoints(x0, y0, x1, y1, x2, y2, x3, y3);
-    return s;
-}
 
 void expectSamples(const Segment& s, const std::vector<ControlPoint>& expected, double tolerance) {
     const std::vector<ControlPoint>& samples = s.getSamples();
