@@ -18,8 +18,8 @@
 #include "MapFile.h"
 #include "NumberFormat.h"
 #include "ScratchDir.h"
-#include "TextFile.h"
 #include "SegmentFactory.h"
+#include "TextFile.h"
 
 namespace {
 
