@@ -6,8 +6,10 @@
 # Needed to build and run the editor.
 BUILD_PACKAGES=(cmake g++ ninja-build freeglut3-dev libgl-dev libegl-dev libgtest-dev libbenchmark-dev)
 # Needed on top of those to run every test: the X server and tools that drive
-# the real window, and the compilers and tools of the checking builds.
-TEST_PACKAGES=(xvfb xdotool imagemagick clang libclang-rt-14-dev valgrind)
+# the real window, Mesa's software renderer and its surfaceless EGL platform
+# for the offscreen drawing tests, and the compilers and tools of the checking
+# builds.
+TEST_PACKAGES=(xvfb xdotool imagemagick libgl1-mesa-dri libegl-mesa0 clang libclang-rt-14-dev valgrind)
 
 package_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
