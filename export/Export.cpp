@@ -20,17 +20,19 @@ void printOutputError(const std::string& path) {
     std::fflush(stdout);
 }
 
-void printNothingToExport() { printLine("Nothing to export: the map has no segments"); }
+void printSharedStartPoints(const std::vector<Segment>& segments) {
+    std::fputs(sharedStartPointListing(segments).c_str(), stdout);
+    std::fflush(stdout);
+}
 
 }  // namespace
 
 bool writeGroundFileAt(const std::vector<Segment>& segments, const std::string& path,
                        TempFileFactory createTemp) {
-    std::fputs(sharedStartPointListing(segments).c_str(), stdout);
-    std::fflush(stdout);
+    printSharedStartPoints(segments);
     // Every outline line needs a segment: an empty chain has no ground to hand on.
     if (segments.empty()) {
-        printNothingToExport();
+        printLine("Nothing to export: the map has no segments");
         return false;
     }
     std::string text;
@@ -52,11 +54,8 @@ bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& 
 }
 
 bool exportToSimulator(const std::vector<Segment>& segments, const ControlPoint& restLocation) {
-    if (segments.empty()) {
-        printNothingToExport();
-        return false;
-    }
-    // The batch file would deliver stale or partial files: it runs only after both were written.
+    // The batch file would deliver stale or partial files: it runs only after
+    // both were written. An empty chain stops at the ground file, which says so.
     if (!writeGroundFileAt(segments, "gnd.pts")) return false;
     if (!writeScenarioScriptAt(restLocation, "go")) return false;
     if (!runBatchFile("./copy.bat")) {
@@ -68,10 +67,7 @@ bool exportToSimulator(const std::vector<Segment>& segments, const ControlPoint&
 
 // The MapEditor operations of the export.
 
-void MapEditor::listSharedStartPoints() {
-    std::fputs(sharedStartPointListing(segments).c_str(), stdout);
-    std::fflush(stdout);
-}
+void MapEditor::listSharedStartPoints() { printSharedStartPoints(segments); }
 
 void MapEditor::writeGroundFile() { writeGroundFileAt(segments, "gnd.pts"); }
 
