@@ -87,8 +87,7 @@ long long appendGroundFile(std::string& text, const std::vector<Segment>& segmen
     const ControlPoint& last = segments.back().getEndPoint();
     long long pointTotal = 0;
 
-    char foot[maxNumberLength];
-    text.append(foot, formatNumber(foot, first.x - 0.5));
+    appendNumber(text, first.x - 0.5);
     text.append(" -400.00000 0.0000000 0.000000\n");
     appendPoint(text, first.x, -first.y, " 0.000000 0.00000\n");
     for (const Segment& s : segments) {
@@ -99,7 +98,7 @@ long long appendGroundFile(std::string& text, const std::vector<Segment>& segmen
         for (std::size_t k = 1; k < samples.size(); ++k)
             appendPoint(text, samples[k].x, -samples[k].y, " -0.00000 1.00000\n");
     }
-    text.append(foot, formatNumber(foot, last.x + 0.5));
+    appendNumber(text, last.x + 0.5);
     text.append(" -400.00000 0.000000 0.00000\n");
     return pointTotal;
 }
