@@ -11,18 +11,16 @@
 #include "Segment.h"
 
 void Segment::draw() const {
-    const double pixelsPerUnit = scale * zoom;
-    auto windowX = [&](const ControlPoint& p) { return p.x * pixelsPerUnit + viewOffset.x; };
-    auto windowY = [&](const ControlPoint& p) { return p.y * pixelsPerUnit + viewOffset.y; };
     auto square = [&](const ControlPoint& p) {
-        const double wx = windowX(p);
-        const double wy = windowY(p);
-        glRectd(wx - handleSize, wy - handleSize, wx + handleSize, wy + handleSize);
+        const ControlPoint w = toWindow(p);
+        glRectd(w.x - handleSize, w.y - handleSize, w.x + handleSize, w.y + handleSize);
     };
     auto handleLine = [&](const ControlPoint& from, const ControlPoint& to) {
+        const ControlPoint a = toWindow(from);
+        const ControlPoint b = toWindow(to);
         glBegin(GL_LINES);
-        glVertex2i(truncateToInt(windowX(from)), truncateToInt(windowY(from)));
-        glVertex2i(truncateToInt(windowX(to)), truncateToInt(windowY(to)));
+        glVertex2i(truncateToInt(a.x), truncateToInt(a.y));
+        glVertex2i(truncateToInt(b.x), truncateToInt(b.y));
         glEnd();
     };
 
@@ -31,17 +29,26 @@ void Segment::draw() const {
     } else {
         glColor3f(1.0f, 1.0f, 0.0f);
     }
+    // Each inner sample ends one line and starts the next: transformed once.
     glBegin(GL_LINES);
-    for (std::size_t i = 1; i < samples.size(); ++i) {
-        glVertex2d(windowX(samples[i - 1]), windowY(samples[i - 1]));
-        glVertex2d(windowX(samples[i]), windowY(samples[i]));
+    ControlPoint previous;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const ControlPoint current = toWindow(samples[i]);
+        if (i > 0) {
+            glVertex2d(previous.x, previous.y);
+            glVertex2d(current.x, current.y);
+        }
+        previous = current;
     }
     glEnd();
 
     glPointSize(3.0f);
     glColor3f(1.0f, 0.0f, 0.0f);
     glBegin(GL_POINTS);
-    for (const ControlPoint& s : samples) glVertex2d(windowX(s), windowY(s));
+    for (const ControlPoint& s : samples) {
+        const ControlPoint w = toWindow(s);
+        glVertex2d(w.x, w.y);
+    }
     glEnd();
 
     glColor3f(1.0f, 0.0f, 1.0f);
@@ -66,7 +73,6 @@ void Marker::draw(double ox, double oy) const {
 }
 
 bool Segment::mayShowIn(int width, int height) const {
-    const double pixelsPerUnit = scale * zoom;
     const double minX = std::min({startPoint.x, startHandle.x, endHandle.x, endPoint.x});
     const double maxX = std::max({startPoint.x, startHandle.x, endHandle.x, endPoint.x});
     const double minY = std::min({startPoint.y, startHandle.y, endHandle.y, endPoint.y});
@@ -76,10 +82,12 @@ bool Segment::mayShowIn(int width, int height) const {
     // lines of width 1.2 and points of size 3 spread a pixel or two, and the
     // handle lines' truncated vertices stay within a pixel of their points.
     const double margin = handleSize + 3.0;
-    const double left = minX * pixelsPerUnit + viewOffset.x - margin;
-    const double right = maxX * pixelsPerUnit + viewOffset.x + margin;
-    const double top = minY * pixelsPerUnit + viewOffset.y - margin;
-    const double bottom = maxY * pixelsPerUnit + viewOffset.y + margin;
+    const ControlPoint topLeft = toWindow({minX, minY});
+    const ControlPoint bottomRight = toWindow({maxX, maxY});
+    const double left = topLeft.x - margin;
+    const double right = bottomRight.x + margin;
+    const double top = topLeft.y - margin;
+    const double bottom = bottomRight.y + margin;
     // Written so that a NaN anywhere keeps the segment: it is drawn as before.
     const bool outside = right < 0.0 || left > width || bottom < 0.0 || top > height;
     return !outside;

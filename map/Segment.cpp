@@ -127,12 +127,12 @@ bool Segment::pick(int state, int x, int y) {
         return false;
     }
     const double tolerance = 2.0 * handleSize;
-    const double pixelsPerUnit = scale * zoom;
     // The distance is truncated to whole pixels before the comparison, so
     // 5.9 pixels off still hits and 6.0 does not.
     auto hits = [&](const ControlPoint& p) {
-        const double offX = std::trunc(p.x * pixelsPerUnit + viewOffset.x - x);
-        const double offY = std::trunc(p.y * pixelsPerUnit + viewOffset.y - y);
+        const ControlPoint w = toWindow(p);
+        const double offX = std::trunc(w.x - x);
+        const double offY = std::trunc(w.y - y);
         return std::fabs(offX) < tolerance && std::fabs(offY) < tolerance;
     };
 

@@ -58,6 +58,11 @@ public:
 private:
     void resample();
     ControlPoint& point(PointRole role);
+    // The window pixel at which map point `p` is drawn and picked.
+    ControlPoint toWindow(const ControlPoint& p) const {
+        const double pixelsPerUnit = scale * zoom;
+        return {p.x * pixelsPerUnit + viewOffset.x, p.y * pixelsPerUnit + viewOffset.y};
+    }
 
     ControlPoint startPoint;
     ControlPoint endPoint;
