@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -101,13 +100,11 @@ bool stillNamed(int fd, const std::string& path) {
 
 TempFile createTempFileBeside(const std::string& target) {
     for (int attempt = 0; attempt < 8; ++attempt) {
-        std::string name = target + tempInfix + "XXXXXX";
-        std::vector<char> templ(name.begin(), name.end());
-        templ.push_back('\0');
-        const int fd = ::mkostemp(templ.data(), O_CLOEXEC);
-        if (fd < 0) return {};
         TempFile temp;
-        temp.path.assign(templ.data());
+        temp.path = target + tempInfix + "XXXXXX";
+        // mkostemp fills in the X's of the name in place.
+        const int fd = ::mkostemp(temp.path.data(), O_CLOEXEC);
+        if (fd < 0) return {};
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !stillNamed(fd, temp.path)) {
             // Taken for abandoned by a cleaning writer in the instant before the lock.
             ::close(fd);
