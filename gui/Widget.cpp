@@ -57,16 +57,13 @@ bool Widget::handlePress(int state, int px, int py) {
 
 void Widget::drawText(float tx, float ty, float tz, void* font, const char* str, int charWidth) {
     glRasterPos3f(tx, ty, tz);
-    if (!str) return;
+    if (!str || !BitmapFont::drawGlyph) return;
     const float rightEdge = static_cast<float>(x) + static_cast<float>(width);
-    int drawn = 0;
-    for (const char* c = str; *c != '\0'; ++c) {
-        // Estimated start of this character; once one is cut, all later ones are too.
-        const float start = static_cast<float>(drawn) * static_cast<float>(charWidth + 1) + tx;
-        if (start < rightEdge) {
-            if (BitmapFont::drawGlyph) BitmapFont::drawGlyph(font, static_cast<unsigned char>(*c));
-            ++drawn;
-        }
+    for (int n = 0; str[n] != '\0'; ++n) {
+        // Estimated start of this character; the first one cut ends the text.
+        const float start = static_cast<float>(n) * static_cast<float>(charWidth + 1) + tx;
+        if (start >= rightEdge) break;
+        BitmapFont::drawGlyph(font, static_cast<unsigned char>(str[n]));
     }
 }
 
