@@ -7,12 +7,6 @@ constexpr float hoverFaceHighlight = 0.2f;
 constexpr float hoverTextHighlight = 0.5f;
 }  // namespace
 
-Button::Button() {
-    setBackgroundColor(0, 0, 0);
-    setTextColor(0, 0, 0);
-    bordered = true;
-}
-
 // The command runs from handlePress, after this.
 void Button::onPress(int, int, int) {}
 
