@@ -1,7 +1,5 @@
 #include "Button.h"
 
-#include "BitmapFont.h"
-
 namespace {
 constexpr float hoverFaceHighlight = 0.2f;
 constexpr float hoverTextHighlight = 0.5f;
@@ -16,5 +14,5 @@ void Button::draw() {
     if (hidden) return;
     drawFrameAndFace(hovered ? hoverFaceHighlight : 0.0f);
     applyColor(textColor, hovered ? hoverTextHighlight : 0.0f);
-    drawText(static_cast<float>(x), static_cast<float>(y) + 15.0f, 0.0f, BitmapFont::font9by15, text, 9);
+    drawCaption(x);
 }

@@ -1,6 +1,5 @@
 #include "Label.h"
 
-#include "BitmapFont.h"
 #include "Decimal.h"
 
 void Label::setText(const char* newText) { textLength = copyText(newText); }
@@ -14,7 +13,7 @@ void Label::draw() {
     drawFrameAndFace(0.0f);
     applyColor(textColor, 0.0f);
     // Everything after the first textLength characters is NUL, so the buffer is the shown text.
-    drawText(static_cast<float>(x), static_cast<float>(y) + 15.0f, 0.0f, BitmapFont::font9by15, text, 9);
+    drawCaption(x);
 }
 
 void Label::setNumber(int n) { Label::setText(toDecimal(n).data()); }

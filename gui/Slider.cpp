@@ -4,13 +4,11 @@
 
 #include <cstdint>
 
-#include "BitmapFont.h"
 #include "Decimal.h"
 
 namespace {
 constexpr float activeFaceHighlight = 0.1f;
 constexpr float knobHalfWidth = 2.0f;
-constexpr int charWidth = 9;
 }  // namespace
 
 void Slider::setRange(int min, int max) {
@@ -65,7 +63,5 @@ void Slider::draw() {
             static_cast<float>(y + height));
 
     applyColor(textColor, 0.0f);
-    const int left = x + width / 2 - (textLength * charWidth) / 2;
-    drawText(static_cast<float>(left), static_cast<float>(y) + 15.0f, 0.0f, BitmapFont::font9by15, text,
-             charWidth);
+    drawCaption(x + width / 2 - (textLength * captionCharWidth) / 2);
 }

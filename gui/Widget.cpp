@@ -67,6 +67,11 @@ void Widget::drawText(float tx, float ty, float tz, void* font, const char* str,
     }
 }
 
+void Widget::drawCaption(int left) {
+    drawText(static_cast<float>(left), static_cast<float>(y) + 15.0f, 0.0f, BitmapFont::font9by15, text,
+             captionCharWidth);
+}
+
 int Widget::copyText(const char* source) {
     int count = 0;
     if (source) {

@@ -77,6 +77,10 @@ protected:
     void drawFrameAndFace(float faceHighlight) const;
     // Sets the current colour to c plus highlight in each channel, unclamped.
     static void applyColor(const Color& c, float highlight);
+    // The text in the 9 x 15 font every control uses, from window x `left`, on
+    // the baseline 15 pixels below the top, cut at the right edge.
+    void drawCaption(int left);
+    static constexpr int captionCharWidth = 9;
 
     int x = 0;
     int y = 0;
