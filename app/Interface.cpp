@@ -8,9 +8,9 @@
 
 namespace {
 
-// A bordered white-on-black button, added to its panel and wired to its command.
-void addButton(Panel& panel, Button& button, int x, int y, int width, int height, const char* caption,
-               Callback command) {
+// A white-on-black button of the file bar or of a restore panel, wired after it is added.
+void addBarButton(Panel& panel, Button& button, int x, int y, int width, int height, const char* caption,
+                  Callback command) {
     button.setGeometry(x, y, width, height);
     button.setTextColor(255, 255, 255);
     button.setBackgroundColor(0, 0, 0);
@@ -19,8 +19,28 @@ void addButton(Panel& panel, Button& button, int x, int y, int width, int height
     button.setCallback(command);
 }
 
-// A borderless white-on-black word or number standing on its own.
-void addLabel(Label& label, int x, int y, int width, int height, const char* caption) {
+// A button of the point bar; it keeps the black background it is constructed with.
+void addPointButton(Button& button, int x, int y, int width, int height, const char* caption,
+                    Callback command) {
+    button.setGeometry(x, y, width, height);
+    button.setTextColor(255, 255, 255);
+    button.setText(caption);
+    button.setIndex(pointPanel.addChild(&button));
+    button.setCallback(command);
+}
+
+// A borderless white-on-black number, starting at 0.
+void addCounter(Label& label, int x, int y, int width, int height) {
+    label.setGeometry(x, y, width, height);
+    label.setTextColor(255, 255, 255);
+    label.setBackgroundColor(0, 0, 0);
+    label.setNumber(0);
+    label.setBordered(false);
+    label.setIndex(guiManager.add(&label));
+}
+
+// A borderless white-on-black word.
+void addCaption(Label& label, int x, int y, int width, int height, const char* caption) {
     label.setGeometry(x, y, width, height);
     label.setTextColor(255, 255, 255);
     label.setBackgroundColor(0, 0, 0);
@@ -33,12 +53,6 @@ void addPanel(Panel& panel, int x, int y, int width, int height, int r, int g, i
     panel.setGeometry(x, y, width, height);
     panel.setBackgroundColor(r, g, b);
     panel.setIndex(guiManager.add(&panel));
-}
-
-// A bar and its restore panel share one spot, so exactly one of the pair is shown.
-void showBar(Panel& bar, Panel& restorePanel, bool shown) {
-    bar.setHidden(!shown);
-    restorePanel.setHidden(shown);
 }
 
 }  // namespace
@@ -54,21 +68,21 @@ bool buildInterface() {
     resolutionSlider.setIndex(guiManager.add(&resolutionSlider));
 
     addPanel(filePanel, 370, 5, 425, 30, 0, 60, 60);
-    addButton(filePanel, loadButton, 5, 5, 140, 20, "Load QUIV File", loadPressed);
-    addButton(filePanel, exportButton, 290, 5, 95, 20, "Export Map", exportPressed);
-    addButton(filePanel, saveButton, 150, 5, 135, 20, "Save QUIV File", savePressed);
-    addButton(filePanel, fileMinButton, 390, 5, 30, 20, "Min", minimizePressed);
+    addBarButton(filePanel, loadButton, 5, 5, 140, 20, "Load QUIV File", loadPressed);
+    addBarButton(filePanel, exportButton, 290, 5, 95, 20, "Export Map", exportPressed);
+    addBarButton(filePanel, saveButton, 150, 5, 135, 20, "Save QUIV File", savePressed);
+    addBarButton(filePanel, fileMinButton, 390, 5, 30, 20, "Min", minimizePressed);
     filePanel.layoutChildren();
 
     addPanel(fileMaxPanel, 755, 5, 40, 30, 0, 60, 60);
-    addButton(fileMaxPanel, fileMaxButton, 5, 5, 30, 20, "Max", maximizePressed);
+    addBarButton(fileMaxPanel, fileMaxButton, 5, 5, 30, 20, "Max", maximizePressed);
     fileMaxPanel.layoutChildren();
+    fileMaxPanel.setHidden(true);
 
-    // The counters start at 0; the frame function rewrites them.
-    addLabel(fpsCounter, 10, 550, 40, 20, "0");
-    addLabel(fpsLabel, 50, 550, 40, 20, "fps");
-    addLabel(pointsCounter, 10, 530, 40, 20, "0");
-    addLabel(pointsLabel, 50, 530, 60, 20, "points");
+    addCounter(fpsCounter, 10, 550, 40, 20);
+    addCaption(fpsLabel, 50, 550, 40, 20, "fps");
+    addCounter(pointsCounter, 10, 530, 40, 20);
+    addCaption(pointsLabel, 50, 530, 60, 20, "points");
 
     addPanel(confirmPanel, 400, 300, 135, 55, 0, 60, 60);
     confirmLabel.setGeometry(5, 5, 125, 20);
@@ -77,27 +91,38 @@ bool buildInterface() {
     confirmLabel.setBordered(false);
     confirmLabel.setBackgroundColor(0, 60, 60);
     confirmLabel.setIndex(confirmPanel.addChild(&confirmLabel));
-    addButton(confirmPanel, yesButton, 15, 30, 30, 20, "Yes", yesPressed);
-    addButton(confirmPanel, noButton, 80, 30, 30, 20, "No", noPressed);
-    confirmPanel.layoutChildren();
+    yesButton.setGeometry(15, 30, 30, 20);
+    yesButton.setText("Yes");
+    yesButton.setTextColor(255, 255, 255);
+    yesButton.setCallback(yesPressed);
+    yesButton.setIndex(confirmPanel.addChild(&yesButton));
+    noButton.setGeometry(80, 30, 30, 20);
+    noButton.setText("No");
+    noButton.setTextColor(255, 255, 255);
+    noButton.setCallback(noPressed);
+    noButton.setIndex(confirmPanel.addChild(&noButton));
     confirmPanel.setHidden(true);
+    confirmPanel.layoutChildren();
 
     addPanel(pointPanel, 395, 40, 400, 30, 60, 0, 0);
-    addButton(pointPanel, appendPointButton, 5, 5, 115, 20, "Append Point", appendPointPressed);
-    addButton(pointPanel, insertPointButton, 125, 5, 115, 20, "Insert Point", insertPointPressed);
-    addButton(pointPanel, removePointButton, 245, 5, 115, 20, "Remove Point", removePointPressed);
-    addButton(pointPanel, pointMinButton, 365, 5, 30, 20, "Min", pointMinimizePressed);
-    pointPanel.layoutChildren();
+    pointPanel.setHidden(true);
 
     addPanel(pointMaxPanel, 755, 40, 40, 30, 60, 0, 0);
-    addButton(pointMaxPanel, pointMaxButton, 5, 5, 30, 20, "Max", pointMaximizePressed);
+    addBarButton(pointMaxPanel, pointMaxButton, 5, 5, 30, 20, "Max", pointMaximizePressed);
+
+    addPointButton(appendPointButton, 5, 5, 115, 20, "Append Point", appendPointPressed);
+    addPointButton(insertPointButton, 125, 5, 115, 20, "Insert Point", insertPointPressed);
+    addPointButton(removePointButton, 245, 5, 115, 20, "Remove Point", removePointPressed);
+    addPointButton(pointMinButton, 365, 5, 30, 20, "Min", pointMinimizePressed);
+
+    pointPanel.layoutChildren();
     pointMaxPanel.layoutChildren();
 
     glShadeModel(GL_SMOOTH);
 
-    // Both bars start minimised.
-    showBar(filePanel, fileMaxPanel, false);
-    showBar(pointPanel, pointMaxPanel, false);
+    // The file bar starts minimised.
+    fileMaxPanel.setHidden(false);
+    filePanel.setHidden(true);
     return true;
 }
 
@@ -115,21 +140,30 @@ void noPressed() { confirmPanel.setHidden(true); }
 
 void exportPressed() { mapEditor.exportMap(); }
 
+// Each bar and its restore button share one spot, so exactly one of the pair is shown.
 void minimizePressed() {
     std::printf("Minimize pressed\n");
     std::fflush(stdout);
-    showBar(filePanel, fileMaxPanel, false);
+    fileMaxPanel.setHidden(false);
+    filePanel.setHidden(true);
 }
 
 void maximizePressed() {
     std::printf("Maximize pressed\n");
     std::fflush(stdout);
-    showBar(filePanel, fileMaxPanel, true);
+    fileMaxPanel.setHidden(true);
+    filePanel.setHidden(false);
 }
 
-void pointMinimizePressed() { showBar(pointPanel, pointMaxPanel, false); }
+void pointMinimizePressed() {
+    pointPanel.setHidden(true);
+    pointMaxPanel.setHidden(false);
+}
 
-void pointMaximizePressed() { showBar(pointPanel, pointMaxPanel, true); }
+void pointMaximizePressed() {
+    pointPanel.setHidden(false);
+    pointMaxPanel.setHidden(true);
+}
 
 void appendPointPressed() { mapEditor.appendSegment(); }
 
