@@ -291,9 +291,9 @@ TEST(MapEditorFile, MissingFileChangesNothing) {
     EXPECT_EQ(fileView(editor), before);
     EXPECT_EQ(editor.getViewOffset(), view);
 
-    // A directory opens but cannot be read: the same failure.
+    // A directory is refused before it is opened, and says so.
     std::filesystem::create_directory("dir.mef");
-    EXPECT_EQ(captureLoad(editor, "dir.mef"), "File input error\n");
+    EXPECT_EQ(captureLoad(editor, "dir.mef"), "File input error: dir.mef: not a regular file\n");
     EXPECT_EQ(fileView(editor), before);
 }
 
@@ -360,7 +360,7 @@ TEST(MapEditorFile, WriteFailingPartWayKeepsTheOldFile) {
 TEST(TextFile, ReplaceFileWritesExactBytes) {
     ScratchDir scratch;
     const std::string bytes("a\0b\r\n\xff", 6);
-    EXPECT_TRUE(replaceFile("f.txt", bytes));
+    EXPECT_EQ(replaceFile("f.txt", bytes), ReplaceResult::replaced);
     EXPECT_EQ(readFile("f.txt"), bytes);
     std::string back;
     EXPECT_TRUE(readWholeFile("f.txt", back));
