@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -295,6 +297,37 @@ TEST(MapEditorFile, MissingFileChangesNothing) {
     std::filesystem::create_directory("dir.mef");
     EXPECT_EQ(captureLoad(editor, "dir.mef"), "File input error: dir.mef: not a regular file\n");
     EXPECT_EQ(fileView(editor), before);
+}
+
+TEST(MapEditorFile, WhatIsNoRegularFileOrTooLargeIsRefusedAtOnce) {
+    ScratchDir scratch;
+    ASSERT_EQ(::mkfifo("fifo.mef", 0644), 0);
+    std::filesystem::create_symlink("/dev/zero", "zero.mef");
+    {
+        std::FILE* sparse = std::fopen("huge.mef", "w");
+        ASSERT_NE(sparse, nullptr);
+        ASSERT_EQ(::ftruncate(::fileno(sparse), 300 << 20), 0);
+        std::fclose(sparse);
+    }
+    const struct {
+        const char* name;
+        const char* message;
+    } cases[] = {
+        {"fifo.mef", "File input error: fifo.mef: not a regular file\n"},
+        {"zero.mef", "File input error: zero.mef: not a regular file\n"},
+        {"huge.mef", "File input error: huge.mef: larger than 256 MiB\n"},
+    };
+    MapEditor editor = editorWithOwnChain();
+    const std::string before = fileView(editor);
+    // A load that blocks or reads without end is ended by the alarm, failing the test.
+    ::alarm(20);
+    for (const auto& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(captureLoad(editor, c.name), c.message);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500)) << c.name;
+        EXPECT_EQ(fileView(editor), before);
+    }
+    ::alarm(0);
 }
 
 TEST(MapEditorFile, RejectedFileLeavesMapMarkersAndViewAsTheyWere) {
