@@ -37,7 +37,7 @@ bool writeGroundFileAt(const std::vector<Segment>& segments, const std::string& 
     }
     std::string text;
     const long long pointTotal = appendGroundFile(text, segments);
-    if (!replaceFile(path, text, createTemp)) {
+    if (!replaceFileReporting(path, text, createTemp)) {
         printOutputError(path);
         return false;
     }
@@ -48,7 +48,7 @@ bool writeGroundFileAt(const std::vector<Segment>& segments, const std::string& 
 
 bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& path,
                            TempFileFactory createTemp) {
-    if (replaceFile(path, formatScenarioScript(restLocation), createTemp)) return true;
+    if (replaceFileReporting(path, formatScenarioScript(restLocation), createTemp)) return true;
     printOutputError(path);
     return false;
 }

@@ -9,7 +9,8 @@
 
 // Handing the map to the simulator: the ground points file, the setup script
 // and the batch file that delivers them. Every file is written to a temporary
-// name and renamed into place, so the batch file never sees half a file.
+// name and renamed into place (replaceFileReporting), so the batch file never
+// sees half a file.
 
 // Prints the start-point listing, writes the ground points file to `path` and
 // prints "Saved %d segments, containing %d points". When the chain is empty it

@@ -10,8 +10,13 @@ void MapEditor::saveMapFile() { storeMapFile("map.mef", segments); }
 
 void MapEditor::loadMapFile(const char* name) {
     std::string text;
-    if (!readWholeFile(name, text)) {
-        std::fputs("File input error\n", stdout);
+    ReadError error;
+    if (!readWholeFile(name, text, &error)) {
+        // A refused file says why; one that cannot be opened or read, as ever, does not.
+        if (const char* reason = readErrorReason(error))
+            std::printf("File input error: %s: %s\n", name, reason);
+        else
+            std::fputs("File input error\n", stdout);
         std::fflush(stdout);
         return;
     }

@@ -136,7 +136,7 @@ std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records) 
 }
 
 bool storeMapFile(const std::string& path, const std::vector<Segment>& segments, TempFileFactory createTemp) {
-    if (replaceFile(path, formatMapFile(segments), createTemp)) return true;
+    if (replaceFileReporting(path, formatMapFile(segments), createTemp)) return true;
     std::fputs("File output error\n", stdout);
     std::fflush(stdout);
     return false;

@@ -51,7 +51,8 @@ std::string formatMapFile(const std::vector<Segment>& segments);
 // Segments in their default state with the records' points and resolutions.
 std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records);
 
-// Writes the file text for `segments` to `path` so that the previous file
-// survives any failure; on failure prints "File output error" and returns false.
+// Writes the file text for `segments` to `path` through replaceFileReporting
+// (links followed, permissions kept, the previous file surviving any failure);
+// on failure prints "File output error" and returns false.
 bool storeMapFile(const std::string& path, const std::vector<Segment>& segments,
                   TempFileFactory createTemp = createTempFileBeside);

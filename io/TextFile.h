@@ -1,18 +1,46 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
-// Whole-file reads and all-or-nothing replacement of text files.
+// Whole-file reads and all-or-nothing replacement of text files. Each platform
+// implements this interface in its own TextFile<Platform>.cpp; TextFile.cpp
+// holds what they share.
 
-// Reads the whole file `path` into `text`; false when it cannot be opened or read.
-bool readWholeFile(const char* path, std::string& text);
+// Largest file readWholeFile accepts: 256 MiB (a map of 100,000 segments is
+// about 7 MB).
+constexpr std::uint64_t maxReadFileSize = std::uint64_t{256} << 20;
+
+// Why readWholeFile failed.
+enum class ReadError {
+    none,
+    cannotOpen,      // missing, not permitted, or another open failure
+    notRegularFile,  // after following links: a directory, FIFO, socket or device
+    tooLarge,        // more than maxReadFileSize bytes
+    readFailed,      // opened, but a read failed
+};
+
+// Reads the whole file `path` into `text`; false when it cannot be opened or
+// read, and then `text` is unchanged and `error` (when given) says why. Only a
+// regular file (links followed) is read: anything else, and a file larger than
+// maxReadFileSize, is refused before a byte is read, so no FIFO, terminal or
+// endless device can make the call block or read without end.
+bool readWholeFile(const char* path, std::string& text, ReadError* error = nullptr);
+
+// The reason to show after "<name>: " for the refusals notRegularFile
+// ("not a regular file") and tooLarge ("larger than 256 MiB"); null for the
+// other errors, which have no more to say than that the file could not be read.
+const char* readErrorReason(ReadError error);
 
 // A temporary file opened for writing: the stream and the name it has on disk.
 struct TempFile {
     std::FILE* stream = nullptr;
     std::string path;
+    // When `stream` is null: the errno of the failure (EACCES, EPERM and EROFS
+    // mean the folder refuses new files).
+    int error = 0;
 };
 
 // Creates a new, uniquely named file `target`.saving-XXXXXX in the directory of
@@ -22,14 +50,44 @@ struct TempFile {
 TempFile createTempFileBeside(const std::string& target);
 
 // How replaceFile obtains its temporary file; tests substitute one whose
-// stream fails.
+// stream fails. It is given the final file's path (links resolved).
 using TempFileFactory = TempFile (*)(const std::string& target);
 
-// Replaces `target` with exactly `content`. The bytes go to a temporary file
-// beside `target`, which is flushed and synced, every step checked, and only
-// then renamed over `target`. On any failure the temporary file is removed,
-// `target` is left as it was, and false is returned. A successful replacement
-// also removes the temporary files beside `target` that writers killed in the
-// middle left behind (those no living writer holds locked).
-bool replaceFile(const std::string& target, std::string_view content,
-                 TempFileFactory createTemp = createTempFileBeside);
+// What replaceFile did.
+enum class ReplaceResult {
+    failed,          // nothing changed
+    replaced,        // a new file holding the content took the place of the old one
+    writtenInPlace,  // the folder refused a temporary file: the old file was rewritten
+};
+
+// Replaces `target` with exactly `content`, so that it keeps being what it was:
+// - A symbolic link (or chain of links, relative or absolute) is followed: the
+//   file at its end is replaced and the link stays a link. A link whose target
+//   does not exist creates that target; a loop of links fails.
+// - The bytes go to a temporary file beside that final file, which is flushed
+//   and synced, every step checked, and only then renamed over it. On any
+//   failure the temporary file is removed, the file is left as it was, and
+//   `failed` is returned. A successful replacement also removes the temporary
+//   files beside the file that writers killed in the middle left behind (those
+//   no living writer holds locked).
+// - The new file gets the old one's permission bits, and its owner and group
+//   as far as the process may set them; a new file gets the permissions of a
+//   newly created file (0666 minus the umask).
+// - An existing file that the process may not write (read-only, or owned by
+//   someone else) fails with nothing written; so does one that is not a
+//   regular file. An administrator's process is refused only what it could
+//   not write either.
+// - When the folder refuses new files (not writable, or on a read-only
+//   mount) but the file exists and may be written, the file is rewritten in
+//   place (truncated, written, flushed, synced) and
+//   `writtenInPlace` is returned: there is then no all-or-nothing guarantee.
+// - A replaced hard-linked file gets a new inode, so its other names keep the
+//   old content.
+ReplaceResult replaceFile(const std::string& target, std::string_view content,
+                          TempFileFactory createTemp = createTempFileBeside);
+
+// replaceFile, and on `writtenInPlace` prints the one-line warning
+// "Warning: <target>: folder not writable, saved in place" on standard output.
+// Returns whether the content was written.
+bool replaceFileReporting(const std::string& target, std::string_view content,
+                          TempFileFactory createTemp = createTempFileBeside);

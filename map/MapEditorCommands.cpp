@@ -1,4 +1,6 @@
+#include <cmath>
 #include <cstddef>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -6,18 +8,29 @@
 
 namespace {
 
+// target + (handle - end): where a handle lands when its point moves from `end`
+// to `target`. Near the largest double the direct sum overflows; the sum of
+// quarters cannot, and a result beyond the range saturates at the largest
+// finite value, so a rejoin never makes a map that its file cannot hold.
+double movedHandle(double target, double end, double handle) {
+    const double direct = target - (end - handle);
+    if (std::isfinite(direct)) return direct;
+    constexpr double largest = std::numeric_limits<double>::max();
+    const double quarter = target / 4 - end / 4 + handle / 4;
+    return std::fabs(quarter) >= largest / 4 ? std::copysign(largest, quarter) : quarter * 4;
+}
+
 // Closes the gap left by removed segments: `before` ends where `after` starts
 // and keeps the handle vector it had at its end, so its tangent there stays.
 void rejoin(Segment& before, const Segment& after) {
     const ControlPoint& end = before.getEndPoint();
     const ControlPoint& endHandle = before.getEndHandle();
-    const double dx = end.x - endHandle.x;
-    const double dy = end.y - endHandle.y;
     const ControlPoint& target = after.getStartPoint();
     const ControlPoint& start = before.getStartPoint();
     const ControlPoint& startHandle = before.getStartHandle();
-    before.setPoints(start.x, start.y, startHandle.x, startHandle.y, target.x - dx, target.y - dy, target.x,
-                     target.y);
+    before.setPoints(start.x, start.y, startHandle.x, startHandle.y,
+                     movedHandle(target.x, end.x, endHandle.x), movedHandle(target.y, end.y, endHandle.y),
+                     target.x, target.y);
 }
 
 }  // namespace

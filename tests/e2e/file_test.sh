@@ -141,6 +141,23 @@ wait_for_log_line "File output error"
 [ -z "$(stray_files map.mef)" ] || fail "temporary files left behind: $(stray_files map.mef)"
 stop_editor
 
+step "a save through a link writes the linked file and keeps the link"
+new_workdir save-link
+mkdir repo
+printf 'old' >repo/real.mef
+ln -s repo/real.mef map.mef
+start_editor
+open_file_bar
+click 587 20
+wait_pixel 402 340 $TEAL "the confirmation panel"
+click 430 340
+wait_for 5 "repo/real.mef to hold the saved map" cmp -s repo/real.mef <(printf '%s' "$INITIAL_MAP")
+[ -L map.mef ] && [ "$(readlink map.mef)" = repo/real.mef ] || fail "map.mef is no longer the link to repo/real.mef"
+[ -z "$(stray_files map.mef repo)" ] || fail "stray files after the save: $(stray_files map.mef repo)"
+[ "$(ls -A repo)" = real.mef ] || fail "stray files in repo: $(ls -A repo)"
+[ "$(cat "$E2E_LOG")" = "Maximize pressed" ] || fail "unexpected output: $(cat "$E2E_LOG")"
+stop_editor
+
 step "an export that cannot write go does not run copy.bat"
 new_workdir export-fails
 printf 'touch copy-ran\n' >copy.bat

@@ -7,8 +7,10 @@
 #include <limits>
 #include <vector>
 
+#include "MapEditor.h"
 #include "MapFile.h"
 #include "Segment.h"
+#include "SegmentFactory.h"
 
 namespace {
 
@@ -74,6 +76,40 @@ TEST(ExtremeCoordinates, ALoadedMapNearTheLimitIsSampledFinite) {
     expectFiniteInsideHull(chain[0]);
     // The sampled map saves and loads back.
     EXPECT_TRUE(parseMapFile(formatMapFile(chain)).ok());
+}
+
+TEST(ExtremeCoordinates, RemovesRejoinFiniteAndTheSavedMapLoadsBack) {
+    // S1's end handle lies a whole range away from its end point, and S3
+    // starts at the other end of the range: the moved handle is far outside it.
+    struct Case {
+        double end, handle, target, expectedHandle;
+    } cases[] = {
+        {big, -big, big, -big},                                       // representable: big - 2 big
+        {-big, big, big, big},                                        // saturates: big + 2 big
+        {big, -big, -big, -big}, {0.5 * big, -big, big, -0.5 * big},  // representable: big - 1.5 big
+        {1, 3, 10, 12},  // ordinary values take the direct sum exactly
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.end << " " << c.handle << " " << c.target);
+        std::vector<Segment> chain = {makeSegment(0, 0, 1, 1, c.handle, c.handle, c.end, c.end),
+                                      makeSegment(c.end, c.end, 0, 0, 0, 0, c.target, c.target),
+                                      makeSegment(c.target, c.target, 0, 0, 0, 0, 1, 1)};
+        chain[1].setSelected(true);
+        MapEditor editor;
+        editor.replaceChain(chain);
+        editor.removeSelected();
+        ASSERT_EQ(editor.getSegments().size(), 2u);
+        const Segment& rejoined = editor.getSegments()[0];
+        EXPECT_EQ(rejoined.getEndHandle().x, c.expectedHandle);
+        EXPECT_EQ(rejoined.getEndHandle().y, c.expectedHandle);
+        EXPECT_EQ(rejoined.getEndPoint().x, c.target);
+        expectFiniteInsideHull(rejoined);
+        // What the editor saves, it loads back: the same text again.
+        const std::string text = formatMapFile(editor.getSegments());
+        const MapFileParse parsed = parseMapFile(text);
+        ASSERT_TRUE(parsed.ok()) << parsed.error;
+        EXPECT_EQ(formatMapFile(segmentsFromRecords(parsed.records)), text);
+    }
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <random>
@@ -291,10 +294,35 @@ TEST(MapEditorFile, MissingFileChangesNothing) {
     EXPECT_EQ(fileView(editor), before);
     EXPECT_EQ(editor.getViewOffset(), view);
 
-    // A directory opens but cannot be read: the same failure.
+    // A directory is refused before it is opened, and says so.
     std::filesystem::create_directory("dir.mef");
-    EXPECT_EQ(captureLoad(editor, "dir.mef"), "File input error\n");
+    EXPECT_EQ(captureLoad(editor, "dir.mef"), "File input error: dir.mef: not a regular file\n");
     EXPECT_EQ(fileView(editor), before);
+}
+
+TEST(MapEditorFile, WhatIsNoRegularFileOrTooLargeIsRefusedAtOnce) {
+    ScratchDir scratch;
+    // A sparse file: its size costs no disk space.
+    ASSERT_EQ(std::system("mkfifo fifo.mef && ln -s /dev/zero zero.mef && truncate -s 300M huge.mef"), 0);
+    const struct {
+        const char* name;
+        const char* message;
+    } cases[] = {
+        {"fifo.mef", "File input error: fifo.mef: not a regular file\n"},
+        {"zero.mef", "File input error: zero.mef: not a regular file\n"},
+        {"huge.mef", "File input error: huge.mef: larger than 256 MiB\n"},
+    };
+    MapEditor editor = editorWithOwnChain();
+    const std::string before = fileView(editor);
+    // A load that blocks or reads without end is ended by the alarm, failing the test.
+    ::alarm(20);
+    for (const auto& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(captureLoad(editor, c.name), c.message);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500)) << c.name;
+        EXPECT_EQ(fileView(editor), before);
+    }
+    ::alarm(0);
 }
 
 TEST(MapEditorFile, RejectedFileLeavesMapMarkersAndViewAsTheyWere) {
@@ -360,7 +388,7 @@ TEST(MapEditorFile, WriteFailingPartWayKeepsTheOldFile) {
 TEST(TextFile, ReplaceFileWritesExactBytes) {
     ScratchDir scratch;
     const std::string bytes("a\0b\r\n\xff", 6);
-    EXPECT_TRUE(replaceFile("f.txt", bytes));
+    EXPECT_EQ(replaceFile("f.txt", bytes), ReplaceResult::replaced);
     EXPECT_EQ(readFile("f.txt"), bytes);
     std::string back;
     EXPECT_TRUE(readWholeFile("f.txt", back));
