@@ -1,8 +1,9 @@
 #pragma once
 
 // The GLUT input callbacks. A mouse event is offered to the controls first and
-// reaches the map only when no control took it; keys go to the map alone. The
-// mouse button number is dropped: every button acts alike.
+// reaches the map only when no control took it; keys go to the map alone.
+// Left, middle and right act alike; no other button (wheel steps, side
+// buttons) reaches the controls or the map.
 
 // A button press or release (state 0 or 1).
 void mouseCallback(int button, int state, int x, int y);

@@ -385,6 +385,36 @@ TEST_F(Screen, PressWithNoControlHoveredReachesTheMapWhateverTheButton) {
     EXPECT_TRUE(filePanel.isHidden());
 }
 
+// freeglut reports wheel and scroll steps as buttons 3 to 6; side buttons come after.
+TEST_F(Screen, OnlyLeftMiddleAndRightButtonsReachTheControlsAndTheMap) {
+    for (int button = 0; button <= 8; ++button) {
+        SetUp();
+        const bool acts = button <= 2;
+        testing::internal::CaptureStdout();
+        clickAt(770, 20, button);  // "Max" of the file bar
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), acts ? "Maximize pressed\n" : "") << button;
+        EXPECT_EQ(filePanel.isHidden(), !acts) << button;
+
+        // Over the junction: a click selects both segments and picks the junction.
+        passiveMotionCallback(115, 110);
+        mouseCallback(button, press, 115, 110);
+        motionCallback(135, 150);
+        EXPECT_EQ(mapEditor.segment(1).isSelected(), acts) << button;
+        EXPECT_EQ(mapEditor.segment(1).getStartPoint(),
+                  acts ? (ControlPoint{12.5, 14}) : (ControlPoint{10.5, 10}))
+            << button;
+        mouseCallback(button, release, 135, 150);
+
+        // A left drag of the start point goes on through a step of this button.
+        mouseCallback(0, press, 10, 110);
+        clickAt(300, 300, button);
+        motionCallback(30, 130);
+        EXPECT_EQ(mapEditor.segment(0).getStartPoint(), acts ? (ControlPoint{0, 10}) : (ControlPoint{2, 12}))
+            << button;
+        EXPECT_EQ(mapEditor.segment(0).isSelected(), !acts) << button;
+    }
+}
+
 TEST_F(Screen, PressOverAHoveredVisiblePanelStaysWithTheControls) {
     selectFirstSegment();
     // Inside the restore panel but beside its button: nothing runs and the map keeps its selection.
