@@ -83,7 +83,8 @@ BENCHMARK(DrawLongCourse_VisibleOnly)->UseRealTime()->Unit(benchmark::kMicroseco
 void DrawLongCourse_Unculled(benchmark::State& state) {
     const MapEditor& editor = longCourseEditor();
     timeFrames(state, [&] {
-        drawMap(editor.getSegments(), editor.getMarkers(), editor.getViewOffset(), Culling::off);
+        drawMap(editor.getSegments(), editor.getMarkers(), editor.getViewOffset(), editor.getZoom(),
+                Culling::off);
     });
 }
 BENCHMARK(DrawLongCourse_Unculled)->UseRealTime()->Unit(benchmark::kMicrosecond);

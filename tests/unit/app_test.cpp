@@ -385,7 +385,8 @@ TEST_F(Screen, PressWithNoControlHoveredReachesTheMapWhateverTheButton) {
     EXPECT_TRUE(filePanel.isHidden());
 }
 
-// freeglut reports wheel and scroll steps as buttons 3 to 6; side buttons come after.
+// freeglut reports wheel and scroll steps as buttons 3 to 6; side buttons come
+// after. Those zoom or scroll at most: no command, selection or pick.
 TEST_F(Screen, OnlyLeftMiddleAndRightButtonsReachTheControlsAndTheMap) {
     for (int button = 0; button <= 8; ++button) {
         SetUp();
@@ -396,6 +397,7 @@ TEST_F(Screen, OnlyLeftMiddleAndRightButtonsReachTheControlsAndTheMap) {
         EXPECT_EQ(filePanel.isHidden(), !acts) << button;
 
         // Over the junction: a click selects both segments and picks the junction.
+        mapEditor = MapEditor();
         passiveMotionCallback(115, 110);
         mouseCallback(button, press, 115, 110);
         motionCallback(135, 150);
@@ -406,12 +408,42 @@ TEST_F(Screen, OnlyLeftMiddleAndRightButtonsReachTheControlsAndTheMap) {
         mouseCallback(button, release, 135, 150);
 
         // A left drag of the start point goes on through a step of this button.
+        mapEditor = MapEditor();
         mouseCallback(0, press, 10, 110);
         clickAt(300, 300, button);
-        motionCallback(30, 130);
-        EXPECT_EQ(mapEditor.segment(0).getStartPoint(), acts ? (ControlPoint{0, 10}) : (ControlPoint{2, 12}))
+        EXPECT_EQ(mapEditor.segment(0).getDragPoint(), acts ? PointRole::none : PointRole::startPoint)
             << button;
         EXPECT_EQ(mapEditor.segment(0).isSelected(), !acts) << button;
+    }
+}
+
+int heldModifiers = 0;
+int readHeldModifiers() { return heldModifiers; }
+
+TEST_F(Screen, WheelZoomsAboutThePointerAndScrollsWithShiftOrSideways) {
+    struct Case {
+        int button, modifiers;
+        double zoom;
+        ControlPoint offset;  // after one step at (115, 110), from (10, 10)
+    };
+    const double in = 1.25, out = 1 / 1.25;
+    for (const Case& c : std::vector<Case>{{3, 0, in, {115 - 105 * in, 110 - 100 * in}},
+                                           {4, 0, out, {115 - 105 * out, 110 - 100 * out}},
+                                           {4, 2, out, {115 - 105 * out, 110 - 100 * out}},  // Ctrl
+                                           {3, 1, 1, {55, 10}},
+                                           {4, 1, 1, {-35, 10}},
+                                           {5, 0, 1, {55, 10}},
+                                           {6, 1, 1, {-35, 10}}}) {
+        SetUp();
+        readModifiers = readHeldModifiers;
+        heldModifiers = c.modifiers;
+        passiveMotionCallback(115, 110);
+        mouseCallback(c.button, press, 115, 110);
+        mouseCallback(c.button, release, 115, 110);
+        readModifiers = nullptr;
+        EXPECT_DOUBLE_EQ(mapEditor.getZoom(), c.zoom) << c.button << " " << c.modifiers;
+        EXPECT_DOUBLE_EQ(mapEditor.getViewOffset().x, c.offset.x) << c.button << " " << c.modifiers;
+        EXPECT_DOUBLE_EQ(mapEditor.getViewOffset().y, c.offset.y) << c.button << " " << c.modifiers;
     }
 }
 
