@@ -46,6 +46,11 @@ wait_pixel 3 99 $MAGENTA "loaded start point at (1, 101)"
 shot
 expect_pixel 163 103 $MAGENTA "loaded end point at (161, 101)"
 expect_pixel 224 112 $BLACK "the zoomed end point is gone"
+# Shift with the wheel up, then the horizontal wheel to the right (X button 7).
+xdotool keydown shift click 4 keyup shift
+wait_pixel 208 103 $MAGENTA "the end point 45 pixels further right after Shift+wheel"
+xdotool click 7
+wait_pixel 163 103 $MAGENTA "the end point back after a step of the horizontal wheel"
 stop_editor
 
 echo "PASS wheel_test"
