@@ -2,7 +2,55 @@
 
 #include "Globals.h"
 
-void mouseCallback(int /*button*/, int state, int x, int y) {
+ModifierSource readModifiers = nullptr;
+
+namespace {
+
+// GLUT's left, middle and right buttons.
+constexpr int leftButton = 0;
+constexpr int rightButton = 2;
+
+// How freeglut reports the wheel: the vertical wheel turned up and down, the
+// horizontal wheel to the left and to the right, each step as buttons.
+constexpr int wheelUp = 3;
+constexpr int wheelDown = 4;
+constexpr int wheelLeft = 5;
+constexpr int wheelRight = 6;
+
+constexpr int press = 0;          // GLUT_DOWN
+constexpr int shiftModifier = 1;  // GLUT_ACTIVE_SHIFT
+
+// Pixels the view moves for one scroll step: three presses of a view key.
+constexpr double scrollStep = 45.0;
+
+bool shiftHeld() { return readModifiers != nullptr && (readModifiers() & shiftModifier) != 0; }
+
+// One wheel step: the vertical wheel zooms about the pointer, the horizontal
+// wheel and Shift with the vertical one scroll sideways. Scrolling to the left
+// shows more of the left, as the key "a" does.
+void wheelStep(int button, int x, int y) {
+    const bool sideways = button == wheelLeft || button == wheelRight || shiftHeld();
+    const bool towardsLeft = button == wheelUp || button == wheelLeft;
+    if (sideways) {
+        mapEditor.shiftView(towardsLeft ? scrollStep : -scrollStep, 0.0);
+    } else {
+        mapEditor.zoomAt(x, y, towardsLeft ? 1 : -1);
+    }
+}
+
+}  // namespace
+
+void mouseCallback(int button, int state, int x, int y) {
+    // A wheel step comes as a press and a release; the press does the step.
+    // The controls take no part in it, so it never runs a command.
+    if (button >= wheelUp && button <= wheelRight) {
+        if (state == press) wheelStep(button, x, y);
+        return;
+    }
+    // Side buttons and whatever else freeglut reports after the wheel's are
+    // not clicks and must run no command: only left, middle and right go on,
+    // and those three act alike.
+    if (button < leftButton || button > rightButton) return;
     if (!guiManager.handleMouse(state, x, y)) mapEditor.mouse(state, x, y);
 }
 

@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     glutSpecialFunc(specialCallback);
     glutKeyboardFunc(keyboardCallback);
     glutIdleFunc(display);
+    readModifiers = glutGetModifiers;
 
     frameTimer.start(tickCount());
 

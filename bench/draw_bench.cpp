@@ -83,10 +83,53 @@ BENCHMARK(DrawLongCourse_VisibleOnly)->UseRealTime()->Unit(benchmark::kMicroseco
 void DrawLongCourse_Unculled(benchmark::State& state) {
     const MapEditor& editor = longCourseEditor();
     timeFrames(state, [&] {
-        drawMap(editor.getSegments(), editor.getMarkers(), editor.getViewOffset(), Culling::off);
+        drawMap(editor.getSegments(), editor.getMarkers(), editor.getViewOffset(), editor.getZoom(),
+                Culling::off);
     });
 }
 BENCHMARK(DrawLongCourse_Unculled)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// (a') A course of 100,000 segments seen at the smallest zoom, 1/64: a map
+// unit is 0.156 pixels, so about 1,700 segments (5,100 map units) fill the
+// window's width and the rest is culled.
+
+MapEditor& zoomedOutEditor() {
+    static MapEditor editor = [] {
+        MapEditor e;
+        e.replaceChain(longCourse(100000, 5, 11));
+        e.zoomAt(0, 300, -19);
+        return e;
+    }();
+    return editor;
+}
+
+void DrawLongCourse_ZoomedOut(benchmark::State& state) {
+    const MapEditor& editor = zoomedOutEditor();
+    timeFrames(state, [&] { editor.draw(); });
+    int shown = 0;
+    for (const Segment& s : editor.getSegments()) shown += s.mayShowIn(mapWindowWidth, mapWindowHeight);
+    state.counters["segments"] = editor.segmentCount();
+    state.counters["shown"] = shown;
+    state.counters["zoom"] = editor.getZoom();
+}
+BENCHMARK(DrawLongCourse_ZoomedOut)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The same view holding only the segments that show: what drawing them costs
+// without walking the rest.
+void DrawLongCourse_ZoomedOutShownOnly(benchmark::State& state) {
+    static MapEditor editor = [] {
+        std::vector<Segment> shown;
+        for (const Segment& s : zoomedOutEditor().getSegments())
+            if (s.mayShowIn(mapWindowWidth, mapWindowHeight)) shown.push_back(s);
+        MapEditor e;
+        e.replaceChain(shown);
+        e.zoomAt(0, 300, -19);
+        return e;
+    }();
+    timeFrames(state, [&] { editor.draw(); });
+    state.counters["segments"] = editor.segmentCount();
+}
+BENCHMARK(DrawLongCourse_ZoomedOutShownOnly)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // (b) 1,000 segments at resolution 50, all inside the window.
 

@@ -65,11 +65,13 @@ void Segment::draw() const {
     }
 }
 
-void Marker::draw(double ox, double oy) const {
+void Marker::draw(double ox, double oy, double zoom) const {
     const int w2 = width / 2;
     const int h2 = height / 2;
+    const double cx = x * zoom;
+    const double cy = y * zoom;
     glColor3f(1.0f, 1.0f, 1.0f);
-    glRectd(x - w2 + ox, y - h2 + oy, x + w2 + ox, y + h2 + oy);
+    glRectd(cx - w2 + ox, cy - h2 + oy, cx + w2 + ox, cy + h2 + oy);
 }
 
 bool Segment::mayShowIn(int width, int height) const {
@@ -94,7 +96,7 @@ bool Segment::mayShowIn(int width, int height) const {
 }
 
 void drawMap(const std::vector<Segment>& segments, const std::vector<Marker>& markers,
-             const ControlPoint& viewOffset, Culling culling) {
+             const ControlPoint& viewOffset, double zoom, Culling culling) {
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -103,10 +105,10 @@ void drawMap(const std::vector<Segment>& segments, const std::vector<Marker>& ma
     for (const Segment& s : segments) {
         if (culling == Culling::off || s.mayShowIn(mapWindowWidth, mapWindowHeight)) s.draw();
     }
-    for (const Marker& m : markers) m.draw(viewOffset.x, viewOffset.y);
+    for (const Marker& m : markers) m.draw(viewOffset.x, viewOffset.y, zoom);
     // Line width and point size stay set for the widgets drawn after the map.
     glDisable(GL_LINE_SMOOTH);
     glDisable(GL_BLEND);
 }
 
-void MapEditor::draw() const { drawMap(segments, markers, viewOffset, Culling::on); }
+void MapEditor::draw() const { drawMap(segments, markers, viewOffset, zoom, Culling::on); }

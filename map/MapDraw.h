@@ -13,9 +13,9 @@ constexpr int mapWindowHeight = 600;
 // Whether drawMap skips the segments that cannot show in the window.
 enum class Culling { off, on };
 
-// Draws the segments in chain order, then the markers shifted by
-// `viewOffset`, with the map's line smoothing and blending. Culling leaves out
+// Draws the segments in chain order, then the markers placed by `viewOffset`
+// and `zoom`, with the map's line smoothing and blending. Culling leaves out
 // only segments that would not change a pixel, so the picture is the same
 // either way; a long course then costs about what its visible part costs.
 void drawMap(const std::vector<Segment>& segments, const std::vector<Marker>& markers,
-             const ControlPoint& viewOffset, Culling culling);
+             const ControlPoint& viewOffset, double zoom, Culling culling);

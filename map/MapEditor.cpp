@@ -1,5 +1,7 @@
 #include "MapEditor.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 #include "PixelMath.h"
@@ -8,6 +10,23 @@ namespace {
 
 // Pixels the view moves for one of the view keys.
 constexpr double viewStep = 15.0;
+
+// The zoom of one wheel step, its bounds, and the levels at which it reaches
+// them: 1.25^13 is above 16 and 1.25^-19 below 1/64.
+constexpr double zoomFactor = 1.25;
+constexpr double minZoom = 1.0 / 64.0;
+constexpr double maxZoom = 16.0;
+constexpr int minZoomLevel = -19;
+constexpr int maxZoomLevel = 13;
+
+// 1.25^level, clamped. Powers of 1.25 up to the 13th are exact in a double,
+// so a negative level costs one rounding (the division) and level 0 is 1.
+double zoomOfLevel(int level) {
+    double power = 1.0;
+    for (int i = 0; i < std::abs(level); ++i) power *= zoomFactor;
+    const double value = level < 0 ? 1.0 / power : power;
+    return std::clamp(value, minZoom, maxZoom);
+}
 
 }  // namespace
 
@@ -29,7 +48,10 @@ void MapEditor::buildInitialMap() {
 }
 
 void MapEditor::applyViewOffset() {
-    for (Segment& s : segments) s.setViewOffset(viewOffset.x, viewOffset.y);
+    for (Segment& s : segments) {
+        s.setViewOffset(viewOffset.x, viewOffset.y);
+        s.setZoom(zoom);
+    }
 }
 
 // Each segment contributes its interior samples and its end point; the first
@@ -49,6 +71,8 @@ void MapEditor::replaceChain(std::vector<Segment> loaded) {
     markers.clear();
     restLocation = {0.5, 0.5};
     viewOffset = {1.0, 1.0};
+    zoomLevel = 0;
+    zoom = 1.0;
     applyViewOffset();
 }
 
@@ -58,17 +82,29 @@ void MapEditor::shiftView(double dx, double dy) {
     applyViewOffset();
 }
 
+void MapEditor::zoomAt(double x, double y, int steps) {
+    const int level = std::clamp(zoomLevel + steps, minZoomLevel, maxZoomLevel);
+    if (level == zoomLevel) return;
+    const double newZoom = zoomOfLevel(level);
+    // The map point under (x, y) is (x - offset) / (10 * zoom) before and after.
+    const double ratio = newZoom / zoom;
+    viewOffset = {x - (x - viewOffset.x) * ratio, y - (y - viewOffset.y) * ratio};
+    zoomLevel = level;
+    zoom = newZoom;
+    applyViewOffset();
+}
+
 void MapEditor::mouse(int state, int x, int y) {
     // Every segment sees the event: a press on a junction picks both copies.
     for (Segment& s : segments) s.pick(state, x, y);
-    for (Marker& m : markers) m.press(state, x, y, viewOffset.x, viewOffset.y);
+    for (Marker& m : markers) m.press(state, x, y, viewOffset.x, viewOffset.y, zoom);
 }
 
 void MapEditor::motion(int x, int y) {
     for (Segment& s : segments) s.drag(x, y);
     const int ox = truncateToInt(viewOffset.x);
     const int oy = truncateToInt(viewOffset.y);
-    for (Marker& m : markers) m.dragTo(x, y, ox, oy);
+    for (Marker& m : markers) m.dragTo(x, y, ox, oy, zoom);
 }
 
 void MapEditor::keyboard(unsigned char key) {

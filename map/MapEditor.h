@@ -15,6 +15,7 @@ public:
 
     // Model.
     void buildInitialMap();
+    // Gives every segment the view offset and the zoom.
     void applyViewOffset();
     // Distinct points of the ground profile: sum of resolutions + segments + 1,
     // a negative resolution counting as 0 (such a segment is sampled as 0).
@@ -24,14 +25,20 @@ public:
     const std::vector<Segment>& getSegments() const { return segments; }
     const std::vector<Marker>& getMarkers() const { return markers; }
     const ControlPoint& getViewOffset() const { return viewOffset; }
+    double getZoom() const { return zoom; }
     const ControlPoint& getRestLocation() const { return restLocation; }
     // What a successful load does: the chain becomes `loaded`, the markers go,
-    // the rest location becomes (0.5, 0.5) and the view offset (1, 1).
+    // the rest location becomes (0.5, 0.5), the view offset (1, 1) and the zoom 1.
     void replaceChain(std::vector<Segment> loaded);
 
     // View and drawing (drawing is defined apart from the model).
     void draw() const;
     void shiftView(double dx, double dy);
+    // Zooms `steps` wheel steps in (positive) or out (negative) about window
+    // pixel (x, y), which keeps showing the same map point. Each step is a
+    // factor of 1.25; the zoom stays within 1/64 to 16, and returns to exactly
+    // 1 when the steps in and out cancel.
+    void zoomAt(double x, double y, int steps);
 
     // Input that no widget took.
     void mouse(int state, int x, int y);
@@ -59,4 +66,7 @@ private:
     std::vector<Marker> markers;
     ControlPoint restLocation;
     ControlPoint viewOffset;
+    // Wheel steps from zoom 1; zoom is 1.25 to that power, clamped.
+    int zoomLevel = 0;
+    double zoom = 1.0;
 };

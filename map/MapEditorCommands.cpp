@@ -44,6 +44,7 @@ void MapEditor::appendSegment() {
     Segment added;
     added.setPoints(x, y, x + 1.0, y + 1.0, x + 2.0, y + 1.0, x + 3.0, y);
     added.setViewOffset(viewOffset.x, viewOffset.y);
+    added.setZoom(zoom);
     segments.push_back(added);
 }
 

@@ -33,6 +33,9 @@ public:
 
     void setViewOffset(double x, double y);
     const ControlPoint& getViewOffset() const { return viewOffset; }
+    // The map's magnification on top of the 10 pixels per map unit.
+    void setZoom(double value) { zoom = value; }
+    double getZoom() const { return zoom; }
 
     bool isSelected() const { return selected; }
     void setSelected(bool value) { selected = value; }

@@ -31,7 +31,7 @@ Frame readFrame() {
 
 Frame drawnFrame(OffscreenContext& ctx, const MapEditor& editor, Culling culling) {
     ctx.beginFrame();
-    drawMap(editor.getSegments(), editor.getMarkers(), editor.getViewOffset(), culling);
+    drawMap(editor.getSegments(), editor.getMarkers(), editor.getViewOffset(), editor.getZoom(), culling);
     return readFrame();
 }
 

@@ -385,6 +385,68 @@ TEST_F(Screen, PressWithNoControlHoveredReachesTheMapWhateverTheButton) {
     EXPECT_TRUE(filePanel.isHidden());
 }
 
+// freeglut reports wheel and scroll steps as buttons 3 to 6; side buttons come
+// after. Those zoom or scroll at most: no command, selection or pick.
+TEST_F(Screen, OnlyLeftMiddleAndRightButtonsReachTheControlsAndTheMap) {
+    for (int button = 0; button <= 8; ++button) {
+        SetUp();
+        const bool acts = button <= 2;
+        testing::internal::CaptureStdout();
+        clickAt(770, 20, button);  // "Max" of the file bar
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), acts ? "Maximize pressed\n" : "") << button;
+        EXPECT_EQ(filePanel.isHidden(), !acts) << button;
+
+        // Over the junction: a click selects both segments and picks the junction.
+        mapEditor = MapEditor();
+        passiveMotionCallback(115, 110);
+        mouseCallback(button, press, 115, 110);
+        motionCallback(135, 150);
+        EXPECT_EQ(mapEditor.segment(1).isSelected(), acts) << button;
+        EXPECT_EQ(mapEditor.segment(1).getStartPoint(),
+                  acts ? (ControlPoint{12.5, 14}) : (ControlPoint{10.5, 10}))
+            << button;
+        mouseCallback(button, release, 135, 150);
+
+        // A left drag of the start point goes on through a step of this button.
+        mapEditor = MapEditor();
+        mouseCallback(0, press, 10, 110);
+        clickAt(300, 300, button);
+        EXPECT_EQ(mapEditor.segment(0).getDragPoint(), acts ? PointRole::none : PointRole::startPoint)
+            << button;
+        EXPECT_EQ(mapEditor.segment(0).isSelected(), !acts) << button;
+    }
+}
+
+int heldModifiers = 0;
+int readHeldModifiers() { return heldModifiers; }
+
+TEST_F(Screen, WheelZoomsAboutThePointerAndScrollsWithShiftOrSideways) {
+    struct Case {
+        int button, modifiers;
+        double zoom;
+        ControlPoint offset;  // after one step at (115, 110), from (10, 10)
+    };
+    const double in = 1.25, out = 1 / 1.25;
+    for (const Case& c : std::vector<Case>{{3, 0, in, {115 - 105 * in, 110 - 100 * in}},
+                                           {4, 0, out, {115 - 105 * out, 110 - 100 * out}},
+                                           {4, 2, out, {115 - 105 * out, 110 - 100 * out}},  // Ctrl
+                                           {3, 1, 1, {55, 10}},
+                                           {4, 1, 1, {-35, 10}},
+                                           {5, 0, 1, {55, 10}},
+                                           {6, 1, 1, {-35, 10}}}) {
+        SetUp();
+        readModifiers = readHeldModifiers;
+        heldModifiers = c.modifiers;
+        passiveMotionCallback(115, 110);
+        mouseCallback(c.button, press, 115, 110);
+        mouseCallback(c.button, release, 115, 110);
+        readModifiers = nullptr;
+        EXPECT_DOUBLE_EQ(mapEditor.getZoom(), c.zoom) << c.button << " " << c.modifiers;
+        EXPECT_DOUBLE_EQ(mapEditor.getViewOffset().x, c.offset.x) << c.button << " " << c.modifiers;
+        EXPECT_DOUBLE_EQ(mapEditor.getViewOffset().y, c.offset.y) << c.button << " " << c.modifiers;
+    }
+}
+
 TEST_F(Screen, PressOverAHoveredVisiblePanelStaysWithTheControls) {
     selectFirstSegment();
     // Inside the restore panel but beside its button: nothing runs and the map keeps its selection.

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <random>
 #include <vector>
 
+#include "GroundFile.h"
 #include "MapEditor.h"
+#include "MapFile.h"
 #include "SegmentFactory.h"
 
 namespace {
@@ -400,4 +404,82 @@ TEST(MapEditorCommands, SplitWithNothingSelectedChangesNothing) {
     editor.splitSelected();
     EXPECT_EQ(allPoints(editor), before);
     EXPECT_EQ(editor.pointCount(), 13);
+}
+
+namespace {
+
+// Where window pixel (x, y) lies on the map, from the editor's own view.
+ControlPoint mapPointAt(const MapEditor& editor, double x, double y) {
+    const double unit = 10.0 * editor.getZoom();
+    return {(x - editor.getViewOffset().x) / unit, (y - editor.getViewOffset().y) / unit};
+}
+
+}  // namespace
+
+// Each case steps one way `repeat` times; the limits are reached after 13 in and
+// 19 out, and a step there must change nothing, or the point would move.
+TEST(MapEditorZoom, StepsKeepThePointUnderThePointerWithinTheLimits) {
+    struct Case {
+        int x, y, steps, repeat;
+        double zoomAfter;
+    };
+    for (const Case& c : std::vector<Case>{{115, 110, 1, 3, 1.953125},
+                                           {0, 0, -1, 2, 0.64},
+                                           {799, 599, 1, 40, 16.0},
+                                           {400, 300, -1, 40, 1.0 / 64.0},
+                                           {-250, 1000, -1, 6, 1.0 / (1.953125 * 1.953125)}}) {
+        MapEditor editor;
+        editor.keyboard('d');
+        const ControlPoint under = mapPointAt(editor, c.x, c.y);
+        for (int i = 0; i < c.repeat; ++i) {
+            editor.zoomAt(c.x, c.y, c.steps);
+            const ControlPoint now = mapPointAt(editor, c.x, c.y);
+            // Within a thousandth of a pixel at the largest zoom.
+            ASSERT_NEAR(now.x, under.x, 1e-5 / 160) << c.x << "," << c.y << " step " << i;
+            ASSERT_NEAR(now.y, under.y, 1e-5 / 160) << c.x << "," << c.y << " step " << i;
+        }
+        EXPECT_DOUBLE_EQ(editor.getZoom(), c.zoomAfter) << c.x << "," << c.y;
+        // As many steps back as took effect return to exactly zoom 1.
+        editor.zoomAt(c.x, c.y, -c.steps * std::min(c.repeat, c.steps > 0 ? 13 : 19));
+        EXPECT_EQ(editor.getZoom(), 1.0) << c.x << "," << c.y;
+    }
+}
+
+TEST(MapEditorZoom, EditingAtAZoomUsesItAndALoadResetsIt) {
+    MapEditor editor;
+    editor.zoomAt(115, 110, 3);  // about the junction, which stays at (115, 110)
+    const double zoom = editor.getZoom();
+    editor.mouse(press, 115, 110);
+    editor.motion(115 + 25, 110 - 50);  // a unit is 19.53125 pixels at 1.25^3
+    EXPECT_NEAR(editor.segment(1).getStartPoint().x, 10.5 + 1.28, 1e-12);
+    EXPECT_NEAR(editor.segment(1).getStartPoint().y, 10 - 2.56, 1e-12);
+    editor.appendSegment();
+    editor.splitSelected();  // the two junction segments
+    ASSERT_EQ(editor.segmentCount(), 5);
+    for (const Segment& s : editor.getSegments()) EXPECT_EQ(s.getZoom(), zoom);
+
+    // The marker's centre (3, 10) moves with the map, its size does not.
+    const ControlPoint offset = editor.getViewOffset();
+    const int mx = static_cast<int>(std::lround(offset.x + 3 * zoom));
+    const int my = static_cast<int>(std::lround(offset.y + 10 * zoom));
+    editor.mouse(press, mx + 1, my);
+    ASSERT_TRUE(editor.getMarkers()[0].isGrabbed());
+    editor.motion(mx + 39, my);  // 39 pixels at this zoom are 20 at zoom 1
+    EXPECT_NEAR(editor.getMarkers()[0].getX(), 3 + 20, 0.1);
+
+    editor.replaceChain(chainOf(2));
+    EXPECT_EQ(editor.getZoom(), 1.0);
+    for (const Segment& s : editor.getSegments()) EXPECT_EQ(s.getZoom(), 1.0);
+}
+
+TEST(MapEditorZoom, FilesAndExportDoNotDependOnTheView) {
+    MapEditor plain, viewed;
+    viewed.zoomAt(300, 40, 7);
+    viewed.shiftView(45, 0);
+    viewed.zoomAt(12, 500, -11);
+    std::string plainGround, viewedGround;
+    appendGroundFile(plainGround, plain.getSegments());
+    appendGroundFile(viewedGround, viewed.getSegments());
+    EXPECT_EQ(viewedGround, plainGround);
+    EXPECT_EQ(formatMapFile(viewed.getSegments()), formatMapFile(plain.getSegments()));
 }

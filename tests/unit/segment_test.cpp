@@ -268,3 +268,24 @@ TEST(SegmentSplit, HalvesAreIdleAndKeepSelectionAndView) {
         EXPECT_EQ(half->getViewOffset(), (ControlPoint{25, 40}));
     }
 }
+
+// Squares and the pick tolerance stay in pixels; map coordinates scale.
+TEST(SegmentZoom, PickAndDragAtZoomTwoAndAQuarter) {
+    struct Case {
+        double zoom;
+        int startX, startY;  // where the start point (0, 10) is drawn
+        ControlPoint draggedTo50And90;
+    };
+    for (const Case& c : std::vector<Case>{{2.0, 10, 210, {2, 4}}, {0.25, 10, 35, {16, 32}}}) {
+        Segment s = viewSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10);
+        s.setZoom(c.zoom);
+        EXPECT_FALSE(s.pick(0, c.startX + 6, c.startY)) << c.zoom;
+        EXPECT_FALSE(s.pick(0, c.startX, c.startY - 6)) << c.zoom;
+        ASSERT_TRUE(s.pick(0, c.startX - 5, c.startY + 5)) << c.zoom;
+        ASSERT_EQ(s.getDragPoint(), PointRole::startPoint);
+        s.drag(50, 90);
+        EXPECT_EQ(s.getStartPoint(), c.draggedTo50And90) << c.zoom;
+        // The handle keeps its offset in map units.
+        EXPECT_EQ(s.getStartHandle(), (ControlPoint{c.draggedTo50And90.x + 0.5, c.draggedTo50And90.y + 8}));
+    }
+}
