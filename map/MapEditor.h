@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "ControlPoint.h"
@@ -44,7 +46,10 @@ public:
     void setResolutionOfSelected(int n);
     void splitSelected();
 
-    // The map file "map.mef" (defined with the file code in io/).
+    // The map file, "map.mef" unless set otherwise: what "Load QUIV File"
+    // reads and what saveMapFile writes (defined with the file code in io/).
+    const std::string& getMapFileName() const { return mapFileName; }
+    void setMapFileName(std::string name) { mapFileName = std::move(name); }
     void saveMapFile();
     void loadMapFile(const char* name);
 
@@ -59,4 +64,5 @@ private:
     std::vector<Marker> markers;
     ControlPoint restLocation;
     ControlPoint viewOffset;
+    std::string mapFileName = "map.mef";
 };
