@@ -98,13 +98,9 @@ TABLE
 
 step "usage errors, --help and --version, all without a display"
 new_workdir usage
-for args in "--bogus" "a.mef b.mef" "--no-batch"; do
-    # shellcheck disable=SC2086
-    headless $args
-    [ "$RC" -eq 2 ] || fail "'$args' exited $RC, expected 2"
-    [ "$(wc -l <err.txt)" -eq 2 ] && [[ "$(tail -1 err.txt)" == "usage: mapeditor "* ]] ||
-        fail "'$args' printed: $ERR"
-done
+headless a.mef --bogus
+[ "$RC" -eq 2 ] && [ "$ERR" = "mapeditor: unknown option '--bogus'
+usage: mapeditor [--export [--no-batch]] [--] [MAP]" ] || fail "a usage error exited $RC and printed: $ERR"
 headless --version
 [ "$RC" -eq 0 ] && [[ "$OUT" =~ ^mapeditor\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version: $RC '$OUT'"
 headless --help
