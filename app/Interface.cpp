@@ -126,7 +126,7 @@ bool buildInterface() {
     return true;
 }
 
-void loadPressed() { mapEditor.loadMapFile("map.mef"); }
+void loadPressed() { mapEditor.loadMapFile(mapEditor.getMapFileName().c_str()); }
 
 // Saving asks first; only "Yes" writes the file.
 void savePressed() { confirmPanel.setHidden(false); }

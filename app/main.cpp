@@ -5,13 +5,18 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "BitmapFont.h"
+#include "CommandLine.h"
 #include "FrameLoop.h"
 #include "Globals.h"
+#include "HeadlessExport.h"
 #include "InputRouting.h"
 #include "Interface.h"
+#include "StartMap.h"
 #include "TickCounter.h"
 
 namespace {
@@ -52,13 +57,33 @@ int main(int argc, char** argv) {
     // Messages appear at once even when standard output goes to a file or a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
-    glutInit(&argc, argv);
+    const CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (commandLine.action) {
+        case CommandLine::Action::help:
+            std::fputs(helpText().c_str(), stdout);
+            return 0;
+        case CommandLine::Action::version:
+            std::fputs(versionText().c_str(), stdout);
+            return 0;
+        case CommandLine::Action::usageError:
+            std::fprintf(stderr, "mapeditor: %s\n%s", commandLine.error.c_str(), usageLine());
+            return usageExitStatus;
+        case CommandLine::Action::exportMap:
+            return exportWithoutWindow(commandLine.mapFile, commandLine.runBatch);
+        case CommandLine::Action::edit:
+            break;
+    }
+    if (!prepareMapAtStart(mapEditor, commandLine)) return 1;
+
+    // GLUT sees only the program name: a map file name is never taken for one of its options.
+    int glutArgc = 1;
+    glutInit(&glutArgc, argv);
     // Closing the window ends the process through exit(), so global destructors run.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(100, 100);
     glutInitWindowSize(800, 600);
-    glutCreateWindow("Map Editor");
+    glutCreateWindow(windowTitle(commandLine).c_str());
 
     glutDisplayFunc(display);
     // The projection is in place before GLUT's first reshape event.

@@ -9,57 +9,64 @@
 
 namespace {
 
-void printLine(const char* text) {
-    std::fputs(text, stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+void printLine(std::FILE* stream, const char* text) {
+    std::fputs(text, stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
 }
 
-void printOutputError(const std::string& path) {
-    std::printf("File output error: %s\n", path.c_str());
-    std::fflush(stdout);
+void printOutputError(std::FILE* stream, const std::string& path) {
+    std::fprintf(stream, "File output error: %s\n", path.c_str());
+    std::fflush(stream);
 }
 
-void printSharedStartPoints(const std::vector<Segment>& segments) {
-    std::fputs(sharedStartPointListing(segments).c_str(), stdout);
-    std::fflush(stdout);
+void printSharedStartPoints(std::FILE* stream, const std::vector<Segment>& segments) {
+    std::fputs(sharedStartPointListing(segments).c_str(), stream);
+    std::fflush(stream);
 }
 
 }  // namespace
 
 bool writeGroundFileAt(const std::vector<Segment>& segments, const std::string& path,
-                       TempFileFactory createTemp) {
-    printSharedStartPoints(segments);
+                       TempFileFactory createTemp, ExportMessages messages) {
+    printSharedStartPoints(messages.progress, segments);
     // Every outline line needs a segment: an empty chain has no ground to hand on.
     if (segments.empty()) {
-        printLine("Nothing to export: the map has no segments");
+        printLine(messages.errors, "Nothing to export: the map has no segments");
         return false;
     }
     std::string text;
     const long long pointTotal = appendGroundFile(text, segments);
     if (!replaceFileReporting(path, text, createTemp)) {
-        printOutputError(path);
+        printOutputError(messages.errors, path);
         return false;
     }
-    std::printf("Saved %d segments, containing %lld points\n", static_cast<int>(segments.size()), pointTotal);
-    std::fflush(stdout);
+    std::fprintf(messages.progress, "Saved %d segments, containing %lld points\n",
+                 static_cast<int>(segments.size()), pointTotal);
+    std::fflush(messages.progress);
     return true;
 }
 
 bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& path,
-                           TempFileFactory createTemp) {
+                           TempFileFactory createTemp, ExportMessages messages) {
     if (replaceFileReporting(path, formatScenarioScript(restLocation), createTemp)) return true;
-    printOutputError(path);
+    printOutputError(messages.errors, path);
     return false;
+}
+
+bool writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation,
+                      ExportMessages messages) {
+    // An empty chain stops at the ground file, which says so.
+    return writeGroundFileAt(segments, "gnd.pts", createTempFileBeside, messages) &&
+           writeScenarioScriptAt(restLocation, "go", createTempFileBeside, messages);
 }
 
 bool exportToSimulator(const std::vector<Segment>& segments, const ControlPoint& restLocation) {
     // The batch file would deliver stale or partial files: it runs only after
-    // both were written. An empty chain stops at the ground file, which says so.
-    if (!writeGroundFileAt(segments, "gnd.pts")) return false;
-    if (!writeScenarioScriptAt(restLocation, "go")) return false;
-    if (!runBatchFile("./copy.bat")) {
-        printLine("Could not start the command interpreter for copy.bat");
+    // both were written.
+    if (!writeExportFiles(segments, restLocation)) return false;
+    if (runBatchFile("./copy.bat") < 0) {
+        printLine(stdout, "Could not start the command interpreter for copy.bat");
         return false;
     }
     return true;
@@ -67,7 +74,7 @@ bool exportToSimulator(const std::vector<Segment>& segments, const ControlPoint&
 
 // The MapEditor operations of the export.
 
-void MapEditor::listSharedStartPoints() { printSharedStartPoints(segments); }
+void MapEditor::listSharedStartPoints() { printSharedStartPoints(stdout, segments); }
 
 void MapEditor::writeGroundFile() { writeGroundFileAt(segments, "gnd.pts"); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,20 +13,34 @@
 // name and renamed into place (replaceFileReporting), so the batch file never
 // sees half a file.
 
+// Where the export's one-line messages go: the start-point listing and the
+// count message to `progress`, the reasons nothing more happens (a file that
+// could not be written, an empty chain) to `errors`. The window sends both to
+// standard output; the export from the command line sends errors to standard error.
+struct ExportMessages {
+    std::FILE* progress = stdout;
+    std::FILE* errors = stdout;
+};
+
 // Prints the start-point listing, writes the ground points file to `path` and
 // prints "Saved %d segments, containing %d points". When the chain is empty it
 // prints that there is nothing to export; when the file cannot be written
 // completely it prints "File output error: " and the file name instead of the
 // count message. Returns whether the file was written.
 bool writeGroundFileAt(const std::vector<Segment>& segments, const std::string& path,
-                       TempFileFactory createTemp = createTempFileBeside);
+                       TempFileFactory createTemp = createTempFileBeside, ExportMessages messages = {});
 
 // Writes the setup script to `path`; on failure prints "File output error: "
 // and the file name and returns false.
 bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& path,
-                           TempFileFactory createTemp = createTempFileBeside);
+                           TempFileFactory createTemp = createTempFileBeside, ExportMessages messages = {});
 
-// The export in the working directory: "gnd.pts", then "go", then runs
+// The two files of an export in the working directory: "gnd.pts", then "go"
+// (only when "gnd.pts" was written). Returns whether both were written.
+bool writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation,
+                      ExportMessages messages = {});
+
+// The export of the window in the working directory: "gnd.pts", then "go", then runs
 // "copy.bat" and waits for it. The batch file runs only when both files were
 // written completely; an empty chain writes and runs nothing. Returns whether
 // both files were written and the batch file was started.

@@ -135,6 +135,34 @@ std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records) 
     return segments;
 }
 
+MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::FILE* messages) {
+    std::string text;
+    ReadError error;
+    if (!readWholeFile(path, text, &error)) {
+        // A refused file says why; one that cannot be opened or read, as ever, does not.
+        if (const char* reason = readErrorReason(error))
+            std::fprintf(messages, "File input error: %s: %s\n", path, reason);
+        else
+            std::fputs("File input error\n", messages);
+        std::fflush(messages);
+        return MapFileRead::cannotRead;
+    }
+    // The whole file is checked before anything changes.
+    const MapFileParse parsed = parseMapFile(text);
+    if (!parsed.ok()) {
+        std::fprintf(messages, "File input error: %s: %s\n", path, parsed.error.c_str());
+        std::fflush(messages);
+        return MapFileRead::notAMap;
+    }
+    if (parsed.incompleteDropped) {
+        std::fprintf(messages, "Warning: %s: incomplete last record %d dropped (%d of 9 values)\n", path,
+                     static_cast<int>(parsed.records.size()), parsed.incompleteValues);
+        std::fflush(messages);
+    }
+    segments = segmentsFromRecords(parsed.records);
+    return MapFileRead::loaded;
+}
+
 bool storeMapFile(const std::string& path, const std::vector<Segment>& segments, TempFileFactory createTemp) {
     if (replaceFileReporting(path, formatMapFile(segments), createTemp)) return true;
     std::fputs("File output error\n", stdout);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,16 @@ std::string formatMapFile(const std::vector<Segment>& segments);
 
 // Segments in their default state with the records' points and resolutions.
 std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records);
+
+// What readMapFile made of a file.
+enum class MapFileRead { loaded, cannotRead, notAMap };
+
+// Reads the map file `path` with every check of parseMapFile. When it is a
+// map, `segments` becomes its chain; otherwise `segments` is left alone. The
+// loader's one-line messages go to `messages`: "File input error" when the
+// file cannot be read, "File input error: PATH: " and what is wrong when it is
+// not a map, and a warning when an incomplete last record was dropped.
+MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::FILE* messages);
 
 // Writes the file text for `segments` to `path` through replaceFileReporting
 // (links followed, permissions kept, the previous file surviving any failure);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "ControlPoint.h"
@@ -51,7 +53,10 @@ public:
     void setResolutionOfSelected(int n);
     void splitSelected();
 
-    // The map file "map.mef" (defined with the file code in io/).
+    // The map file, "map.mef" unless set otherwise: what "Load QUIV File"
+    // reads and what saveMapFile writes (defined with the file code in io/).
+    const std::string& getMapFileName() const { return mapFileName; }
+    void setMapFileName(std::string name) { mapFileName = std::move(name); }
     void saveMapFile();
     void loadMapFile(const char* name);
 
@@ -69,4 +74,5 @@ private:
     // Wheel steps from zoom 1; zoom is 1.25 to that power, clamped.
     int zoomLevel = 0;
     double zoom = 1.0;
+    std::string mapFileName = "map.mef";
 };

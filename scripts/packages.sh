@@ -8,8 +8,10 @@ BUILD_PACKAGES=(cmake g++ ninja-build freeglut3-dev libgl-dev libegl-dev libgtes
 # Needed on top of those to run every test: the X server and tools that drive
 # the real window, Mesa's software renderer and its surfaceless EGL platform
 # for the offscreen drawing tests, and the compilers and tools of the checking
-# builds.
-TEST_PACKAGES=(xvfb xdotool imagemagick libgl1-mesa-dri libegl-mesa0 clang libclang-rt-14-dev valgrind)
+# builds, and what the package test needs: dpkg-shlibdeps (dpkg-dev) and
+# file for the package's dependencies, man for checking the manual page.
+TEST_PACKAGES=(xvfb xdotool imagemagick libgl1-mesa-dri libegl-mesa0 clang libclang-rt-14-dev valgrind
+    dpkg-dev file man-db)
 
 package_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'

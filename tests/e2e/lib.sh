@@ -121,15 +121,18 @@ editor_running() {
     [ -n "$E2E_PID" ] && process_alive "$E2E_PID"
 }
 
-# start_editor: runs the editor in the current directory, its output going to
-# editor.log, and waits until its window is mapped and the first frame shows.
+# start_editor [ARG...]: runs the editor with ARGs in the current directory,
+# its output going to editor.log, and waits until its window is mapped and the
+# first frame shows. The window's title must match E2E_TITLE (a regular
+# expression, '^Map Editor$' unless set).
 start_editor() {
+    local title=${E2E_TITLE:-'^Map Editor$'}
     E2E_LOG="$PWD/editor.log"
     E2E_SHOT="$PWD/shot.rgb"
-    "$E2E_EDITOR" >"$E2E_LOG" 2>&1 </dev/null &
+    "$E2E_EDITOR" "$@" >"$E2E_LOG" 2>&1 </dev/null &
     E2E_PID=$!
-    WID=$(timeout 15 xdotool search --sync --onlyvisible --pid "$E2E_PID" --name '^Map Editor$' 2>/dev/null | head -1) || true
-    [ -n "$WID" ] || fail "no visible window titled 'Map Editor' within 15 s"
+    WID=$(timeout 15 xdotool search --sync --onlyvisible --pid "$E2E_PID" --name "$title" 2>/dev/null | head -1) || true
+    [ -n "$WID" ] || fail "no visible window titled '$title' within 15 s"
     # The first frame is drawn shortly after mapping: the "Max" button's frame
     # at the top right is the last widget-independent thing to appear.
     wait_for 10 "the first frame (the file bar's Max button)" pixel_is_now 759 20 128 128 128

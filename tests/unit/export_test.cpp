@@ -190,8 +190,25 @@ TEST(Export, EmptyChainWritesAndRunsNothing) {
 TEST(BatchRunner, WaitsForTheBatchFileToEnd) {
     ScratchDir scratch;
     writeFile("slow.bat", "sleep 0.2\necho done > finished\n");
-    EXPECT_TRUE(runBatchFile("./slow.bat"));
+    EXPECT_EQ(runBatchFile("./slow.bat"), 0);
     EXPECT_EQ(readFile("finished"), "done\n");
+}
+
+TEST(BatchRunner, ReturnsTheExitStatusOfTheBatchFile) {
+    ScratchDir scratch;
+    const struct {
+        const char* script;
+        int status;
+    } cases[] = {
+        {"true\n", 0},
+        {"exit 3\n", 3},
+        {"exit 255\n", 255},
+        {"kill -KILL $$\n", 128 + 9},  // killed by a signal
+    };
+    for (const auto& c : cases) {
+        writeFile("status.bat", c.script);
+        EXPECT_EQ(runBatchFile("./status.bat"), c.status) << c.script;
+    }
 }
 
 }  // namespace

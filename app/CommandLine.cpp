@@ -1,0 +1,78 @@
+#include "CommandLine.h"
+
+#include <filesystem>
+
+namespace {
+
+CommandLine usageError(std::string problem) {
+    CommandLine result;
+    result.action = CommandLine::Action::usageError;
+    result.error = std::move(problem);
+    return result;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    CommandLine result;
+    bool noBatch = false;
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+        if (!isOption) {
+            if (arg.empty()) return usageError("the map file name is empty");
+            if (result.mapGiven) return usageError("more than one map file: '" + arg + "'");
+            result.mapFile = arg;
+            result.mapGiven = true;
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help") {
+            result.action = CommandLine::Action::help;
+            return result;
+        } else if (arg == "--version") {
+            result.action = CommandLine::Action::version;
+            return result;
+        } else if (arg == "--export") {
+            result.action = CommandLine::Action::exportMap;
+        } else if (arg == "--no-batch") {
+            noBatch = true;
+        } else {
+            return usageError("unknown option '" + arg + "'");
+        }
+    }
+    if (noBatch && result.action != CommandLine::Action::exportMap)
+        return usageError("--no-batch needs --export");
+    result.runBatch = !noBatch;
+    return result;
+}
+
+const char* usageLine() { return "usage: mapeditor [--export [--no-batch]] [--] [MAP]\n"; }
+
+std::string helpText() {
+    return std::string(usageLine()) +
+           "\n"
+           "Edit the ground profile in the map file MAP (default map.mef), or export it\n"
+           "to the simulator without opening a window.\n"
+           "\n"
+           "  --export     read MAP, write gnd.pts and go in the working directory,\n"
+           "               then run ./copy.bat; no window and no display needed\n"
+           "  --no-batch   with --export: do not run copy.bat\n"
+           "  --help       print this text and exit\n"
+           "  --version    print the version and exit\n"
+           "  --           end of options: the next argument is MAP\n"
+           "\n"
+           "Exit status of --export: 0 when both files were written (and copy.bat ran\n"
+           "and exited 0); 1 when MAP could not be read or is not a map, the map has no\n"
+           "segments, a file could not be written, or copy.bat is missing or failed.\n"
+           "A usage error exits with status 2.\n";
+}
+
+std::string versionText() { return "mapeditor " MAPEDITOR_VERSION "\n"; }
+
+std::string windowTitle(const CommandLine& commandLine) {
+    if (!commandLine.mapGiven) return "Map Editor";
+    std::string name = std::filesystem::path(commandLine.mapFile).filename().string();
+    // "maps/" names no file; the title shows what was given.
+    if (name.empty()) name = commandLine.mapFile;
+    return "Map Editor - " + name;
+}

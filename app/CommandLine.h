@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the command line asks the program to do.
+struct CommandLine {
+    enum class Action {
+        edit,        // open the window on mapFile
+        exportMap,   // export mapFile without a window
+        help,        // print helpText() to standard output
+        version,     // print versionText() to standard output
+        usageError,  // print `error` and the usage line to standard error
+    };
+
+    Action action = Action::edit;
+    std::string mapFile = "map.mef";
+    // MAP was named on the command line (the window title then shows it).
+    bool mapGiven = false;
+    // --export runs "copy.bat" after writing the files, unless --no-batch.
+    bool runBatch = true;
+    // For usageError: the problem, one line without the line end.
+    std::string error;
+};
+
+// Reads the arguments that follow the program name:
+//   [MAP]                         edit MAP (default "map.mef")
+//   --export [--no-batch] [MAP]   export MAP without a window
+//   --help, --version
+// Options and MAP may come in any order; "--" ends the options. Arguments are
+// taken in order and the first --help, --version or problem decides.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// Exit status of a usage error.
+constexpr int usageExitStatus = 2;
+
+// The one-line synopsis, with its line end.
+const char* usageLine();
+// The text of --help.
+std::string helpText();
+// The text of --version: "mapeditor" and the version, with a line end.
+std::string versionText();
+
+// The window title: "Map Editor", followed by " - " and MAP's file name
+// without its directories when MAP was named.
+std::string windowTitle(const CommandLine& commandLine);

@@ -1,0 +1,40 @@
+#include "HeadlessExport.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "BatchRunner.h"
+#include "Export.h"
+#include "MapEditor.h"
+#include "MapFile.h"
+
+namespace {
+
+int failure(std::FILE* err, const std::string& message) {
+    std::fprintf(err, "%s\n", message.c_str());
+    std::fflush(err);
+    return 1;
+}
+
+}  // namespace
+
+int exportWithoutWindow(const std::string& mapFile, bool runBatch, std::FILE* out, std::FILE* err) {
+    std::vector<Segment> segments;
+    if (readMapFile(mapFile.c_str(), segments, err) != MapFileRead::loaded) return 1;
+
+    // The editor's state after a load, so the files match the window's export byte for byte.
+    MapEditor editor;
+    editor.replaceChain(std::move(segments));
+    if (!writeExportFiles(editor.getSegments(), editor.getRestLocation(), {out, err})) return 1;
+    if (!runBatch) return 0;
+
+    // The shell would only complain in its own words; say plainly what is missing.
+    std::error_code ignored;
+    if (!std::filesystem::exists("copy.bat", ignored))
+        return failure(err, "copy.bat not found in the working directory: gnd.pts and go were not delivered");
+    const int status = runBatchFile("./copy.bat");
+    if (status < 0) return failure(err, "Could not start the command interpreter for copy.bat");
+    if (status != 0) return failure(err, "copy.bat exited with status " + std::to_string(status));
+    return 0;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdio>
+
+#include "CommandLine.h"
+#include "MapEditor.h"
+
+// Prepares `editor` for the window of `commandLine`: the map file becomes
+// commandLine.mapFile, and a named map file that exists is loaded as "Load
+// QUIV File" would load it (view offset (1, 1), markers cleared). A named file
+// that does not exist leaves the initial map; the first save creates it.
+// Returns false, after the loader's one-line message on `errors`, when the
+// file exists but cannot be read or is not a map: the editor must not open a
+// window that could save over it.
+bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::FILE* errors = stderr);

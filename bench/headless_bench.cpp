@@ -1,0 +1,143 @@
+// "mapeditor --export --no-batch" of a 100,000-segment map as a whole process,
+// next to the same work in memory and to each of its phases on their own:
+// reading the file, building the segments, making the texts, writing the files.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Courses.h"
+#include "Export.h"
+#include "GroundFile.h"
+#include "MapFile.h"
+#include "ScenarioScript.h"
+#include "TextFile.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int headlessSegments = 100000;
+
+// A directory holding the course's map.mef, made once and removed at exit.
+class CourseDirectory {
+public:
+    CourseDirectory() {
+        char templ[] = "/tmp/mapeditor-headless-XXXXXX";
+        path = ::mkdtemp(templ);
+        mapText = formatMapFile(longCourse(headlessSegments, 5, 4242));
+        replaceFile(path + "/map.mef", mapText);
+    }
+    ~CourseDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+    std::string mapText;
+};
+
+const CourseDirectory& courseDirectory() {
+    static const CourseDirectory directory;
+    return directory;
+}
+
+const std::vector<Segment>& courseSegments() {
+    static const std::vector<Segment> segments =
+        segmentsFromRecords(parseMapFile(courseDirectory().mapText).records);
+    return segments;
+}
+
+// What the export makes in memory: the listing, the ground file and the script.
+void makeTexts(const std::vector<Segment>& segments, benchmark::State& state) {
+    std::string listing = sharedStartPointListing(segments);
+    std::string ground;
+    benchmark::DoNotOptimize(appendGroundFile(ground, segments));
+    std::string script = formatScenarioScript({0.5, 0.5});
+    if (ground.empty() || script.empty()) state.SkipWithError("nothing made");
+    benchmark::DoNotOptimize(listing.data());
+}
+
+// The whole program in a process of its own, output to /dev/null.
+void Headless_Process(benchmark::State& state) {
+    const CourseDirectory& dir = courseDirectory();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const std::string program = MAPEDITOR_PROGRAM;
+    const std::string previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path);
+    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--export"),
+                    const_cast<char*>("--no-batch"), nullptr};
+    for (auto _ : state) {
+        pid_t child = 0;
+        int status = 0;
+        if (::posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ) != 0 ||
+            ::waitpid(child, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the export process failed");
+            break;
+        }
+    }
+    std::filesystem::current_path(previous);
+    posix_spawn_file_actions_destroy(&actions);
+}
+BENCHMARK(Headless_Process)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same work with the map text already in memory and nothing written:
+// parse, build the segments, make the listing, the ground file and the script.
+void Headless_InMemory(benchmark::State& state) {
+    const std::string& text = courseDirectory().mapText;
+    for (auto _ : state) {
+        std::vector<Segment> segments = segmentsFromRecords(parseMapFile(text).records);
+        makeTexts(segments, state);
+    }
+}
+BENCHMARK(Headless_InMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Phases of the process on their own.
+void Headless_ReadFile(benchmark::State& state) {
+    const std::string path = courseDirectory().path + "/map.mef";
+    for (auto _ : state) {
+        std::string text;
+        if (!readWholeFile(path.c_str(), text)) state.SkipWithError("cannot read");
+        MapFileParse parsed = parseMapFile(text);
+        benchmark::DoNotOptimize(parsed.records.data());
+    }
+}
+BENCHMARK(Headless_ReadFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void Headless_Build(benchmark::State& state) {
+    const std::vector<MapRecord> records = parseMapFile(courseDirectory().mapText).records;
+    for (auto _ : state) {
+        std::vector<Segment> segments = segmentsFromRecords(records);
+        benchmark::DoNotOptimize(segments.data());
+    }
+}
+BENCHMARK(Headless_Build)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void Headless_Texts(benchmark::State& state) {
+    const std::vector<Segment>& segments = courseSegments();
+    for (auto _ : state) makeTexts(segments, state);
+}
+BENCHMARK(Headless_Texts)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Replacing gnd.pts and go on disk, each written, synced and renamed.
+void Headless_WriteFiles(benchmark::State& state) {
+    const std::string dir = courseDirectory().path;
+    std::string ground;
+    appendGroundFile(ground, courseSegments());
+    const std::string script = formatScenarioScript({0.5, 0.5});
+    for (auto _ : state) {
+        if (!replaceFile(dir + "/bench-gnd.pts", ground) || !replaceFile(dir + "/bench-go", script))
+            state.SkipWithError("cannot write");
+    }
+}
+BENCHMARK(Headless_WriteFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# The command line: the window on a named map file, the export without a
+# window (DISPLAY unset) against the window's own export, its exit statuses,
+# and the usage errors.
+source "$(dirname "$0")/lib.sh"
+
+# Three segments, the second and third starting at the same point, with
+# resolutions 0, 7 and 2, written as the editor writes a map.
+CANYON=$'0 10 2 4\n6 4 8 10\n0\n8 10 9 14\n12 16 15 12\n7\n8 10 8.5 9\n9.25 8 10.5 6.125\n2'
+RECORDER=$'{ wc -l <gnd.pts; wc -l <go; } >copied.txt\n'
+
+# headless ARG...: runs the export with no display in the current directory;
+# sets RC, OUT and ERR.
+headless() {
+    RC=0
+    env -u DISPLAY "$E2E_EDITOR" "$@" >out.txt 2>err.txt </dev/null || RC=$?
+    OUT=$(cat out.txt)
+    ERR=$(cat err.txt)
+}
+
+step "mapeditor MAP loads MAP at start and names it in the title"
+new_workdir window
+mkdir levels
+printf '%s' "$CANYON" >levels/canyon.mef
+printf 'the default map file, untouched' >map.mef
+printf '%s' "$RECORDER" >copy.bat
+E2E_TITLE='^Map Editor - canyon\.mef$' start_editor levels/canyon.mef
+shot
+# (0, 10) at view offset (1, 1) is drawn at (1, 101); the marker is gone.
+expect_pixel 0 102 $MAGENTA "loaded start point at (1, 101)"
+expect_pixel 13 20 $BLACK "no marker after the load"
+
+step "Export Map in that window"
+export_map
+wait_for 5 "copy.bat after the window's export" test -f copied.txt
+wait_for_log_match '^Saved 3 segments'
+mkdir ../window-export
+cp gnd.pts go ../window-export/
+sed -n "$((E2E_LINES_BEFORE_EXPORT + 1)),\$p" "$E2E_LOG" >../window-export/output.txt
+
+step "Save QUIV File + Yes writes MAP and leaves map.mef alone"
+rm levels/canyon.mef
+click 587 20
+wait_pixel 402 340 $TEAL "the confirmation panel"
+click 430 340
+wait_for 5 "levels/canyon.mef to be written" test -f levels/canyon.mef
+expect_file_content levels/canyon.mef "$CANYON" "the map saved to MAP"
+expect_file_content map.mef 'the default map file, untouched' "map.mef after saving MAP"
+stop_editor
+
+step "--export writes the same files as the window, without a display"
+new_workdir headless
+printf '%s' "$CANYON" >canyon.mef
+printf '%s' "$RECORDER" >copy.bat
+headless --export canyon.mef
+[ "$RC" -eq 0 ] || fail "--export exited $RC: $ERR"
+[ -z "$ERR" ] || fail "--export printed errors: $ERR"
+cmp gnd.pts ../window-export/gnd.pts || fail "gnd.pts differs from the window's"
+cmp go ../window-export/go || fail "go differs from the window's"
+[ "$OUT" = "$(cat ../window-export/output.txt)" ] || fail "output differs from the window's: $OUT"
+[ "$(cat copied.txt)" = "$(printf '%s\n%s' "$(wc -l <gnd.pts)" 54)" ] || fail "copy.bat saw: $(cat copied.txt)"
+
+step "every exit status of --export, with what was written"
+# name | files to set up | arguments | status | standard error (regular expression) | gnd.pts | go | copy.bat ran
+# gnd.pts: "old" = the file from before is untouched, "new" = written by the export.
+while IFS='|' read -r name setup args status error ground script ran; do
+    step "--export: $name"
+    new_workdir "status-$name"
+    printf 'old' >gnd.pts
+    eval "$setup"
+    # shellcheck disable=SC2086 # the arguments of the table are split on purpose
+    headless $args
+    [ "$RC" -eq "$status" ] || fail "exit status $RC, expected $status (stderr: $ERR)"
+    [[ "$ERR" =~ $error ]] || fail "standard error '$ERR' does not match '$error'"
+    if [ "$ground" = old ]; then
+        [ "$(cat gnd.pts)" = old ] || fail "gnd.pts was replaced"
+    else
+        [ "$(head -c 4 gnd.pts)" = "-0.5" ] || fail "gnd.pts was not written"
+    fi
+    case $script in
+    yes) [ -f go ] || fail "go was not written" ;;
+    no) [ ! -e go ] || fail "go was written" ;;
+    esac
+    case $ran in
+    yes) [ -e ran ] || fail "copy.bat did not run" ;;
+    no) [ ! -e ran ] || fail "copy.bat ran" ;;
+    esac
+done <<'TABLE'
+success, map.mef by default|printf '%s' "$CANYON" >map.mef; echo 'touch ran' >copy.bat|--export|0|^$|new|yes|yes
+no batch|printf '%s' "$CANYON" >m.mef; echo 'touch ran' >copy.bat|--export --no-batch m.mef|0|^$|new|yes|no
+missing map|echo 'touch ran' >copy.bat|--export none.mef|1|^File input error$|old|no|no
+not a map|printf '1 2 x' >m.mef; echo 'touch ran' >copy.bat|--export m.mef|1|^File input error: m\.mef: .*"x" is not a number$|old|no|no
+no segments|: >m.mef; echo 'touch ran' >copy.bat|--export m.mef|1|^Nothing to export: the map has no segments$|old|no|no
+go not writable|printf '%s' "$CANYON" >m.mef; mkdir go; echo 'touch ran' >copy.bat|--export m.mef|1|^File output error: go$|new|-|no
+copy.bat missing|printf '%s' "$CANYON" >m.mef|--export m.mef|1|^copy\.bat not found|new|yes|-
+copy.bat fails|printf '%s' "$CANYON" >m.mef; printf 'touch ran\nexit 3\n' >copy.bat|--export m.mef|1|^copy\.bat exited with status 3$|new|yes|yes
+TABLE
+
+step "usage errors, --help and --version, all without a display"
+new_workdir usage
+headless a.mef --bogus
+[ "$RC" -eq 2 ] && [ "$ERR" = "mapeditor: unknown option '--bogus'
+usage: mapeditor [--export [--no-batch]] [--] [MAP]" ] || fail "a usage error exited $RC and printed: $ERR"
+headless --version
+[ "$RC" -eq 0 ] && [[ "$OUT" =~ ^mapeditor\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version: $RC '$OUT'"
+headless --help
+[ "$RC" -eq 0 ] && [[ "$OUT" == "usage: mapeditor "* ]] || fail "--help: $RC '$OUT'"
+
+step "mapeditor MAP with a bad MAP exits 1 before opening any window"
+new_workdir bad-map
+printf '0 10 3 5\n5 5 oops 10\n3' >bad.mef
+# Without a display GLUT would add its own complaint: the one line shows it was never started.
+headless bad.mef
+[ "$RC" -eq 1 ] || fail "exit status $RC, expected 1"
+[ "$ERR" = 'File input error: bad.mef: record 0, line 2: "oops" is not a number' ] || fail "printed: $ERR"
+[ "$(cat bad.mef)" = $'0 10 3 5\n5 5 oops 10\n3' ] || fail "bad.mef changed"
+
+echo "PASS command_line_test"

@@ -1,0 +1,100 @@
+// The command line without a process: what each argument list asks for, the
+// window title, and the map the window starts with.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "MapEditor.h"
+#include "ScratchDir.h"
+#include "StartMap.h"
+
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
+    const struct {
+        std::vector<std::string> args;
+        Action action;
+        std::string mapFile;
+        bool runBatch;
+        std::string error;
+    } cases[] = {
+        {{}, Action::edit, "map.mef", true, ""},
+        {{"levels/a.mef"}, Action::edit, "levels/a.mef", true, ""},
+        {{"-"}, Action::edit, "-", true, ""},
+        {{"--", "--export"}, Action::edit, "--export", true, ""},
+        {{"--export"}, Action::exportMap, "map.mef", true, ""},
+        {{"--export", "a.mef"}, Action::exportMap, "a.mef", true, ""},
+        {{"a.mef", "--no-batch", "--export"}, Action::exportMap, "a.mef", false, ""},
+        {{"--export", "--", "-x.mef"}, Action::exportMap, "-x.mef", true, ""},
+        {{"--help"}, Action::help, "map.mef", true, ""},
+        {{"--version", "--bogus"}, Action::version, "map.mef", true, ""},
+        {{"a.mef", "--help", "b.mef"}, Action::help, "a.mef", true, ""},
+        {{"--bogus", "--help"}, Action::usageError, "map.mef", true, "unknown option '--bogus'"},
+        {{"-h"}, Action::usageError, "map.mef", true, "unknown option '-h'"},
+        {{"--export=a.mef"}, Action::usageError, "map.mef", true, "unknown option '--export=a.mef'"},
+        {{"a.mef", "b.mef"}, Action::usageError, "map.mef", true, "more than one map file: 'b.mef'"},
+        {{"--export", "a", "--", "b"}, Action::usageError, "map.mef", true, "more than one map file: 'b'"},
+        {{""}, Action::usageError, "map.mef", true, "the map file name is empty"},
+        {{"--no-batch", "a.mef"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
+    };
+    for (const auto& c : cases) {
+        std::string shown;
+        for (const std::string& a : c.args) shown += " '" + a + "'";
+        const CommandLine got = parseCommandLine(c.args);
+        EXPECT_EQ(got.action, c.action) << shown;
+        EXPECT_EQ(got.error, c.error) << shown;
+        if (c.action == Action::edit || c.action == Action::exportMap) {
+            EXPECT_EQ(got.mapFile, c.mapFile) << shown;
+            EXPECT_EQ(got.runBatch, c.runBatch) << shown;
+        }
+    }
+}
+
+TEST(CommandLine, WindowTitleNamesTheMapFileWithoutDirectories) {
+    EXPECT_EQ(windowTitle(parseCommandLine({})), "Map Editor");
+    EXPECT_EQ(windowTitle(parseCommandLine({"map.mef"})), "Map Editor - map.mef");
+    EXPECT_EQ(windowTitle(parseCommandLine({"/srv/levels/canyon.mef"})), "Map Editor - canyon.mef");
+}
+
+// What the window starts with for a named map file that exists, is missing,
+// or is not a map; the file name is what Load and Save use afterwards.
+TEST(StartMap, LoadsAnExistingMapKeepsTheInitialOneForANewFileAndRefusesABadOne) {
+    ScratchDir scratch;
+    writeFile("good.mef", "0 10 3 5\n5 5 8 10\n3");
+    writeFile("bad.mef", "0 10 3 5\n5 5 oops 10\n3");
+    const MapEditor initial;
+    const struct {
+        const char* file;
+        bool ok;
+        int segments;
+        double offset;
+        std::string message;
+    } cases[] = {
+        {"good.mef", true, 1, 1.0, ""},
+        {"new.mef", true, initial.segmentCount(), initial.getViewOffset().x, ""},
+        {"bad.mef", false, initial.segmentCount(), initial.getViewOffset().x,
+         "File input error: bad.mef: record 0, line 2: \"oops\" is not a number\n"},
+        {".", false, initial.segmentCount(), initial.getViewOffset().x,
+         "File input error: .: not a regular file\n"},
+    };
+    for (const auto& c : cases) {
+        MapEditor editor;
+        std::FILE* errors = std::tmpfile();
+        ASSERT_NE(errors, nullptr);
+        EXPECT_EQ(prepareMapAtStart(editor, parseCommandLine({c.file}), errors), c.ok) << c.file;
+        std::rewind(errors);
+        char buffer[256] = {};
+        EXPECT_EQ(std::string(buffer, std::fread(buffer, 1, sizeof buffer - 1, errors)), c.message) << c.file;
+        std::fclose(errors);
+        EXPECT_EQ(editor.segmentCount(), c.segments) << c.file;
+        EXPECT_EQ(editor.getViewOffset().x, c.offset) << c.file;
+        EXPECT_EQ(editor.getMapFileName(), c.file);
+    }
+}
+
+}  // namespace
