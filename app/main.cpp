@@ -12,6 +12,7 @@
 #include "Globals.h"
 #include "InputRouting.h"
 #include "Interface.h"
+#include "MessageOutput.h"
 #include "TickCounter.h"
 
 namespace {
@@ -50,7 +51,7 @@ void reshape(int width, int height) {
 
 int main(int argc, char** argv) {
     // Messages appear at once even when standard output goes to a file or a pipe.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    writeMessagesAtOnce();
 
     glutInit(&argc, argv);
     // Closing the window ends the process through exit(), so global destructors run.

@@ -1,10 +1,13 @@
 #pragma once
 
-// Runs the batch file at `path` with the command interpreter /bin/sh and waits
-// for it to end. The shell reads the file itself: no program found on the
-// PATH is ever run in its place, and the file needs no execute permission.
-// `path` should contain a slash ("./copy.bat"), since a shell given a bare
-// name may look for it on the PATH. The batch file's exit status is not
-// examined, and when it is missing the shell's complaint is its own output.
-// Returns false only when the shell could not be started.
-bool runBatchFile(const char* path);
+// Runs the batch file at `path` with the system's command interpreter and
+// waits for it to end. The interpreter reads the file itself: no program
+// found on the PATH is ever run in its place. `path` names the file relative
+// to the working directory with a leading "./" ("./copy.bat").
+// - POSIX: /bin/sh reads the file; it needs no execute permission.
+// - Windows: %ComSpec% (else cmd.exe in the system folder) runs it as
+//   ".\copy.bat" with /d /c, so a copy.bat elsewhere on the PATH never runs.
+// When the file is missing, the interpreter's complaint is its own output.
+// Returns the batch file's exit status (0..255; a POSIX child killed by
+// signal N gives 128 + N), or -1 when the interpreter could not be started.
+int runBatchFile(const char* path);

@@ -58,7 +58,7 @@ bool exportToSimulator(const std::vector<Segment>& segments, const ControlPoint&
     // both were written. An empty chain stops at the ground file, which says so.
     if (!writeGroundFileAt(segments, "gnd.pts")) return false;
     if (!writeScenarioScriptAt(restLocation, "go")) return false;
-    if (!runBatchFile("./copy.bat")) {
+    if (runBatchFile("./copy.bat") < 0) {
         printLine("Could not start the command interpreter for copy.bat");
         return false;
     }

@@ -39,6 +39,10 @@ ensure_packages() {
     fi
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -q </dev/null
-    "${sudo[@]}" apt-get install -y -q "${missing[@]}" </dev/null
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update -q </dev/null
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y -q "${missing[@]}" </dev/null
 }
+
+# Needed on top of the build group to cross-build the Windows program and run
+# it and its tests under Wine (scripts/build-windows, stage windows).
+WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick dpkg-dev googletest)

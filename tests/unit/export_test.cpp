@@ -190,7 +190,7 @@ TEST(Export, EmptyChainWritesAndRunsNothing) {
 TEST(BatchRunner, WaitsForTheBatchFileToEnd) {
     ScratchDir scratch;
     writeFile("slow.bat", "sleep 0.2\necho done > finished\n");
-    EXPECT_TRUE(runBatchFile("./slow.bat"));
+    EXPECT_EQ(runBatchFile("./slow.bat"), 0);
     EXPECT_EQ(readFile("finished"), "done\n");
 }
 

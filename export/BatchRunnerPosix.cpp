@@ -8,17 +8,19 @@
 
 extern char** environ;
 
-bool runBatchFile(const char* path) {
+int runBatchFile(const char* path) {
     // Our buffered messages must come out before anything the batch file prints.
     std::fflush(stdout);
     std::fflush(stderr);
     char shell[] = "sh";
     char* argv[] = {shell, const_cast<char*>(path), nullptr};
     pid_t child = 0;
-    if (::posix_spawn(&child, "/bin/sh", nullptr, nullptr, argv, environ) != 0) return false;
+    if (::posix_spawn(&child, "/bin/sh", nullptr, nullptr, argv, environ) != 0) return -1;
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) break;
+        if (errno != EINTR) return -1;
     }
-    return true;
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
 }
