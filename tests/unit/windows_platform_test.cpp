@@ -36,14 +36,24 @@ std::set<std::string> onlyMap = {"map.mef"};
 
 TEST(WindowsTextFile, ReplacesAnExistingFileWithExactlyTheBytesGiven) {
     ScratchDir scratch;
-    writeFile("map.mef", std::string(5000, '9'));
-    ASSERT_TRUE(replaceFile("map.mef",
-                            "1 2\n3 4\r\n\x1a"
-                            "5\n"));
-    EXPECT_EQ(readFile("map.mef"),
-              "1 2\n3 4\r\n\x1a"
-              "5\n");
-    EXPECT_EQ(directoryEntries(), onlyMap);
+    // Paths are UTF-8; the second name is not in any single-byte code page.
+    for (const std::string name : {"map.mef", "K\xC3\xA4rte-\xE5\x9C\xB0\xE5\x9B\xB3.mef"}) {
+        std::ofstream(std::filesystem::u8path(name), std::ios::binary) << std::string(5000, '9');
+        ASSERT_TRUE(replaceFile(name,
+                                "1 2\n3 4\r\n\x1a"
+                                "5\n"))
+            << name;
+        std::string text;
+        EXPECT_TRUE(readWholeFile(name.c_str(), text)) << name;
+        EXPECT_EQ(text,
+                  "1 2\n3 4\r\n\x1a"
+                  "5\n")
+            << name;
+        EXPECT_EQ(
+            std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()), 1)
+            << name;
+        std::filesystem::remove(std::filesystem::u8path(name));
+    }
 }
 
 TEST(WindowsTextFile, TargetHeldWithoutSharingIsKeptAndNoTemporaryFileStays) {

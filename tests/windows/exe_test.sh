@@ -6,6 +6,7 @@
 #
 # Usage: bash tests/windows/exe_test.sh path/to/linux/mapeditor path/to/mapeditor.exe
 WIN_EXE=$(readlink -f "${2:?usage: $0 path/to/mapeditor path/to/mapeditor.exe}")
+[ -f "$WIN_EXE" ] || { echo "no $2" >&2; exit 2; }
 WINE_RUN=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)/wine-run
 # shellcheck source=../e2e/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh" "$1"
