@@ -7,11 +7,12 @@
 
 #include "TextFile.h"
 
-// The Windows means of the same contract: paths are UTF-8 and go through the
-// wide-character API; a temporary file is opened with no sharing at all, which
-// is its lock (no other process can open it, to clean it or otherwise, while
-// its writer lives), and the handle goes with the process, so a temporary file
-// that can be opened was left by a writer that was killed or crashed.
+// The Windows means of the same contract. Paths are UTF-8 and go through the
+// wide-character API. The lock of a temporary file is its writer's open
+// handle: a cleaner opens a candidate asking for no sharing at all, which
+// fails while any handle to it is open, and handles go with their process,
+// so a temporary file that such an open succeeds on was left by a writer
+// that was killed or crashed.
 
 namespace {
 
@@ -163,7 +164,7 @@ TempFile createTempFileBeside(const std::string& target) {
         temp.path = target + tempInfix + uniqueSuffix();
         const std::wstring wide = widePath(temp.path);
         if (wide.empty()) return {};
-        // No sharing: the lock that tells a cleaning writer this file is in use.
+        // No sharing: nobody else reads or renames it while it is written.
         const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                             FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
