@@ -21,6 +21,7 @@ log_matches() { tr -d '\r' <"$E2E_LOG" | grep -qE -- "$1"; }
 start_windows_editor() {
     "$WINE_RUN" --wait-for-server
     E2E_LOG="$PWD/editor.log"
+    # shellcheck disable=SC2034 # used by the screenshot helpers of lib.sh
     E2E_SHOT="$PWD/shot.rgb"
     "$WINE_RUN" "$WIN_EXE" >"$E2E_LOG" 2>&1 </dev/null &
     E2E_PID=$!
