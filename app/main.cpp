@@ -16,6 +16,7 @@
 #include "HeadlessExport.h"
 #include "InputRouting.h"
 #include "Interface.h"
+#include "MessageOutput.h"
 #include "StartMap.h"
 #include "TickCounter.h"
 
@@ -55,7 +56,7 @@ void reshape(int width, int height) {
 
 int main(int argc, char** argv) {
     // Messages appear at once even when standard output goes to a file or a pipe.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    writeMessagesAtOnce();
 
     const CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (commandLine.action) {

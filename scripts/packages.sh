@@ -17,10 +17,14 @@ package_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
 }
 
-# ensure_packages PACKAGE...: one apt-get update and one apt-get install for
-# the missing ones; sudo when not root.
+# ensure_packages [--no-install-recommends] PACKAGE...: one apt-get update and
+# one apt-get install for the missing ones; sudo when not root.
 ensure_packages() {
-    local missing=() package
+    local missing=() package options=()
+    if [ "${1:-}" = --no-install-recommends ]; then
+        options=(--no-install-recommends)
+        shift
+    fi
     for package in "$@"; do
         package_installed "$package" || missing+=("$package")
     done
@@ -41,6 +45,12 @@ ensure_packages() {
     fi
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -q </dev/null
-    "${sudo[@]}" apt-get install -y -q "${missing[@]}" </dev/null
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update -q </dev/null
+    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y -q "${options[@]}" "${missing[@]}" </dev/null
 }
+
+# Needed on top of the build group to cross-build the Windows program and run
+# it and its tests under Wine (scripts/build-windows, stage windows), which
+# installs them without Wine's many recommended packages (sound, fonts,
+# GStreamer) that neither the build nor the tests use.
+WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick dpkg-dev googletest)

@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,10 +19,18 @@
 class ScratchDir {
 public:
     ScratchDir() {
-        char templ[] = "/tmp/mapeditor-io-XXXXXX";
-        const char* made = ::mkdtemp(templ);
-        EXPECT_NE(made, nullptr);
-        dir = made ? made : "";
+        // A new name in the system's temporary folder; create_directory is
+        // false when the name is taken.
+        const auto base = std::filesystem::temp_directory_path();
+        auto seed =
+            static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+        for (int attempt = 0; attempt < 100 && dir.empty(); ++attempt) {
+            seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+            const auto candidate = base / ("mapeditor-io-" + std::to_string(seed >> 40));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) dir = candidate.string();
+        }
+        EXPECT_FALSE(dir.empty());
         previous = std::filesystem::current_path();
         std::filesystem::current_path(dir);
     }
@@ -55,6 +62,7 @@ inline void writeFile(const std::string& path, std::string_view content) {
 // Names of the entries of the working directory.
 inline std::set<std::string> directoryEntries() {
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(".")) names.insert(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        names.insert(entry.path().filename().string());
     return names;
 }

@@ -1,0 +1,5 @@
+#include <cstdio>
+
+#include "MessageOutput.h"
+
+void writeMessagesAtOnce() { std::setvbuf(stdout, nullptr, _IOLBF, 0); }

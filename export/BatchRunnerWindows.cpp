@@ -1,0 +1,62 @@
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "BatchRunner.h"
+
+namespace {
+
+// The command interpreter: %ComSpec% when set, else cmd.exe in the system
+// folder, never one found through the PATH or the working directory.
+std::wstring commandInterpreter() {
+    wchar_t buffer[MAX_PATH];
+    DWORD length = ::GetEnvironmentVariableW(L"ComSpec", buffer, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) return std::wstring(buffer, length);
+    length = ::GetSystemDirectoryW(buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return L"";
+    return std::wstring(buffer, length) + L"\\cmd.exe";
+}
+
+// "./copy.bat" becomes ".\copy.bat": cmd takes a leading "./" for a switch,
+// while ".\" names the file in the working directory and nothing on the PATH.
+std::wstring batchArgument(const char* path) {
+    std::wstring result;
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, path, -1, nullptr, 0);
+    if (length > 1) {
+        result.resize(static_cast<std::size_t>(length - 1));
+        ::MultiByteToWideChar(CP_UTF8, 0, path, -1, result.data(), length);
+    }
+    for (wchar_t& c : result)
+        if (c == L'/') c = L'\\';
+    return result;
+}
+
+}  // namespace
+
+int runBatchFile(const char* path) {
+    // Our buffered messages must come out before anything the batch file prints.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const std::wstring interpreter = commandInterpreter();
+    if (interpreter.empty()) return -1;
+    // /d: no AutoRun commands from the registry; /c: run the file and end.
+    // cmd strips the outer quotes of what follows /c and runs the rest.
+    std::wstring commandLine = L"\"" + interpreter + L"\" /d /c \"" + batchArgument(path) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    // Handles inherited, so that what the batch file prints goes where our
+    // standard output and error go, as on POSIX.
+    if (!::CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                          nullptr, &startup, &process))
+        return -1;
+    ::CloseHandle(process.hThread);
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 0;
+    const bool known = ::GetExitCodeProcess(process.hProcess, &status) != 0;
+    ::CloseHandle(process.hProcess);
+    if (!known) return -1;
+    // Windows exit codes are 32 bits wide; the low byte is what a POSIX parent sees.
+    return static_cast<int>(status & 0xff);
+}

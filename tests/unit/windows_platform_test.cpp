@@ -1,0 +1,167 @@
+// The Windows halves of the file and batch code, run under Wine in CI.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "BatchRunner.h"
+#include "MapEditor.h"
+#include "ScratchDir.h"
+#include "TextFile.h"
+
+namespace {
+
+// Sets an environment variable of this process (and so of its children) for
+// the lifetime of the object.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const wchar_t* name, const std::wstring& value) : name(name) {
+        wchar_t buffer[32768];
+        const DWORD length = ::GetEnvironmentVariableW(name, buffer, 32768);
+        hadOld = length > 0 && length < 32768;
+        if (hadOld) oldValue.assign(buffer, length);
+        ::SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~EnvironmentOverride() { ::SetEnvironmentVariableW(name, hadOld ? oldValue.c_str() : nullptr); }
+
+private:
+    const wchar_t* name;
+    bool hadOld = false;
+    std::wstring oldValue;
+};
+
+std::set<std::string> onlyMap = {"map.mef"};
+
+TEST(WindowsTextFile, ReplacesAnExistingFileWithExactlyTheBytesGiven) {
+    ScratchDir scratch;
+    // Paths are UTF-8; the second name is not in any single-byte code page.
+    for (const std::string name : {"map.mef", "K\xC3\xA4rte-\xE5\x9C\xB0\xE5\x9B\xB3.mef"}) {
+        std::ofstream(std::filesystem::u8path(name), std::ios::binary) << std::string(5000, '9');
+        ASSERT_TRUE(replaceFile(name,
+                                "1 2\n3 4\r\n\x1a"
+                                "5\n"))
+            << name;
+        std::string text;
+        EXPECT_TRUE(readWholeFile(name.c_str(), text)) << name;
+        EXPECT_EQ(text,
+                  "1 2\n3 4\r\n\x1a"
+                  "5\n")
+            << name;
+        EXPECT_EQ(
+            std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()), 1)
+            << name;
+        std::filesystem::remove(std::filesystem::u8path(name));
+    }
+}
+
+TEST(WindowsTextFile, TargetHeldWithoutSharingIsKeptAndNoTemporaryFileStays) {
+    ScratchDir scratch;
+    writeFile("map.mef", "old");
+    // As the simulator might hold it: open, no sharing at all.
+    const HANDLE held = ::CreateFileW(L"map.mef", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(replaceFile("map.mef", "new"));
+    MapEditor editor;
+    testing::internal::CaptureStdout();
+    editor.saveMapFile();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error\n");
+    ::CloseHandle(held);
+    EXPECT_EQ(readFile("map.mef"), "old");
+    EXPECT_EQ(directoryEntries(), onlyMap);
+}
+
+// Run only as the child of the next test: takes a temporary file beside the
+// target named by MAPEDITOR_HOLD_TARGET, says so, and waits to be killed.
+TEST(WindowsTextFile, DISABLED_HoldATemporaryFileUntilKilled) {
+    const char* target = std::getenv("MAPEDITOR_HOLD_TARGET");
+    ASSERT_NE(target, nullptr);
+    TempFile temp = createTempFileBeside(target);
+    ASSERT_NE(temp.stream, nullptr);
+    std::fputs("half a map", temp.stream);
+    std::fflush(temp.stream);
+    writeFile(std::string(target) + ".ready", "");
+    ::Sleep(INFINITE);
+}
+
+TEST(WindowsTextFile, TemporaryFileOfAKilledSaveIsRemovedByTheNextSaveOnly) {
+    ScratchDir scratch;
+    const std::string target = scratch.path() + "\\map.mef";
+    EnvironmentOverride holdTarget(L"MAPEDITOR_HOLD_TARGET", std::filesystem::path(target).wstring());
+    wchar_t self[MAX_PATH];
+    ASSERT_GT(::GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    std::wstring commandLine = L"\"" + std::wstring(self) +
+                               L"\" --gtest_also_run_disabled_tests "
+                               L"--gtest_filter=WindowsTextFile.DISABLED_HoldATemporaryFileUntilKilled";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &child));
+    ::CloseHandle(child.hThread);
+    for (int i = 0; i < 300 && !std::filesystem::exists("map.mef.ready"); ++i) ::Sleep(20);
+    ASSERT_TRUE(std::filesystem::exists("map.mef.ready"));
+    std::filesystem::remove("map.mef.ready");
+    ASSERT_EQ(directoryEntries().size(), 1u);
+    const std::string held = *directoryEntries().begin();
+
+    // While its writer lives, a save of the same target leaves it alone.
+    ASSERT_TRUE(replaceFile("map.mef", "first"));
+    EXPECT_EQ(directoryEntries(), (std::set<std::string>{"map.mef", held}));
+
+    ::TerminateProcess(child.hProcess, 9);
+    ::WaitForSingleObject(child.hProcess, INFINITE);
+    ::CloseHandle(child.hProcess);
+    EXPECT_EQ(directoryEntries(), (std::set<std::string>{"map.mef", held}));
+    ASSERT_TRUE(replaceFile("map.mef", "second"));
+    EXPECT_EQ(directoryEntries(), onlyMap);
+    EXPECT_EQ(readFile("map.mef"), "second");
+}
+
+TEST(WindowsTextFile, ReadsBytesUnchangedAndRefusesWhatIsNoRegularFile) {
+    ScratchDir scratch;
+    const std::string bytes = "0 0 1 1\r\n2 2 3 3\r\n\x1a 9\r\n";
+    writeFile("crlf.mef", bytes);
+    std::filesystem::create_directory("folder");
+    // A sparse file just over the size limit.
+    {
+        const HANDLE big = ::CreateFileW(L"big.mef", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(big, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER size;
+        size.QuadPart = (256ll << 20) + 1;
+        ::SetFilePointerEx(big, size, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(big);
+        ::CloseHandle(big);
+    }
+    std::string text = "unchanged";
+    EXPECT_TRUE(readWholeFile("crlf.mef", text));
+    EXPECT_EQ(text, bytes);
+    for (const char* path : {"folder", "big.mef", "missing.mef", "NUL"}) {
+        text = "unchanged";
+        EXPECT_FALSE(readWholeFile(path, text)) << path;
+        EXPECT_EQ(text, "unchanged") << path;
+    }
+}
+
+TEST(WindowsBatchRunner, RunsTheWorkingDirectoryCopyBatNeverOneOnThePath) {
+    ScratchDir scratch;
+    std::filesystem::create_directory("bin");
+    writeFile("bin\\copy.bat", "echo impostor> impostor-ran\r\n");
+    EnvironmentOverride path(L"PATH", std::filesystem::current_path().wstring() + L"\\bin;" +
+                                          std::filesystem::path(std::getenv("PATH")).wstring());
+    writeFile("copy.bat", "@echo ran> batch-ran\r\n@exit /b 3\r\n");
+    EXPECT_EQ(runBatchFile("./copy.bat"), 3);
+    EXPECT_EQ(readFile("batch-ran"), "ran\r\n");
+    EXPECT_FALSE(std::filesystem::exists("impostor-ran"));
+
+    // Without its own copy.bat, the interpreter complains and still nothing from the PATH runs.
+    std::filesystem::remove("copy.bat");
+    EXPECT_NE(runBatchFile("./copy.bat"), -1);
+    EXPECT_FALSE(std::filesystem::exists("impostor-ran"));
+
+    EnvironmentOverride comSpec(L"ComSpec", L"C:\\no such folder\\cmd.exe");
+    EXPECT_EQ(runBatchFile("./copy.bat"), -1);
+}
+
+}  // namespace
