@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "ControlPoint.h"
 #include "Marker.h"
 #include "Segment.h"
+#include "SegmentIndex.h"
 
 // The map being edited: the chain of segments, the markers, the view offset
 // and the rest location, with the map's drawing, input and commands.
@@ -18,7 +20,8 @@ public:
     void applyViewOffset();
     // Distinct points of the ground profile: sum of resolutions + segments + 1,
     // a negative resolution counting as 0 (such a segment is sampled as 0).
-    int pointCount() const;
+    // Kept up to date by the edits that change it, so reading it costs nothing.
+    int pointCount() const { return points; }
     int segmentCount() const;
     const Segment& segment(int i) const { return segments[i]; }
     const std::vector<Segment>& getSegments() const { return segments; }
@@ -32,6 +35,9 @@ public:
     // View and drawing (drawing is defined apart from the model).
     void draw() const;
     void shiftView(double dx, double dy);
+    // The chain positions, ascending, of exactly the segments for which
+    // mayShowIn holds in the map window, found through the index.
+    void visibleSegments(std::vector<std::size_t>& out) const;
 
     // Input that no widget took.
     void mouse(int state, int x, int y);
@@ -55,8 +61,21 @@ public:
     void exportMap();
 
 private:
+    // After the chain was replaced or reordered: the index, the point count
+    // and the list of segments a drag moves are made again from the chain.
+    void chainChanged();
+    int countPoints() const;
+
     std::vector<Segment> segments;
     std::vector<Marker> markers;
     ControlPoint restLocation;
     ControlPoint viewOffset;
+
+    SegmentIndex index;
+    int points = 1;
+    // The segments with a picked point: the only ones a drag step moves.
+    std::vector<std::size_t> dragged;
+    // Scratch lists of the frame's segments, kept to avoid an allocation per frame.
+    mutable std::vector<std::size_t> candidates;
+    mutable std::vector<std::size_t> visible;
 };

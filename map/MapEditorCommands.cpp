@@ -32,6 +32,8 @@ void MapEditor::appendSegment() {
     added.setPoints(x, y, x + 1.0, y + 1.0, x + 2.0, y + 1.0, x + 3.0, y);
     added.setViewOffset(viewOffset.x, viewOffset.y);
     segments.push_back(added);
+    index.append(segments.back());
+    points += static_cast<int>(added.getSamples().size()) - 1;
 }
 
 // Removing the selected segments one by one from the last to the first would
@@ -53,12 +55,14 @@ void MapEditor::removeSelected() {
         ++kept;
     }
     segments.erase(segments.begin() + static_cast<std::ptrdiff_t>(kept), segments.end());
+    chainChanged();
 }
 
 void MapEditor::setResolutionOfSelected(int n) {
     for (Segment& s : segments) {
         if (s.isSelected()) s.setResolution(n);
     }
+    points = countPoints();
 }
 
 void MapEditor::splitSelected() {
@@ -78,4 +82,5 @@ void MapEditor::splitSelected() {
         }
     }
     segments.swap(result);
+    chainChanged();
 }
