@@ -49,7 +49,7 @@ std::unique_ptr<GlyphAtlas> GlyphAtlas::capture(GlyphFunction drawGlyph, void* f
     glFinish();
     atlas->coverage.assign(static_cast<std::size_t>(textureSize) * textureSize, 0);
     std::vector<unsigned char> rgba(static_cast<std::size_t>(textureSize) * textureSize * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    // RGBA rows need no padding at any alignment.
     glReadPixels(viewport[0], viewport[1], textureSize, textureSize, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     glClear(GL_COLOR_BUFFER_BIT);
 
@@ -81,9 +81,12 @@ void GlyphAtlas::createTexture() const {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    // Rows of single bytes, without touching the unpacking that glBitmap callers rely on.
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, textureSize, textureSize, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
                  coverage.data());
+    glPopClientAttrib();
     texture = name;
 }
 

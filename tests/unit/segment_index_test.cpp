@@ -1,0 +1,145 @@
+// The segment index against a full scan: the same segments, in chain order,
+// after every kind of edit that moves, adds or removes segments.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <random>
+#include <vector>
+
+#include "MapDraw.h"
+#include "MapEditor.h"
+#include "SegmentIndex.h"
+
+namespace {
+
+std::vector<std::size_t> fullScan(const MapEditor& editor) {
+    std::vector<std::size_t> shown;
+    for (std::size_t i = 0; i < editor.getSegments().size(); ++i)
+        if (editor.segment(static_cast<int>(i)).mayShowIn(mapWindowWidth, mapWindowHeight))
+            shown.push_back(i);
+    return shown;
+}
+
+std::vector<std::size_t> fromIndex(const MapEditor& editor) {
+    std::vector<std::size_t> shown;
+    editor.visibleSegments(shown);
+    return shown;
+}
+
+int recountedPoints(const MapEditor& editor) {
+    int count = 1;
+    for (const Segment& s : editor.getSegments()) count += static_cast<int>(s.getSamples().size()) - 1;
+    return count;
+}
+
+// A joined chain wandering over about four windows in each direction, with
+// random handles and resolutions.
+std::vector<Segment> wanderingChain(unsigned seed, int count) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> step(-9.0, 9.0);
+    std::uniform_real_distribution<double> handle(-5.0, 5.0);
+    std::uniform_int_distribution<int> resolution(0, 9);
+    std::vector<Segment> chain;
+    double x = 40.0, y = 30.0;
+    for (int i = 0; i < count; ++i) {
+        double nx = x + step(rng), ny = y + step(rng);
+        if (nx < -120 || nx > 200) nx = x - (nx - x);
+        if (ny < -90 || ny > 150) ny = y - (ny - y);
+        Segment s;
+        s.setResolution(resolution(rng));
+        s.setPoints(x, y, x + handle(rng), y + handle(rng), nx + handle(rng), ny + handle(rng), nx, ny);
+        chain.push_back(s);
+        x = nx;
+        y = ny;
+    }
+    return chain;
+}
+
+// Window pixel of a segment's end point at the editor's view.
+std::pair<int, int> endPixel(const MapEditor& editor, int i) {
+    const ControlPoint& p = editor.segment(i).getEndPoint();
+    const ControlPoint& o = editor.getViewOffset();
+    return {static_cast<int>(p.x * 10 + o.x), static_cast<int>(p.y * 10 + o.y)};
+}
+
+}  // namespace
+
+TEST(SegmentIndex, MatchesTheFullScanThroughEdits) {
+    for (unsigned seed : {11u, 12u, 13u, 14u}) {
+        std::mt19937 rng(seed);
+        MapEditor editor;
+        editor.replaceChain(wanderingChain(seed, 600));
+        auto check = [&](const char* after) {
+            ASSERT_EQ(fromIndex(editor), fullScan(editor)) << "seed " << seed << ", after " << after;
+            ASSERT_EQ(editor.pointCount(), recountedPoints(editor)) << "seed " << seed << ", after " << after;
+        };
+        check("load");
+        ASSERT_FALSE(fullScan(editor).empty());
+        ASSERT_LT(fullScan(editor).size(), editor.getSegments().size())
+            << "the course must reach beyond the window";
+        std::uniform_int_distribution<int> pixelX(-400, 1200), pixelY(-300, 900);
+        for (int round = 0; round < 25; ++round) {
+            // Drag a junction somewhere on screen far away: its two segments
+            // change boxes across the window's edges.
+            const int i = static_cast<int>(rng() % (editor.getSegments().size() - 1));
+            const auto [px, py] = endPixel(editor, i);
+            editor.mouse(0, px, py);
+            for (int step = 0; step < 3; ++step) {
+                editor.motion(pixelX(rng), pixelY(rng));
+                check("a drag step");
+            }
+            editor.mouse(1, 0, 0);
+            switch (round % 5) {
+                case 0:
+                    editor.shiftView(-215, 95);
+                    break;
+                case 1:
+                    editor.appendSegment();
+                    break;
+                case 2:
+                    editor.mouse(0, px, py);  // selects the junction's segments again
+                    editor.splitSelected();
+                    break;
+                case 3:
+                    editor.mouse(0, px, py);
+                    editor.setResolutionOfSelected(static_cast<int>(rng() % 12));
+                    break;
+                default:
+                    editor.mouse(0, px, py);
+                    editor.removeSelected();
+                    break;
+            }
+            check("an edit");
+        }
+    }
+}
+
+TEST(SegmentIndex, QueryReturnsBoxesMeetingTheRectangleInChainOrder) {
+    std::vector<Segment> chain = wanderingChain(5, 300);
+    // A segment that has no finite box is always returned.
+    chain[17].setPoints(std::nan(""), 0, 0, 0, 0, 0, 0, 0);
+    SegmentIndex index;
+    index.rebuild(chain);
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> corner(-150.0, 220.0);
+    for (int q = 0; q < 200; ++q) {
+        const double x0 = corner(rng), y0 = corner(rng);
+        const double x1 = x0 + corner(rng) / 4 + 55, y1 = y0 + corner(rng) / 4 + 55;
+        std::vector<std::size_t> expected;
+        for (std::size_t i = 0; i < chain.size(); ++i) {
+            bool meets = i == 17;
+            if (!meets) {
+                double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+                for (const ControlPoint& p : chain[i].controlPoints()) {
+                    minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+                    minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+                }
+                meets = maxX >= x0 && minX <= x1 && maxY >= y0 && minY <= y1;
+            }
+            if (meets) expected.push_back(i);
+        }
+        std::vector<std::size_t> found;
+        index.query(x0, y0, x1, y1, found);
+        ASSERT_EQ(found, expected) << "query " << q;
+    }
+}
