@@ -1,12 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
-
-#include <boost/geometry.hpp>
-#include <boost/geometry/geometries/box.hpp>
-#include <boost/geometry/geometries/point.hpp>
-#include <boost/geometry/index/rtree.hpp>
 
 #include "Segment.h"
 
@@ -18,6 +14,13 @@
 // size. Segments whose box is not finite are kept aside and always returned.
 class SegmentIndex {
 public:
+    SegmentIndex();
+    ~SegmentIndex();
+    SegmentIndex(const SegmentIndex& other);
+    SegmentIndex& operator=(const SegmentIndex& other);
+    SegmentIndex(SegmentIndex&&) noexcept;
+    SegmentIndex& operator=(SegmentIndex&&) noexcept;
+
     // Forgets everything and indexes `segments` (bulk-loaded).
     void rebuild(const std::vector<Segment>& segments);
     // Indexes the segment just appended at the end of the chain.
@@ -29,20 +32,9 @@ public:
     // rectangle (map units, edges included), and of every segment kept aside.
     void query(double minX, double minY, double maxX, double maxY, std::vector<std::size_t>& out) const;
 
-    std::size_t size() const { return boxes.size(); }
-
 private:
-    using Point = boost::geometry::model::point<double, 2, boost::geometry::cs::cartesian>;
-    using Box = boost::geometry::model::box<Point>;
-    using Entry = std::pair<Box, std::size_t>;
-
-    // The box of the four control points; false when a coordinate is not finite.
-    static bool boundingBox(const Segment& segment, Box& box);
-    void insert(std::size_t i, const Segment& segment);
-
-    boost::geometry::index::rtree<Entry, boost::geometry::index::rstar<16>> tree;
-    // Each segment's box as entered in the tree, so that it can be removed again.
-    std::vector<Box> boxes;
-    std::vector<bool> inTree;
-    std::vector<std::size_t> unbounded;
+    // The tree and the boxes live in the source file, which alone includes
+    // the geometry library.
+    struct Tree;
+    std::unique_ptr<Tree> tree;
 };
