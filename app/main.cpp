@@ -33,8 +33,8 @@ void captureFont() {
     BitmapFont::atlas = glyphAtlas.get();
 }
 
-// Built with MAPEDITOR_BUSY_LOOP, the frame function never waits: the busy
-// loop that bench/idle_cpu measures the editor against.
+// Built with MAPEDITOR_BUSY_LOOP, the frame function never waits: a busy loop
+// that shows what sleeping between frames saves.
 #ifdef MAPEDITOR_BUSY_LOOP
 constexpr bool waitBetweenFrames = false;
 #else
