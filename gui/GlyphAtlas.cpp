@@ -14,6 +14,25 @@ constexpr float rasterEpsilon = 0.0001f;
 
 int rasterPixel(float position) { return static_cast<int>(std::floor(position + rasterEpsilon)); }
 
+// Window pixels as the coordinates of both matrices, y up as the raster's,
+// whatever the caller's projection is; popWindowPixels restores the caller's.
+void pushWindowPixels(const GLint viewport[4]) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(viewport[0], viewport[0] + viewport[2], viewport[1], viewport[1] + viewport[3], -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void popWindowPixels() {
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
 }  // namespace
 
 std::unique_ptr<GlyphAtlas> GlyphAtlas::capture(GlyphFunction drawGlyph, void* font) {
@@ -24,15 +43,8 @@ std::unique_ptr<GlyphAtlas> GlyphAtlas::capture(GlyphFunction drawGlyph, void* f
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glColor3f(1.0f, 1.0f, 1.0f);
-    // Each glyph at its cell's origin, the raster placed in window pixels
-    // through a projection of its own, whatever the caller's projection is.
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(viewport[0], viewport[0] + viewport[2], viewport[1], viewport[1] + viewport[3], -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    // Each glyph at its cell's origin, the raster placed in window pixels.
+    pushWindowPixels(viewport);
     for (int c = 0; c < 256; ++c) {
         const int cellX = (c % cellsPerRow) * cellSize, cellY = (c / cellsPerRow) * cellSize;
         glRasterPos2i(viewport[0] + cellX + cellOrigin, viewport[1] + cellY + cellOrigin);
@@ -42,10 +54,7 @@ std::unique_ptr<GlyphAtlas> GlyphAtlas::capture(GlyphFunction drawGlyph, void* f
         glGetFloatv(GL_CURRENT_RASTER_POSITION, after);
         atlas->advance[c] = after[0] - before[0];
     }
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    popWindowPixels();
     glFinish();
     atlas->coverage.assign(static_cast<std::size_t>(textureSize) * textureSize, 0);
     std::vector<unsigned char> rgba(static_cast<std::size_t>(textureSize) * textureSize * 4);
@@ -128,13 +137,7 @@ void GlyphAtlas::drawString(const char* text, int count) const {
     if (vertices.empty()) return;
 
     if (texture == 0) createTexture();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(viewport[0], viewport[0] + viewport[2], viewport[1], viewport[1] + viewport[3], -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    pushWindowPixels(viewport);
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnable(GL_TEXTURE_2D);
@@ -153,8 +156,5 @@ void GlyphAtlas::drawString(const char* text, int count) const {
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_TEXTURE_2D);
     glColor4fv(current);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    popWindowPixels();
 }

@@ -63,3 +63,11 @@ std::array<int, 3> OffscreenContext::pixel(int x, int y) const {
     glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     return {rgba[0], rgba[1], rgba[2]};
 }
+
+std::vector<unsigned char> OffscreenContext::frame() const {
+    glFinish();
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}

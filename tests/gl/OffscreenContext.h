@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <vector>
 
 // An 800 x 600 OpenGL compatibility context on Mesa's surfaceless EGL
 // platform: real drawing without an X server.
@@ -21,6 +22,8 @@ public:
     void beginFrame();
     // RGB of the pixel at window coordinates (x, y), y growing downward.
     std::array<int, 3> pixel(int x, int y) const;
+    // The whole frame as RGBA bytes, bottom row first, after glFinish.
+    std::vector<unsigned char> frame() const;
 
 private:
     bool ready = false;

@@ -38,15 +38,6 @@ void bitmapGlyph(void*, int c) {
     glPopClientAttrib();
 }
 
-Frame readFrame() {
-    glFinish();
-    Frame rgba(static_cast<std::size_t>(OffscreenContext::width) * OffscreenContext::height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, OffscreenContext::width, OffscreenContext::height, GL_RGBA, GL_UNSIGNED_BYTE,
-                 rgba.data());
-    return rgba;
-}
-
 std::string firstDifference(const Frame& a, const Frame& b) {
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (a[i] != b[i]) {
@@ -95,14 +86,14 @@ protected:
         drawMap(mapEditor.getSegments(), mapEditor.getMarkers(), mapEditor.getViewOffset(),
                 mapEditor.getZoom(), Culling::off);
         guiManager.drawAll();
-        return readFrame();
+        return context->frame();
     }
     static Frame newFrame() {
         BitmapFont::atlas = atlas.get();
         context->beginFrame();
         drawScene();
         BitmapFont::atlas = nullptr;
-        return readFrame();
+        return context->frame();
     }
     static void expectSameFrames(const char* what) {
         pointsCounter.setNumber(mapEditor.pointCount());
@@ -171,7 +162,7 @@ TEST_F(FrameIdentity, TextOutsideTheWindowIsDroppedAsGlBitmapDropsIt) {
         BitmapFont::atlas = path;
         context->beginFrame();
         label.draw();
-        const Frame f = readFrame();
+        const Frame f = context->frame();
         BitmapFont::atlas = nullptr;
         std::size_t lit = 0;
         for (std::size_t i = 0; i < f.size(); i += 4) lit += f[i] != 0;

@@ -10,6 +10,7 @@
 #include "MapDraw.h"
 #include "MapEditor.h"
 #include "gl/OffscreenContext.h"
+#include "unit/SegmentFactory.h"
 
 // Mesa's driver, which EGL loads and unloads again with each test's context,
 // leaves allocations behind that LeakSanitizer can only attribute to an unknown
@@ -20,19 +21,10 @@ namespace {
 
 using Frame = std::vector<unsigned char>;
 
-Frame readFrame() {
-    glFinish();
-    Frame rgba(static_cast<std::size_t>(OffscreenContext::width) * OffscreenContext::height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, OffscreenContext::width, OffscreenContext::height, GL_RGBA, GL_UNSIGNED_BYTE,
-                 rgba.data());
-    return rgba;
-}
-
 Frame drawnFrame(OffscreenContext& ctx, const MapEditor& editor, Culling culling) {
     ctx.beginFrame();
     drawMap(editor.getSegments(), editor.getMarkers(), editor.getViewOffset(), editor.getZoom(), culling);
-    return readFrame();
+    return ctx.frame();
 }
 
 // The first differing pixel, in window coordinates, or a note that none differs.
@@ -62,28 +54,8 @@ int culledCount(const MapEditor& editor) {
 }
 
 // A chain wandering over an area about three times the window's in each
-// direction, with random handles, resolutions and selection.
-std::vector<Segment> wanderingChain(unsigned seed, int count) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> step(-12.0, 12.0);
-    std::uniform_real_distribution<double> handle(-6.0, 6.0);
-    std::uniform_int_distribution<int> resolution(0, 12);
-    std::vector<Segment> chain;
-    double x = 40.0, y = 30.0;
-    for (int i = 0; i < count; ++i) {
-        double nx = x + step(rng), ny = y + step(rng);
-        // Keep the walk within -80..160 by -60..120 map units (the window shows 0..80 by 0..60).
-        if (nx < -80 || nx > 160) nx = x - (nx - x);
-        if (ny < -60 || ny > 120) ny = y - (ny - y);
-        Segment s;
-        s.setResolution(resolution(rng));
-        s.setPoints(x, y, x + handle(rng), y + handle(rng), nx + handle(rng), ny + handle(rng), nx, ny);
-        chain.push_back(s);
-        x = nx;
-        y = ny;
-    }
-    return chain;
-}
+// direction (the window shows 0..80 by 0..60 map units).
+const Walk walk = {12.0, 6.0, 12, -80, 160, -60, 120};
 
 // Short straight segments along each edge of the window, their line from 8
 // pixels inside to 8 pixels outside it in half-pixel steps (after the view
@@ -159,7 +131,7 @@ protected:
 TEST_F(MapCull, WanderingCourseDrawsTheSamePixels) {
     for (unsigned seed : {1u, 2u, 3u}) {
         MapEditor editor;
-        editor.replaceChain(wanderingChain(seed, 400));
+        editor.replaceChain(wanderingChain(seed, 400, walk));
         // Select what a press at a few places picks, so white curves take part.
         editor.mouse(0, 400, 300);
         editor.mouse(1, 400, 300);
@@ -197,10 +169,10 @@ TEST_F(MapCull, SegmentsAtTheEdgesDrawTheSamePixels) {
 
 TEST_F(MapCull, EditorDrawCullsAndKeepsThePicture) {
     MapEditor editor;
-    editor.replaceChain(wanderingChain(7, 300));
+    editor.replaceChain(wanderingChain(7, 300, walk));
     ctx.beginFrame();
     editor.draw();
-    const Frame fromEditor = readFrame();
+    const Frame fromEditor = ctx.frame();
     const Frame all = drawnFrame(ctx, editor, Culling::off);
     EXPECT_GT(culledCount(editor), 0);
     EXPECT_TRUE(all == fromEditor) << firstDifference(all, fromEditor);

@@ -9,6 +9,7 @@
 
 #include "MapDraw.h"
 #include "MapEditor.h"
+#include "SegmentFactory.h"
 
 namespace {
 
@@ -32,28 +33,8 @@ int recountedPoints(const MapEditor& editor) {
     return count;
 }
 
-// A joined chain wandering over about four windows in each direction, with
-// random handles and resolutions.
-std::vector<Segment> wanderingChain(unsigned seed, int count) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> step(-9.0, 9.0);
-    std::uniform_real_distribution<double> handle(-5.0, 5.0);
-    std::uniform_int_distribution<int> resolution(0, 9);
-    std::vector<Segment> chain;
-    double x = 40.0, y = 30.0;
-    for (int i = 0; i < count; ++i) {
-        double nx = x + step(rng), ny = y + step(rng);
-        if (nx < -120 || nx > 200) nx = x - (nx - x);
-        if (ny < -90 || ny > 150) ny = y - (ny - y);
-        Segment s;
-        s.setResolution(resolution(rng));
-        s.setPoints(x, y, x + handle(rng), y + handle(rng), nx + handle(rng), ny + handle(rng), nx, ny);
-        chain.push_back(s);
-        x = nx;
-        y = ny;
-    }
-    return chain;
-}
+// A chain wandering over about four windows in each direction.
+const Walk walk = {9.0, 5.0, 9, -120, 200, -90, 150};
 
 // Window pixel of a segment's end point at the editor's view.
 std::pair<int, int> endPixel(const MapEditor& editor, int i) {
@@ -69,7 +50,7 @@ TEST(SegmentIndex, MatchesTheFullScanThroughEdits) {
     for (unsigned seed : {11u, 12u, 13u, 14u}) {
         std::mt19937 rng(seed);
         MapEditor editor;
-        editor.replaceChain(wanderingChain(seed, 600));
+        editor.replaceChain(wanderingChain(seed, 600, walk));
         auto check = [&](const char* after) {
             ASSERT_EQ(fromIndex(editor), fullScan(editor)) << "seed " << seed << ", after " << after;
             ASSERT_EQ(editor.pointCount(), recountedPoints(editor)) << "seed " << seed << ", after " << after;
@@ -120,7 +101,7 @@ TEST(SegmentIndex, MatchesTheFullScanThroughEdits) {
 
 TEST(SegmentIndex, SegmentWithoutFiniteBoxIsAlwaysAmongTheCandidates) {
     // mayShowIn keeps a segment with a NaN coordinate; the index has no box for it.
-    std::vector<Segment> chain = wanderingChain(5, 300);
+    std::vector<Segment> chain = wanderingChain(5, 300, walk);
     chain[17].setPoints(std::nan(""), 0, -500, 0, -500, 0, -500, 0);
     MapEditor editor;
     editor.replaceChain(chain);
