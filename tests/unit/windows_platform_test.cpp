@@ -39,9 +39,10 @@ TEST(WindowsTextFile, ReplacesAnExistingFileWithExactlyTheBytesGiven) {
     // Paths are UTF-8; the second name is not in any single-byte code page.
     for (const std::string name : {"map.mef", "K\xC3\xA4rte-\xE5\x9C\xB0\xE5\x9B\xB3.mef"}) {
         std::ofstream(std::filesystem::u8path(name), std::ios::binary) << std::string(5000, '9');
-        ASSERT_TRUE(replaceFile(name,
-                                "1 2\n3 4\r\n\x1a"
-                                "5\n"))
+        ASSERT_EQ(replaceFile(name,
+                              "1 2\n3 4\r\n\x1a"
+                              "5\n"),
+                  ReplaceResult::replaced)
             << name;
         std::string text;
         EXPECT_TRUE(readWholeFile(name.c_str(), text)) << name;
@@ -62,7 +63,7 @@ TEST(WindowsTextFile, TargetHeldWithoutSharingIsKeptAndNoTemporaryFileStays) {
     // As the simulator might hold it: open, no sharing at all.
     const HANDLE held = ::CreateFileW(L"map.mef", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(replaceFile("map.mef", "new"));
+    EXPECT_EQ(replaceFile("map.mef", "new"), ReplaceResult::failed);
     MapEditor editor;
     testing::internal::CaptureStdout();
     editor.saveMapFile();
@@ -107,14 +108,14 @@ TEST(WindowsTextFile, TemporaryFileOfAKilledSaveIsRemovedByTheNextSaveOnly) {
     const std::string held = *directoryEntries().begin();
 
     // While its writer lives, a save of the same target leaves it alone.
-    ASSERT_TRUE(replaceFile("map.mef", "first"));
+    ASSERT_EQ(replaceFile("map.mef", "first"), ReplaceResult::replaced);
     EXPECT_EQ(directoryEntries(), (std::set<std::string>{"map.mef", held}));
 
     ::TerminateProcess(child.hProcess, 9);
     ::WaitForSingleObject(child.hProcess, INFINITE);
     ::CloseHandle(child.hProcess);
     EXPECT_EQ(directoryEntries(), (std::set<std::string>{"map.mef", held}));
-    ASSERT_TRUE(replaceFile("map.mef", "second"));
+    ASSERT_EQ(replaceFile("map.mef", "second"), ReplaceResult::replaced);
     EXPECT_EQ(directoryEntries(), onlyMap);
     EXPECT_EQ(readFile("map.mef"), "second");
 }
