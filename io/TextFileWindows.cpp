@@ -223,28 +223,29 @@ bool resolveFinalFile(const std::string& target, FinalFile& file) {
     const std::wstring wide = widePath(target);
     if (wide.empty()) return false;
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    file.path = target;
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
-        file.path = target;
         file.exists = false;
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
-    file.path = target;
     file.exists = true;
     file.attributes = attributes;
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
     // Opened without FILE_FLAG_OPEN_REPARSE_POINT, the handle is the file at
-    // the end of the chain; the system follows and limits the chain itself.
+    // the end of any chain of links; the system follows and limits the chain
+    // itself. Asked for every file, since not every link shows as a reparse
+    // point (Wine shows a POSIX symbolic link as the file it leads to).
     Handle final(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!final.valid()) return false;
+    if (!final.valid()) return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(final.get(), &info)) return false;
+    file.attributes = info.dwFileAttributes;
     std::wstring name(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = ::GetFinalPathNameByHandleW(
             final.get(), name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
-        if (length == 0) return false;
+        if (length == 0) return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
         if (length < name.size()) {
             name.resize(length);
             break;
@@ -252,7 +253,6 @@ bool resolveFinalFile(const std::string& target, FinalFile& file) {
         name.resize(length + 1);
     }
     file.path = withoutLongPathPrefix(utf8Name(name.c_str()));
-    file.attributes = info.dwFileAttributes;
     return !file.path.empty();
 }
 
