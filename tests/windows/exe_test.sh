@@ -134,7 +134,7 @@ $(cat "$dir/windows/err.txt")"
         if [ -f "$dir/linux/$file" ] || [ -f "$dir/windows/$file" ]; then
             cmp -s "$dir/linux/$file" "$dir/windows/$file" || fail "$file differs from the Linux build's"
         elif [ -e "$dir/linux/$file" ] || [ -e "$dir/windows/$file" ]; then
-            [ -d "$dir/linux/$file" ] && [ -d "$dir/windows/$file" ] || fail "$file differs from the Linux build's"
+            { [ -d "$dir/linux/$file" ] && [ -d "$dir/windows/$file" ]; } || fail "$file differs from the Linux build's"
         fi
     done
     RC=$linux_rc
@@ -147,7 +147,8 @@ while IFS='|' read -r name setup args status; do
     for system in linux windows; do
         mkdir -p "$E2E_ROOT/cli-$name/$system"
         (
-            cd "$E2E_ROOT/cli-$name/$system"
+            cd "$E2E_ROOT/cli-$name/$system" || exit 1
+            # shellcheck disable=SC2034 # used by the set-up through eval
             if [ $system = linux ]; then
                 BAT_OK='touch ran'
                 BAT_FAIL=$'touch ran\nexit 3\n'
@@ -162,10 +163,10 @@ while IFS='|' read -r name setup args status; do
     # shellcheck disable=SC2086 # the arguments of the table are split on purpose
     run_both "$E2E_ROOT/cli-$name" $args
     [ "$RC" = "$status" ] || fail "exit status $RC, expected $status"
-    for system in linux windows; do
-        [ "$([ -e "$E2E_ROOT/cli-$name/$system/ran" ] && echo yes || echo no)" = \
-            "$([ -e "$E2E_ROOT/cli-$name/linux/ran" ] && echo yes || echo no)" ] || fail "copy.bat ran on one system only"
-    done
+    ran_linux=no ran_windows=no
+    [ -e "$E2E_ROOT/cli-$name/linux/ran" ] && ran_linux=yes
+    [ -e "$E2E_ROOT/cli-$name/windows/ran" ] && ran_windows=yes
+    [ "$ran_linux" = "$ran_windows" ] || fail "copy.bat ran on Linux: $ran_linux, on Windows: $ran_windows"
     case $name in *link*)
         [ -L "$E2E_ROOT/cli-$name/windows/gnd.pts" ] || fail "the link gnd.pts was replaced by a file"
         [ "$(head -c 3 "$E2E_ROOT/cli-$name/windows/out/gnd.pts")" != old ] || fail "the linked file was not written"
