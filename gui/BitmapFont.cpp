@@ -2,3 +2,4 @@
 
 void* BitmapFont::font9by15 = nullptr;
 GlyphFunction BitmapFont::drawGlyph = nullptr;
+const GlyphAtlas* BitmapFont::atlas = nullptr;

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "BitmapFont.h"
+#include "GlyphAtlas.h"
 
 namespace {
 // The base caption is padded with blanks to this many characters.
@@ -57,14 +58,18 @@ bool Widget::handlePress(int state, int px, int py) {
 
 void Widget::drawText(float tx, float ty, float tz, void* font, const char* str, int charWidth) {
     glRasterPos3f(tx, ty, tz);
-    if (!str || !BitmapFont::drawGlyph) return;
+    // The atlas holds the 9 x 15 font; any other font goes glyph by glyph.
+    const GlyphAtlas* atlas = font == BitmapFont::font9by15 ? BitmapFont::atlas : nullptr;
+    if (!str || (!BitmapFont::drawGlyph && !atlas)) return;
     const float rightEdge = static_cast<float>(x) + static_cast<float>(width);
-    for (int n = 0; str[n] != '\0'; ++n) {
+    int shown = 0;
+    for (; str[shown] != '\0'; ++shown) {
         // Estimated start of this character; the first one cut ends the text.
-        const float start = static_cast<float>(n) * static_cast<float>(charWidth + 1) + tx;
+        const float start = static_cast<float>(shown) * static_cast<float>(charWidth + 1) + tx;
         if (start >= rightEdge) break;
-        BitmapFont::drawGlyph(font, static_cast<unsigned char>(str[n]));
+        if (!atlas) BitmapFont::drawGlyph(font, static_cast<unsigned char>(str[shown]));
     }
+    if (atlas) atlas->drawString(str, shown);
 }
 
 void Widget::drawCaption(int left) {

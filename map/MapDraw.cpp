@@ -83,7 +83,7 @@ bool Segment::mayShowIn(int width, int height) const {
     // points. The squares reach handleSize beyond their centres; smoothed
     // lines of width 1.2 and points of size 3 spread a pixel or two, and the
     // handle lines' truncated vertices stay within a pixel of their points.
-    const double margin = handleSize + 3.0;
+    const double margin = drawingMargin();
     const ControlPoint topLeft = toWindow({minX, minY});
     const ControlPoint bottomRight = toWindow({maxX, maxY});
     const double left = topLeft.x - margin;
@@ -95,20 +95,47 @@ bool Segment::mayShowIn(int width, int height) const {
     return !outside;
 }
 
-void drawMap(const std::vector<Segment>& segments, const std::vector<Marker>& markers,
-             const ControlPoint& viewOffset, double zoom, Culling culling) {
+namespace {
+
+// The map's state around `drawSegments`, then the markers over the segments.
+template <typename DrawSegments>
+void drawWithMapState(DrawSegments drawSegments, const std::vector<Marker>& markers,
+                      const ControlPoint& viewOffset, double zoom) {
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glHint(GL_LINE_SMOOTH_HINT, GL_DONT_CARE);
     glLineWidth(1.2f);
-    for (const Segment& s : segments) {
-        if (culling == Culling::off || s.mayShowIn(mapWindowWidth, mapWindowHeight)) s.draw();
-    }
+    drawSegments();
     for (const Marker& m : markers) m.draw(viewOffset.x, viewOffset.y, zoom);
     // Line width and point size stay set for the widgets drawn after the map.
     glDisable(GL_LINE_SMOOTH);
     glDisable(GL_BLEND);
 }
 
-void MapEditor::draw() const { drawMap(segments, markers, viewOffset, zoom, Culling::on); }
+}  // namespace
+
+void drawMap(const std::vector<Segment>& segments, const std::vector<Marker>& markers,
+             const ControlPoint& viewOffset, double zoom, Culling culling) {
+    drawWithMapState(
+        [&] {
+            for (const Segment& s : segments) {
+                if (culling == Culling::off || s.mayShowIn(mapWindowWidth, mapWindowHeight)) s.draw();
+            }
+        },
+        markers, viewOffset, zoom);
+}
+
+void drawMapSegments(const std::vector<Segment>& segments, const std::vector<std::size_t>& which,
+                     const std::vector<Marker>& markers, const ControlPoint& viewOffset, double zoom) {
+    drawWithMapState(
+        [&] {
+            for (std::size_t i : which) segments[i].draw();
+        },
+        markers, viewOffset, zoom);
+}
+
+void MapEditor::draw() const {
+    visibleSegments(visible);
+    drawMapSegments(segments, visible, markers, viewOffset, zoom);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "ControlPoint.h"
@@ -19,3 +20,8 @@ enum class Culling { off, on };
 // either way; a long course then costs about what its visible part costs.
 void drawMap(const std::vector<Segment>& segments, const std::vector<Marker>& markers,
              const ControlPoint& viewOffset, double zoom, Culling culling);
+
+// Like drawMap, but draws only the segments at the chain positions `which`
+// (ascending, so that later segments still cover earlier ones).
+void drawMapSegments(const std::vector<Segment>& segments, const std::vector<std::size_t>& which,
+                     const std::vector<Marker>& markers, const ControlPoint& viewOffset, double zoom);

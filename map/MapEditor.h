@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "ControlPoint.h"
 #include "Marker.h"
 #include "Segment.h"
+#include "SegmentIndex.h"
 
 // The map being edited: the chain of segments, the markers, the view offset
 // and the rest location, with the map's drawing, input and commands.
@@ -21,7 +23,8 @@ public:
     void applyViewOffset();
     // Distinct points of the ground profile: sum of resolutions + segments + 1,
     // a negative resolution counting as 0 (such a segment is sampled as 0).
-    int pointCount() const;
+    // Kept up to date by the edits that change it, so reading it costs nothing.
+    int pointCount() const { return points; }
     int segmentCount() const;
     const Segment& segment(int i) const { return segments[i]; }
     const std::vector<Segment>& getSegments() const { return segments; }
@@ -41,6 +44,9 @@ public:
     // factor of 1.25; the zoom stays within 1/64 to 16, and returns to exactly
     // 1 when the steps in and out cancel.
     void zoomAt(double x, double y, int steps);
+    // The chain positions, ascending, of exactly the segments for which
+    // mayShowIn holds in the map window, found through the index.
+    void visibleSegments(std::vector<std::size_t>& out) const;
 
     // Input that no widget took.
     void mouse(int state, int x, int y);
@@ -67,6 +73,11 @@ public:
     void exportMap();
 
 private:
+    // After the chain was replaced or reordered: the index, the point count
+    // and the list of segments a drag moves are made again from the chain.
+    void chainChanged();
+    int countPoints() const;
+
     std::vector<Segment> segments;
     std::vector<Marker> markers;
     ControlPoint restLocation;
@@ -75,4 +86,12 @@ private:
     int zoomLevel = 0;
     double zoom = 1.0;
     std::string mapFileName = "map.mef";
+
+    SegmentIndex index;
+    int points = 1;
+    // The segments with a picked point: the only ones a drag step moves.
+    std::vector<std::size_t> dragged;
+    // Scratch lists of the frame's segments, kept to avoid an allocation per frame.
+    mutable std::vector<std::size_t> candidates;
+    mutable std::vector<std::size_t> visible;
 };

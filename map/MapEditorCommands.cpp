@@ -46,6 +46,8 @@ void MapEditor::appendSegment() {
     added.setViewOffset(viewOffset.x, viewOffset.y);
     added.setZoom(zoom);
     segments.push_back(added);
+    index.append(segments.back());
+    points += static_cast<int>(added.getSamples().size()) - 1;
 }
 
 // Removing the selected segments one by one from the last to the first would
@@ -67,12 +69,14 @@ void MapEditor::removeSelected() {
         ++kept;
     }
     segments.erase(segments.begin() + static_cast<std::ptrdiff_t>(kept), segments.end());
+    chainChanged();
 }
 
 void MapEditor::setResolutionOfSelected(int n) {
     for (Segment& s : segments) {
         if (s.isSelected()) s.setResolution(n);
     }
+    points = countPoints();
 }
 
 void MapEditor::splitSelected() {
@@ -92,4 +96,5 @@ void MapEditor::splitSelected() {
         }
     }
     segments.swap(result);
+    chainChanged();
 }

@@ -57,6 +57,13 @@ public:
     // `height` pixels: false only when its control points, widened by their
     // squares and the spread of smoothed lines and points, lie wholly outside.
     bool mayShowIn(int width, int height) const;
+    // Pixels beyond the box of its control points that drawing the segment can
+    // reach: the squares, and the spread of smoothed lines and points.
+    double drawingMargin() const { return handleSize + 3.0; }
+    // The map point drawn at window pixel `w`: the inverse of the view transform.
+    ControlPoint toMap(const ControlPoint& w) const {
+        return {(w.x - viewOffset.x) / scale / zoom, (w.y - viewOffset.y) / scale / zoom};
+    }
 
 private:
     void resample();

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "Segment.h"
+
+// The segments of a chain by the bounding boxes of their control points, in
+// map units, so that a frame finds the few segments near the window without
+// visiting the whole chain. An R-tree rather than a grid: a course may be
+// zoomed out until the window spans thousands of map units or in until it
+// spans a fraction of one, and the tree answers both without tuning a cell
+// size. Segments whose box is not finite are kept aside and always returned.
+class SegmentIndex {
+public:
+    SegmentIndex();
+    ~SegmentIndex();
+    SegmentIndex(const SegmentIndex& other);
+    SegmentIndex& operator=(const SegmentIndex& other);
+    SegmentIndex(SegmentIndex&&) noexcept;
+    SegmentIndex& operator=(SegmentIndex&&) noexcept;
+
+    // Forgets everything and indexes `segments` (bulk-loaded).
+    void rebuild(const std::vector<Segment>& segments);
+    // Indexes the segment just appended at the end of the chain.
+    void append(const Segment& segment);
+    // Segment `i` has moved: its entry is replaced, nothing else is touched.
+    void update(std::size_t i, const Segment& segment);
+
+    // The chain positions, ascending, of every segment whose box meets the
+    // rectangle (map units, edges included), and of every segment kept aside.
+    void query(double minX, double minY, double maxX, double maxY, std::vector<std::size_t>& out) const;
+
+private:
+    // The tree and the boxes live in the source file, which alone includes
+    // the geometry library.
+    struct Tree;
+    std::unique_ptr<Tree> tree;
+};
