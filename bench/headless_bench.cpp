@@ -134,7 +134,8 @@ void Headless_WriteFiles(benchmark::State& state) {
     appendGroundFile(ground, courseSegments());
     const std::string script = formatScenarioScript({0.5, 0.5});
     for (auto _ : state) {
-        if (!replaceFile(dir + "/bench-gnd.pts", ground) || !replaceFile(dir + "/bench-go", script))
+        if (replaceFile(dir + "/bench-gnd.pts", ground) == ReplaceResult::failed ||
+            replaceFile(dir + "/bench-go", script) == ReplaceResult::failed)
             state.SkipWithError("cannot write");
     }
 }

@@ -1,6 +1,8 @@
 #include "GlyphAtlas.h"
 
 #include <GL/gl.h>
+// GL_CLAMP_TO_EDGE: Windows' gl.h stops at OpenGL 1.1.
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <cmath>

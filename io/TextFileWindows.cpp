@@ -1,22 +1,23 @@
+// The file code on Windows: reads through a handle checked to be a disk file,
+// replacement by MoveFileExW within the final file's folder. Paths are UTF-8
+// and go through the wide-character API.
+//
+// The lock of a temporary file is its writer's open handle: a cleaner opens a
+// candidate asking for no sharing at all, which fails while any handle to it
+// is open, and handles go with their process, so a temporary file that such
+// an open succeeds on was left by a writer that was killed or crashed.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 
+#include "TempFileName.h"
 #include "TextFile.h"
 
-// The Windows means of the same contract. Paths are UTF-8 and go through the
-// wide-character API. The lock of a temporary file is its writer's open
-// handle: a cleaner opens a candidate asking for no sharing at all, which
-// fails while any handle to it is open, and handles go with their process,
-// so a temporary file that such an open succeeds on was left by a writer
-// that was killed or crashed.
-
 namespace {
-
-constexpr std::uint64_t maxReadSize = 256ull << 20;
 
 std::wstring widePath(const std::string& path) {
     if (path.empty()) return L"";
@@ -52,84 +53,74 @@ private:
     HANDLE handle;
 };
 
-}  // namespace
+constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-bool readWholeFile(const char* path, std::string& text) {
-    if (path == nullptr) return false;
+// A disk file that is no folder: what Windows has for a regular file.
+bool isRegularFile(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return ::GetFileType(handle) == FILE_TYPE_DISK && ::GetFileInformationByHandle(handle, &info) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+ReadError readRegularFile(const char* path, std::string& text) {
+    if (path == nullptr) return ReadError::cannotOpen;
     const std::wstring wide = widePath(path);
-    if (wide.empty()) return false;
-    // Without FILE_FLAG_BACKUP_SEMANTICS a directory does not open.
-    Handle in(::CreateFileW(wide.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!in.valid()) return false;
-    // Devices, pipes and consoles are no map files, and a file too large for
-    // any map is not read into memory.
+    if (wide.empty()) return ReadError::cannotOpen;
+    // FILE_FLAG_BACKUP_SEMANTICS lets a folder open, so that it is refused for
+    // what it is; devices, pipes and consoles are no disk files.
+    Handle in(::CreateFileW(wide.c_str(), GENERIC_READ, shareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!in.valid()) return ReadError::cannotOpen;
+    if (!isRegularFile(in.get())) return ReadError::notRegularFile;
     LARGE_INTEGER size;
-    if (::GetFileType(in.get()) != FILE_TYPE_DISK || !::GetFileSizeEx(in.get(), &size) || size.QuadPart < 0 ||
-        static_cast<std::uint64_t>(size.QuadPart) > maxReadSize)
-        return false;
+    if (!::GetFileSizeEx(in.get(), &size) || size.QuadPart < 0) return ReadError::readFailed;
+    if (static_cast<std::uint64_t>(size.QuadPart) > maxReadFileSize) return ReadError::tooLarge;
     std::string result;
     result.reserve(static_cast<std::size_t>(size.QuadPart));
     char buffer[1 << 16];
     DWORD got = 0;
     for (;;) {
-        if (!::ReadFile(in.get(), buffer, sizeof buffer, &got, nullptr)) return false;
+        if (!::ReadFile(in.get(), buffer, sizeof buffer, &got, nullptr)) return ReadError::readFailed;
         if (got == 0) break;
         result.append(buffer, got);
-        if (result.size() > maxReadSize) return false;
+        // The file may grow while it is read.
+        if (result.size() > maxReadFileSize) return ReadError::tooLarge;
     }
     text = std::move(result);
-    return true;
+    return ReadError::none;
+}
+
+}  // namespace
+
+bool readWholeFile(const char* path, std::string& text, ReadError* error) {
+    const ReadError result = readRegularFile(path, text);
+    if (error != nullptr) *error = result;
+    return result == ReadError::none;
 }
 
 namespace {
 
-// A temporary file is named after its target: "map.mef.saving-" and six
-// letters or digits; no other name is ever taken for one.
-constexpr char tempInfix[] = ".saving-";
-constexpr std::size_t tempInfixLength = sizeof tempInfix - 1;
-constexpr std::size_t tempSuffixLength = 6;
-
-bool isAlphanumeric(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-// Windows file names compare without regard to case.
-bool isTempNameOf(const std::string& name, const std::string& base) {
-    if (name.size() != base.size() + tempInfixLength + tempSuffixLength ||
-        ::CompareStringOrdinal(widePath(name.substr(0, base.size())).c_str(), -1, widePath(base).c_str(), -1,
-                               TRUE) != CSTR_EQUAL ||
-        name.compare(base.size(), tempInfixLength, tempInfix) != 0)
-        return false;
-    for (std::size_t i = base.size() + tempInfixLength; i < name.size(); ++i)
-        if (!isAlphanumeric(name[i])) return false;
-    return true;
-}
-
-// The folder part of `target` with its separator ("" for the working directory)
-// and the name part.
-void splitPath(const std::string& target, std::string& dir, std::string& base) {
-    const std::size_t separator = target.find_last_of("/\\");
-    dir = separator == std::string::npos ? "" : target.substr(0, separator + 1);
-    base = separator == std::string::npos ? target : target.substr(separator + 1);
+// The folder part of `target` with its separator ("" for the working directory).
+std::string folderOf(const std::string& path) {
+    const std::size_t separator = path.find_last_of("/\\");
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
 // Removes the temporary files beside `target` that no living writer holds:
 // opening one without sharing succeeds only when nobody has it open, and
 // FILE_FLAG_DELETE_ON_CLOSE removes it with that very handle.
 void removeAbandonedTemps(const std::string& target) {
-    std::string dir, base;
-    splitPath(target, dir, base);
+    const std::string folder = folderOf(target);
+    const std::string base = target.substr(folder.size());
     WIN32_FIND_DATAW found;
-    const HANDLE search = ::FindFirstFileW(widePath(dir + base + tempInfix + "*").c_str(), &found);
+    const HANDLE search = ::FindFirstFileW(widePath(target + tempInfix + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
         const std::string name = utf8Name(found.cFileName);
         if (!isTempNameOf(name, base)) continue;
         const HANDLE abandoned =
-            ::CreateFileW(widePath(dir + name).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+            ::CreateFileW(widePath(folder + name).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
                           FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (abandoned != INVALID_HANDLE_VALUE) ::CloseHandle(abandoned);
     } while (::FindNextFileW(search, &found));
@@ -156,6 +147,24 @@ std::string uniqueSuffix() {
     return suffix;
 }
 
+// The errno that the shared contract of TempFile::error speaks of.
+int errnoOf(DWORD error) {
+    switch (error) {
+        case ERROR_ACCESS_DENIED:
+            return EACCES;
+        case ERROR_WRITE_PROTECT:
+            return EROFS;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return EEXIST;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return ENOENT;
+        default:
+            return EIO;
+    }
+}
+
 }  // namespace
 
 TempFile createTempFileBeside(const std::string& target) {
@@ -163,35 +172,133 @@ TempFile createTempFileBeside(const std::string& target) {
         TempFile temp;
         temp.path = target + tempInfix + uniqueSuffix();
         const std::wstring wide = widePath(temp.path);
-        if (wide.empty()) return {};
+        if (wide.empty()) return {nullptr, {}, EINVAL};
         // No sharing: nobody else reads or renames it while it is written.
         const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                             FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
-            if (::GetLastError() == ERROR_FILE_EXISTS) continue;
-            return {};
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_FILE_EXISTS) continue;
+            return {nullptr, {}, errnoOf(error)};
         }
         // Binary: the bytes reach the disk as given, LF line ends included.
         const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
         if (fd < 0) {
             ::CloseHandle(handle);
             ::DeleteFileW(wide.c_str());
-            return {};
+            return {nullptr, {}, EIO};
         }
         temp.stream = ::_fdopen(fd, "wb");
         if (temp.stream == nullptr) {
             ::_close(fd);
             ::DeleteFileW(wide.c_str());
-            return {};
+            return {nullptr, {}, EIO};
         }
         return temp;
     }
-    return {};
+    return {nullptr, {}, EEXIST};
 }
 
-bool replaceFile(const std::string& target, std::string_view content, TempFileFactory createTemp) {
-    TempFile temp = createTemp(target);
-    if (temp.stream == nullptr) return false;
+namespace {
+
+// The file a write to some name ends up in.
+struct FinalFile {
+    std::string path;     // no symbolic link as its last component
+    bool exists = false;  // when false, `attributes` is not set
+    DWORD attributes = 0;
+};
+
+// "\\?\C:\x" as "C:\x" and "\\?\UNC\host\x" as "\\host\x", the forms every
+// API and every message takes.
+std::string withoutLongPathPrefix(std::string path) {
+    if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\" + path.substr(7);
+    if (path.rfind("\\\\?\\", 0) == 0 && path.size() > 6 && path[5] == ':') return path.substr(4);
+    return path;
+}
+
+// Follows a symbolic link (or a chain, or a junction) at `target` to the file
+// at its end. False for a link that leads nowhere or into a loop, and for a
+// name that cannot be looked at.
+bool resolveFinalFile(const std::string& target, FinalFile& file) {
+    const std::wstring wide = widePath(target);
+    if (wide.empty()) return false;
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    file.path = target;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        file.exists = false;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    file.exists = true;
+    file.attributes = attributes;
+    // Opened without FILE_FLAG_OPEN_REPARSE_POINT, the handle is the file at
+    // the end of any chain of links; the system follows and limits the chain
+    // itself. Asked for every file, since not every link shows as a reparse
+    // point (Wine shows a POSIX symbolic link as the file it leads to).
+    Handle final(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!final.valid()) return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(final.get(), &info)) return false;
+    file.attributes = info.dwFileAttributes;
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetFinalPathNameByHandleW(
+            final.get(), name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+        if (length == 0) return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (length < name.size()) {
+            name.resize(length);
+            break;
+        }
+        name.resize(length + 1);
+    }
+    file.path = withoutLongPathPrefix(utf8Name(name.c_str()));
+    return !file.path.empty();
+}
+
+// What a plain write would refuse: the read-only attribute, an access
+// control list that denies writing, a file another process holds without
+// sharing. Opening for writing without truncating changes nothing.
+bool mayWrite(const FinalFile& file) {
+    if (file.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    Handle out(::CreateFileW(widePath(file.path).c_str(), GENERIC_WRITE, shareAll, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    return out.valid() && ::GetFileType(out.get()) == FILE_TYPE_DISK;
+}
+
+// Errors with which a folder refuses a new file although its files may be written.
+bool folderRefusesNewFiles(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+// Overwrites the existing file `path` with `content`: the way a plain write
+// works, used only when the folder refuses a temporary file.
+bool writeInPlace(const std::string& path, std::string_view content) {
+    Handle out(::CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                             TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.valid() || ::GetFileType(out.get()) != FILE_TYPE_DISK) return false;
+    const char* p = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!::WriteFile(out.get(), p, chunk, &written, nullptr) || written == 0) return false;
+        p += written;
+        left -= written;
+    }
+    return ::FlushFileBuffers(out.get()) != 0;
+}
+
+}  // namespace
+
+ReplaceResult replaceFile(const std::string& target, std::string_view content, TempFileFactory createTemp) {
+    FinalFile file;
+    if (!resolveFinalFile(target, file)) return ReplaceResult::failed;
+    if (file.exists && !mayWrite(file)) return ReplaceResult::failed;
+    TempFile temp = createTemp(file.path);
+    if (temp.stream == nullptr) {
+        if (file.exists && folderRefusesNewFiles(temp.error))
+            return writeInPlace(file.path, content) ? ReplaceResult::writtenInPlace : ReplaceResult::failed;
+        return ReplaceResult::failed;
+    }
     bool ok = std::fwrite(content.data(), 1, content.size(), temp.stream) == content.size();
     ok = std::fflush(temp.stream) == 0 && ok;
     // Flushed to the disk so that a crash after the replacement cannot leave
@@ -205,10 +312,10 @@ bool replaceFile(const std::string& target, std::string_view content, TempFileFa
     ok = std::fclose(temp.stream) == 0 && ok;
     const std::wstring from = widePath(temp.path);
     if (ok)
-        ok = ::MoveFileExW(from.c_str(), widePath(target).c_str(),
+        ok = ::MoveFileExW(from.c_str(), widePath(file.path).c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!ok) ::DeleteFileW(from.c_str());
-    // What a killed earlier write left beside the target would otherwise stay for good.
-    if (ok) removeAbandonedTemps(target);
-    return ok;
+    // What a killed earlier write left beside the file would otherwise stay for good.
+    if (ok) removeAbandonedTemps(file.path);
+    return ok ? ReplaceResult::replaced : ReplaceResult::failed;
 }

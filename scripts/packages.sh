@@ -18,7 +18,10 @@ package_installed() {
 }
 
 # ensure_packages [--no-install-recommends] PACKAGE...: one apt-get update and
-# one apt-get install for the missing ones; sudo when not root.
+# one apt-get install for the missing ones; sudo when not root. The package
+# lists are updated once per run: the first update exports
+# MAPEDITOR_APT_UPDATED=1, and later calls, in this script or in the scripts it
+# starts, install without updating again.
 ensure_packages() {
     local missing=() package options=()
     if [ "${1:-}" = --no-install-recommends ]; then
@@ -45,7 +48,10 @@ ensure_packages() {
     fi
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update -q </dev/null
+    if [ "${MAPEDITOR_APT_UPDATED:-}" != 1 ]; then
+        "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 update -q </dev/null
+        export MAPEDITOR_APT_UPDATED=1
+    fi
     "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=900 install -y -q "${options[@]}" "${missing[@]}" </dev/null
 }
 
@@ -53,4 +59,4 @@ ensure_packages() {
 # it and its tests under Wine (scripts/build-windows, stage windows), which
 # installs them without Wine's many recommended packages (sound, fonts,
 # GStreamer) that neither the build nor the tests use.
-WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick dpkg-dev googletest)
+WINDOWS_PACKAGES=(cmake ninja-build libboost-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick dpkg-dev googletest)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -39,9 +40,10 @@ TEST(WindowsTextFile, ReplacesAnExistingFileWithExactlyTheBytesGiven) {
     // Paths are UTF-8; the second name is not in any single-byte code page.
     for (const std::string name : {"map.mef", "K\xC3\xA4rte-\xE5\x9C\xB0\xE5\x9B\xB3.mef"}) {
         std::ofstream(std::filesystem::u8path(name), std::ios::binary) << std::string(5000, '9');
-        ASSERT_TRUE(replaceFile(name,
-                                "1 2\n3 4\r\n\x1a"
-                                "5\n"))
+        ASSERT_EQ(replaceFile(name,
+                              "1 2\n3 4\r\n\x1a"
+                              "5\n"),
+                  ReplaceResult::replaced)
             << name;
         std::string text;
         EXPECT_TRUE(readWholeFile(name.c_str(), text)) << name;
@@ -62,7 +64,7 @@ TEST(WindowsTextFile, TargetHeldWithoutSharingIsKeptAndNoTemporaryFileStays) {
     // As the simulator might hold it: open, no sharing at all.
     const HANDLE held = ::CreateFileW(L"map.mef", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(replaceFile("map.mef", "new"));
+    EXPECT_EQ(replaceFile("map.mef", "new"), ReplaceResult::failed);
     MapEditor editor;
     testing::internal::CaptureStdout();
     editor.saveMapFile();
@@ -107,14 +109,14 @@ TEST(WindowsTextFile, TemporaryFileOfAKilledSaveIsRemovedByTheNextSaveOnly) {
     const std::string held = *directoryEntries().begin();
 
     // While its writer lives, a save of the same target leaves it alone.
-    ASSERT_TRUE(replaceFile("map.mef", "first"));
+    ASSERT_EQ(replaceFile("map.mef", "first"), ReplaceResult::replaced);
     EXPECT_EQ(directoryEntries(), (std::set<std::string>{"map.mef", held}));
 
     ::TerminateProcess(child.hProcess, 9);
     ::WaitForSingleObject(child.hProcess, INFINITE);
     ::CloseHandle(child.hProcess);
     EXPECT_EQ(directoryEntries(), (std::set<std::string>{"map.mef", held}));
-    ASSERT_TRUE(replaceFile("map.mef", "second"));
+    ASSERT_EQ(replaceFile("map.mef", "second"), ReplaceResult::replaced);
     EXPECT_EQ(directoryEntries(), onlyMap);
     EXPECT_EQ(readFile("map.mef"), "second");
 }
@@ -137,11 +139,60 @@ TEST(WindowsTextFile, ReadsBytesUnchangedAndRefusesWhatIsNoRegularFile) {
     std::string text = "unchanged";
     EXPECT_TRUE(readWholeFile("crlf.mef", text));
     EXPECT_EQ(text, bytes);
-    for (const char* path : {"folder", "big.mef", "missing.mef", "NUL"}) {
+    const struct {
+        const char* path;
+        ReadError error;
+    } refused[] = {
+        {"folder", ReadError::notRegularFile},
+        {"NUL", ReadError::notRegularFile},
+        {"big.mef", ReadError::tooLarge},
+        {"missing.mef", ReadError::cannotOpen},
+    };
+    for (const auto& c : refused) {
         text = "unchanged";
-        EXPECT_FALSE(readWholeFile(path, text)) << path;
-        EXPECT_EQ(text, "unchanged") << path;
+        ReadError error = ReadError::none;
+        EXPECT_FALSE(readWholeFile(c.path, text, &error)) << c.path;
+        EXPECT_EQ(error, c.error) << c.path;
+        EXPECT_EQ(text, "unchanged") << c.path;
     }
+}
+
+TempFile refusedByTheFolder(const std::string&) { return {nullptr, {}, EACCES}; }
+
+TEST(WindowsTextFile, ReadOnlyTargetsAreKeptAndRefusingFoldersGetAnInPlaceWrite) {
+    ScratchDir scratch;
+    writeFile("map.mef", "old");
+    ASSERT_TRUE(::SetFileAttributesW(L"map.mef", FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(replaceFile("map.mef", "new"), ReplaceResult::failed);
+    ::SetFileAttributesW(L"map.mef", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(readFile("map.mef"), "old");
+    EXPECT_EQ(directoryEntries(), onlyMap);
+
+    // A folder that refuses new files: the existing file is rewritten in place,
+    // a missing one cannot be made.
+    writeFile("map.mef", std::string(5000, '9'));
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(replaceFileReporting("map.mef", "new", refusedByTheFolder));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Warning: map.mef: folder not writable, saved in place\n");
+    EXPECT_EQ(readFile("map.mef"), "new");
+    EXPECT_EQ(replaceFile("other.mef", "new", refusedByTheFolder), ReplaceResult::failed);
+    EXPECT_EQ(directoryEntries(), onlyMap);
+}
+
+TEST(WindowsTextFile, ALinkedTargetIsReplacedAtItsEndAndStaysALink) {
+    ScratchDir scratch;
+    std::filesystem::create_directory("repo");
+    writeFile("repo\\real.mef", "old");
+    // Wine reports success but makes no link (tests/windows/exe_test.sh saves
+    // through a POSIX link instead).
+    if (!::CreateSymbolicLinkW(L"map.mef", L"repo\\real.mef", SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
+        ::GetFileAttributesW(L"map.mef") == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "symbolic links cannot be made here";
+    EXPECT_EQ(replaceFile("map.mef", "new"), ReplaceResult::replaced);
+    EXPECT_EQ(readFile("repo\\real.mef"), "new");
+    EXPECT_TRUE(std::filesystem::is_symlink("map.mef"));
+    EXPECT_EQ(directoryEntries(), (std::set<std::string>{"map.mef", "repo"}));
 }
 
 TEST(WindowsBatchRunner, RunsTheWorkingDirectoryCopyBatNeverOneOnThePath) {

@@ -16,17 +16,19 @@ source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh" "$1"
 log_has_line() { tr -d '\r' <"$E2E_LOG" | grep -qxF -- "$1"; }
 log_matches() { tr -d '\r' <"$E2E_LOG" | grep -qE -- "$1"; }
 
-# start_windows_editor: start_editor, for mapeditor.exe under Wine. A Wine
-# server left from another display would keep its windows there.
+# start_windows_editor [ARG...]: start_editor, for mapeditor.exe under Wine,
+# the window titled E2E_TITLE (default "Map Editor"). A Wine server left from
+# another display would keep its windows there.
 start_windows_editor() {
+    local title=${E2E_TITLE:-^Map Editor\$}
     "$WINE_RUN" --wait-for-server
     E2E_LOG="$PWD/editor.log"
     # shellcheck disable=SC2034 # used by the screenshot helpers of lib.sh
     E2E_SHOT="$PWD/shot.rgb"
-    "$WINE_RUN" "$WIN_EXE" >"$E2E_LOG" 2>&1 </dev/null &
+    "$WINE_RUN" "$WIN_EXE" "$@" >"$E2E_LOG" 2>&1 </dev/null &
     E2E_PID=$!
-    WID=$(timeout 60 xdotool search --sync --onlyvisible --pid "$E2E_PID" --name '^Map Editor$' 2>/dev/null | head -1) || true
-    [ -n "$WID" ] || fail "no visible window titled 'Map Editor' within 60 s"
+    WID=$(timeout 60 xdotool search --sync --onlyvisible --pid "$E2E_PID" --name "$title" 2>/dev/null | head -1) || true
+    [ -n "$WID" ] || fail "no visible window titled '$title' within 60 s"
     wait_for 20 "the first frame (the file bar's Max button)" pixel_is_now 759 20 128 128 128
 }
 
@@ -104,4 +106,97 @@ if ! cmp -s messages.txt "$LINUX_DIR/messages.txt"; then
     fail "messages differ from the Linux build's:
 $(diff "$LINUX_DIR/messages.txt" messages.txt)"
 fi
+
+step "mapeditor.exe MAP: the window is titled with MAP's name"
+new_workdir named
+mkdir levels
+printf '%s' "$MAP" >levels/canyon.mef
+E2E_TITLE='^Map Editor - canyon\.mef$' start_windows_editor levels/canyon.mef
+stop_editor
+
+# Both builds without a display: mapeditor --export and mapeditor.exe --export.
+# run_both DIR ARG...: runs each build in DIR/linux and DIR/windows, which the
+# caller filled alike, and fails unless the exit statuses, the messages
+# (without the console's carriage returns) and gnd.pts and go are the same.
+# Sets RC to the common exit status.
+run_both() {
+    local dir=$1 linux_rc=0 windows_rc=0 file
+    shift
+    (cd "$dir/linux" && env -u DISPLAY "$E2E_EDITOR" "$@" >out.txt 2>err.txt </dev/null) || linux_rc=$?
+    (cd "$dir/windows" && env -u DISPLAY "$WINE_RUN" "$WIN_EXE" "$@" >out.txt 2>err.txt </dev/null) || windows_rc=$?
+    [ "$linux_rc" = "$windows_rc" ] || fail "exit status $windows_rc on Windows, $linux_rc on Linux
+$(cat "$dir/windows/err.txt")"
+    for file in out.txt err.txt; do
+        tr -d '\r' <"$dir/windows/$file" | cmp -s - "$dir/linux/$file" ||
+            fail "$file differs: $(tr -d '\r' <"$dir/windows/$file" | diff "$dir/linux/$file" -)"
+    done
+    for file in gnd.pts go; do
+        if [ -f "$dir/linux/$file" ] || [ -f "$dir/windows/$file" ]; then
+            cmp -s "$dir/linux/$file" "$dir/windows/$file" || fail "$file differs from the Linux build's"
+        elif [ -e "$dir/linux/$file" ] || [ -e "$dir/windows/$file" ]; then
+            { [ -d "$dir/linux/$file" ] && [ -d "$dir/windows/$file" ]; } || fail "$file differs from the Linux build's"
+        fi
+    done
+    RC=$linux_rc
+}
+
+# name | set-up (in each folder; $BAT_OK and $BAT_FAIL are each system's
+# copy.bat that records its run and exits 0, or 3) | arguments | exit status
+while IFS='|' read -r name setup args status; do
+    step "--export without a window: $name"
+    for system in linux windows; do
+        mkdir -p "$E2E_ROOT/cli-$name/$system"
+        (
+            cd "$E2E_ROOT/cli-$name/$system" || exit 1
+            # shellcheck disable=SC2034 # used by the set-up through eval
+            if [ $system = linux ]; then
+                BAT_OK='touch ran'
+                BAT_FAIL=$'touch ran\nexit 3\n'
+            else
+                BAT_OK=$'@type nul > ran\r\n'
+                BAT_FAIL=$'@type nul > ran\r\n@exit /b 3\r\n'
+            fi
+            printf 'old' >gnd.pts
+            eval "$setup"
+        )
+    done
+    # shellcheck disable=SC2086 # the arguments of the table are split on purpose
+    run_both "$E2E_ROOT/cli-$name" $args
+    [ "$RC" = "$status" ] || fail "exit status $RC, expected $status"
+    ran_linux=no ran_windows=no
+    [ -e "$E2E_ROOT/cli-$name/linux/ran" ] && ran_linux=yes
+    [ -e "$E2E_ROOT/cli-$name/windows/ran" ] && ran_windows=yes
+    [ "$ran_linux" = "$ran_windows" ] || fail "copy.bat ran on Linux: $ran_linux, on Windows: $ran_windows"
+    case $name in *link*)
+        [ -L "$E2E_ROOT/cli-$name/windows/gnd.pts" ] || fail "the link gnd.pts was replaced by a file"
+        [ "$(head -c 3 "$E2E_ROOT/cli-$name/windows/out/gnd.pts")" != old ] || fail "the linked file was not written"
+        ;;
+    esac
+done <<'TABLE'
+success|printf '%s' "$MAP" >map.mef; printf '%s' "$BAT_OK" >copy.bat|--export|0
+non-ASCII map name|printf '%s' "$MAP" >Kärte-地図.mef; printf '%s' "$BAT_OK" >copy.bat|--export Kärte-地図.mef|0
+no batch|printf '%s' "$MAP" >m.mef; printf '%s' "$BAT_OK" >copy.bat|--export --no-batch m.mef|0
+missing map|printf '%s' "$BAT_OK" >copy.bat|--export none.mef|1
+not a map|printf '%s' "$BAD_MAP" >m.mef; printf '%s' "$BAT_OK" >copy.bat|--export m.mef|1
+no segments|: >m.mef; printf '%s' "$BAT_OK" >copy.bat|--export m.mef|1
+gnd.pts a folder|printf '%s' "$MAP" >m.mef; rm gnd.pts; mkdir gnd.pts; printf '%s' "$BAT_OK" >copy.bat|--export m.mef|1
+gnd.pts a link|printf '%s' "$MAP" >m.mef; mkdir out; mv gnd.pts out/; ln -s out/gnd.pts gnd.pts|--export --no-batch m.mef|0
+copy.bat missing|printf '%s' "$MAP" >m.mef|--export m.mef|1
+copy.bat fails|printf '%s' "$MAP" >m.mef; printf '%s' "$BAT_FAIL" >copy.bat|--export m.mef|1
+usage error|:|--export a.mef b.mef|2
+help|:|--help|0
+version|:|--version|0
+TABLE
+
+step "--export: a read-only gnd.pts is kept (Windows refuses it even to an administrator)"
+new_workdir cli-read-only
+printf '%s' "$MAP" >m.mef
+printf 'old' >gnd.pts
+chmod a-w gnd.pts
+RC=0
+env -u DISPLAY "$WINE_RUN" "$WIN_EXE" --export --no-batch m.mef >out.txt 2>err.txt </dev/null || RC=$?
+[ "$RC" = 1 ] || fail "exit status $RC, expected 1"
+[ "$(tr -d '\r' <err.txt)" = "File output error: gnd.pts" ] || fail "printed: $(cat err.txt)"
+[ "$(cat gnd.pts)" = old ] || fail "gnd.pts was replaced"
+[ -z "$(stray_files m.mef gnd.pts go out.txt err.txt)" ] || fail "stray files: $(stray_files m.mef gnd.pts go out.txt err.txt)"
 echo "PASS"
