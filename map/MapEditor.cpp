@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <utility>
 
 #include "MapDraw.h"
@@ -72,31 +73,40 @@ void MapEditor::chainChanged() {
     index.rebuild(segments);
     points = countPoints();
     dragged.clear();
-    for (std::size_t i = 0; i < segments.size(); ++i)
+    marked.clear();
+    for (std::size_t i = 0; i < segments.size(); ++i) {
         if (segments[i].getDragPoint() != PointRole::none) dragged.push_back(i);
+        if (segments[i].getDragPoint() != PointRole::none || segments[i].isSelected()) marked.push_back(i);
+    }
 }
 
-void MapEditor::visibleSegments(std::vector<std::size_t>& out) const {
+void MapEditor::segmentsNearPixels(double left, double top, double right, double bottom,
+                                   std::vector<std::size_t>& out) const {
     out.clear();
     if (segments.empty()) return;
-    // The window, widened by what mayShowIn allows and one pixel more for
-    // rounding, in map units through the segments' own view transform.
+    // Every segment has the same view transform: the first one's converts.
     const Segment& first = segments.front();
-    const double reach = first.drawingMargin() + 1.0;
-    const ControlPoint a = first.toMap({-reach, -reach});
-    const ControlPoint b = first.toMap({mapWindowWidth + reach, mapWindowHeight + reach});
-    double minX = std::min(a.x, b.x), maxX = std::max(a.x, b.x);
-    double minY = std::min(a.y, b.y), maxY = std::max(a.y, b.y);
+    const ControlPoint a = first.toMap({left, top});
+    const ControlPoint b = first.toMap({right, bottom});
+    const double minX = std::min(a.x, b.x), maxX = std::max(a.x, b.x);
+    const double minY = std::min(a.y, b.y), maxY = std::max(a.y, b.y);
     if (!std::isfinite(minX) || !std::isfinite(maxX) || !std::isfinite(minY) || !std::isfinite(maxY)) {
-        // A view transform that is not finite: mayShowIn decides for every segment.
-        for (std::size_t i = 0; i < segments.size(); ++i)
-            if (segments[i].mayShowIn(mapWindowWidth, mapWindowHeight)) out.push_back(i);
+        // A view transform that is not finite: the caller decides for every segment.
+        for (std::size_t i = 0; i < segments.size(); ++i) out.push_back(i);
         return;
     }
     // Far from the origin one pixel may be below the spacing of doubles.
     const double slackX = 1e-9 * std::max(std::fabs(minX), std::fabs(maxX));
     const double slackY = 1e-9 * std::max(std::fabs(minY), std::fabs(maxY));
-    index.query(minX - slackX, minY - slackY, maxX + slackX, maxY + slackY, candidates);
+    index.query(minX - slackX, minY - slackY, maxX + slackX, maxY + slackY, out);
+}
+
+void MapEditor::visibleSegments(std::vector<std::size_t>& out) const {
+    out.clear();
+    if (segments.empty()) return;
+    // The window, widened by what mayShowIn allows and one pixel more for rounding.
+    const double reach = segments.front().drawingMargin() + 1.0;
+    segmentsNearPixels(-reach, -reach, mapWindowWidth + reach, mapWindowHeight + reach, candidates);
     for (std::size_t i : candidates)
         if (segments[i].mayShowIn(mapWindowWidth, mapWindowHeight)) out.push_back(i);
 }
@@ -133,11 +143,28 @@ void MapEditor::zoomAt(double x, double y, int steps) {
 }
 
 void MapEditor::mouse(int state, int x, int y) {
-    // Every segment sees the event: a press on a junction picks both copies.
+    // Every segment takes the event as if each saw it (a press on a junction
+    // picks both copies), but only two kinds can change: the marked ones,
+    // which may lose their selection or picked point, and on a press those
+    // whose box lies within the pick tolerance of the pointer (one pixel more
+    // for rounding). Every other segment is unselected and unpicked, and would
+    // stay so.
+    touched.clear();
+    if (state == 0 && !segments.empty()) {
+        const double reach = segments.front().pickTolerance() + 1.0;
+        segmentsNearPixels(x - reach, y - reach, x + reach, y + reach, candidates);
+        std::set_union(candidates.begin(), candidates.end(), marked.begin(), marked.end(),
+                       std::back_inserter(touched));
+    } else {
+        touched = marked;
+    }
     dragged.clear();
-    for (std::size_t i = 0; i < segments.size(); ++i) {
-        segments[i].pick(state, x, y);
-        if (segments[i].getDragPoint() != PointRole::none) dragged.push_back(i);
+    marked.clear();
+    for (std::size_t i : touched) {
+        Segment& s = segments[i];
+        s.pick(state, x, y);
+        if (s.getDragPoint() != PointRole::none) dragged.push_back(i);
+        if (s.getDragPoint() != PointRole::none || s.isSelected()) marked.push_back(i);
     }
     for (Marker& m : markers) m.press(state, x, y, viewOffset.x, viewOffset.y, zoom);
 }

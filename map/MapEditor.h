@@ -47,6 +47,11 @@ public:
     // The chain positions, ascending, of exactly the segments for which
     // mayShowIn holds in the map window, found through the index.
     void visibleSegments(std::vector<std::size_t>& out) const;
+    // The chain positions, ascending, of the segments whose bounding boxes
+    // meet the window rectangle from (left, top) to (right, bottom) pixels,
+    // found through the index; every position when the view is not finite.
+    void segmentsNearPixels(double left, double top, double right, double bottom,
+                            std::vector<std::size_t>& out) const;
 
     // Input that no widget took.
     void mouse(int state, int x, int y);
@@ -91,6 +96,12 @@ private:
     int points = 1;
     // The segments with a picked point: the only ones a drag step moves.
     std::vector<std::size_t> dragged;
+    // Every segment that is selected or holds a picked point, ascending (and
+    // perhaps a few that no longer are): all others are neither, so a press
+    // leaves them as they are unless it is near them.
+    std::vector<std::size_t> marked;
+    // Scratch list of the segments one press visits.
+    std::vector<std::size_t> touched;
     // Scratch lists of the frame's segments, kept to avoid an allocation per frame.
     mutable std::vector<std::size_t> candidates;
     mutable std::vector<std::size_t> visible;

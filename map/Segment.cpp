@@ -126,7 +126,7 @@ bool Segment::pick(int state, int x, int y) {
         dragCompanion = PointRole::none;
         return false;
     }
-    const double tolerance = 2.0 * handleSize;
+    const double tolerance = pickTolerance();
     // The distance is truncated to whole pixels before the comparison, so
     // 5.9 pixels off still hits and 6.0 does not.
     auto hits = [&](const ControlPoint& p) {

@@ -60,6 +60,9 @@ public:
     // Pixels beyond the box of its control points that drawing the segment can
     // reach: the squares, and the spread of smoothed lines and points.
     double drawingMargin() const { return handleSize + 3.0; }
+    // How near a control point a press must be, in pixels on each axis (the
+    // distance truncated to whole pixels must be below it).
+    double pickTolerance() const { return 2.0 * handleSize; }
     // The map point drawn at window pixel `w`: the inverse of the view transform.
     ControlPoint toMap(const ControlPoint& w) const {
         return {(w.x - viewOffset.x) / scale / zoom, (w.y - viewOffset.y) / scale / zoom};

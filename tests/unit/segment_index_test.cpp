@@ -55,6 +55,20 @@ TEST(SegmentIndex, MatchesTheFullScanThroughEdits) {
             ASSERT_EQ(fromIndex(editor), fullScan(editor)) << "seed " << seed << ", after " << after;
             ASSERT_EQ(editor.pointCount(), recountedPoints(editor)) << "seed " << seed << ", after " << after;
         };
+        // A press or release through the editor, which visits only the
+        // segments near the pointer and those marked, against every segment
+        // of a copy taking it as the editor once did.
+        auto mouse = [&](int state, int x, int y) {
+            std::vector<Segment> reference = editor.getSegments();
+            for (Segment& s : reference) s.pick(state, x, y);
+            editor.mouse(state, x, y);
+            for (std::size_t k = 0; k < reference.size(); ++k) {
+                const Segment& s = editor.segment(static_cast<int>(k));
+                ASSERT_EQ(s.isSelected(), reference[k].isSelected()) << "seed " << seed << ", segment " << k;
+                ASSERT_EQ(s.getDragPoint(), reference[k].getDragPoint())
+                    << "seed " << seed << ", segment " << k;
+            }
+        };
         check("load");
         ASSERT_FALSE(fullScan(editor).empty());
         ASSERT_LT(fullScan(editor).size(), editor.getSegments().size())
@@ -65,12 +79,16 @@ TEST(SegmentIndex, MatchesTheFullScanThroughEdits) {
             // change boxes across the window's edges.
             const int i = static_cast<int>(rng() % (editor.getSegments().size() - 1));
             const auto [px, py] = endPixel(editor, i);
-            editor.mouse(0, px, py);
+            mouse(0, px, py);
             for (int step = 0; step < 3; ++step) {
                 editor.motion(pixelX(rng), pixelY(rng));
                 check("a drag step");
             }
-            editor.mouse(1, 0, 0);
+            mouse(1, 0, 0);
+            // A press just inside or outside the pick tolerance of a point.
+            const auto [qx, qy] = endPixel(editor, static_cast<int>(rng() % editor.getSegments().size()));
+            mouse(0, qx + static_cast<int>(rng() % 15) - 7, qy + static_cast<int>(rng() % 15) - 7);
+            mouse(1, qx, qy);
             // Wheel steps about a random pointer, out to the limits now and then.
             editor.zoomAt(pixelX(rng), pixelY(rng), static_cast<int>(rng() % 41) - 20);
             check("a zoom");
@@ -82,15 +100,15 @@ TEST(SegmentIndex, MatchesTheFullScanThroughEdits) {
                     editor.appendSegment();
                     break;
                 case 2:
-                    editor.mouse(0, px, py);  // selects the junction's segments again
+                    mouse(0, px, py);  // selects the junction's segments again
                     editor.splitSelected();
                     break;
                 case 3:
-                    editor.mouse(0, px, py);
+                    mouse(0, px, py);
                     editor.setResolutionOfSelected(static_cast<int>(rng() % 12));
                     break;
                 default:
-                    editor.mouse(0, px, py);
+                    mouse(0, px, py);
                     editor.removeSelected();
                     break;
             }
