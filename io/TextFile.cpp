@@ -17,6 +17,12 @@ bool isTempNameOf(const std::string& name, const std::string& base) {
     return true;
 }
 
+bool readWholeFile(const char* path, std::string& text, ReadError* error) {
+    const ReadError result = readRegularFile(path, text);
+    if (error != nullptr) *error = result;
+    return result == ReadError::none;
+}
+
 // The refusal message names the limit.
 static_assert(maxReadFileSize == std::uint64_t{256} << 20);
 

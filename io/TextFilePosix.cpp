@@ -32,6 +32,8 @@ ReadError readAll(int fd, std::size_t expected, std::string& text) {
     return ReadError::none;
 }
 
+}  // namespace
+
 ReadError readRegularFile(const char* path, std::string& text) {
     if (path == nullptr) return ReadError::cannotOpen;
     struct stat info;
@@ -52,14 +54,6 @@ ReadError readRegularFile(const char* path, std::string& text) {
     }
     ::close(fd);
     return error;
-}
-
-}  // namespace
-
-bool readWholeFile(const char* path, std::string& text, ReadError* error) {
-    const ReadError result = readRegularFile(path, text);
-    if (error != nullptr) *error = result;
-    return result == ReadError::none;
 }
 
 namespace {

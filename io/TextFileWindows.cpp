@@ -62,6 +62,8 @@ bool isRegularFile(HANDLE handle) {
            !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+}  // namespace
+
 ReadError readRegularFile(const char* path, std::string& text) {
     if (path == nullptr) return ReadError::cannotOpen;
     const std::wstring wide = widePath(path);
@@ -88,14 +90,6 @@ ReadError readRegularFile(const char* path, std::string& text) {
     }
     text = std::move(result);
     return ReadError::none;
-}
-
-}  // namespace
-
-bool readWholeFile(const char* path, std::string& text, ReadError* error) {
-    const ReadError result = readRegularFile(path, text);
-    if (error != nullptr) *error = result;
-    return result == ReadError::none;
 }
 
 namespace {
