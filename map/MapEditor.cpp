@@ -72,12 +72,9 @@ int MapEditor::countPoints() const {
 void MapEditor::chainChanged() {
     index.rebuild(segments);
     points = countPoints();
-    dragged.clear();
     marked.clear();
-    for (std::size_t i = 0; i < segments.size(); ++i) {
-        if (segments[i].getDragPoint() != PointRole::none) dragged.push_back(i);
+    for (std::size_t i = 0; i < segments.size(); ++i)
         if (segments[i].getDragPoint() != PointRole::none || segments[i].isSelected()) marked.push_back(i);
-    }
 }
 
 void MapEditor::segmentsNearPixels(double left, double top, double right, double bottom,
@@ -158,20 +155,20 @@ void MapEditor::mouse(int state, int x, int y) {
     } else {
         touched = marked;
     }
-    dragged.clear();
     marked.clear();
     for (std::size_t i : touched) {
         Segment& s = segments[i];
         s.pick(state, x, y);
-        if (s.getDragPoint() != PointRole::none) dragged.push_back(i);
         if (s.getDragPoint() != PointRole::none || s.isSelected()) marked.push_back(i);
     }
     for (Marker& m : markers) m.press(state, x, y, viewOffset.x, viewOffset.y, zoom);
 }
 
 void MapEditor::motion(int x, int y) {
-    // Only picked segments move; the index follows each of them.
-    for (std::size_t i : dragged) {
+    // Only picked segments move, and all of them are marked; the index
+    // follows each of them.
+    for (std::size_t i : marked) {
+        if (segments[i].getDragPoint() == PointRole::none) continue;
         segments[i].drag(x, y);
         index.update(i, segments[i]);
     }

@@ -94,8 +94,6 @@ private:
 
     SegmentIndex index;
     int points = 1;
-    // The segments with a picked point: the only ones a drag step moves.
-    std::vector<std::size_t> dragged;
     // Every segment that is selected or holds a picked point, ascending (and
     // perhaps a few that no longer are): all others are neither, so a press
     // leaves them as they are unless it is near them.
