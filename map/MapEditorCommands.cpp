@@ -72,11 +72,16 @@ void MapEditor::removeSelected() {
     chainChanged();
 }
 
+// The slider runs this before every drag step: only the marked segments can
+// be selected, and the point count changes by what they gain or lose.
 void MapEditor::setResolutionOfSelected(int n) {
-    for (Segment& s : segments) {
-        if (s.isSelected()) s.setResolution(n);
+    for (std::size_t i : marked) {
+        Segment& s = segments[i];
+        if (!s.isSelected()) continue;
+        const int before = static_cast<int>(s.getSamples().size());
+        s.setResolution(n);
+        points += static_cast<int>(s.getSamples().size()) - before;
     }
-    points = countPoints();
 }
 
 void MapEditor::splitSelected() {
