@@ -125,17 +125,19 @@ editor_running() {
 # its output going to editor.log, and waits until its window is mapped and the
 # first frame shows. The window's title must match E2E_TITLE (a regular
 # expression, '^Map Editor$' unless set).
+# E2E_LAUNCHER, when set, is a program that runs the editor (a Wine wrapper),
+# and E2E_START_SECONDS how long the window may take to appear (15 s).
 start_editor() {
-    local title=${E2E_TITLE:-'^Map Editor$'}
+    local title=${E2E_TITLE:-'^Map Editor$'} seconds=${E2E_START_SECONDS:-15}
     E2E_LOG="$PWD/editor.log"
     E2E_SHOT="$PWD/shot.rgb"
-    "$E2E_EDITOR" "$@" >"$E2E_LOG" 2>&1 </dev/null &
+    ${E2E_LAUNCHER:+"$E2E_LAUNCHER"} "$E2E_EDITOR" "$@" >"$E2E_LOG" 2>&1 </dev/null &
     E2E_PID=$!
-    WID=$(timeout 15 xdotool search --sync --onlyvisible --pid "$E2E_PID" --name "$title" 2>/dev/null | head -1) || true
-    [ -n "$WID" ] || fail "no visible window titled '$title' within 15 s"
+    WID=$(timeout "$seconds" xdotool search --sync --onlyvisible --pid "$E2E_PID" --name "$title" 2>/dev/null | head -1) || true
+    [ -n "$WID" ] || fail "no visible window titled '$title' within $seconds s"
     # The first frame is drawn shortly after mapping: the "Max" button's frame
     # at the top right is the last widget-independent thing to appear.
-    wait_for 10 "the first frame (the file bar's Max button)" pixel_is_now 759 20 128 128 128
+    wait_for "$seconds" "the first frame (the file bar's Max button)" pixel_is_now 759 20 128 128 128
 }
 
 # stop_editor: ends the editor run (a plain kill; closing the window is tested

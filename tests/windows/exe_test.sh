@@ -20,16 +20,8 @@ log_matches() { tr -d '\r' <"$E2E_LOG" | grep -qE -- "$1"; }
 # the window titled E2E_TITLE (default "Map Editor"). A Wine server left from
 # another display would keep its windows there.
 start_windows_editor() {
-    local title=${E2E_TITLE:-^Map Editor\$}
     "$WINE_RUN" --wait-for-server
-    E2E_LOG="$PWD/editor.log"
-    # shellcheck disable=SC2034 # used by the screenshot helpers of lib.sh
-    E2E_SHOT="$PWD/shot.rgb"
-    "$WINE_RUN" "$WIN_EXE" "$@" >"$E2E_LOG" 2>&1 </dev/null &
-    E2E_PID=$!
-    WID=$(timeout 60 xdotool search --sync --onlyvisible --pid "$E2E_PID" --name "$title" 2>/dev/null | head -1) || true
-    [ -n "$WID" ] || fail "no visible window titled '$title' within 60 s"
-    wait_for 20 "the first frame (the file bar's Max button)" pixel_is_now 759 20 128 128 128
+    E2E_LAUNCHER=$WINE_RUN E2E_EDITOR=$WIN_EXE E2E_START_SECONDS=60 start_editor "$@"
 }
 
 load_map() {
