@@ -2,9 +2,26 @@
 
 #include <GL/gl.h>
 
+#include <vector>
+
 #include "Globals.h"
 
 FrameTimer frameTimer;
+MapLayerCache mapLayerCache;
+
+namespace {
+
+int drawableWidth = 800;
+int drawableHeight = 600;
+// What the map's drawing reads this frame, kept to avoid an allocation per frame.
+std::vector<double> mapKey;
+
+}  // namespace
+
+void setDrawableSize(int width, int height) {
+    drawableWidth = width;
+    drawableHeight = height;
+}
 
 std::uint32_t runFrame(FrameTimer& timer, TickSource readTicks, FrameDrawer drawFrame) {
     if (timer.frameDue(readTicks())) {
@@ -21,9 +38,16 @@ std::uint32_t runFrame(FrameTimer& timer, TickSource readTicks, FrameDrawer draw
 }
 
 void drawScene() {
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    mapEditor.draw();
+    bool mapDrawn = false;
+    if (mapLayerCache.enabled()) {
+        mapEditor.drawKey(mapKey);
+        mapDrawn = mapLayerCache.draw(drawableWidth, drawableHeight, mapKey, [] { mapEditor.draw(); });
+    }
+    if (!mapDrawn) {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        mapEditor.draw();
+    }
     guiManager.drawAll();
     glFlush();
 }

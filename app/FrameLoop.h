@@ -3,9 +3,12 @@
 #include <cstdint>
 
 #include "FrameTimer.h"
+#include "MapLayerCache.h"
 
 // The frame and fps timing of the running program.
 extern FrameTimer frameTimer;
+// The map's picture between frames; off until enabled with a context current.
+extern MapLayerCache mapLayerCache;
 
 using TickSource = std::uint32_t (*)();
 using FrameDrawer = void (*)();
@@ -18,5 +21,10 @@ using FrameDrawer = void (*)();
 // frameInterval).
 std::uint32_t runFrame(FrameTimer& timer, TickSource readTicks, FrameDrawer drawFrame);
 
+// The size of the window's drawable in pixels, as the last reshape gave it.
+void setDrawableSize(int width, int height);
+
 // Clears to black, draws the map and then the controls over it, and flushes.
+// With the map layer cache enabled, the black background and the map come
+// from the cache instead: the same pixels, drawn only when the map changed.
 void drawScene();

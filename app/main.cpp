@@ -64,6 +64,7 @@ void display() {
 // again. The projection is multiplied onto the current (modelview) matrix, which
 // is reset first so it does not accumulate; one unit is one pixel, y down.
 void reshape(int width, int height) {
+    setDrawableSize(width, height);
     glLoadIdentity();
     glutReshapeWindow(800, 600);
     glViewport(0, 0, width, height);
@@ -101,6 +102,8 @@ int main(int argc, char** argv) {
     glutInitWindowPosition(100, 100);
     glutInitWindowSize(800, 600);
     glutCreateWindow(windowTitle(commandLine).c_str());
+
+    mapLayerCache.enable([](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(glutGetProcAddress(name)); });
 
     glutDisplayFunc(display);
     // The projection is in place before GLUT's first reshape event.

@@ -38,6 +38,9 @@ public:
 
     // View and drawing (drawing is defined apart from the model).
     void draw() const;
+    // Replaces `key` with everything draw() reads: the view, the markers and
+    // the segments it draws. Two frames with equal keys have equal pictures.
+    void drawKey(std::vector<double>& key) const;
     void shiftView(double dx, double dy);
     // Zooms `steps` wheel steps in (positive) or out (negative) about window
     // pixel (x, y), which keeps showing the same map point. Each step is a

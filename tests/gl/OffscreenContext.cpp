@@ -3,7 +3,7 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
-OffscreenContext::OffscreenContext() {
+OffscreenContext::OffscreenContext(Colour colour) {
     auto getPlatformDisplay =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!getPlatformDisplay) return;
@@ -23,9 +23,19 @@ OffscreenContext::OffscreenContext() {
                                        EGL_DEPTH_SIZE,
                                        16,
                                        EGL_NONE};
-    EGLConfig config;
+    EGLConfig configs[64];
     EGLint count = 0;
-    if (!eglChooseConfig(dpy, configAttributes, &config, 1, &count) || count < 1) return;
+    if (!eglChooseConfig(dpy, configAttributes, configs, 64, &count) || count < 1) return;
+    EGLConfig config = configs[0];
+    if (colour == Colour::eightBits) {
+        // eglChooseConfig puts the deepest colour first; take the first with exactly 8 bits a channel.
+        EGLint i = 0;
+        for (EGLint red = 0; i < count; ++i) {
+            if (eglGetConfigAttrib(dpy, configs[i], EGL_RED_SIZE, &red) && red == 8) break;
+        }
+        if (i == count) return;
+        config = configs[i];
+    }
     if (!eglBindAPI(EGL_OPENGL_API)) return;
     const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
     EGLSurface surf = eglCreatePbufferSurface(dpy, config, surfaceAttributes);

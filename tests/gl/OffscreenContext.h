@@ -12,7 +12,12 @@ public:
     static constexpr int width = 800;
     static constexpr int height = 600;
 
-    OffscreenContext();
+    // The colour buffer: the renderer's first choice (which may hold more
+    // than 8 bits a channel), or exactly 8 bits a channel as the editor's
+    // window has on a 24-bit display.
+    enum class Colour { firstChoice, eightBits };
+
+    explicit OffscreenContext(Colour colour = Colour::firstChoice);
     ~OffscreenContext();
     OffscreenContext(const OffscreenContext&) = delete;
     OffscreenContext& operator=(const OffscreenContext&) = delete;

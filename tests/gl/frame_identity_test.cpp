@@ -1,8 +1,11 @@
 // Whole frames of the editor drawn the old way (every segment, text glyph by
 // glyph with glBitmap) and the current way (segments found through the index,
-// text from the captured glyph texture) must be identical pixel for pixel.
+// text from the captured glyph texture, the map copied from the map layer
+// cache) must be identical pixel for pixel. The context has the window's
+// 8-bit colour and depth buffer, so the cache is on as in the window.
 #include <gtest/gtest.h>
 
+#include <EGL/egl.h>
 #include <GL/gl.h>
 
 #include <cstddef>
@@ -52,8 +55,9 @@ std::string firstDifference(const Frame& a, const Frame& b) {
 class FrameIdentity : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        context = std::make_unique<OffscreenContext>();
+        context = std::make_unique<OffscreenContext>(OffscreenContext::Colour::eightBits);
         if (!context->ok()) return;
+        mapLayerCache.enable([](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); });
         std::mt19937 rng(9);
         for (auto& glyph : fontBits)
             for (unsigned char& byte : glyph) byte = static_cast<unsigned char>(rng());
@@ -65,6 +69,7 @@ protected:
         mouseRouted(0, 0);
     }
     static void TearDownTestSuite() {
+        mapLayerCache.disable();
         BitmapFont::atlas = nullptr;
         atlas.reset();
         context.reset();
@@ -72,6 +77,7 @@ protected:
     void SetUp() override {
         if (!context->ok()) GTEST_SKIP() << "no offscreen OpenGL context";
         ASSERT_NE(atlas, nullptr);
+        ASSERT_TRUE(mapLayerCache.enabled());
     }
 
     static void mouseRouted(int x, int y) {
@@ -95,12 +101,17 @@ protected:
         BitmapFont::atlas = nullptr;
         return context->frame();
     }
+    // Two new frames: the first draws the map into the cache when anything it
+    // shows has changed, the second copies it.
     static void expectSameFrames(const char* what) {
         pointsCounter.setNumber(mapEditor.pointCount());
         fpsCounter.setNumber(-4567);
         const Frame before = oldFrame();
-        const Frame after = newFrame();
-        EXPECT_TRUE(before == after) << what << ": " << firstDifference(before, after);
+        const Frame drawn = newFrame();
+        EXPECT_TRUE(before == drawn) << what << ": " << firstDifference(before, drawn);
+        const Frame copied = newFrame();
+        EXPECT_TRUE(mapLayerCache.lastDrawWasCopy()) << what;
+        EXPECT_TRUE(before == copied) << what << " (copied): " << firstDifference(before, copied);
     }
 
     static std::unique_ptr<OffscreenContext> context;
@@ -147,6 +158,27 @@ TEST_F(FrameIdentity, EditorScreensAreUnchanged) {
     mapEditor.mouse(0, static_cast<int>(p.x * 10 + o.x), static_cast<int>(p.y * 10 + o.y));
     mapEditor.motion(790, 590);
     expectSameFrames("the course scrolled, a junction dragged to the corner");
+    mapEditor.mouse(1, 790, 590);
+
+    // The edits of the point bar on the selected pair at the corner, the
+    // wheel and the keys: no frame may show a picture from before the edit.
+    const struct {
+        const char* what;
+        void (*edit)();
+    } edits[] = {
+        {"resolution 1 for the selected segments", [] { mapEditor.setResolutionOfSelected(1); }},
+        {"the selected segments split", [] { mapEditor.splitSelected(); }},
+        {"the selected segments removed", [] { mapEditor.removeSelected(); }},
+        {"three wheel steps in", [] { mapEditor.zoomAt(700, 500, 3); }},
+        {"eight wheel steps out", [] { mapEditor.zoomAt(100, 500, -8); }},
+        {"scrolled by a key", [] { mapEditor.keyboard('a'); }},
+    };
+    for (const auto& e : edits) {
+        const Frame before = oldFrame();
+        e.edit();
+        EXPECT_FALSE(before == oldFrame()) << e.what << " changes nothing on screen";
+        expectSameFrames(e.what);
+    }
 }
 
 TEST_F(FrameIdentity, TextOutsideTheWindowIsDroppedAsGlBitmapDropsIt) {

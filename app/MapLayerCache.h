@@ -1,0 +1,62 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The map's picture kept between frames in an offscreen colour buffer the size
+// of the window. While nothing the map's drawing reads has changed, a frame
+// copies that picture into the back buffer instead of clearing the window and
+// drawing every segment again; on a software renderer the copy costs less
+// than the clear alone. The offscreen buffer is drawn with the window's own
+// rasterisation rules (origin at the top, a depth buffer when the window has
+// one) and in a format the window copies byte for byte, so a copied frame is
+// the frame the window would have drawn, pixel for pixel.
+class MapLayerCache {
+public:
+    using Proc = void (*)();
+    using ProcLoader = Proc (*)(const char*);
+
+    MapLayerCache();
+    ~MapLayerCache();
+    MapLayerCache(const MapLayerCache&) = delete;
+    MapLayerCache& operator=(const MapLayerCache&) = delete;
+
+    // With the window's context current: loads the framebuffer and clip
+    // control functions through `load` and checks that the window's colour
+    // buffer takes an exact copy (8 bits a channel, no multisampling). When
+    // anything is missing the cache stays off and says so here.
+    bool enable(ProcLoader load);
+    bool enabled() const { return gl != nullptr; }
+
+    // Puts the map's layer into the back buffer of a `width` x `height`
+    // window: copied when `key` (everything the map's drawing reads) is the
+    // one of the copy, otherwise first drawn by `drawMap` into the offscreen
+    // buffer, cleared to black. Returns false without drawing anything when
+    // the cache is off or the viewport does not cover the window; the caller
+    // then clears and draws the map itself.
+    bool draw(int width, int height, const std::vector<double>& key, const std::function<void()>& drawMap);
+
+    // Whether the last successful draw copied the picture without drawing the map.
+    bool lastDrawWasCopy() const { return reused; }
+
+    // Deletes the offscreen buffer (with the context current) and turns the cache off.
+    void disable();
+
+private:
+    struct Functions;
+    bool allocate(int width, int height);
+
+    std::unique_ptr<Functions> gl;
+    unsigned colour = 0;
+    unsigned depth = 0;
+    unsigned framebuffer = 0;
+    int depthFormat = 0;
+    int bufferWidth = 0;
+    int bufferHeight = 0;
+    // The key of the picture in the buffer, with the viewport and matrices
+    // it was drawn under; empty when the buffer holds no picture.
+    std::vector<double> pictureKey;
+    std::vector<double> frameKey;
+    bool reused = false;
+};
