@@ -28,10 +28,15 @@ OffscreenContext::OffscreenContext(Colour colour) {
     if (!eglChooseConfig(dpy, configAttributes, configs, 64, &count) || count < 1) return;
     EGLConfig config = configs[0];
     if (colour == Colour::eightBits) {
-        // eglChooseConfig puts the deepest colour first; take the first with exactly 8 bits a channel.
+        // eglChooseConfig puts the deepest colour first; take the first like a
+        // window on a 24-bit display: 8 bits a channel, no alpha, one sample.
         EGLint i = 0;
-        for (EGLint red = 0; i < count; ++i) {
-            if (eglGetConfigAttrib(dpy, configs[i], EGL_RED_SIZE, &red) && red == 8) break;
+        for (EGLint red = 0, alpha = 0, samples = 0; i < count; ++i) {
+            if (eglGetConfigAttrib(dpy, configs[i], EGL_RED_SIZE, &red) &&
+                eglGetConfigAttrib(dpy, configs[i], EGL_ALPHA_SIZE, &alpha) &&
+                eglGetConfigAttrib(dpy, configs[i], EGL_SAMPLES, &samples) && red == 8 && alpha == 0 &&
+                samples == 0)
+                break;
         }
         if (i == count) return;
         config = configs[i];

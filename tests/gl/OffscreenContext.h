@@ -13,8 +13,8 @@ public:
     static constexpr int height = 600;
 
     // The colour buffer: the renderer's first choice (which may hold more
-    // than 8 bits a channel), or exactly 8 bits a channel as the editor's
-    // window has on a 24-bit display.
+    // than 8 bits a channel), or exactly 8 bits a channel and no alpha as the
+    // editor's window has on a 24-bit display.
     enum class Colour { firstChoice, eightBits };
 
     explicit OffscreenContext(Colour colour = Colour::firstChoice);
