@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include <EGL/egl.h>
 #include <GL/gl.h>
 
 #include <cmath>
@@ -13,6 +14,7 @@
 #include "Courses.h"
 #include "MapDraw.h"
 #include "MapEditor.h"
+#include "MapLayerCache.h"
 #include "gl/OffscreenContext.h"
 
 // Mesa's driver leaves allocations behind at exit that LeakSanitizer can only
@@ -22,8 +24,9 @@ extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 
 namespace {
 
+// Like the window on a 24-bit display, so that the map layer cache is on.
 OffscreenContext* context() {
-    static OffscreenContext ctx;
+    static OffscreenContext ctx(OffscreenContext::Colour::eightBits);
     return ctx.ok() ? &ctx : nullptr;
 }
 
@@ -237,5 +240,81 @@ void DrawFullWindow_VertexArrayLimit(benchmark::State& state) {
     timeFrames(state, draw);
 }
 BENCHMARK(DrawFullWindow_VertexArrayLimit)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// (c) The map layer of an idle frame: the black background and the map, as
+// the frame function puts them into the window before the controls. Timed
+// without a clear of their own.
+
+template <typename Layer>
+void timeLayers(benchmark::State& state, Layer layer) {
+    OffscreenContext* ctx = context();
+    if (ctx == nullptr) {
+        state.SkipWithError("no offscreen OpenGL context");
+        return;
+    }
+    ctx->beginFrame();
+    layer();
+    glFinish();
+    for (auto _ : state) {
+        layer();
+        glFinish();
+    }
+}
+
+// The 100,000-segment course of bench/idle_cpu (27 segments in the window),
+// and the initial map.
+const MapEditor& idleCourseEditor() {
+    static MapEditor editor = [] {
+        MapEditor e;
+        e.replaceChain(longCourse(100000, 5, 7));
+        return e;
+    }();
+    return editor;
+}
+
+// What the frame did before the cache, and does where it is off: clear, draw.
+void drawnLayer(benchmark::State& state, const MapEditor& editor) {
+    timeLayers(state, [&] {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        editor.draw();
+    });
+}
+
+// An idle frame with the cache: the key, then the copy.
+void copiedLayer(benchmark::State& state, const MapEditor& editor) {
+    static MapLayerCache cache;
+    if (context() == nullptr) {
+        state.SkipWithError("no offscreen OpenGL context");
+        return;
+    }
+    if (!cache.enable([](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); })) {
+        state.SkipWithError("the map layer cache cannot be enabled here");
+        return;
+    }
+    std::vector<double> key;
+    timeLayers(state, [&] {
+        editor.drawKey(key);
+        cache.draw(OffscreenContext::width, OffscreenContext::height, key, [&] { editor.draw(); });
+    });
+    if (!cache.lastDrawWasCopy()) state.SkipWithError("the cache drew instead of copying");
+    cache.disable();
+}
+
+void MapLayer_CourseDrawn(benchmark::State& state) { drawnLayer(state, idleCourseEditor()); }
+BENCHMARK(MapLayer_CourseDrawn)->UseRealTime()->Unit(benchmark::kMicrosecond);
+void MapLayer_CourseCopied(benchmark::State& state) { copiedLayer(state, idleCourseEditor()); }
+BENCHMARK(MapLayer_CourseCopied)->UseRealTime()->Unit(benchmark::kMicrosecond);
+void MapLayer_InitialDrawn(benchmark::State& state) { drawnLayer(state, MapEditor()); }
+BENCHMARK(MapLayer_InitialDrawn)->UseRealTime()->Unit(benchmark::kMicrosecond);
+void MapLayer_InitialCopied(benchmark::State& state) {
+    static const MapEditor initial;
+    copiedLayer(state, initial);
+}
+BENCHMARK(MapLayer_InitialCopied)->UseRealTime()->Unit(benchmark::kMicrosecond);
+// The floor's share of a frame: the clear alone.
+void MapLayer_ClearOnly(benchmark::State& state) {
+    timeLayers(state, [] { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); });
+}
+BENCHMARK(MapLayer_ClearOnly)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -29,6 +29,18 @@ load_map() {
     click 445 20
 }
 
+# The screen above the counters (whose fps figure differs from run to run),
+# as raw RGB bytes of the last screenshot.
+PICTURE_BYTES=$((540 * WIN_W * 3))
+# steady_picture FILE: waits until two screenshots in a row agree above the
+# counters, and keeps that picture in FILE.
+steady_picture() {
+    shot
+    head -c "$PICTURE_BYTES" "$E2E_SHOT" >"$1"
+    ! { shot && ! cmp -s -n "$PICTURE_BYTES" "$E2E_SHOT" "$1"; }
+}
+picture_is() { shot && cmp -s -n "$PICTURE_BYTES" "$E2E_SHOT" "$1"; }
+
 # Four segments with fractional coordinates, different resolutions, CRLF line
 # ends and a shared start point, so the export lists indices too.
 MAP=$'0 10 0.5 18\r\n10 18 10.5 10\r\n5\r\n10.5 10 12 8\r\n14 8 16.25 10\r\n7\r\n16.25 10 18 14.125\r\n20 -3 25.5 12\r\n12\r\n25.5 12 27 13\r\n29 1e-05 33.75 9.5\r\n3\r\n'
@@ -40,6 +52,11 @@ printf '%s' "$MAP" >map.mef
 printf 'mkdir -p brel/MyMap\ncp gnd.pts brel/MyMap/\n' >copy.bat
 start_editor
 load_map
+# The square of the loaded map's first start point, (0, 10) at view offset
+# (1, 1), beside the handle line leaving its centre.
+wait_pixel 3 99 255 0 255 "the loaded map"
+move 700 300
+wait_for 5 "a steady picture" steady_picture loaded.rgb
 export_map
 wait_for_log_match '^Saved [0-9]+ segments'
 wait_for 5 "copy.bat to run" test -f brel/MyMap/gnd.pts
@@ -61,8 +78,12 @@ start_windows_editor
 size=$(xdotool getwindowgeometry "$WID" | awk '/Geometry/ { print $2 }')
 [ "$size" = 800x600 ] || fail "the window is $size, not 800x600"
 
-step "export of a loaded map: the same files as the Linux build, and copy.bat ran"
+step "a loaded map looks as in the Linux build, pixel for pixel above the counters"
 load_map
+move 700 300
+wait_for 15 "the Linux build's picture of the loaded map" picture_is "$LINUX_DIR/loaded.rgb"
+
+step "export of a loaded map: the same files as the Linux build, and copy.bat ran"
 export_map
 wait_for_log_match '^Saved [0-9]+ segments'
 wait_for 15 "copy.bat to copy gnd.pts to brel\\MyMap" test -f brel/MyMap/gnd.pts
