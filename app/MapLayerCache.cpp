@@ -191,9 +191,10 @@ bool MapLayerCache::draw(int width, int height, const std::vector<double>& key,
         const GLint origin = integer(GL_CLIP_ORIGIN);
         const GLint depthMode = integer(GL_CLIP_DEPTH_MODE);
         gl->clipControl(GL_UPPER_LEFT, static_cast<GLenum>(depthMode));
+        // Only the colour: with the depth and stencil tests off (checked
+        // above) nothing reads or writes the other buffers.
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT | (depthFormat != 0 ? GL_DEPTH_BUFFER_BIT : 0) |
-                (depthFormat == GL_DEPTH24_STENCIL8 ? GL_STENCIL_BUFFER_BIT : 0));
+        glClear(GL_COLOR_BUFFER_BIT);
         drawMap();
         gl->clipControl(static_cast<GLenum>(origin), static_cast<GLenum>(depthMode));
         pictureKey.swap(frameKey);

@@ -300,6 +300,33 @@ void copiedLayer(benchmark::State& state, const MapEditor& editor) {
     cache.disable();
 }
 
+// A frame while the map changes, as during a drag: two views of the course a
+// pixel apart take turns, so every frame draws the map into the cache and
+// then copies it.
+void MapLayer_CourseRedrawn(benchmark::State& state) {
+    static const MapEditor shifted = [] {
+        MapEditor e = idleCourseEditor();
+        e.shiftView(1.0, 0.0);
+        return e;
+    }();
+    static MapLayerCache cache;
+    if (context() == nullptr ||
+        !cache.enable([](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); })) {
+        state.SkipWithError("the map layer cache cannot be enabled here");
+        return;
+    }
+    std::vector<double> key;
+    bool turn = false;
+    timeLayers(state, [&] {
+        const MapEditor& editor = (turn = !turn) ? shifted : idleCourseEditor();
+        editor.drawKey(key);
+        cache.draw(OffscreenContext::width, OffscreenContext::height, key, [&] { editor.draw(); });
+    });
+    if (cache.lastDrawWasCopy()) state.SkipWithError("the cache copied instead of drawing");
+    cache.disable();
+}
+BENCHMARK(MapLayer_CourseRedrawn)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
 void MapLayer_CourseDrawn(benchmark::State& state) { drawnLayer(state, idleCourseEditor()); }
 BENCHMARK(MapLayer_CourseDrawn)->UseRealTime()->Unit(benchmark::kMicrosecond);
 void MapLayer_CourseCopied(benchmark::State& state) { copiedLayer(state, idleCourseEditor()); }
