@@ -261,6 +261,11 @@ void timeLayers(benchmark::State& state, Layer layer) {
     }
 }
 
+bool enableCache(MapLayerCache& cache) {
+    return context() != nullptr &&
+           cache.enable([](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); });
+}
+
 // The 100,000-segment course of bench/idle_cpu (27 segments in the window),
 // and the initial map.
 const MapEditor& idleCourseEditor() {
@@ -283,11 +288,7 @@ void drawnLayer(benchmark::State& state, const MapEditor& editor) {
 // An idle frame with the cache: the key, then the copy.
 void copiedLayer(benchmark::State& state, const MapEditor& editor) {
     static MapLayerCache cache;
-    if (context() == nullptr) {
-        state.SkipWithError("no offscreen OpenGL context");
-        return;
-    }
-    if (!cache.enable([](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); })) {
+    if (!enableCache(cache)) {
         state.SkipWithError("the map layer cache cannot be enabled here");
         return;
     }
@@ -310,8 +311,7 @@ void MapLayer_CourseRedrawn(benchmark::State& state) {
         return e;
     }();
     static MapLayerCache cache;
-    if (context() == nullptr ||
-        !cache.enable([](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); })) {
+    if (!enableCache(cache)) {
         state.SkipWithError("the map layer cache cannot be enabled here");
         return;
     }
