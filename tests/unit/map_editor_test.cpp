@@ -483,3 +483,36 @@ TEST(MapEditorZoom, FilesAndExportDoNotDependOnTheView) {
     EXPECT_EQ(viewedGround, plainGround);
     EXPECT_EQ(formatMapFile(viewed.getSegments()), formatMapFile(plain.getSegments()));
 }
+
+// The frame copies the map's last picture while the drawing key stays the
+// same, so every edit that changes the picture must change the key, and a
+// press that changes nothing must leave it alone.
+TEST(MapEditorDrawKey, ChangesExactlyWithThePicture) {
+    auto none = [](MapEditor&) {};
+    auto selectJunction = [](MapEditor& e) { e.mouse(press, 115, 110), e.mouse(release, 115, 110); };
+    const struct {
+        const char* what;
+        void (*setUp)(MapEditor&);
+        void (*edit)(MapEditor&);
+        bool changes;
+    } cases[] = {
+        {"a press on empty map with nothing selected", none,
+         [](MapEditor& e) { e.mouse(press, 400, 400), e.mouse(release, 400, 400); }, false},
+        {"the junction selected", none, selectJunction, true},
+        {"the marker dragged", none, [](MapEditor& e) { e.mouse(press, 13, 20), e.motion(40, 60); }, true},
+        {"a wheel step", none, [](MapEditor& e) { e.zoomAt(300, 300, 1); }, true},
+        {"the view scrolled", none, [](MapEditor& e) { e.shiftView(0, 15); }, true},
+        {"a segment appended", none, [](MapEditor& e) { e.appendSegment(); }, true},
+        {"the selected pair at resolution 9", selectJunction, [](MapEditor& e) { e.setResolutionOfSelected(9); },
+         true},
+    };
+    for (const auto& c : cases) {
+        MapEditor editor;
+        c.setUp(editor);
+        std::vector<double> before, after;
+        editor.drawKey(before);
+        c.edit(editor);
+        editor.drawKey(after);
+        EXPECT_EQ(before != after, c.changes) << c.what;
+    }
+}
