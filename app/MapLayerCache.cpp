@@ -163,7 +163,8 @@ bool MapLayerCache::draw(int width, int height, const std::vector<double>& key,
     // A scissor box would limit the clear and the copy, and a depth or stencil
     // test would see the window's buffers; neither is in use, and with either
     // the map is drawn straight into the window as before.
-    if (glIsEnabled(GL_SCISSOR_TEST) || glIsEnabled(GL_DEPTH_TEST) || glIsEnabled(GL_STENCIL_TEST)) return false;
+    if (glIsEnabled(GL_SCISSOR_TEST) || glIsEnabled(GL_DEPTH_TEST) || glIsEnabled(GL_STENCIL_TEST))
+        return false;
     if ((width != bufferWidth || height != bufferHeight) && !allocate(width, height)) {
         disable();
         return false;

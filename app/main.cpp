@@ -103,7 +103,8 @@ int main(int argc, char** argv) {
     glutInitWindowSize(800, 600);
     glutCreateWindow(windowTitle(commandLine).c_str());
 
-    mapLayerCache.enable([](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(glutGetProcAddress(name)); });
+    mapLayerCache.enable(
+        [](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(glutGetProcAddress(name)); });
 
     glutDisplayFunc(display);
     // The projection is in place before GLUT's first reshape event.

@@ -262,8 +262,9 @@ void timeLayers(benchmark::State& state, Layer layer) {
 }
 
 bool enableCache(MapLayerCache& cache) {
-    return context() != nullptr &&
-           cache.enable([](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); });
+    return context() != nullptr && cache.enable([](const char* name) {
+        return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name));
+    });
 }
 
 // The 100,000-segment course of bench/idle_cpu (27 segments in the window),

@@ -66,10 +66,10 @@ void Segment::draw() const {
 }
 
 void Segment::appendDrawKey(std::vector<double>& key) const {
-    key.insert(key.end(), {selected ? 1.0 : 0.0, showHandles ? 1.0 : 0.0, static_cast<double>(handleSize), scale,
-                           zoom, viewOffset.x, viewOffset.y, startPoint.x, startPoint.y, startHandle.x,
-                           startHandle.y, endHandle.x, endHandle.y, endPoint.x, endPoint.y,
-                           static_cast<double>(samples.size())});
+    key.insert(key.end(),
+               {selected ? 1.0 : 0.0, showHandles ? 1.0 : 0.0, static_cast<double>(handleSize), scale, zoom,
+                viewOffset.x, viewOffset.y, startPoint.x, startPoint.y, startHandle.x, startHandle.y,
+                endHandle.x, endHandle.y, endPoint.x, endPoint.y, static_cast<double>(samples.size())});
     for (const ControlPoint& s : samples) key.insert(key.end(), {s.x, s.y});
 }
 

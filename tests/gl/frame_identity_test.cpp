@@ -57,7 +57,8 @@ protected:
     static void SetUpTestSuite() {
         context = std::make_unique<OffscreenContext>(OffscreenContext::Colour::eightBits);
         if (!context->ok()) return;
-        mapLayerCache.enable([](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); });
+        mapLayerCache.enable(
+            [](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); });
         std::mt19937 rng(9);
         for (auto& glyph : fontBits)
             for (unsigned char& byte : glyph) byte = static_cast<unsigned char>(rng());

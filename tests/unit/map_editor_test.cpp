@@ -503,8 +503,8 @@ TEST(MapEditorDrawKey, ChangesExactlyWithThePicture) {
         {"a wheel step", none, [](MapEditor& e) { e.zoomAt(300, 300, 1); }, true},
         {"the view scrolled", none, [](MapEditor& e) { e.shiftView(0, 15); }, true},
         {"a segment appended", none, [](MapEditor& e) { e.appendSegment(); }, true},
-        {"the selected pair at resolution 9", selectJunction, [](MapEditor& e) { e.setResolutionOfSelected(9); },
-         true},
+        {"the selected pair at resolution 9", selectJunction,
+         [](MapEditor& e) { e.setResolutionOfSelected(9); }, true},
     };
     for (const auto& c : cases) {
         MapEditor editor;
