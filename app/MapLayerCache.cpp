@@ -103,7 +103,7 @@ bool MapLayerCache::enable(ProcLoader load) {
     return true;
 }
 
-void MapLayerCache::disable() {
+void MapLayerCache::deleteBuffers() {
     if (gl) {
         if (framebuffer != 0) gl->deleteFramebuffers(1, &framebuffer);
         if (depth != 0) gl->deleteRenderbuffers(1, &depth);
@@ -112,15 +112,15 @@ void MapLayerCache::disable() {
     framebuffer = depth = colour = 0;
     bufferWidth = bufferHeight = 0;
     pictureKey.clear();
+}
+
+void MapLayerCache::disable() {
+    deleteBuffers();
     gl.reset();
 }
 
 bool MapLayerCache::allocate(int width, int height) {
-    if (framebuffer != 0) gl->deleteFramebuffers(1, &framebuffer);
-    if (depth != 0) gl->deleteRenderbuffers(1, &depth);
-    if (colour != 0) glDeleteTextures(1, &colour);
-    framebuffer = depth = colour = 0;
-    pictureKey.clear();
+    deleteBuffers();
 
     const GLint boundTexture = integer(GL_TEXTURE_BINDING_2D);
     const GLint boundDraw = integer(GL_DRAW_FRAMEBUFFER_BINDING);

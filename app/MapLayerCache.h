@@ -46,6 +46,8 @@ public:
 private:
     struct Functions;
     bool allocate(int width, int height);
+    // Deletes the offscreen buffer and forgets its picture.
+    void deleteBuffers();
 
     std::unique_ptr<Functions> gl;
     unsigned colour = 0;

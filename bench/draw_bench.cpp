@@ -30,20 +30,31 @@ OffscreenContext* context() {
     return ctx.ok() ? &ctx : nullptr;
 }
 
-template <typename Draw>
-void timeFrames(benchmark::State& state, Draw draw) {
+// Runs `frame` once untimed, then once per iteration, each time waiting
+// until the frame is done.
+template <typename Frame>
+void timeLayers(benchmark::State& state, Frame frame) {
     OffscreenContext* ctx = context();
     if (ctx == nullptr) {
         state.SkipWithError("no offscreen OpenGL context");
         return;
     }
     ctx->beginFrame();
+    frame();
     glFinish();
     for (auto _ : state) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        draw();
+        frame();
         glFinish();
     }
+}
+
+// A whole frame's drawing: clear, then `draw`.
+template <typename Draw>
+void timeFrames(benchmark::State& state, Draw draw) {
+    timeLayers(state, [&] {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        draw();
+    });
     state.SetItemsProcessed(state.iterations());
 }
 
@@ -244,22 +255,6 @@ BENCHMARK(DrawFullWindow_VertexArrayLimit)->UseRealTime()->Unit(benchmark::kMill
 // (c) The map layer of an idle frame: the black background and the map, as
 // the frame function puts them into the window before the controls. Timed
 // without a clear of their own.
-
-template <typename Layer>
-void timeLayers(benchmark::State& state, Layer layer) {
-    OffscreenContext* ctx = context();
-    if (ctx == nullptr) {
-        state.SkipWithError("no offscreen OpenGL context");
-        return;
-    }
-    ctx->beginFrame();
-    layer();
-    glFinish();
-    for (auto _ : state) {
-        layer();
-        glFinish();
-    }
-}
 
 bool enableCache(MapLayerCache& cache) {
     return context() != nullptr && cache.enable([](const char* name) {
