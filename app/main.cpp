@@ -21,6 +21,7 @@
 #include "MessageOutput.h"
 #include "StartMap.h"
 #include "TickCounter.h"
+#include "WindowIdentity.h"
 
 namespace {
 
@@ -101,7 +102,9 @@ int main(int argc, char** argv) {
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(100, 100);
     glutInitWindowSize(800, 600);
-    glutCreateWindow(windowTitle(commandLine).c_str());
+    const std::string title = windowTitle(commandLine);
+    glutCreateWindow(title.c_str());
+    setWindowIdentity(title);
 
     mapLayerCache.enable(
         [](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(glutGetProcAddress(name)); });

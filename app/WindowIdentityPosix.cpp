@@ -1,0 +1,3 @@
+#include "WindowIdentity.h"
+
+void setWindowIdentity(const std::string& /*titleUtf8*/) {}
