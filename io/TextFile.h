@@ -34,6 +34,18 @@ bool readWholeFile(const char* path, std::string& text, ReadError* error = nullp
 // other errors, which have no more to say than that the file could not be read.
 const char* readErrorReason(ReadError error);
 
+// What a path names, links followed.
+enum class PathKind {
+    missing,      // nothing by that name
+    regularFile,  // a regular file, or a link to one
+    other,        // a folder, device, FIFO, socket or other special file
+    unknown,      // the check itself failed (permission on a folder, I/O error)
+};
+
+// Looks at `path` (UTF-8) without opening it, through the platform's own
+// file API, so that any name the file code can read it can also check.
+PathKind pathKind(const char* path);
+
 // A temporary file opened for writing: the stream and the name it has on disk.
 struct TempFile {
     std::FILE* stream = nullptr;

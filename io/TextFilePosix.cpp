@@ -56,6 +56,12 @@ ReadError readRegularFile(const char* path, std::string& text) {
     return error;
 }
 
+PathKind pathKind(const char* path) {
+    struct stat info;
+    if (::stat(path, &info) == 0) return S_ISREG(info.st_mode) ? PathKind::regularFile : PathKind::other;
+    return errno == ENOENT || errno == ENOTDIR ? PathKind::missing : PathKind::unknown;
+}
+
 namespace {
 
 // The permissions open() with 0666 would give under the current umask;

@@ -92,6 +92,24 @@ ReadError readRegularFile(const char* path, std::string& text) {
     return ReadError::none;
 }
 
+PathKind pathKind(const char* path) {
+    const std::wstring wide = path == nullptr ? std::wstring() : widePath(path);
+    if (wide.empty()) return PathKind::missing;
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::missing
+                                                                             : PathKind::unknown;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::other;
+    // Device names such as NUL or COM1 have attributes too: only a disk file
+    // opened without access rights (no effect on any device) is regular.
+    Handle handle(::CreateFileW(wide.c_str(), 0, shareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                nullptr));
+    if (!handle.valid()) return PathKind::unknown;
+    return isRegularFile(handle.get()) ? PathKind::regularFile : PathKind::other;
+}
+
 namespace {
 
 // The folder part of `target` with its separator ("" for the working directory).
