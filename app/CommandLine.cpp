@@ -34,6 +34,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             return result;
         } else if (arg == "--export") {
             result.action = CommandLine::Action::exportMap;
+        } else if (arg == "--in-map-folder") {
+            result.inMapFolder = true;
         } else if (arg == "--no-batch") {
             noBatch = true;
         } else {
@@ -46,7 +48,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     return result;
 }
 
-const char* usageLine() { return "usage: mapeditor [--export [--no-batch]] [--] [MAP]\n"; }
+const char* usageLine() { return "usage: mapeditor [--export [--no-batch]] [--in-map-folder] [--] [MAP]\n"; }
 
 std::string helpText() {
     return std::string(usageLine()) +
@@ -57,6 +59,9 @@ std::string helpText() {
            "  --export     read MAP, write gnd.pts and go in the working directory,\n"
            "               then run ./copy.bat; no window and no display needed\n"
            "  --no-batch   with --export: do not run copy.bat\n"
+           "  --in-map-folder\n"
+           "               work in MAP's folder: gnd.pts, go and copy.bat are those\n"
+           "               beside MAP (how a map opened from the desktop is edited)\n"
            "  --help       print this text and exit\n"
            "  --version    print the version and exit\n"
            "  --           end of options: the next argument is MAP\n"

@@ -19,6 +19,9 @@ struct CommandLine {
     bool mapGiven = false;
     // --export runs "copy.bat" after writing the files, unless --no-batch.
     bool runBatch = true;
+    // --in-map-folder: work in MAP's folder, so that gnd.pts, go and copy.bat
+    // are those beside MAP (what a map opened from the desktop gets).
+    bool inMapFolder = false;
     // For usageError: the problem, one line without the line end.
     std::string error;
 };

@@ -3,8 +3,10 @@
 // without the windowing library.
 #include <GL/freeglut.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -20,6 +22,7 @@
 #include "Interface.h"
 #include "MessageOutput.h"
 #include "StartMap.h"
+#include "TextFile.h"
 #include "TickCounter.h"
 #include "WindowIdentity.h"
 
@@ -76,7 +79,13 @@ int main(int argc, char** argv) {
     // Messages appear at once even when standard output goes to a file or a pipe.
     writeMessagesAtOnce();
 
-    const CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    // A map opened from the desktop: the files of the export are those beside it.
+    if (commandLine.inMapFolder && !enterFolderOf(commandLine.mapFile)) {
+        std::fprintf(stderr, "mapeditor: %s: cannot work in its folder: %s\n", commandLine.mapFile.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
     switch (commandLine.action) {
         case CommandLine::Action::help:
             std::fputs(helpText().c_str(), stdout);

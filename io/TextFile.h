@@ -46,6 +46,12 @@ enum class PathKind {
 // file API, so that any name the file code can read it can also check.
 PathKind pathKind(const char* path);
 
+// Makes the folder of `path` (UTF-8) the working directory and leaves in
+// `path` the file's name alone, so that the name still reaches the same file.
+// A bare name changes nothing. False, with errno set, when the folder cannot
+// be entered; `path` is then unchanged.
+bool enterFolderOf(std::string& path);
+
 // A temporary file opened for writing: the stream and the name it has on disk.
 struct TempFile {
     std::FILE* stream = nullptr;

@@ -62,6 +62,15 @@ PathKind pathKind(const char* path) {
     return errno == ENOENT || errno == ENOTDIR ? PathKind::missing : PathKind::unknown;
 }
 
+bool enterFolderOf(std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return true;
+    // "/map.mef" is in the root folder: its folder keeps the slash.
+    if (::chdir(path.substr(0, slash + 1).c_str()) != 0) return false;
+    path.erase(0, slash + 1);
+    return true;
+}
+
 namespace {
 
 // The permissions open() with 0666 would give under the current umask;

@@ -110,6 +110,20 @@ PathKind pathKind(const char* path) {
     return isRegularFile(handle.get()) ? PathKind::regularFile : PathKind::other;
 }
 
+bool enterFolderOf(std::string& path) {
+    // The last separator of either kind, or the colon of a drive-relative "C:map.mef".
+    std::size_t end = path.find_last_of("/\\");
+    if (end == std::string::npos && path.size() > 2 && path[1] == ':') end = 1;
+    if (end == std::string::npos) return true;
+    const std::wstring folder = widePath(path.substr(0, end + 1));
+    if (folder.empty() || !::SetCurrentDirectoryW(folder.c_str())) {
+        errno = ENOENT;
+        return false;
+    }
+    path.erase(0, end + 1);
+    return true;
+}
+
 namespace {
 
 // The folder part of `target` with its separator ("" for the working directory).
