@@ -59,4 +59,5 @@ ensure_packages() {
 # it and its tests under Wine (scripts/build-windows, stage windows), which
 # installs them without Wine's many recommended packages (sound, fonts,
 # GStreamer) that neither the build nor the tests use.
-WINDOWS_PACKAGES=(cmake ninja-build libboost-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick dpkg-dev googletest)
+WINDOWS_PACKAGES=(cmake ninja-build libboost-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick dpkg-dev googletest
+    nsis icoutils)

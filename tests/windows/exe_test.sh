@@ -212,4 +212,46 @@ env -u DISPLAY "$WINE_RUN" "$WIN_EXE" --export --no-batch m.mef >out.txt 2>err.t
 [ "$(tr -d '\r' <err.txt)" = "File output error: gnd.pts" ] || fail "printed: $(cat err.txt)"
 [ "$(cat gnd.pts)" = old ] || fail "gnd.pts was replaced"
 [ -z "$(stray_files m.mef gnd.pts go out.txt err.txt)" ] || fail "stray files: $(stray_files m.mef gnd.pts go out.txt err.txt)"
+step "mapeditor.exe is a GUI program (no console of its own), mapeditor.com a console one; both carry the icon and version"
+for program in "$WIN_EXE:Windows GUI" "${WIN_EXE%.exe}.com:Windows CUI"; do
+    file=${program%%:*}
+    headers=$(x86_64-w64-mingw32-objdump -p "$file")
+    grep -q "^Subsystem.*(${program#*:})" <<<"$headers" || fail "$file is not a ${program#*:} program"
+    resources=$(wrestool -l "$file")
+    for type in group_icon version; do
+        grep -q "type=$type" <<<"$resources" || fail "$file has no $type resource"
+    done
+    version=$(wrestool -x --raw --type=version "$file" | tr -d '\0')
+    grep -aq 'ProductNameMap Editor' <<<"$version" || fail "$file's version names no product"
+done
+
+step "cmd.exe: mapeditor in a batch file goes to the console companion, which prints to the redirection and sets ERRORLEVEL"
+new_workdir bat
+cp "$WIN_EXE" "${WIN_EXE%.exe}.com" .
+mkdir linux
+for dir in . linux; do
+    printf '%s' "$MAP" >"$dir/map.mef"
+    printf '%s' "$BAD_MAP" >"$dir/bad.mef"
+done
+# Typed as "mapeditor" cmd.exe finds the companion first; named as
+# "mapeditor.com" it is surely the companion that relays output and status.
+while IFS='|' read -r name args status; do
+    # shellcheck disable=SC2086 # the arguments of the table are split on purpose
+    (cd linux && env -u DISPLAY "$E2E_EDITOR" $args >out.txt 2>err.txt </dev/null) || true
+    for command in mapeditor mapeditor.com; do
+        printf '@echo off\r\n%s %s > out.txt 2> err.txt\r\necho %%ERRORLEVEL%% > rc.txt\r\n' "$command" "$args" >run.bat
+        rm -f out.txt err.txt rc.txt
+        env -u DISPLAY "$WINE_RUN" cmd /c run.bat </dev/null || true
+        [ "$(tr -d '\r ' <rc.txt)" = "$status" ] || fail "$command, $name: ERRORLEVEL $(cat rc.txt), expected $status"
+        for file in out.txt err.txt; do
+            tr -d '\r' <"$file" | cmp -s - "linux/$file" ||
+                fail "$command, $name: $file differs: $(tr -d '\r' <"$file" | diff "linux/$file" -)"
+        done
+    done
+done <<'TABLE'
+export|--export --no-batch map.mef|0
+bad map|--export --no-batch bad.mef|1
+usage error|--export a.mef b.mef|2
+TABLE
+
 echo "PASS"
