@@ -36,6 +36,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             result.action = CommandLine::Action::exportMap;
         } else if (arg == "--no-batch") {
             noBatch = true;
+        } else if (arg == "--in-map-folder") {
+            result.inMapFolder = true;
         } else {
             return usageError("unknown option '" + arg + "'");
         }
@@ -46,7 +48,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     return result;
 }
 
-const char* usageLine() { return "usage: mapeditor [--export [--no-batch]] [--] [MAP]\n"; }
+const char* usageLine() { return "usage: mapeditor [--export [--no-batch]] [--in-map-folder] [--] [MAP]\n"; }
 
 std::string helpText() {
     return std::string(usageLine()) +
@@ -57,6 +59,9 @@ std::string helpText() {
            "  --export     read MAP, write gnd.pts and go in the working directory,\n"
            "               then run ./copy.bat; no window and no display needed\n"
            "  --no-batch   with --export: do not run copy.bat\n"
+           "  --in-map-folder\n"
+           "               work in MAP's folder: gnd.pts, go and copy.bat are those\n"
+           "               beside MAP (how the desktop opens a map file)\n"
            "  --help       print this text and exit\n"
            "  --version    print the version and exit\n"
            "  --           end of options: the next argument is MAP\n"
@@ -67,7 +72,12 @@ std::string helpText() {
            "A usage error exits with status 2.\n";
 }
 
-std::string versionText() { return "mapeditor " MAPEDITOR_VERSION "\n"; }
+std::string versionText() {
+    return "mapeditor " MAPEDITOR_VERSION
+           "\n"
+           "Copyright (c) 2026 the Map Editor authors\n"
+           "Licensed under the MIT License; there is no warranty.\n";
+}
 
 std::string windowTitle(const CommandLine& commandLine) {
     if (!commandLine.mapGiven) return "Map Editor";

@@ -18,6 +18,7 @@
 #include "HeadlessExport.h"
 #include "InputRouting.h"
 #include "Interface.h"
+#include "MapFolder.h"
 #include "MessageOutput.h"
 #include "StartMap.h"
 #include "TickCounter.h"
@@ -76,7 +77,8 @@ int main(int argc, char** argv) {
     // Messages appear at once even when standard output goes to a file or a pipe.
     writeMessagesAtOnce();
 
-    const CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!enterMapFolder(commandLine)) return 1;
     switch (commandLine.action) {
         case CommandLine::Action::help:
             std::fputs(helpText().c_str(), stdout);

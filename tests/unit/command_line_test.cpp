@@ -41,6 +41,7 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         {{"--export", "a", "--", "b"}, Action::usageError, "map.mef", true, "more than one map file: 'b'"},
         {{""}, Action::usageError, "map.mef", true, "the map file name is empty"},
         {{"--no-batch", "a.mef"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
+        {{"--in-map-folder", "--export", "a/b.mef"}, Action::exportMap, "a/b.mef", true, ""},
     };
     for (const auto& c : cases) {
         std::string shown;
