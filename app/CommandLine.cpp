@@ -63,7 +63,7 @@ std::string helpText() {
            "               work in MAP's folder: gnd.pts, go and copy.bat are those\n"
            "               beside MAP (how the desktop opens a map file)\n"
            "  --help       print this text and exit\n"
-           "  --version    print the version and exit\n"
+           "  --version    print the version, the copyright and the licence, and exit\n"
            "  --           end of options: the next argument is MAP\n"
            "\n"
            "Exit status of --export: 0 when both files were written (and copy.bat ran\n"
