@@ -34,10 +34,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             return result;
         } else if (arg == "--export") {
             result.action = CommandLine::Action::exportMap;
-        } else if (arg == "--in-map-folder") {
-            result.inMapFolder = true;
         } else if (arg == "--no-batch") {
             noBatch = true;
+        } else if (arg == "--in-map-folder") {
+            result.inMapFolder = true;
         } else {
             return usageError("unknown option '" + arg + "'");
         }
@@ -61,9 +61,9 @@ std::string helpText() {
            "  --no-batch   with --export: do not run copy.bat\n"
            "  --in-map-folder\n"
            "               work in MAP's folder: gnd.pts, go and copy.bat are those\n"
-           "               beside MAP (how a map opened from the desktop is edited)\n"
+           "               beside MAP (how the desktop opens a map file)\n"
            "  --help       print this text and exit\n"
-           "  --version    print the version and exit\n"
+           "  --version    print the version, the copyright and the licence, and exit\n"
            "  --           end of options: the next argument is MAP\n"
            "\n"
            "Exit status of --export: 0 when both files were written (and copy.bat ran\n"
@@ -72,7 +72,12 @@ std::string helpText() {
            "A usage error exits with status 2.\n";
 }
 
-std::string versionText() { return "mapeditor " MAPEDITOR_VERSION "\n"; }
+std::string versionText() {
+    return "mapeditor " MAPEDITOR_VERSION
+           "\n"
+           "Copyright (c) 2026 the Map Editor authors\n"
+           "Licensed under the MIT License; there is no warranty.\n";
+}
 
 std::string windowTitle(const CommandLine& commandLine) {
     if (!commandLine.mapGiven) return "Map Editor";

@@ -19,8 +19,7 @@ struct CommandLine {
     bool mapGiven = false;
     // --export runs "copy.bat" after writing the files, unless --no-batch.
     bool runBatch = true;
-    // --in-map-folder: work in MAP's folder, so that gnd.pts, go and copy.bat
-    // are those beside MAP (what a map opened from the desktop gets).
+    // --in-map-folder: work in MAP's folder (enterMapFolder).
     bool inMapFolder = false;
     // For usageError: the problem, one line without the line end.
     std::string error;
@@ -29,6 +28,7 @@ struct CommandLine {
 // Reads the arguments that follow the program name:
 //   [MAP]                         edit MAP (default "map.mef")
 //   --export [--no-batch] [MAP]   export MAP without a window
+//   --in-map-folder               with either: work in MAP's folder
 //   --help, --version
 // Options and MAP may come in any order; "--" ends the options. Arguments are
 // taken in order and the first --help, --version or problem decides.
@@ -41,7 +41,8 @@ constexpr int usageExitStatus = 2;
 const char* usageLine();
 // The text of --help.
 std::string helpText();
-// The text of --version: "mapeditor" and the version, with a line end.
+// The text of --version: "mapeditor" and the version, then the copyright and
+// the licence, each line with its line end.
 std::string versionText();
 
 // The window title: "Map Editor", followed by " - " and MAP's file name

@@ -3,10 +3,8 @@
 // without the windowing library.
 #include <GL/freeglut.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -20,9 +18,9 @@
 #include "HeadlessExport.h"
 #include "InputRouting.h"
 #include "Interface.h"
+#include "MapFolder.h"
 #include "MessageOutput.h"
 #include "StartMap.h"
-#include "TextFile.h"
 #include "TickCounter.h"
 #include "WindowIdentity.h"
 
@@ -80,12 +78,7 @@ int main(int argc, char** argv) {
     writeMessagesAtOnce();
 
     CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    // A map opened from the desktop: the files of the export are those beside it.
-    if (commandLine.inMapFolder && !enterFolderOf(commandLine.mapFile)) {
-        std::fprintf(stderr, "mapeditor: %s: cannot work in its folder: %s\n", commandLine.mapFile.c_str(),
-                     std::strerror(errno));
-        return 1;
-    }
+    if (!enterMapFolder(commandLine)) return 1;
     switch (commandLine.action) {
         case CommandLine::Action::help:
             std::fputs(helpText().c_str(), stdout);

@@ -154,7 +154,9 @@ void keepOwnerAndMode(int fd, const struct stat& old) {
     if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
         // An ordinary user can still keep a group it belongs to, but must not
         // end up owning a set-ID file that someone else owned.
-        ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Not a member of that group: the file keeps the process's group.
+        }
         mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
     }
     ::fchmod(fd, mode);

@@ -9,9 +9,11 @@ BUILD_PACKAGES=(cmake g++ ninja-build freeglut3-dev libgl-dev libegl-dev libgtes
 # the real window, Mesa's software renderer and its surfaceless EGL platform
 # for the offscreen drawing tests, and the compilers and tools of the checking
 # builds, and what the package test needs: dpkg-shlibdeps (dpkg-dev) and
-# file for the package's dependencies, man for checking the manual page.
+# file for the package's dependencies, man for checking the manual page, and
+# the validators of the package, the desktop entry, the metainfo and the map
+# file type; xprop (x11-utils) reads the window's properties.
 TEST_PACKAGES=(xvfb xdotool imagemagick libgl1-mesa-dri libegl-mesa0 clang libclang-rt-14-dev valgrind
-    dpkg-dev file man-db)
+    dpkg-dev file man-db lintian desktop-file-utils appstream shared-mime-info x11-utils)
 
 package_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'

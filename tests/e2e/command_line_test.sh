@@ -102,7 +102,8 @@ headless a.mef --bogus
 [ "$RC" -eq 2 ] && [ "$ERR" = "mapeditor: unknown option '--bogus'
 usage: mapeditor [--export [--no-batch]] [--in-map-folder] [--] [MAP]" ] || fail "a usage error exited $RC and printed: $ERR"
 headless --version
-[ "$RC" -eq 0 ] && [[ "$OUT" =~ ^mapeditor\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version: $RC '$OUT'"
+[ "$RC" -eq 0 ] && [[ "$OUT" =~ ^mapeditor\ [0-9]+\.[0-9]+\.[0-9]+$'\n'Copyright\ .*$'\n'.*MIT\ License ]] ||
+    fail "--version: $RC '$OUT'"
 headless --help
 [ "$RC" -eq 0 ] && [[ "$OUT" == "usage: mapeditor "* ]] || fail "--help: $RC '$OUT'"
 

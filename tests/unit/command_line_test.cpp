@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,7 +10,6 @@
 #include "MapEditor.h"
 #include "ScratchDir.h"
 #include "StartMap.h"
-#include "TextFile.h"
 
 namespace {
 
@@ -43,7 +41,7 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         {{"--export", "a", "--", "b"}, Action::usageError, "map.mef", true, "more than one map file: 'b'"},
         {{""}, Action::usageError, "map.mef", true, "the map file name is empty"},
         {{"--no-batch", "a.mef"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
-        {{"--in-map-folder", "--export", "l/a.mef"}, Action::exportMap, "l/a.mef", true, ""},
+        {{"--in-map-folder", "--export", "a/b.mef"}, Action::exportMap, "a/b.mef", true, ""},
     };
     for (const auto& c : cases) {
         std::string shown;
@@ -54,23 +52,8 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         if (c.action == Action::edit || c.action == Action::exportMap) {
             EXPECT_EQ(got.mapFile, c.mapFile) << shown;
             EXPECT_EQ(got.runBatch, c.runBatch) << shown;
-            EXPECT_EQ(got.inMapFolder, !c.args.empty() && c.args.front() == "--in-map-folder") << shown;
         }
     }
-}
-
-TEST(CommandLine, InMapFolderEntersTheMapsFolderAndKeepsItsName) {
-    ScratchDir scratch;
-    std::filesystem::create_directories("levels/canyon");
-    std::string bare = "m.mef", missing = "none/m.mef", nested = "levels/canyon/m.mef";
-    EXPECT_TRUE(enterFolderOf(bare));
-    EXPECT_EQ(bare, "m.mef");
-    EXPECT_FALSE(enterFolderOf(missing));
-    EXPECT_EQ(missing, "none/m.mef");
-    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(scratch.path()));
-    EXPECT_TRUE(enterFolderOf(nested));
-    EXPECT_EQ(nested, "m.mef");
-    EXPECT_EQ(std::filesystem::current_path(), std::filesystem::path(scratch.path()) / "levels" / "canyon");
 }
 
 TEST(CommandLine, WindowTitleNamesTheMapFileWithoutDirectories) {
