@@ -19,6 +19,7 @@
 #include "InputRouting.h"
 #include "Interface.h"
 #include "MessageOutput.h"
+#include "ProgramArguments.h"
 #include "StartMap.h"
 #include "TickCounter.h"
 #include "WindowIdentity.h"
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
     // Messages appear at once even when standard output goes to a file or a pipe.
     writeMessagesAtOnce();
 
-    const CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const CommandLine commandLine = parseCommandLine(programArguments(argc, argv));
     switch (commandLine.action) {
         case CommandLine::Action::help:
             std::fputs(helpText().c_str(), stdout);
