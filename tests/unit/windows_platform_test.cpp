@@ -218,7 +218,7 @@ TEST(WindowsBatchRunner, RunsTheWorkingDirectoryCopyBatNeverOneOnThePath) {
 TEST(WindowsBatchRunner, ReturnsTheWholeExitCodeAsCmdShowsIt) {
     ScratchDir scratch;
     // 9009: cmd's code for a command it cannot find.
-    for (const int status : {0, 256, 512, -256, -1, 9009}) {
+    for (const int status : {256, -256, -1, 9009}) {
         writeFile("copy.bat", "@exit /b " + std::to_string(status) + "\r\n");
         EXPECT_EQ(runBatchFile("./copy.bat"), status);
     }

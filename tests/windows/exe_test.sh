@@ -120,12 +120,62 @@ if ! cmp -s messages.txt "$LINUX_DIR/messages.txt"; then
 $(diff "$LINUX_DIR/messages.txt" messages.txt)"
 fi
 
-step "mapeditor.exe MAP: the window is titled with MAP's name"
-new_workdir named
-mkdir levels
-printf '%s' "$MAP" >levels/canyon.mef
-E2E_TITLE='^Map Editor - canyon\.mef$' start_windows_editor levels/canyon.mef
-stop_editor
+# mapeditor.exe NAME, for names that the ANSI code page cannot hold and for
+# device names. A map is shown in a window titled with its name, and a save
+# writes that very file; anything else is refused with status 1 before any
+# window could save over it.
+# name | what NAME holds: map, bad (not a map) or device (nothing made)
+while IFS='|' read -r name holds <&3; do
+    step "mapeditor.exe $name ($holds)"
+    mkdir -p "$E2E_ROOT/named-$holds"
+    cd "$E2E_ROOT/named-$holds"
+    case $holds in
+    map)
+        mkdir -p "$(dirname "$name")"
+        printf '%s' "$MAP" >"$name"
+        # Folders given with Windows' own separator.
+        E2E_TITLE='^Map Editor - ' start_windows_editor "${name//\//\\}"
+        # The UTF-8 title (_NET_WM_NAME); the search above may match the Latin-1 WM_NAME.
+        title=$(xdotool getwindowname "$WID")
+        [ "$title" = "Map Editor - $(basename "$name")" ] || fail "the window is titled '$title'"
+        wait_pixel 3 99 255 0 255 "the file's map, not the initial one"
+        open_file_bar
+        click 587 20
+        wait_pixel 402 340 $TEAL "the confirmation panel to show"
+        click 430 340
+        wait_for 5 "the save to write $name" cmp -s "$name" "$LINUX_DIR/saved.mef"
+        stop_editor
+        [ -z "$(stray_files "${name%%/*}")" ] || fail "stray files: $(stray_files "${name%%/*}")"
+        rm -rf "${name%%/*}" editor.log shot.rgb
+        continue
+        ;;
+    bad)
+        printf '%s' "$BAD_MAP" >"$name"
+        # The Linux build's message for the same file.
+        expected=$(cd "$LINUX_DIR" && printf '%s' "$BAD_MAP" >"$name" && { "$E2E_EDITOR" "$name" 2>&1 >/dev/null </dev/null || :; })
+        ;;
+    # The device may refuse to open ("File input error") or open and be refused.
+    device) expected="File input error: $name: not a regular file" ;;
+    esac
+    RC=0
+    timeout 60 "$WINE_RUN" "$WIN_EXE" "$name" >out.txt 2>err.txt </dev/null || RC=$?
+    [ "$RC" = 1 ] || fail "exit status $RC, expected 1 (and no window)"
+    printed=$(tr -d '\r' <err.txt)
+    [ "$printed" = "$expected" ] || { [ "$holds" = device ] && [[ $printed == "File input error"* ]]; } ||
+        fail "printed: $printed, expected: $expected"
+    [ ! -s out.txt ] || fail "printed on standard output: $(cat out.txt)"
+done 3<<'TABLE'
+levels/canyon.mef|map
+é.mef|map
+José/canyon.mef|map
+😀.mef|map
+bad-é.mef|bad
+NUL|device
+CON|device
+AUX|device
+COM1|device
+nul.txt|device
+TABLE
 
 # Both builds without a display: mapeditor --export and mapeditor.exe --export.
 # run_both DIR ARG...: runs each build in DIR/linux and DIR/windows, which the
@@ -212,4 +262,36 @@ env -u DISPLAY "$WINE_RUN" "$WIN_EXE" --export --no-batch m.mef >out.txt 2>err.t
 [ "$(tr -d '\r' <err.txt)" = "File output error: gnd.pts" ] || fail "printed: $(cat err.txt)"
 [ "$(cat gnd.pts)" = old ] || fail "gnd.pts was replaced"
 [ -z "$(stray_files m.mef gnd.pts go out.txt err.txt)" ] || fail "stray files: $(stray_files m.mef gnd.pts go out.txt err.txt)"
+
+# Windows exit codes are 32 bits: a multiple of 256 must not pass for success.
+for code in 256 -256; do
+    step "--export: copy.bat ending with exit /b $code fails with its whole code"
+    new_workdir "cli-exit$code"
+    printf '%s' "$MAP" >m.mef
+    printf '@exit /b %s\r\n' "$code" >copy.bat
+    RC=0
+    env -u DISPLAY "$WINE_RUN" "$WIN_EXE" --export m.mef >out.txt 2>err.txt </dev/null || RC=$?
+    [ "$RC" = 1 ] || fail "exit status $RC, expected 1"
+    [ "$(tr -d '\r' <err.txt)" = "copy.bat exited with status $code" ] || fail "printed: $(cat err.txt)"
+done
+
+step "Export Map without copy.bat runs none of the programs cmd would take for it"
+new_workdir lookalike
+printf '%s' "$MAP" >map.mef
+# Explorer shows "copy.bat.exe" as "copy.bat"; cmd would run it for .\copy.bat.
+printf '#include <stdio.h>\nint main(void) { return fopen("ran", "w") == NULL; }\n' >ran.c
+x86_64-w64-mingw32-gcc-posix -o copy.bat.exe ran.c || fail "could not build copy.bat.exe"
+printf '@type nul > ran\r\n' >copy.bat.cmd
+start_windows_editor
+for lookalike in copy.bat.exe copy.bat.cmd; do
+    export_map
+    wait_for_log_match '^Saved [0-9]+ segments'
+    # The export has ended, batch run included, once the next press is answered.
+    lines=$(log_lines)
+    click 770 20
+    wait_for 5 "the press after the export" log_has_more_lines_than "$lines"
+    [ ! -e ran ] || fail "Export Map ran $lookalike"
+    rm "$lookalike"
+done
+stop_editor
 echo "PASS"
