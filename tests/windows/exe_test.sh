@@ -145,8 +145,7 @@ while IFS='|' read -r name holds <&3; do
         click 430 340
         wait_for 5 "the save to write $name" cmp -s "$name" "$LINUX_DIR/saved.mef"
         stop_editor
-        [ -z "$(stray_files "${name%%/*}")" ] || fail "stray files: $(stray_files "${name%%/*}")"
-        rm -rf "${name%%/*}" editor.log shot.rgb
+        rm -rf "${name%%/*}"
         continue
         ;;
     bad)
@@ -154,16 +153,13 @@ while IFS='|' read -r name holds <&3; do
         # The Linux build's message for the same file.
         expected=$(cd "$LINUX_DIR" && printf '%s' "$BAD_MAP" >"$name" && { "$E2E_EDITOR" "$name" 2>&1 >/dev/null </dev/null || :; })
         ;;
-    # The device may refuse to open ("File input error") or open and be refused.
-    device) expected="File input error: $name: not a regular file" ;;
+    # A pattern: a device may not even open (CON under Wine).
+    device) expected='File input error*' ;;
     esac
     RC=0
     timeout 60 "$WINE_RUN" "$WIN_EXE" "$name" >out.txt 2>err.txt </dev/null || RC=$?
-    [ "$RC" = 1 ] || fail "exit status $RC, expected 1 (and no window)"
-    printed=$(tr -d '\r' <err.txt)
-    [ "$printed" = "$expected" ] || { [ "$holds" = device ] && [[ $printed == "File input error"* ]]; } ||
-        fail "printed: $printed, expected: $expected"
-    [ ! -s out.txt ] || fail "printed on standard output: $(cat out.txt)"
+    # shellcheck disable=SC2053 # $expected is a pattern
+    [[ "$RC:$(tr -d '\r' <err.txt)" == 1:$expected ]] || fail "status $RC (expected 1, no window), printed: $(cat err.txt)"
 done 3<<'TABLE'
 levels/canyon.mef|map
 é.mef|map
@@ -263,35 +259,25 @@ env -u DISPLAY "$WINE_RUN" "$WIN_EXE" --export --no-batch m.mef >out.txt 2>err.t
 [ "$(cat gnd.pts)" = old ] || fail "gnd.pts was replaced"
 [ -z "$(stray_files m.mef gnd.pts go out.txt err.txt)" ] || fail "stray files: $(stray_files m.mef gnd.pts go out.txt err.txt)"
 
-# Windows exit codes are 32 bits: a multiple of 256 must not pass for success.
-for code in 256 -256; do
-    step "--export: copy.bat ending with exit /b $code fails with its whole code"
-    new_workdir "cli-exit$code"
-    printf '%s' "$MAP" >m.mef
-    printf '@exit /b %s\r\n' "$code" >copy.bat
-    RC=0
-    env -u DISPLAY "$WINE_RUN" "$WIN_EXE" --export m.mef >out.txt 2>err.txt </dev/null || RC=$?
-    [ "$RC" = 1 ] || fail "exit status $RC, expected 1"
-    [ "$(tr -d '\r' <err.txt)" = "copy.bat exited with status $code" ] || fail "printed: $(cat err.txt)"
-done
+step "--export: copy.bat's exit /b 256 is a failure, not the 0 of its low byte"
+new_workdir cli-exit256
+printf '%s' "$MAP" >m.mef
+printf '@exit /b 256\r\n' >copy.bat
+RC=0
+env -u DISPLAY "$WINE_RUN" "$WIN_EXE" --export m.mef >out.txt 2>err.txt </dev/null || RC=$?
+[ "$RC:$(tr -d '\r' <err.txt)" = "1:copy.bat exited with status 256" ] || fail "status $RC, printed: $(cat err.txt)"
 
-step "Export Map without copy.bat runs none of the programs cmd would take for it"
+step "Export Map without copy.bat does not run copy.bat.exe, which Explorer shows as copy.bat"
 new_workdir lookalike
 printf '%s' "$MAP" >map.mef
-# Explorer shows "copy.bat.exe" as "copy.bat"; cmd would run it for .\copy.bat.
 printf '#include <stdio.h>\nint main(void) { return fopen("ran", "w") == NULL; }\n' >ran.c
 x86_64-w64-mingw32-gcc-posix -o copy.bat.exe ran.c || fail "could not build copy.bat.exe"
-printf '@type nul > ran\r\n' >copy.bat.cmd
 start_windows_editor
-for lookalike in copy.bat.exe copy.bat.cmd; do
-    export_map
-    wait_for_log_match '^Saved [0-9]+ segments'
-    # The export has ended, batch run included, once the next press is answered.
-    lines=$(log_lines)
-    click 770 20
-    wait_for 5 "the press after the export" log_has_more_lines_than "$lines"
-    [ ! -e ran ] || fail "Export Map ran $lookalike"
-    rm "$lookalike"
-done
+export_map
+wait_for_log_match '^Saved [0-9]+ segments'
+# The export has ended, batch run included, once the next press is answered.
+click 770 20
+wait_for_log_line "Minimize pressed"
+[ ! -e ran ] || fail "Export Map ran copy.bat.exe"
 stop_editor
 echo "PASS"
