@@ -191,7 +191,7 @@ TEST(MapFileParse, TextFromWindowsTools) {
     } cases[] = {
         {bom + map + "\x1A", ""},
         {map + "\r\n\x1A", ""},
-        {map + "\x1A\r\n", "is not a number"},
+        {map + "\n\x1A\r\n", "is not a number"},
         {" " + bom + map, "is not a number"},
         {"1 2 3 4\r5 6 7 8\r1\r\r\n1 x", ", line 5: "},
         {"\xFF\xFE" + utf16, utf16Refused},
