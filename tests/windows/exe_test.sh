@@ -125,10 +125,11 @@ fi
 # writes that very file; anything else is refused with status 1 before any
 # window could save over it.
 # name | what NAME holds: map, bad (not a map) or device (nothing made)
+row=0
 while IFS='|' read -r name holds <&3; do
     step "mapeditor.exe $name ($holds)"
-    mkdir -p "$E2E_ROOT/named-$holds"
-    cd "$E2E_ROOT/named-$holds"
+    row=$((row + 1))
+    new_workdir "named-$row"
     case $holds in
     map)
         mkdir -p "$(dirname "$name")"
@@ -141,11 +142,11 @@ while IFS='|' read -r name holds <&3; do
         wait_pixel 3 99 255 0 255 "the file's map, not the initial one"
         open_file_bar
         click 587 20
+        # shellcheck disable=SC2086 # R G B
         wait_pixel 402 340 $TEAL "the confirmation panel to show"
         click 430 340
         wait_for 5 "the save to write $name" cmp -s "$name" "$LINUX_DIR/saved.mef"
         stop_editor
-        rm -rf "${name%%/*}"
         continue
         ;;
     bad)
