@@ -1,8 +1,15 @@
 #include "CommandLine.h"
 
-#include <filesystem>
-
 namespace {
+
+// What separates folders in a path: on Windows the backslash too, and the
+// colon of a drive ("C:canyon.mef"). The name is cut as bytes, so UTF-8 stays
+// UTF-8 whatever the system's code page.
+#ifdef _WIN32
+constexpr const char* folderSeparators = "/\\:";
+#else
+constexpr const char* folderSeparators = "/";
+#endif
 
 CommandLine usageError(std::string problem) {
     CommandLine result;
@@ -81,7 +88,7 @@ std::string versionText() {
 
 std::string windowTitle(const CommandLine& commandLine) {
     if (!commandLine.mapGiven) return "Map Editor";
-    std::string name = std::filesystem::path(commandLine.mapFile).filename().string();
+    std::string name = commandLine.mapFile.substr(commandLine.mapFile.find_last_of(folderSeparators) + 1);
     // "maps/" names no file; the title shows what was given.
     if (name.empty()) name = commandLine.mapFile;
     return "Map Editor - " + name;

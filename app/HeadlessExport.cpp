@@ -33,8 +33,8 @@ int exportWithoutWindow(const std::string& mapFile, bool runBatch, std::FILE* ou
     std::error_code ignored;
     if (!std::filesystem::exists("copy.bat", ignored))
         return failure(err, "copy.bat not found in the working directory: gnd.pts and go were not delivered");
-    const int status = runBatchFile("./copy.bat");
-    if (status < 0) return failure(err, "Could not start the command interpreter for copy.bat");
-    if (status != 0) return failure(err, "copy.bat exited with status " + std::to_string(status));
+    const std::optional<int> status = runBatchFile("./copy.bat");
+    if (!status) return failure(err, "Could not start the command interpreter for copy.bat");
+    if (*status != 0) return failure(err, "copy.bat exited with status " + std::to_string(*status));
     return 0;
 }

@@ -20,6 +20,7 @@
 #include "Interface.h"
 #include "MapFolder.h"
 #include "MessageOutput.h"
+#include "ProgramArguments.h"
 #include "StartMap.h"
 #include "TickCounter.h"
 #include "WindowIdentity.h"
@@ -77,7 +78,7 @@ int main(int argc, char** argv) {
     // Messages appear at once even when standard output goes to a file or a pipe.
     writeMessagesAtOnce();
 
-    CommandLine commandLine = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    CommandLine commandLine = parseCommandLine(programArguments(argc, argv));
     if (!enterMapFolder(commandLine)) return 1;
     switch (commandLine.action) {
         case CommandLine::Action::help:

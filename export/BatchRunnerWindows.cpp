@@ -34,12 +34,12 @@ std::wstring batchArgument(const char* path) {
 
 }  // namespace
 
-int runBatchFile(const char* path) {
+std::optional<int> runBatchFile(const char* path) {
     // Our buffered messages must come out before anything the batch file prints.
     std::fflush(stdout);
     std::fflush(stderr);
     const std::wstring interpreter = commandInterpreter();
-    if (interpreter.empty()) return -1;
+    if (interpreter.empty()) return std::nullopt;
     // /d: no AutoRun commands from the registry; /c: run the file and end.
     // cmd strips the outer quotes of what follows /c and runs the rest.
     std::wstring commandLine = L"\"" + interpreter + L"\" /d /c \"" + batchArgument(path) + L"\"";
@@ -50,13 +50,14 @@ int runBatchFile(const char* path) {
     // standard output and error go, as on POSIX.
     if (!::CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                           nullptr, &startup, &process))
-        return -1;
+        return std::nullopt;
     ::CloseHandle(process.hThread);
     ::WaitForSingleObject(process.hProcess, INFINITE);
     DWORD status = 0;
     const bool known = ::GetExitCodeProcess(process.hProcess, &status) != 0;
     ::CloseHandle(process.hProcess);
-    if (!known) return -1;
-    // Windows exit codes are 32 bits wide; the low byte is what a POSIX parent sees.
-    return static_cast<int>(status & 0xff);
+    if (!known) return std::nullopt;
+    // All 32 bits, read as cmd's %ERRORLEVEL% reads them: keeping only the low
+    // byte, as a POSIX parent would, made `exit /b 256` a success.
+    return static_cast<int>(status);
 }

@@ -65,7 +65,7 @@ bool exportToSimulator(const std::vector<Segment>& segments, const ControlPoint&
     // The batch file would deliver stale or partial files: it runs only after
     // both were written.
     if (!writeExportFiles(segments, restLocation)) return false;
-    if (runBatchFile("./copy.bat") < 0) {
+    if (!runBatchFile("./copy.bat")) {
         printLine(stdout, "Could not start the command interpreter for copy.bat");
         return false;
     }

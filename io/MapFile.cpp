@@ -1,5 +1,6 @@
 #include "MapFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -30,9 +31,14 @@ std::string quoteToken(const char* p, const char* end) {
     return shown;
 }
 
+// A line ends in LF, CRLF or a lone CR (old Mac tools).
+inline bool endsLine(const char* p, const char* end) {
+    return *p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n'));
+}
+
 std::string whereText(std::string_view text, const char* at, std::size_t record) {
     std::size_t line = 1;
-    for (const char* p = text.data(); p != at; ++p) line += (*p == '\n');
+    for (const char* p = text.data(); p != at; ++p) line += endsLine(p, at);
     return "record " + std::to_string(record) + ", line " + std::to_string(line) + ": ";
 }
 
@@ -45,12 +51,39 @@ inline const char* skipPlus(const char* p, const char* end) {
 
 inline bool endsToken(const char* p, const char* end) { return p == end || isSpace(*p); }
 
+// UTF-16 text: a byte order mark of either order, or ASCII in UTF-16, where
+// every second byte is NUL. A map never holds a NUL byte, so the pattern over
+// the first bytes is enough.
+bool isUtf16(std::string_view text) {
+    if (text.size() < 2) return false;
+    if (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0) return true;
+    const std::size_t units = std::min<std::size_t>(text.size() / 2, 32);
+    std::size_t evenNuls = 0, oddNuls = 0;
+    for (std::size_t i = 0; i < 2 * units; ++i)
+        if (text[i] == '\0') ++(i % 2 == 0 ? evenNuls : oddNuls);
+    return (evenNuls == units && oddNuls == 0) || (oddNuls == units && evenNuls == 0);
+}
+
+// What Windows tools put around a text: a UTF-8 byte order mark before it,
+// and the Ctrl-Z that `copy a+b` appends as the last byte. Neither is part of the map.
+std::string_view withoutWindowsMarks(std::string_view text) {
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, byteOrderMark.size()) == byteOrderMark) text.remove_prefix(byteOrderMark.size());
+    if (!text.empty() && text.back() == '\x1A') text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace
 
 MapFileParse parseMapFile(std::string_view text) {
     MapFileParse result;
-    const char* p = text.data();
-    const char* const end = p + text.size();
+    if (isUtf16(text)) {
+        result.error = "UTF-16 text, save it as UTF-8 or ANSI";
+        return result;
+    }
+    const std::string_view map = withoutWindowsMarks(text);
+    const char* p = map.data();
+    const char* const end = p + map.size();
     MapRecord record;
     double* coordinates = &record.points[0].x;
     int field = 0;

@@ -43,7 +43,10 @@ struct MapFileParse {
 // Reads every record of `text`. A value that is not a number, a number that is
 // not finite or out of range, or a resolution outside 0..maxFileResolution
 // rejects the whole text (no records are returned). Text ending inside a
-// record is accepted: the complete records are returned.
+// record is accepted: the complete records are returned. What Windows tools
+// add is let through: a UTF-8 byte order mark at the start and a Ctrl-Z as
+// the very last byte are ignored, and a lone CR ends a line as LF and CRLF
+// do in the line numbers of messages. UTF-16 text is rejected as such.
 MapFileParse parseMapFile(std::string_view text);
 
 // The file text for `segments`; an empty chain gives an empty text.

@@ -133,7 +133,13 @@ start_editor() {
     E2E_SHOT="$PWD/shot.rgb"
     ${E2E_LAUNCHER:+"$E2E_LAUNCHER"} "$E2E_EDITOR" "$@" >"$E2E_LOG" 2>&1 </dev/null &
     E2E_PID=$!
-    WID=$(timeout "$seconds" xdotool search --sync --onlyvisible --pid "$E2E_PID" --name "$title" 2>/dev/null | head -1) || true
+    # xdotool gives up with BadWindow when a window goes away while it looks
+    # (Wine makes and drops helper windows at start): then it looks again.
+    local deadline=$(($(now_ms) + seconds * 1000))
+    WID=
+    while [ -z "$WID" ] && [ "$(now_ms)" -lt "$deadline" ] && process_alive "$E2E_PID"; do
+        WID=$(timeout "$seconds" xdotool search --sync --onlyvisible --pid "$E2E_PID" --name "$title" 2>/dev/null | head -1) || true
+    done
     [ -n "$WID" ] || fail "no visible window titled '$title' within $seconds s"
     # The first frame is drawn shortly after mapping: the "Max" button's frame
     # at the top right is the last widget-independent thing to appear.

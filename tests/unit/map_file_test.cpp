@@ -178,6 +178,36 @@ TEST(MapFileParse, ErrorTextNamesThePlaceAndQuotesSafely) {
     EXPECT_EQ(longWord.error, "record 0, line 1: \"" + std::string(24, 'z') + "...\" is not a number");
 }
 
+// What Windows tools leave in a text file: a UTF-8 byte order mark, a Ctrl-Z
+// after the last byte (copy a+b), CR-only line ends, UTF-16 of either order.
+TEST(MapFileParse, TextFromWindowsTools) {
+    const std::string map = initialMapText, bom = "\xEF\xBB\xBF";
+    std::string utf16;
+    for (const char c : map) utf16 += {c, '\0'};
+    const std::string utf16Refused = "UTF-16 text, save it as UTF-8 or ANSI";
+    const struct {
+        std::string text;
+        std::string error;  // a part of the error; empty: reads as the initial map
+    } cases[] = {
+        {bom + map + "\x1A", ""},
+        {map + "\r\n\x1A", ""},
+        {map + "\n\x1A\r\n", "is not a number"},
+        {" " + bom + map, "is not a number"},
+        {"1 2 3 4\r5 6 7 8\r1\r\r\n1 x", ", line 5: "},
+        {"\xFF\xFE" + utf16, utf16Refused},
+        {utf16, utf16Refused},
+        {'\0' + utf16.substr(0, utf16.size() - 1), utf16Refused},
+        {map + " " + '\0', "is not a number"},
+    };
+    for (const auto& c : cases) {
+        const MapFileParse parsed = parseMapFile(c.text);
+        if (c.error.empty())
+            EXPECT_EQ(formatMapFile(segmentsFromRecords(parsed.records)), map) << parsed.error;
+        else
+            EXPECT_NE(parsed.error.find(c.error), std::string::npos) << parsed.error;
+    }
+}
+
 TEST(MapFileParse, RoundTripKeepsSixSignificantDigits) {
     std::mt19937 random(4242);
     std::uniform_real_distribution<double> mantissa(-1.0, 1.0);

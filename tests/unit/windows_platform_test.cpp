@@ -208,11 +208,20 @@ TEST(WindowsBatchRunner, RunsTheWorkingDirectoryCopyBatNeverOneOnThePath) {
 
     // Without its own copy.bat, the interpreter complains and still nothing from the PATH runs.
     std::filesystem::remove("copy.bat");
-    EXPECT_NE(runBatchFile("./copy.bat"), -1);
+    EXPECT_TRUE(runBatchFile("./copy.bat").has_value());
     EXPECT_FALSE(std::filesystem::exists("impostor-ran"));
 
     EnvironmentOverride comSpec(L"ComSpec", L"C:\\no such folder\\cmd.exe");
-    EXPECT_EQ(runBatchFile("./copy.bat"), -1);
+    EXPECT_FALSE(runBatchFile("./copy.bat").has_value());
+}
+
+TEST(WindowsBatchRunner, ReturnsTheWholeExitCodeAsCmdShowsIt) {
+    ScratchDir scratch;
+    // 9009: cmd's code for a command it cannot find.
+    for (const int status : {256, -256, -1, 9009}) {
+        writeFile("copy.bat", "@exit /b " + std::to_string(status) + "\r\n");
+        EXPECT_EQ(runBatchFile("./copy.bat"), status);
+    }
 }
 
 }  // namespace

@@ -120,12 +120,59 @@ if ! cmp -s messages.txt "$LINUX_DIR/messages.txt"; then
 $(diff "$LINUX_DIR/messages.txt" messages.txt)"
 fi
 
-step "mapeditor.exe MAP: the window is titled with MAP's name"
-new_workdir named
-mkdir levels
-printf '%s' "$MAP" >levels/canyon.mef
-E2E_TITLE='^Map Editor - canyon\.mef$' start_windows_editor levels/canyon.mef
-stop_editor
+# mapeditor.exe NAME, for names that the ANSI code page cannot hold and for
+# device names. A map is shown in a window titled with its name, and a save
+# writes that very file; anything else is refused with status 1 before any
+# window could save over it.
+# name | what NAME holds: map, bad (not a map) or device (nothing made)
+row=0
+while IFS='|' read -r name holds <&3; do
+    step "mapeditor.exe $name ($holds)"
+    row=$((row + 1))
+    new_workdir "named-$row"
+    case $holds in
+    map)
+        mkdir -p "$(dirname "$name")"
+        printf '%s' "$MAP" >"$name"
+        # Folders given with Windows' own separator.
+        E2E_TITLE='^Map Editor - ' start_windows_editor "${name//\//\\}"
+        # The UTF-8 title (_NET_WM_NAME); the search above may match the Latin-1 WM_NAME.
+        title=$(xdotool getwindowname "$WID")
+        [ "$title" = "Map Editor - $(basename "$name")" ] || fail "the window is titled '$title'"
+        wait_pixel 3 99 255 0 255 "the file's map, not the initial one"
+        open_file_bar
+        click 587 20
+        # shellcheck disable=SC2086 # R G B
+        wait_pixel 402 340 $TEAL "the confirmation panel to show"
+        click 430 340
+        wait_for 5 "the save to write $name" cmp -s "$name" "$LINUX_DIR/saved.mef"
+        stop_editor
+        continue
+        ;;
+    bad)
+        printf '%s' "$BAD_MAP" >"$name"
+        # The Linux build's message for the same file.
+        expected=$(cd "$LINUX_DIR" && printf '%s' "$BAD_MAP" >"$name" && { "$E2E_EDITOR" "$name" 2>&1 >/dev/null </dev/null || :; })
+        ;;
+    # A pattern: a device may not even open (CON under Wine).
+    device) expected='File input error*' ;;
+    esac
+    RC=0
+    timeout 60 "$WINE_RUN" "$WIN_EXE" "$name" >out.txt 2>err.txt </dev/null || RC=$?
+    # shellcheck disable=SC2053 # $expected is a pattern
+    [[ "$RC:$(tr -d '\r' <err.txt)" == 1:$expected ]] || fail "status $RC (expected 1, no window), printed: $(cat err.txt)"
+done 3<<'TABLE'
+levels/canyon.mef|map
+é.mef|map
+José/canyon.mef|map
+😀.mef|map
+bad-é.mef|bad
+NUL|device
+CON|device
+AUX|device
+COM1|device
+nul.txt|device
+TABLE
 
 # Both builds without a display: mapeditor --export and mapeditor.exe --export.
 # run_both DIR ARG...: runs each build in DIR/linux and DIR/windows, which the
@@ -212,6 +259,29 @@ env -u DISPLAY "$WINE_RUN" "$WIN_EXE" --export --no-batch m.mef >out.txt 2>err.t
 [ "$(tr -d '\r' <err.txt)" = "File output error: gnd.pts" ] || fail "printed: $(cat err.txt)"
 [ "$(cat gnd.pts)" = old ] || fail "gnd.pts was replaced"
 [ -z "$(stray_files m.mef gnd.pts go out.txt err.txt)" ] || fail "stray files: $(stray_files m.mef gnd.pts go out.txt err.txt)"
+
+step "--export: copy.bat's exit /b 256 is a failure, not the 0 of its low byte"
+new_workdir cli-exit256
+printf '%s' "$MAP" >m.mef
+printf '@exit /b 256\r\n' >copy.bat
+RC=0
+env -u DISPLAY "$WINE_RUN" "$WIN_EXE" --export m.mef >out.txt 2>err.txt </dev/null || RC=$?
+[ "$RC:$(tr -d '\r' <err.txt)" = "1:copy.bat exited with status 256" ] || fail "status $RC, printed: $(cat err.txt)"
+
+step "Export Map without copy.bat does not run copy.bat.exe, which Explorer shows as copy.bat"
+new_workdir lookalike
+printf '%s' "$MAP" >map.mef
+printf '#include <stdio.h>\nint main(void) { return fopen("ran", "w") == NULL; }\n' >ran.c
+x86_64-w64-mingw32-gcc-posix -o copy.bat.exe ran.c || fail "could not build copy.bat.exe"
+start_windows_editor
+export_map
+wait_for_log_match '^Saved [0-9]+ segments'
+# The export has ended, batch run included, once the next press is answered.
+click 770 20
+wait_for_log_line "Minimize pressed"
+[ ! -e ran ] || fail "Export Map ran copy.bat.exe"
+stop_editor
+
 step "mapeditor.exe is a GUI program (no console of its own), mapeditor.com a console one; both carry the icon and version"
 for program in "$WIN_EXE:Windows GUI" "${WIN_EXE%.exe}.com:Windows CUI"; do
     file=${program%%:*}
