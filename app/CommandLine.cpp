@@ -16,6 +16,7 @@ CommandLine usageError(std::string problem) {
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine result;
     bool noBatch = false;
+    bool check = false;
     bool optionsEnded = false;
     for (const std::string& arg : args) {
         const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
@@ -34,11 +35,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             return result;
         } else if (arg == "--export") {
             result.action = CommandLine::Action::exportMap;
+        } else if (arg == "--check") {
+            check = true;
         } else if (arg == "--no-batch") {
             noBatch = true;
         } else {
             return usageError("unknown option '" + arg + "'");
         }
+    }
+    if (check) {
+        if (result.action == CommandLine::Action::exportMap) return usageError("--check and --export exclude each other");
+        result.action = CommandLine::Action::check;
     }
     if (noBatch && result.action != CommandLine::Action::exportMap)
         return usageError("--no-batch needs --export");
@@ -46,7 +53,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     return result;
 }
 
-const char* usageLine() { return "usage: mapeditor [--export [--no-batch]] [--] [MAP]\n"; }
+const char* usageLine() { return "usage: mapeditor [--export [--no-batch] | --check] [--] [MAP]\n"; }
 
 std::string helpText() {
     return std::string(usageLine()) +
@@ -57,6 +64,9 @@ std::string helpText() {
            "  --export     read MAP, write gnd.pts and go in the working directory,\n"
            "               then run ./copy.bat; no window and no display needed\n"
            "  --no-batch   with --export: do not run copy.bat\n"
+           "  --check      check the ground outline that --export would write: one line\n"
+           "               per crossing, gap between segments or run of points printed\n"
+           "               as one; nothing written, no window\n"
            "  --help       print this text and exit\n"
            "  --version    print the version and exit\n"
            "  --           end of options: the next argument is MAP\n"
@@ -64,6 +74,8 @@ std::string helpText() {
            "Exit status of --export: 0 when both files were written (and copy.bat ran\n"
            "and exited 0); 1 when MAP could not be read or is not a map, the map has no\n"
            "segments, a file could not be written, or copy.bat is missing or failed.\n"
+           "Exit status of --check: 0 when the outline is a simple closed polygon with no\n"
+           "merged points; 1 when a problem was found or MAP could not be read.\n"
            "A usage error exits with status 2.\n";
 }
 
