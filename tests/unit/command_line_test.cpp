@@ -41,6 +41,10 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         {{"--export", "a", "--", "b"}, Action::usageError, "map.mef", true, "more than one map file: 'b'"},
         {{""}, Action::usageError, "map.mef", true, "the map file name is empty"},
         {{"--no-batch", "a.mef"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
+        {{"--check"}, Action::check, "map.mef", true, ""},
+        {{"a.mef", "--check"}, Action::check, "a.mef", true, ""},
+        {{"--check", "--no-batch"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
+        {{"--export", "--check"}, Action::usageError, "map.mef", true, "--check and --export exclude each other"},
     };
     for (const auto& c : cases) {
         std::string shown;
@@ -48,7 +52,7 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         const CommandLine got = parseCommandLine(c.args);
         EXPECT_EQ(got.action, c.action) << shown;
         EXPECT_EQ(got.error, c.error) << shown;
-        if (c.action == Action::edit || c.action == Action::exportMap) {
+        if (c.action == Action::edit || c.action == Action::exportMap || c.action == Action::check) {
             EXPECT_EQ(got.mapFile, c.mapFile) << shown;
             EXPECT_EQ(got.runBatch, c.runBatch) << shown;
         }
