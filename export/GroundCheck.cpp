@@ -41,7 +41,10 @@ struct Vertex {
     OutlinePart arrival;
 };
 
-bool isFinite(const GroundPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+bool inRange(const GroundPoint& p) {
+    // NaN fails both comparisons.
+    return std::fabs(p.x) <= maxCheckedCoordinate && std::fabs(p.y) <= maxCheckedCoordinate;
+}
 
 Point toPoint(const GroundPoint& p) { return Point(p.x, p.y); }
 GroundPoint toGround(const Point& p) { return {bg::get<0>(p), bg::get<1>(p)}; }
@@ -82,21 +85,19 @@ OutlinePart arrivalAt(OutlineLine line, std::size_t segment, std::size_t lastSeg
 }
 
 // The outline as the file prints it, consecutive equal points taken as one,
-// and the runs of lines that print coordinates that are not finite.
+// and the runs of lines that print coordinates out of range.
 std::vector<Vertex> printedOutline(const std::vector<Segment>& segments, GroundProblems& problems) {
     std::vector<Vertex> vertices;
     const std::size_t lastSegment = segments.size() - 1;
     std::size_t line = 0;
     forEachOutlinePoint(segments, [&](OutlineLine kind, std::size_t segment, double x, double y) {
         const GroundPoint at{printedValue(x), printedValue(y)};
-        if (!isFinite(at)) {
-            if (!problems.notFinite.empty()) {
-                NotFinitePoints& run = problems.notFinite.back();
-                if (run.position + run.count == line) ++run.count;
-                else problems.notFinite.push_back({line, segment, 1, at});
-            } else {
-                problems.notFinite.push_back({line, segment, 1, at});
-            }
+        if (!inRange(at)) {
+            std::vector<OutOfRangePoints>& runs = problems.outOfRange;
+            if (!runs.empty() && runs.back().position + runs.back().count == line)
+                ++runs.back().count;
+            else
+                runs.push_back({line, segment, 1, at});
         }
         if (!vertices.empty() && vertices.back().at == at) {
             ++vertices.back().lineCount;
@@ -161,7 +162,7 @@ void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& poi
         return Piece(toPoint(vertices[k].at), toPoint(vertices[(k + 1) % m].at));
     };
 
-    // Each run holds the pieces [first, first + count), all with finite ends.
+    // Each run holds the pieces [first, first + count), all with ends in range.
     struct Run {
         std::size_t first = 0;
         std::size_t count = 0;
@@ -172,7 +173,7 @@ void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& poi
     for (std::size_t k = 0; k < m; ++k) {
         const GroundPoint& a = vertices[k].at;
         const GroundPoint& b = vertices[(k + 1) % m].at;
-        if (!isFinite(a) || !isFinite(b)) continue;
+        if (!inRange(a) || !inRange(b)) continue;
         boxes[k] = Box(Point(std::min(a.x, b.x), std::min(a.y, b.y)), Point(std::max(a.x, b.x), std::max(a.y, b.y)));
         if (runs.empty() || runs.back().count == runLength || runs.back().first + runs.back().count != k) {
             runs.push_back({k, 0});
@@ -379,9 +380,9 @@ std::string gapText(const GroundGap& g) {
            std::to_string(g.segment + 1) + " starts at " + pointText(g.start);
 }
 
-std::string notFiniteText(const NotFinitePoints& n) {
-    if (n.count == 1) return "a point is not a finite number: " + pointText(n.at);
-    return std::to_string(n.count) + " consecutive points are not finite numbers, the first " + pointText(n.at);
+std::string outOfRangeText(const OutOfRangePoints& n) {
+    if (n.count == 1) return "a point is out of range: " + pointText(n.at);
+    return std::to_string(n.count) + " consecutive points are out of range, the first " + pointText(n.at);
 }
 
 }  // namespace
@@ -405,8 +406,8 @@ std::vector<std::string> groundProblemLines(const GroundProblems& problems, cons
     for (const MergedPoints& r : problems.merged)
         lines.emplace_back(r.position, name + ": " + segmentsText(r.firstSegment, r.lastSegment) + ": " +
                                            std::to_string(r.count) + " consecutive points print as " + pointText(r.at));
-    for (const NotFinitePoints& n : problems.notFinite)
-        lines.emplace_back(n.position, name + ": " + segmentsText(n.segment, n.segment) + ": " + notFiniteText(n));
+    for (const OutOfRangePoints& n : problems.outOfRange)
+        lines.emplace_back(n.position, name + ": " + segmentsText(n.segment, n.segment) + ": " + outOfRangeText(n));
     std::stable_sort(lines.begin(), lines.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::string> result;
@@ -435,11 +436,11 @@ std::vector<std::string> groundWarnings(const GroundProblems& problems) {
                            pointText(r.at) + ", " + segmentsText(r.firstSegment, r.lastSegment) + " (" +
                            countText(problems.merged.size(), "such run", "such runs") + " in all)");
     }
-    if (!problems.notFinite.empty()) {
-        const NotFinitePoints& n = problems.notFinite.front();
-        warnings.push_back("Warning: the ground has points that are not finite numbers, the first " +
+    if (!problems.outOfRange.empty()) {
+        const OutOfRangePoints& n = problems.outOfRange.front();
+        warnings.push_back("Warning: the ground has points out of range, the first " +
                            pointText(n.at) + ", " + segmentsText(n.segment, n.segment) + " (" +
-                           countText(problems.notFinite.size(), "such run", "such runs") + " in all)");
+                           countText(problems.outOfRange.size(), "such run", "such runs") + " in all)");
     }
     return warnings;
 }

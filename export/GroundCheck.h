@@ -63,9 +63,14 @@ struct MergedPoints {
     GroundPoint at;
 };
 
-// `count` consecutive lines print a coordinate that is not a finite number;
-// the outline's pieces at them are left out of the crossing test.
-struct NotFinitePoints {
+// Coordinates beyond this size are out of range: the crossing test's
+// products of coordinate differences would overflow.
+constexpr double maxCheckedCoordinate = 1e150;
+
+// `count` consecutive lines print a coordinate that is not a finite number or
+// lies beyond maxCheckedCoordinate; the outline's pieces at them are left out
+// of the crossing test.
+struct OutOfRangePoints {
     std::size_t position = 0;
     std::size_t segment = 0;
     std::size_t count = 0;
@@ -76,9 +81,9 @@ struct GroundProblems {
     std::vector<GroundCrossing> crossings;
     std::vector<GroundGap> gaps;
     std::vector<MergedPoints> merged;
-    std::vector<NotFinitePoints> notFinite;
+    std::vector<OutOfRangePoints> outOfRange;
 
-    bool empty() const { return crossings.empty() && gaps.empty() && merged.empty() && notFinite.empty(); }
+    bool empty() const { return crossings.empty() && gaps.empty() && merged.empty() && outOfRange.empty(); }
 };
 
 // Checks the outline of `segments` (not empty). Consecutive points that print

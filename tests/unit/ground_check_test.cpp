@@ -90,6 +90,10 @@ TEST(GroundCheck, SmallMapsWithKnownAnswers) {
         // Segment 2 runs back along segment 1 over three of its pieces: one overlap.
         {"overlap.mef", "0 10 0 10\n10 10 10 10\n4\n10 10 10 10\n4 10 4 10\n2", 1,
          "overlap.mef: segments 1 and 2: overlap from (4, -10) to (10, -10)\n"},
+        // Coordinates whose products would overflow are not checked, and say so.
+        {"far.mef", "0 10 1.7e308 -1.7e308\n-1.7e308 1.7e308 10 10\n3", 1,
+         "far.mef: segment 1: a point is out of range: (4.78125e+307, 4.78125e+307)\n"
+         "far.mef: segment 1: a point is out of range: (-4.78125e+307, -4.78125e+307)\n"},
         {"empty.mef", "", 1, "empty.mef: the map has no segments\n"},
         {"sound.mef", randomSoundCourse(20000, 2024), 0, ""},
     };
