@@ -87,7 +87,10 @@ OutlinePart arrivalAt(OutlineLine line, std::size_t segment, std::size_t lastSeg
 // The outline as the file prints it, consecutive equal points taken as one,
 // and the runs of lines that print coordinates out of range.
 std::vector<Vertex> printedOutline(const std::vector<Segment>& segments, GroundProblems& problems) {
+    std::size_t lineCount = 3;
+    for (const Segment& s : segments) lineCount += s.getSamples().size() - 1;
     std::vector<Vertex> vertices;
+    vertices.reserve(lineCount);
     const std::size_t lastSegment = segments.size() - 1;
     std::size_t line = 0;
     forEachOutlinePoint(segments, [&](OutlineLine kind, std::size_t segment, double x, double y) {
