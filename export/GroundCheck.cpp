@@ -202,11 +202,20 @@ void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& poi
             return;
         }
         found.clear();
-        bg::intersection(piece(i), piece(j), found);
-        if (found.size() == 2)
+        const Piece first = piece(i), second = piece(j);
+        bg::intersection(first, second, found);
+        if (found.size() == 2) {
             overlaps.push_back({i, j, toGround(found[0]), toGround(found[1])});
-        else if (found.size() == 1 && !neighbours)
-            points.push_back({i, j, toGround(found[0]), {}});
+        } else if (found.size() == 1 && !neighbours) {
+            // Where an end of one piece lies on the other, the meeting is that
+            // end exactly, not a point computed near it: the same vertex is
+            // then found as one crossing from every pair of pieces at it.
+            GroundPoint at = toGround(found[0]);
+            for (const auto& [end, other] : {std::pair(first.first, &second), std::pair(first.second, &second),
+                                             std::pair(second.first, &first), std::pair(second.second, &first)})
+                if (bg::intersects(end, *other)) at = toGround(end);
+            points.push_back({i, j, at, {}});
+        }
     };
 
     std::vector<Entry> candidates;
@@ -281,12 +290,16 @@ void findCrossings(const std::vector<Vertex>& vertices, GroundProblems& problems
     // One crossing per stretch along which the outline runs along itself,
     // from its lowest end to its highest (in x, then y).
     const std::vector<std::size_t> group = groupOverlaps(overlaps);
-    std::unordered_set<GroundPoint, PointHash> overlapEnds;
+    // Crossings are told apart as the report prints them: a third strand
+    // across two that run along each other meets both at one point, which
+    // the two computations may place a rounding error apart.
+    const auto printed = [](const GroundPoint& p) { return GroundPoint{printedValue(p.x), printedValue(p.y)}; };
+    std::unordered_set<GroundPoint, PointHash> seen;
     std::unordered_map<std::size_t, std::size_t> crossingOfGroup;
     for (std::size_t k = 0; k < overlaps.size(); ++k) {
         const Meeting& o = overlaps[k];
-        overlapEnds.insert(o.a);
-        overlapEnds.insert(o.b);
+        seen.insert(printed(o.a));
+        seen.insert(printed(o.b));
         const GroundPoint low = std::min(o.a, o.b, lexicographicLess);
         const GroundPoint high = std::max(o.a, o.b, lexicographicLess);
         const auto known = crossingOfGroup.find(group[k]);
@@ -305,9 +318,8 @@ void findCrossings(const std::vector<Vertex>& vertices, GroundProblems& problems
     }
     // One crossing per point: pieces meeting at a vertex are found once for
     // each piece there, and the ends of an overlap belong to the overlap.
-    std::unordered_set<GroundPoint, PointHash> seen = overlapEnds;
     for (const Meeting& p : points)
-        if (seen.insert(p.a).second) problems.crossings.push_back(crossingOf(p));
+        if (seen.insert(printed(p.a)).second) problems.crossings.push_back(crossingOf(p));
     std::stable_sort(problems.crossings.begin(), problems.crossings.end(),
                      [](const GroundCrossing& a, const GroundCrossing& b) { return a.position < b.position; });
 }

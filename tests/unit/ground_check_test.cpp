@@ -87,6 +87,12 @@ TEST(GroundCheck, SmallMapsWithKnownAnswers) {
         {"touch.mef",
          "0 10 0 10\n10 10 10 10\n0\n10 10 10 10\n20 5 20 5\n0\n20 5 20 5\n15 0 15 0\n0\n15 0 15 0\n10 10 10 10\n0", 1,
          "touch.mef: segments 1 and 4: cross at (10, -10)\n"},
+        // Back at its start point: the left foot line and three pieces meet there, at (0, -10) exactly.
+        {"back.mef", "0 10 3 5\n12 6 4 6\n0\n4 6 3 2\n9 2 15 18\n1\n15 18 7 9\n-4 10 0 10\n2", 1,
+         "back.mef: segment 3: crosses the left foot line at (0, -10)\n"},
+        // Segment 4 crosses the doubled stretch once, though it meets two pieces there.
+        {"strand.mef", "0 10 0 10\n10 10 10 10\n0\n10 10 10 10\n4 10 4 10\n0\n4 10 4 10\n7 3 7 3\n0\n7 3 7 3\n5.3 17 5.3 17\n0",
+         1, "strand.mef: segments 1 and 2: overlap from (4, -10) to (10, -10)\nstrand.mef: segments 1 and 4: cross at (6.15, -10)\n"},
         // Segment 2 runs back along segment 1 over three of its pieces: one overlap.
         {"overlap.mef", "0 10 0 10\n10 10 10 10\n4\n10 10 10 10\n4 10 4 10\n2", 1,
          "overlap.mef: segments 1 and 2: overlap from (4, -10) to (10, -10)\n"},
