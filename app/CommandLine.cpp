@@ -44,7 +44,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         }
     }
     if (check) {
-        if (result.action == CommandLine::Action::exportMap) return usageError("--check and --export exclude each other");
+        if (result.action == CommandLine::Action::exportMap)
+            return usageError("--check and --export exclude each other");
         result.action = CommandLine::Action::check;
     }
     if (noBatch && result.action != CommandLine::Action::exportMap)

@@ -19,7 +19,8 @@ int checkWithoutWindow(const std::string& mapFile, std::FILE* out, std::FILE* er
     const std::size_t shown = std::min(lines.size(), static_cast<std::size_t>(maxCheckLines));
     std::string text;
     for (std::size_t k = 0; k < shown; ++k) text += lines[k] + "\n";
-    if (lines.size() > shown) text += mapFile + ": ... and " + std::to_string(lines.size() - shown) + " more\n";
+    if (lines.size() > shown)
+        text += mapFile + ": ... and " + std::to_string(lines.size() - shown) + " more\n";
     std::fputs(text.c_str(), out);
     std::fflush(out);
     return lines.empty() ? 0 : 1;

@@ -122,14 +122,17 @@ std::vector<Vertex> printedOutline(const std::vector<Segment>& segments, GroundP
         vertices.pop_back();
     }
     for (const Vertex& v : vertices)
-        if (v.lineCount > 1) problems.merged.push_back({v.firstLine, v.firstSegment, v.lastSegment, v.lineCount, v.at});
+        if (v.lineCount > 1)
+            problems.merged.push_back({v.firstLine, v.firstSegment, v.lastSegment, v.lineCount, v.at});
     std::sort(problems.merged.begin(), problems.merged.end(),
               [](const MergedPoints& a, const MergedPoints& b) { return a.position < b.position; });
     return vertices;
 }
 
 void findGaps(const std::vector<Segment>& segments, GroundProblems& problems) {
-    const auto printed = [](const ControlPoint& p) { return GroundPoint{printedValue(p.x), printedValue(-p.y)}; };
+    const auto printed = [](const ControlPoint& p) {
+        return GroundPoint{printedValue(p.x), printedValue(-p.y)};
+    };
     // Line 1 is the start point; each segment adds a line per sample after its first.
     std::size_t line = 2;
     for (std::size_t s = 0; s < segments.size(); ++s) {
@@ -158,7 +161,8 @@ struct Meeting {
 // hand back each piece's neighbours on every query anyway, and a tree of
 // runs is a few times smaller and quicker to build and to ask. Within two
 // runs whose boxes meet, only pieces whose own boxes meet are compared.
-void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& points, std::vector<Meeting>& overlaps) {
+void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& points,
+                  std::vector<Meeting>& overlaps) {
     constexpr std::size_t runLength = 8;
     const std::size_t m = vertices.size();
     const auto piece = [&](std::size_t k) {
@@ -177,7 +181,8 @@ void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& poi
         const GroundPoint& a = vertices[k].at;
         const GroundPoint& b = vertices[(k + 1) % m].at;
         if (!inRange(a) || !inRange(b)) continue;
-        boxes[k] = Box(Point(std::min(a.x, b.x), std::min(a.y, b.y)), Point(std::max(a.x, b.x), std::max(a.y, b.y)));
+        boxes[k] =
+            Box(Point(std::min(a.x, b.x), std::min(a.y, b.y)), Point(std::max(a.x, b.x), std::max(a.y, b.y)));
         if (runs.empty() || runs.back().count == runLength || runs.back().first + runs.back().count != k) {
             runs.push_back({k, 0});
             entries.emplace_back(boxes[k], runs.size() - 1);
@@ -211,8 +216,9 @@ void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& poi
             // end exactly, not a point computed near it: the same vertex is
             // then found as one crossing from every pair of pieces at it.
             GroundPoint at = toGround(found[0]);
-            for (const auto& [end, other] : {std::pair(first.first, &second), std::pair(first.second, &second),
-                                             std::pair(second.first, &first), std::pair(second.second, &first)})
+            for (const auto& [end, other] :
+                 {std::pair(first.first, &second), std::pair(first.second, &second),
+                  std::pair(second.first, &first), std::pair(second.second, &first)})
                 if (bg::intersects(end, *other)) at = toGround(end);
             points.push_back({i, j, at, {}});
         }
@@ -227,10 +233,13 @@ void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& poi
             const Run& other = runs[candidate.second];
             if (other.first < run.first) continue;
             for (std::size_t i = run.first; i < run.first + run.count; ++i)
-                for (std::size_t j = std::max(other.first, i + 1); j < other.first + other.count; ++j) compare(i, j);
+                for (std::size_t j = std::max(other.first, i + 1); j < other.first + other.count; ++j)
+                    compare(i, j);
         }
     }
-    const auto byPieces = [](const Meeting& x, const Meeting& y) { return std::tie(x.i, x.j) < std::tie(y.i, y.j); };
+    const auto byPieces = [](const Meeting& x, const Meeting& y) {
+        return std::tie(x.i, x.j) < std::tie(y.i, y.j);
+    };
     std::sort(points.begin(), points.end(), byPieces);
     std::sort(overlaps.begin(), overlaps.end(), byPieces);
 }
@@ -248,7 +257,8 @@ std::vector<std::size_t> groupOverlaps(const std::vector<Meeting>& overlaps) {
     const auto onOneLine = [&overlaps](std::size_t p, std::size_t q) {
         using Side = bg::strategy::side::side_by_triangle<>;
         const Point a = toPoint(overlaps[p].a), b = toPoint(overlaps[p].b);
-        return Side::apply(a, b, toPoint(overlaps[q].a)) == 0 && Side::apply(a, b, toPoint(overlaps[q].b)) == 0;
+        return Side::apply(a, b, toPoint(overlaps[q].a)) == 0 &&
+               Side::apply(a, b, toPoint(overlaps[q].b)) == 0;
     };
     std::unordered_map<GroundPoint, std::vector<std::size_t>, PointHash> atEnd;
     for (std::size_t k = 0; k < overlaps.size(); ++k) {
@@ -293,7 +303,9 @@ void findCrossings(const std::vector<Vertex>& vertices, GroundProblems& problems
     // Crossings are told apart as the report prints them: a third strand
     // across two that run along each other meets both at one point, which
     // the two computations may place a rounding error apart.
-    const auto printed = [](const GroundPoint& p) { return GroundPoint{printedValue(p.x), printedValue(p.y)}; };
+    const auto printed = [](const GroundPoint& p) {
+        return GroundPoint{printedValue(p.x), printedValue(p.y)};
+    };
     std::unordered_set<GroundPoint, PointHash> seen;
     std::unordered_map<std::size_t, std::size_t> crossingOfGroup;
     for (std::size_t k = 0; k < overlaps.size(); ++k) {
@@ -320,8 +332,9 @@ void findCrossings(const std::vector<Vertex>& vertices, GroundProblems& problems
     // each piece there, and the ends of an overlap belong to the overlap.
     for (const Meeting& p : points)
         if (seen.insert(printed(p.a)).second) problems.crossings.push_back(crossingOf(p));
-    std::stable_sort(problems.crossings.begin(), problems.crossings.end(),
-                     [](const GroundCrossing& a, const GroundCrossing& b) { return a.position < b.position; });
+    std::stable_sort(
+        problems.crossings.begin(), problems.crossings.end(),
+        [](const GroundCrossing& a, const GroundCrossing& b) { return a.position < b.position; });
 }
 
 // Text of the reports.
@@ -369,9 +382,11 @@ std::pair<std::string, std::string> crossingText(const GroundCrossing& c) {
     if (firstIsSegment || secondIsSegment) {
         const OutlinePart& segment = firstIsSegment ? c.first : c.second;
         const OutlinePart& line = firstIsSegment ? c.second : c.first;
-        return {segmentsText(segment.segment, segment.segment), verbs + " " + lineName(line.kind) + " " + where};
+        return {segmentsText(segment.segment, segment.segment),
+                verbs + " " + lineName(line.kind) + " " + where};
     }
-    return {segmentsText(std::min(c.first.segment, c.second.segment), std::max(c.first.segment, c.second.segment)),
+    return {segmentsText(std::min(c.first.segment, c.second.segment),
+                         std::max(c.first.segment, c.second.segment)),
             lineName(c.first.kind) + " " + verbs + " " + lineName(c.second.kind) + " " + where};
 }
 
@@ -381,8 +396,10 @@ std::string crossingParts(const GroundCrossing& c) {
     const bool firstIsSegment = c.first.kind == Kind::segment;
     const bool secondIsSegment = c.second.kind == Kind::segment;
     if (firstIsSegment && secondIsSegment) return segmentsText(c.first.segment, c.second.segment);
-    if (firstIsSegment) return segmentsText(c.first.segment, c.first.segment) + " and " + lineName(c.second.kind);
-    if (secondIsSegment) return segmentsText(c.second.segment, c.second.segment) + " and " + lineName(c.first.kind);
+    if (firstIsSegment)
+        return segmentsText(c.first.segment, c.first.segment) + " and " + lineName(c.second.kind);
+    if (secondIsSegment)
+        return segmentsText(c.second.segment, c.second.segment) + " and " + lineName(c.first.kind);
     return lineName(c.first.kind) + " and " + lineName(c.second.kind);
 }
 
@@ -417,12 +434,15 @@ std::vector<std::string> groundProblemLines(const GroundProblems& problems, cons
         lines.emplace_back(c.position, name + ": " + text.first + ": " + text.second);
     }
     for (const GroundGap& g : problems.gaps)
-        lines.emplace_back(g.position, name + ": " + segmentsText(g.segment - 1, g.segment) + ": not joined: " + gapText(g));
+        lines.emplace_back(
+            g.position, name + ": " + segmentsText(g.segment - 1, g.segment) + ": not joined: " + gapText(g));
     for (const MergedPoints& r : problems.merged)
         lines.emplace_back(r.position, name + ": " + segmentsText(r.firstSegment, r.lastSegment) + ": " +
-                                           std::to_string(r.count) + " consecutive points print as " + pointText(r.at));
+                                           std::to_string(r.count) + " consecutive points print as " +
+                                           pointText(r.at));
     for (const OutOfRangePoints& n : problems.outOfRange)
-        lines.emplace_back(n.position, name + ": " + segmentsText(n.segment, n.segment) + ": " + outOfRangeText(n));
+        lines.emplace_back(n.position,
+                           name + ": " + segmentsText(n.segment, n.segment) + ": " + outOfRangeText(n));
     std::stable_sort(lines.begin(), lines.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<std::string> result;
@@ -435,26 +455,27 @@ std::vector<std::string> groundWarnings(const GroundProblems& problems) {
     std::vector<std::string> warnings;
     if (!problems.crossings.empty()) {
         const GroundCrossing& c = problems.crossings.front();
-        warnings.push_back("Warning: the ground " + std::string(c.overlap ? "runs along" : "crosses") + " itself " +
-                           whereText(c) + ", " + crossingParts(c) + " (" +
+        warnings.push_back("Warning: the ground " + std::string(c.overlap ? "runs along" : "crosses") +
+                           " itself " + whereText(c) + ", " + crossingParts(c) + " (" +
                            countText(problems.crossings.size(), "crossing", "crossings") + " in all)");
     }
     if (!problems.gaps.empty()) {
         const GroundGap& g = problems.gaps.front();
-        warnings.push_back("Warning: segments " + std::to_string(g.segment) + " and " + std::to_string(g.segment + 1) +
-                           " are not joined, " + gapText(g) + " (" +
+        warnings.push_back("Warning: segments " + std::to_string(g.segment) + " and " +
+                           std::to_string(g.segment + 1) + " are not joined, " + gapText(g) + " (" +
                            countText(problems.gaps.size(), "gap", "gaps") + " in all)");
     }
     if (!problems.merged.empty()) {
         const MergedPoints& r = problems.merged.front();
-        warnings.push_back("Warning: " + std::to_string(r.count) + " consecutive points of the ground print as " +
-                           pointText(r.at) + ", " + segmentsText(r.firstSegment, r.lastSegment) + " (" +
+        warnings.push_back("Warning: " + std::to_string(r.count) +
+                           " consecutive points of the ground print as " + pointText(r.at) + ", " +
+                           segmentsText(r.firstSegment, r.lastSegment) + " (" +
                            countText(problems.merged.size(), "such run", "such runs") + " in all)");
     }
     if (!problems.outOfRange.empty()) {
         const OutOfRangePoints& n = problems.outOfRange.front();
-        warnings.push_back("Warning: the ground has points out of range, the first " +
-                           pointText(n.at) + ", " + segmentsText(n.segment, n.segment) + " (" +
+        warnings.push_back("Warning: the ground has points out of range, the first " + pointText(n.at) +
+                           ", " + segmentsText(n.segment, n.segment) + " (" +
                            countText(problems.outOfRange.size(), "such run", "such runs") + " in all)");
     }
     return warnings;

@@ -78,21 +78,27 @@ TEST(GroundCheck, SmallMapsWithKnownAnswers) {
          "below.mef: segment 1: crosses the closing line at (7.95918, -400)\n"
          "below.mef: segment 2: crosses the closing line at (12.0408, -400)\n"},
         {"gap.mef", "0 10 0 10\n10 10 10 10\n0\n12 10 12 10\n20 10 20 10\n0", 1,
-         "gap.mef: segments 1 and 2: not joined: segment 1 ends at (10, -10), segment 2 starts at (12, -10)\n"},
+         "gap.mef: segments 1 and 2: not joined: segment 1 ends at (10, -10), segment 2 starts at (12, "
+         "-10)\n"},
         // Samples 0.2 apart print as whole numbers beyond 100,000.
         {"merge.mef", "123456 10 123456 10\n123457 10 123457 10\n4", 1,
          "merge.mef: segment 1: 3 consecutive points print as (123456, -10)\n"
          "merge.mef: segment 1: 3 consecutive points print as (123457, -10)\n"},
         // Four pairs of pieces meet at the junction the chain comes back to: one crossing.
         {"touch.mef",
-         "0 10 0 10\n10 10 10 10\n0\n10 10 10 10\n20 5 20 5\n0\n20 5 20 5\n15 0 15 0\n0\n15 0 15 0\n10 10 10 10\n0", 1,
-         "touch.mef: segments 1 and 4: cross at (10, -10)\n"},
+         "0 10 0 10\n10 10 10 10\n0\n10 10 10 10\n20 5 20 5\n0\n20 5 20 5\n15 0 15 0\n0\n15 0 15 0\n10 10 10 "
+         "10\n0",
+         1, "touch.mef: segments 1 and 4: cross at (10, -10)\n"},
         // Back at its start point: the left foot line and three pieces meet there, at (0, -10) exactly.
         {"back.mef", "0 10 3 5\n12 6 4 6\n0\n4 6 3 2\n9 2 15 18\n1\n15 18 7 9\n-4 10 0 10\n2", 1,
          "back.mef: segment 3: crosses the left foot line at (0, -10)\n"},
         // Segment 4 crosses the doubled stretch once, though it meets two pieces there.
-        {"strand.mef", "0 10 0 10\n10 10 10 10\n0\n10 10 10 10\n4 10 4 10\n0\n4 10 4 10\n7 3 7 3\n0\n7 3 7 3\n5.3 17 5.3 17\n0",
-         1, "strand.mef: segments 1 and 2: overlap from (4, -10) to (10, -10)\nstrand.mef: segments 1 and 4: cross at (6.15, -10)\n"},
+        {"strand.mef",
+         "0 10 0 10\n10 10 10 10\n0\n10 10 10 10\n4 10 4 10\n0\n4 10 4 10\n7 3 7 3\n0\n7 3 7 3\n5.3 17 5.3 "
+         "17\n0",
+         1,
+         "strand.mef: segments 1 and 2: overlap from (4, -10) to (10, -10)\nstrand.mef: segments 1 and 4: "
+         "cross at (6.15, -10)\n"},
         // Segment 2 runs back along segment 1 over three of its pieces: one overlap.
         {"overlap.mef", "0 10 0 10\n10 10 10 10\n4\n10 10 10 10\n4 10 4 10\n2", 1,
          "overlap.mef: segments 1 and 2: overlap from (4, -10) to (10, -10)\n"},
@@ -130,8 +136,9 @@ TEST(GroundCheck, ListsAHundredProblemsThenHowManyMore) {
     const CheckRun run = checkFile("steps.mef");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 101);
-    EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
-              "steps.mef: segments 1 and 2: not joined: segment 1 ends at (1, -10), segment 2 starts at (2, -10)");
+    EXPECT_EQ(
+        run.out.substr(0, run.out.find('\n')),
+        "steps.mef: segments 1 and 2: not joined: segment 1 ends at (1, -10), segment 2 starts at (2, -10)");
     EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), "steps.mef: ... and 50 more\n");
 }
 
@@ -150,7 +157,8 @@ TEST(GroundCheck, ExportWarnsAfterItsMessagesAndOnlyAboutFaults) {
     EXPECT_EQ(readFile("gnd.pts"), ground);
 
     // Segment 3 starts back at segment 2's start, and its join crosses the right foot line.
-    writeFile("canyon.mef", "0 10 2 4\n6 4 8 10\n0\n8 10 9 14\n12 16 15 12\n7\n8 10 8.5 9\n9.25 8 10.5 6.125\n2");
+    writeFile("canyon.mef",
+              "0 10 2 4\n6 4 8 10\n0\n8 10 9 14\n12 16 15 12\n7\n8 10 8.5 9\n9.25 8 10.5 6.125\n2");
     const std::string warnings =
         "Warning: the ground crosses itself at (10.5098, -13.8497), segment 2 and the right foot line "
         "(2 crossings in all)\n"
