@@ -44,8 +44,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         }
     }
     if (check) {
-        if (result.action == CommandLine::Action::exportMap)
-            return usageError("--check and --export exclude each other");
+        if (result.action == CommandLine::Action::exportMap) return usageError("--check excludes --export");
         result.action = CommandLine::Action::check;
     }
     if (noBatch && result.action != CommandLine::Action::exportMap)
