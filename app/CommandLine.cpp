@@ -23,6 +23,7 @@ CommandLine usageError(std::string problem) {
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine result;
     bool noBatch = false;
+    bool check = false;
     bool optionsEnded = false;
     for (const std::string& arg : args) {
         const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
@@ -41,6 +42,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             return result;
         } else if (arg == "--export") {
             result.action = CommandLine::Action::exportMap;
+        } else if (arg == "--check") {
+            check = true;
         } else if (arg == "--no-batch") {
             noBatch = true;
         } else if (arg == "--in-map-folder") {
@@ -49,13 +52,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             return usageError("unknown option '" + arg + "'");
         }
     }
+    if (check) {
+        if (result.action == CommandLine::Action::exportMap) return usageError("--check excludes --export");
+        result.action = CommandLine::Action::check;
+    }
     if (noBatch && result.action != CommandLine::Action::exportMap)
         return usageError("--no-batch needs --export");
     result.runBatch = !noBatch;
     return result;
 }
 
-const char* usageLine() { return "usage: mapeditor [--export [--no-batch]] [--in-map-folder] [--] [MAP]\n"; }
+const char* usageLine() { return "usage: mapeditor [--export [--no-batch] | --check] [--in-map-folder] [--] [MAP]\n"; }
 
 std::string helpText() {
     return std::string(usageLine()) +
@@ -69,6 +76,9 @@ std::string helpText() {
            "  --in-map-folder\n"
            "               work in MAP's folder: gnd.pts, go and copy.bat are those\n"
            "               beside MAP (how the desktop opens a map file)\n"
+           "  --check      check the ground outline that --export would write: one line\n"
+           "               per crossing, gap between segments or run of points printed\n"
+           "               as one; nothing written, no window\n"
            "  --help       print this text and exit\n"
            "  --version    print the version, the copyright and the licence, and exit\n"
            "  --           end of options: the next argument is MAP\n"
@@ -76,6 +86,8 @@ std::string helpText() {
            "Exit status of --export: 0 when both files were written (and copy.bat ran\n"
            "and exited 0); 1 when MAP could not be read or is not a map, the map has no\n"
            "segments, a file could not be written, or copy.bat is missing or failed.\n"
+           "Exit status of --check: 0 when the outline is a simple closed polygon with no\n"
+           "merged points; 1 when a problem was found or MAP could not be read.\n"
            "A usage error exits with status 2.\n";
 }
 

@@ -8,6 +8,7 @@ struct CommandLine {
     enum class Action {
         edit,        // open the window on mapFile
         exportMap,   // export mapFile without a window
+        check,       // check the ground outline of mapFile without a window
         help,        // print helpText() to standard output
         version,     // print versionText() to standard output
         usageError,  // print `error` and the usage line to standard error
@@ -29,6 +30,7 @@ struct CommandLine {
 //   [MAP]                         edit MAP (default "map.mef")
 //   --export [--no-batch] [MAP]   export MAP without a window
 //   --in-map-folder               with either: work in MAP's folder
+//   --check [MAP]                 check the ground outline of MAP's export
 //   --help, --version
 // Options and MAP may come in any order; "--" ends the options. Arguments are
 // taken in order and the first --help, --version or problem decides.

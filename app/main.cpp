@@ -15,6 +15,7 @@
 #include "FrameLoop.h"
 #include "Globals.h"
 #include "GlyphAtlas.h"
+#include "HeadlessCheck.h"
 #include "HeadlessExport.h"
 #include "InputRouting.h"
 #include "Interface.h"
@@ -92,6 +93,8 @@ int main(int argc, char** argv) {
             return usageExitStatus;
         case CommandLine::Action::exportMap:
             return exportWithoutWindow(commandLine.mapFile, commandLine.runBatch);
+        case CommandLine::Action::check:
+            return checkWithoutWindow(commandLine.mapFile);
         case CommandLine::Action::edit:
             break;
     }

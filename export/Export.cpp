@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "BatchRunner.h"
+#include "GroundCheck.h"
 #include "GroundFile.h"
 #include "MapEditor.h"
 #include "ScenarioScript.h"
@@ -22,6 +23,16 @@ void printOutputError(std::FILE* stream, const std::string& path) {
 
 void printSharedStartPoints(std::FILE* stream, const std::vector<Segment>& segments) {
     std::fputs(sharedStartPointListing(segments).c_str(), stream);
+    std::fflush(stream);
+}
+
+// After an export: a line for each kind of fault in the outline the
+// simulator will read, nothing for a sound one. A warning, not a failure.
+void warnAboutGround(std::FILE* stream, const std::vector<Segment>& segments) {
+    std::string text;
+    for (const std::string& warning : groundWarnings(checkGround(segments))) text += warning + "\n";
+    if (text.empty()) return;
+    std::fputs(text.c_str(), stream);
     std::fflush(stream);
 }
 
@@ -57,8 +68,11 @@ bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& 
 bool writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation,
                       ExportMessages messages) {
     // An empty chain stops at the ground file, which says so.
-    return writeGroundFileAt(segments, "gnd.pts", createTempFileBeside, messages) &&
-           writeScenarioScriptAt(restLocation, "go", createTempFileBeside, messages);
+    if (!(writeGroundFileAt(segments, "gnd.pts", createTempFileBeside, messages) &&
+          writeScenarioScriptAt(restLocation, "go", createTempFileBeside, messages)))
+        return false;
+    warnAboutGround(messages.errors, segments);
+    return true;
 }
 
 bool exportToSimulator(const std::vector<Segment>& segments, const ControlPoint& restLocation) {

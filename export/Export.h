@@ -36,7 +36,10 @@ bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& 
                            TempFileFactory createTemp = createTempFileBeside, ExportMessages messages = {});
 
 // The two files of an export in the working directory: "gnd.pts", then "go"
-// (only when "gnd.pts" was written). Returns whether both were written.
+// (only when "gnd.pts" was written). When both were written, prints to
+// `messages.errors` a warning for each kind of fault found in the ground
+// outline (checkGround), nothing for a sound one. Returns whether both were
+// written.
 bool writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation,
                       ExportMessages messages = {});
 

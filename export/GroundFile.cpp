@@ -83,22 +83,25 @@ std::string sharedStartPointListing(const std::vector<Segment>& segments) {
 
 long long appendGroundFile(std::string& text, const std::vector<Segment>& segments) {
     assert(!segments.empty());
-    const ControlPoint& first = segments.front().getStartPoint();
-    const ControlPoint& last = segments.back().getEndPoint();
+    forEachOutlinePoint(segments, [&text](OutlineLine line, std::size_t, double x, double y) {
+        switch (line) {
+            case OutlineLine::leftFoot:
+                appendNumber(text, x);
+                text.append(" -400.00000 0.0000000 0.000000\n");
+                break;
+            case OutlineLine::startPoint:
+                appendPoint(text, x, y, " 0.000000 0.00000\n");
+                break;
+            case OutlineLine::profile:
+                appendPoint(text, x, y, " -0.00000 1.00000\n");
+                break;
+            case OutlineLine::rightFoot:
+                appendNumber(text, x);
+                text.append(" -400.00000 0.000000 0.00000\n");
+                break;
+        }
+    });
     long long pointTotal = 0;
-
-    appendNumber(text, first.x - 0.5);
-    text.append(" -400.00000 0.0000000 0.000000\n");
-    appendPoint(text, first.x, -first.y, " 0.000000 0.00000\n");
-    for (const Segment& s : segments) {
-        const std::vector<ControlPoint>& samples = s.getSamples();
-        pointTotal += static_cast<long long>(samples.size());
-        // The first sample is the start point, already written as the end of
-        // the segment before (or as the start line).
-        for (std::size_t k = 1; k < samples.size(); ++k)
-            appendPoint(text, samples[k].x, -samples[k].y, " -0.00000 1.00000\n");
-    }
-    appendNumber(text, last.x + 0.5);
-    text.append(" -400.00000 0.000000 0.00000\n");
+    for (const Segment& s : segments) pointTotal += static_cast<long long>(s.getSamples().size());
     return pointTotal;
 }

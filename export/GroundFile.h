@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,35 @@
 // are equal and a NaN start point matches nothing, not even itself. Runs in
 // time proportional to the number of segments plus the length of the listing.
 std::string sharedStartPointListing(const std::vector<Segment>& segments);
+
+// The kinds of line of the ground points file, each one point of the outline.
+enum class OutlineLine { leftFoot, startPoint, profile, rightFoot };
+
+// The y of both foot points in the simulator's frame, written as "-400.00000".
+constexpr double footY = -400.0;
+
+// Calls visit(line, segment, x, y) for every line of the ground points file of
+// `segments` (not empty), in file order: the left foot, the first segment's
+// start point, each segment's samples after its first, the right foot. x and
+// y are the values the line prints, in the simulator's frame (y negated);
+// `segment` is the index of the segment the point comes from, the first for
+// the left foot and the last for the right foot. The writer and the outline
+// check both walk the file through this one function.
+template <class Visit>
+void forEachOutlinePoint(const std::vector<Segment>& segments, Visit&& visit) {
+    const ControlPoint& first = segments.front().getStartPoint();
+    const ControlPoint& last = segments.back().getEndPoint();
+    visit(OutlineLine::leftFoot, std::size_t{0}, first.x - 0.5, footY);
+    visit(OutlineLine::startPoint, std::size_t{0}, first.x, -first.y);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        // The first sample is the start point, already written as the end of
+        // the segment before (or as the start line).
+        const std::vector<ControlPoint>& samples = segments[i].getSamples();
+        for (std::size_t k = 1; k < samples.size(); ++k)
+            visit(OutlineLine::profile, i, samples[k].x, -samples[k].y);
+    }
+    visit(OutlineLine::rightFoot, segments.size() - 1, last.x + 0.5, footY);
+}
 
 // Appends the ground points file of `segments`, which must not be empty, to
 // `text`. Returns the point total of the count message: every sample of every

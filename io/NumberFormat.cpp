@@ -1,6 +1,7 @@
 #include "NumberFormat.h"
 
 #include <charconv>
+#include <cmath>
 
 char* formatNumber(char* out, double value) {
     // std::to_chars ignores the locale and, with general notation and precision
@@ -17,4 +18,12 @@ std::string formatNumber(double value) {
     std::string text;
     appendNumber(text, value);
     return text;
+}
+
+double printedValue(double value) {
+    if (!std::isfinite(value)) return value;
+    char buffer[maxNumberLength];
+    double printed = value;
+    std::from_chars(buffer, formatNumber(buffer, value), printed);
+    return printed;
 }

@@ -19,3 +19,7 @@ void appendNumber(std::string& text, double value);
 
 // `value` as a string of its own.
 std::string formatNumber(double value);
+
+// The value a reader gets back from the text formatNumber writes for `value`:
+// `value` rounded to six significant digits (NaN and infinities kept).
+double printedValue(double value);

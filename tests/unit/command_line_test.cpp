@@ -42,6 +42,10 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         {{""}, Action::usageError, "map.mef", true, "the map file name is empty"},
         {{"--no-batch", "a.mef"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
         {{"--in-map-folder", "--export", "a/b.mef"}, Action::exportMap, "a/b.mef", true, ""},
+        {{"--check"}, Action::check, "map.mef", true, ""},
+        {{"a.mef", "--check"}, Action::check, "a.mef", true, ""},
+        {{"--check", "--no-batch"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
+        {{"--export", "--check"}, Action::usageError, "map.mef", true, "--check excludes --export"},
     };
     for (const auto& c : cases) {
         std::string shown;
@@ -49,7 +53,7 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         const CommandLine got = parseCommandLine(c.args);
         EXPECT_EQ(got.action, c.action) << shown;
         EXPECT_EQ(got.error, c.error) << shown;
-        if (c.action == Action::edit || c.action == Action::exportMap) {
+        if (c.action == Action::edit || c.action == Action::exportMap || c.action == Action::check) {
             EXPECT_EQ(got.mapFile, c.mapFile) << shown;
             EXPECT_EQ(got.runBatch, c.runBatch) << shown;
         }

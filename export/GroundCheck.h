@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "Segment.h"
+
+// What would keep the ground points file from being a simple closed polygon,
+// found on the outline exactly as the file holds it: the printed numbers (six
+// significant digits, y negated), the two feet, and the closing line from the
+// right foot back to the left one. Every point and coordinate below is in the
+// simulator's frame, as printed.
+
+struct GroundPoint {
+    double x = 0.0;
+    double y = 0.0;
+    bool operator==(const GroundPoint& other) const { return x == other.x && y == other.y; }
+};
+
+// A piece of the outline that a problem names: a segment's part of the profile
+// (the straight join to it from the segment before included), one of the two
+// foot lines, or the closing line along the bottom.
+struct OutlinePart {
+    enum class Kind { segment, leftFoot, rightFoot, closingLine };
+    Kind kind = Kind::segment;
+    // The segment's index from 0; the first segment for the left foot line,
+    // the last for the right foot line and the closing line.
+    std::size_t segment = 0;
+};
+
+// Every problem carries `position`, the index of the file line (from 0) where
+// the outline reaches it, so that problems can be listed in outline order.
+
+// Two parts of the outline meet where they are not neighbours: they cross,
+// touch at a point, or run along each other (`overlap`, from `at` to `to`).
+// Each point where the outline meets itself is one crossing, and each stretch
+// where it runs along itself is one, however many pieces meet there.
+struct GroundCrossing {
+    std::size_t position = 0;
+    OutlinePart first;
+    OutlinePart second;
+    GroundPoint at;
+    bool overlap = false;
+    GroundPoint to;
+};
+
+// Segment `segment` does not start where the one before it ends; the file
+// joins them with a straight piece.
+struct GroundGap {
+    std::size_t position = 0;
+    std::size_t segment = 0;
+    GroundPoint previousEnd;
+    GroundPoint start;
+};
+
+// `count` consecutive lines of the file (two or more) print the same point.
+struct MergedPoints {
+    std::size_t position = 0;
+    std::size_t firstSegment = 0;
+    std::size_t lastSegment = 0;
+    std::size_t count = 0;
+    GroundPoint at;
+};
+
+// Coordinates beyond this size are out of range: the crossing test's
+// products of coordinate differences would overflow.
+constexpr double maxCheckedCoordinate = 1e150;
+
+// `count` consecutive lines print a coordinate that is not a finite number or
+// lies beyond maxCheckedCoordinate; the outline's pieces at them are left out
+// of the crossing test.
+struct OutOfRangePoints {
+    std::size_t position = 0;
+    std::size_t segment = 0;
+    std::size_t count = 0;
+    GroundPoint at;
+};
+
+struct GroundProblems {
+    std::vector<GroundCrossing> crossings;
+    std::vector<GroundGap> gaps;
+    std::vector<MergedPoints> merged;
+    std::vector<OutOfRangePoints> outOfRange;
+
+    bool empty() const { return crossings.empty() && gaps.empty() && merged.empty() && outOfRange.empty(); }
+};
+
+// Checks the outline of `segments` (not empty). Consecutive points that print
+// the same are taken as one for the crossing test. Runs in O(n log n) time for
+// n points plus the crossings found: the outline's pieces go into an R-tree
+// and only pieces whose boxes meet are compared.
+GroundProblems checkGround(const std::vector<Segment>& segments);
+
+// One line per problem, in outline order, without line ends, in the form
+// "NAME: segment N: ..." or "NAME: segments N and M: ...", segments counted
+// from 1.
+std::vector<std::string> groundProblemLines(const GroundProblems& problems, const std::string& name);
+
+// At most one line per kind of problem, each naming the first occurrence and
+// how many there are in all, without line ends: "Warning: the ground crosses
+// itself at (x, y), segments N and M (K crossings in all)" and the like.
+std::vector<std::string> groundWarnings(const GroundProblems& problems);

@@ -1,0 +1,182 @@
+// The ground outline check: "mapeditor --check" on small maps with known
+// answers, and the export's warnings.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "Export.h"
+#include "GroundFile.h"
+#include "HeadlessCheck.h"
+#include "HeadlessExport.h"
+#include "MapEditor.h"
+#include "MapFile.h"
+#include "ScratchDir.h"
+
+namespace {
+
+// A stream to a new file in the working directory, and everything written to it.
+std::FILE* newStream(const char* name) { return std::fopen(name, "w+b"); }
+
+std::string contentOf(std::FILE* stream) {
+    std::string text;
+    std::rewind(stream);
+    for (int c; (c = std::fgetc(stream)) != EOF;) text += static_cast<char>(c);
+    std::fclose(stream);
+    return text;
+}
+
+struct CheckRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+CheckRun checkFile(const std::string& name) {
+    std::FILE* out = newStream("check.out");
+    std::FILE* err = newStream("check.err");
+    const int status = checkWithoutWindow(name, out, err);
+    return {status, contentOf(out), contentOf(err)};
+}
+
+// A seeded course running to the right, 3 map units a segment, well above the
+// feet and below x 100,000: a simple outline.
+std::string randomSoundCourse(int count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> height(20.0, 40.0), bend(-2.0, 2.0);
+    std::vector<Segment> chain(static_cast<std::size_t>(count));
+    double x = 0.0, y = 30.0;
+    for (Segment& s : chain) {
+        const double ny = height(random);
+        s.setPoints(x, y, x + 1, y + bend(random), x + 2, ny + bend(random), x + 3, ny);
+        x += 3;
+        y = ny;
+    }
+    return formatMapFile(chain);
+}
+
+// Straight pieces have resolution 0 or their handles on their ends, so that
+// the outline can be worked out by hand (y is negated in the outline). The
+// loop's crossing was worked out from its eight samples on their own.
+TEST(GroundCheck, SmallMapsWithKnownAnswers) {
+    ScratchDir scratch;
+    const struct {
+        const char* name;
+        std::string map;
+        int status;
+        std::string out;
+    } cases[] = {
+        {"initial.mef", formatMapFile(MapEditor().getSegments()), 0, ""},
+        {"loop.mef", "0 10 12 0\n-2 0 10 10\n7", 1, "loop.mef: segment 1: crosses itself at (5, -4.11337)\n"},
+        {"fold.mef", "0 10 0 10\n10 10 10 10\n0\n10 10 10 10\n5 5 5 5\n0\n5 5 5 5\n5 12 5 12\n0", 1,
+         "fold.mef: segments 1 and 3: cross at (5, -10)\n"},
+        {"below.mef", "0 10 0 10\n10 500 10 500\n0\n10 500 10 500\n20 10 20 10\n0", 1,
+         "below.mef: segment 1: crosses the closing line at (7.95918, -400)\n"
+         "below.mef: segment 2: crosses the closing line at (12.0408, -400)\n"},
+        {"gap.mef", "0 10 0 10\n10 10 10 10\n0\n12 10 12 10\n20 10 20 10\n0", 1,
+         "gap.mef: segments 1 and 2: not joined: segment 1 ends at (10, -10), segment 2 starts at (12, "
+         "-10)\n"},
+        // Samples 0.2 apart print as whole numbers beyond 100,000.
+        {"merge.mef", "123456 10 123456 10\n123457 10 123457 10\n4", 1,
+         "merge.mef: segment 1: 3 consecutive points print as (123456, -10)\n"
+         "merge.mef: segment 1: 3 consecutive points print as (123457, -10)\n"},
+        // Four pairs of pieces meet at the junction the chain comes back to: one crossing.
+        {"touch.mef",
+         "0 10 0 10\n10 10 10 10\n0\n10 10 10 10\n20 5 20 5\n0\n20 5 20 5\n15 0 15 0\n0\n15 0 15 0\n10 10 10 "
+         "10\n0",
+         1, "touch.mef: segments 1 and 4: cross at (10, -10)\n"},
+        // Back at its start point: the left foot line and three pieces meet there, at (0, -10) exactly.
+        {"back.mef", "0 10 3 5\n12 6 4 6\n0\n4 6 3 2\n9 2 15 18\n1\n15 18 7 9\n-4 10 0 10\n2", 1,
+         "back.mef: segment 3: crosses the left foot line at (0, -10)\n"},
+        // Segment 4 crosses the doubled stretch once, though it meets two pieces there.
+        {"strand.mef",
+         "0 10 0 10\n10 10 10 10\n0\n10 10 10 10\n4 10 4 10\n0\n4 10 4 10\n7 3 7 3\n0\n7 3 7 3\n5.3 17 5.3 "
+         "17\n0",
+         1,
+         "strand.mef: segments 1 and 2: overlap from (4, -10) to (10, -10)\nstrand.mef: segments 1 and 4: "
+         "cross at (6.15, -10)\n"},
+        // Segment 2 runs back along segment 1 over three of its pieces: one overlap.
+        {"overlap.mef", "0 10 0 10\n10 10 10 10\n4\n10 10 10 10\n4 10 4 10\n2", 1,
+         "overlap.mef: segments 1 and 2: overlap from (4, -10) to (10, -10)\n"},
+        // Coordinates whose products would overflow are not checked, and say so.
+        {"far.mef", "0 10 1.7e308 -1.7e308\n-1.7e308 1.7e308 10 10\n3", 1,
+         "far.mef: segment 1: a point is out of range: (4.78125e+307, 4.78125e+307)\n"
+         "far.mef: segment 1: a point is out of range: (-4.78125e+307, -4.78125e+307)\n"},
+        {"empty.mef", "", 1, "empty.mef: the map has no segments\n"},
+        {"sound.mef", randomSoundCourse(20000, 2024), 0, ""},
+    };
+    for (const auto& c : cases) {
+        writeFile(c.name, c.map);
+        const CheckRun run = checkFile(c.name);
+        EXPECT_EQ(run.status, c.status) << c.name;
+        EXPECT_EQ(run.out, c.out) << c.name;
+        EXPECT_EQ(run.err, "") << c.name;
+    }
+
+    // A map that cannot be read gets the loader's message and nothing else.
+    const CheckRun missing = checkFile("missing.mef");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "File input error\n");
+}
+
+TEST(GroundCheck, ListsAHundredProblemsThenHowManyMore) {
+    ScratchDir scratch;
+    // 151 short flat pieces with a gap after each: 150 gaps.
+    std::string map;
+    for (int k = 0; k <= 150; ++k) {
+        const std::string a = std::to_string(2 * k) + " 10 ", b = std::to_string(2 * k + 1) + " 10 ";
+        map += a + a + "\n" + b + b + "\n0\n";
+    }
+    writeFile("steps.mef", map);
+    const CheckRun run = checkFile("steps.mef");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 101);
+    EXPECT_EQ(
+        run.out.substr(0, run.out.find('\n')),
+        "steps.mef: segments 1 and 2: not joined: segment 1 ends at (1, -10), segment 2 starts at (2, -10)");
+    EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), "steps.mef: ... and 50 more\n");
+}
+
+// The export prints exactly what it did before for a sound outline, and a
+// warning per kind of fault after its messages otherwise, the window and
+// --export alike (the window on standard output, --export on standard error).
+TEST(GroundCheck, ExportWarnsAfterItsMessagesAndOnlyAboutFaults) {
+    ScratchDir scratch;
+    writeFile("copy.bat", "");
+    MapEditor editor;
+    testing::internal::CaptureStdout();
+    editor.exportMap();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0\n1\nSaved 2 segments, containing 14 points\n");
+    std::string ground;
+    appendGroundFile(ground, editor.getSegments());
+    EXPECT_EQ(readFile("gnd.pts"), ground);
+
+    // Segment 3 starts back at segment 2's start, and its join crosses the right foot line.
+    writeFile("canyon.mef",
+              "0 10 2 4\n6 4 8 10\n0\n8 10 9 14\n12 16 15 12\n7\n8 10 8.5 9\n9.25 8 10.5 6.125\n2");
+    const std::string warnings =
+        "Warning: the ground crosses itself at (10.5098, -13.8497), segment 2 and the right foot line "
+        "(2 crossings in all)\n"
+        "Warning: segments 2 and 3 are not joined, segment 2 ends at (15, -12), segment 3 starts at (8, -10) "
+        "(1 gap in all)\n";
+    const std::string messages = "0\n1\n2\n1\n2\nSaved 3 segments, containing 15 points\n";
+    std::FILE* out = newStream("export.out");
+    std::FILE* err = newStream("export.err");
+    EXPECT_EQ(exportWithoutWindow("canyon.mef", false, out, err), 0);
+    EXPECT_EQ(contentOf(out), messages);
+    EXPECT_EQ(contentOf(err), warnings);
+
+    std::vector<Segment> canyon;
+    ASSERT_EQ(readMapFile("canyon.mef", canyon, stderr), MapFileRead::loaded);
+    editor.replaceChain(canyon);
+    testing::internal::CaptureStdout();
+    editor.exportMap();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), messages + warnings);
+}
+
+}  // namespace
