@@ -143,8 +143,8 @@ TEST(TextFile, UnprivilegedSavesRespectReadOnlyFilesAndFallBackInUnwritableFolde
         bool written;
         const char* output;
     } cases[] = {
-        {"d/map.mef", 0444, 0777, false, "File output error\n"},
-        {"d/go", 0444, 0777, false, "File output error: d/go\n"},
+        {"d/map.mef", 0444, 0777, false, "File output error: d/map.mef: Permission denied\n"},
+        {"d/go", 0444, 0777, false, "File output error: d/go: Permission denied\n"},
         {"d/map.mef", 0644, 0555, true, "Warning: d/map.mef: folder not writable, saved in place\n"},
         {"d/go", 0755, 0555, true, "Warning: d/go: folder not writable, saved in place\n"},
     };
