@@ -403,6 +403,36 @@ TEST(MapEditorFile, WriteFailingPartWayKeepsTheOldFile) {
     EXPECT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
 }
 
+TEST(TextFile, NamesUpToTheLimitSaveAndTheirAbandonedTemporariesAreRemoved) {
+    ScratchDir scratch;
+    std::string accents = "x";  // 255 bytes: "x" and 127 two-byte characters, one cut by the shortening
+    for (int i = 0; i < 127; ++i) accents += "\xC3\xA9";
+    const std::string names[] = {std::string(241, 'a'), std::string(242, 'b'), std::string(250, 'c'),
+                                 std::string(255, 'd'), accents};
+    const auto entryCount = [] {
+        return std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator());
+    };
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name.size());
+        // As a killed save of the name leaves it: closed, so nobody holds it.
+        const TempFile abandoned = createTempFileBeside(name);
+        ASSERT_NE(abandoned.stream, nullptr);
+        std::fclose(abandoned.stream);
+        EXPECT_EQ(replaceFile(name, "new"), ReplaceResult::replaced);
+        std::string text;
+        EXPECT_TRUE(readWholeFile(name.c_str(), text));
+        EXPECT_EQ(text, "new");
+        EXPECT_EQ(entryCount(), 1);
+        std::filesystem::remove(std::filesystem::u8path(name));
+    }
+    // Two long names alike up to the cut: a save of one leaves the other's temporary alone.
+    const TempFile other = createTempFileBeside(std::string(250, 'f') + "1");
+    ASSERT_NE(other.stream, nullptr);
+    std::fclose(other.stream);
+    EXPECT_EQ(replaceFile(std::string(250, 'f') + "2", "new"), ReplaceResult::replaced);
+    EXPECT_TRUE(std::filesystem::exists(other.path));
+}
+
 TEST(TextFile, ReplaceFileWritesExactBytes) {
     ScratchDir scratch;
     const std::string bytes("a\0b\r\n\xff", 6);
