@@ -8,6 +8,7 @@
 #include <string>
 
 #include "BatchRunner.h"
+#include "Export.h"
 #include "MapEditor.h"
 #include "ScratchDir.h"
 #include "TextFile.h"
@@ -58,20 +59,24 @@ TEST(WindowsTextFile, ReplacesAnExistingFileWithExactlyTheBytesGiven) {
     }
 }
 
-TEST(WindowsTextFile, TargetHeldWithoutSharingIsKeptAndNoTemporaryFileStays) {
-    ScratchDir scratch;
-    writeFile("map.mef", "old");
-    // As the simulator might hold it: open, no sharing at all.
-    const HANDLE held = ::CreateFileW(L"map.mef", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(replaceFile("map.mef", "new"), ReplaceResult::failed);
-    MapEditor editor;
-    testing::internal::CaptureStdout();
-    editor.saveMapFile();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error\n");
-    ::CloseHandle(held);
-    EXPECT_EQ(readFile("map.mef"), "old");
-    EXPECT_EQ(directoryEntries(), onlyMap);
+TEST(WindowsTextFile, TargetHeldByAReaderIsKeptWithTheReasonAndNoTemporaryFileStays) {
+    // As the simulator or an editor might hold it: no sharing at all, or
+    // the ordinary sharing of a reader.
+    for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+        SCOPED_TRACE(sharing);
+        ScratchDir scratch;
+        writeFile("map.mef", "old");
+        const HANDLE held = ::CreateFileW(L"map.mef", GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(replaceFile("map.mef", "new"), ReplaceResult::failed);
+        MapEditor editor;
+        testing::internal::CaptureStdout();
+        editor.saveMapFile();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error: map.mef: used by another program\n");
+        ::CloseHandle(held);
+        EXPECT_EQ(readFile("map.mef"), "old");
+        EXPECT_EQ(directoryEntries(), onlyMap);
+    }
 }
 
 // Run only as the child of the next test: takes a temporary file beside the
@@ -209,6 +214,14 @@ TEST(WindowsBatchRunner, RunsTheWorkingDirectoryCopyBatNeverOneOnThePath) {
     // Without its own copy.bat, the interpreter complains and still nothing from the PATH runs.
     std::filesystem::remove("copy.bat");
     EXPECT_NE(runBatchFile("./copy.bat"), -1);
+    EXPECT_FALSE(std::filesystem::exists("impostor-ran"));
+
+    // Nor does one that cmd would find for "copy.bat" by adding an extension.
+    writeFile("copy.bat.cmd", "echo impostor> impostor-ran\r\n");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(exportToSimulator(MapEditor().getSegments(), {0.5, 0.5}));
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("copy.bat not found in the working directory"),
+              std::string::npos);
     EXPECT_FALSE(std::filesystem::exists("impostor-ran"));
 
     EnvironmentOverride comSpec(L"ComSpec", L"C:\\no such folder\\cmd.exe");
