@@ -348,16 +348,16 @@ bool folderRefusesNewFiles(int error) { return error == EACCES || error == EPERM
 
 // Reserves the disk space for `size` bytes of the open file `file`, whose
 // size is `oldSize`; returns 0 or the error. A smaller allocation would cut
-// the file, so only growth is reserved; a file system that cannot reserve
-// (the call is not supported) gets the plain write.
+// the file, so only growth is reserved; where the call is not supported (by
+// the file system, or by Wine) there is nothing to do but write.
 DWORD reserveSpace(HANDLE file, std::uint64_t size, std::uint64_t oldSize) {
     if (size <= oldSize) return 0;
     FILE_ALLOCATION_INFO allocation{};
     allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
     if (::SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof allocation)) return 0;
     const DWORD error = ::GetLastError();
-    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
-                   error == ERROR_INVALID_FUNCTION
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
+                   error == ERROR_CALL_NOT_IMPLEMENTED
                ? 0
                : error;
 }

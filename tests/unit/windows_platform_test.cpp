@@ -181,6 +181,9 @@ TEST(WindowsTextFile, ReadOnlyTargetsAreKeptAndRefusingFoldersGetAnInPlaceWrite)
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Warning: map.mef: folder not writable, saved in place\n");
     EXPECT_EQ(readFile("map.mef"), "new");
+    // Growing in place: the space is reserved, then written.
+    EXPECT_EQ(replaceFile("map.mef", std::string(6000, '8'), refusedByTheFolder), ReplaceResult::writtenInPlace);
+    EXPECT_EQ(readFile("map.mef"), std::string(6000, '8'));
     EXPECT_EQ(replaceFile("other.mef", "new", refusedByTheFolder), ReplaceResult::failed);
     EXPECT_EQ(directoryEntries(), onlyMap);
 }
