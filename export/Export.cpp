@@ -68,7 +68,8 @@ bool batchFileReady(std::FILE* errors) {
         case PathKind::regularFile:
             return true;
         case PathKind::missing:
-            printLine(errors, "copy.bat not found in the working directory: gnd.pts and go were not delivered");
+            printLine(errors,
+                      "copy.bat not found in the working directory: gnd.pts and go were not delivered");
             return false;
         case PathKind::other:
             printLine(errors, "copy.bat: not a regular file");

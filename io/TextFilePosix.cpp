@@ -323,7 +323,8 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
     // The first failure's errno; a stream error without one counts as EIO.
     int error = 0;
     errno = 0;
-    if (std::fwrite(content.data(), 1, content.size(), temp.stream) != content.size()) error = errno ? errno : EIO;
+    if (std::fwrite(content.data(), 1, content.size(), temp.stream) != content.size())
+        error = errno ? errno : EIO;
     if (!flushSync(temp.stream) && error == 0) error = errno ? errno : EIO;
     // Renamed while still open and locked, so that no other writer takes it for
     // abandoned; once the bytes are synced, closing can lose nothing.
@@ -333,7 +334,8 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
         std::remove(temp.path.c_str());
         // A file mounted on the name (a bind mount) cannot be renamed over,
         // but it can be written.
-        if (error == EBUSY && file.exists) return rewriteInPlace(file.path, content, mountPointReason, reason);
+        if (error == EBUSY && file.exists)
+            return rewriteInPlace(file.path, content, mountPointReason, reason);
         return failedBecause(reason, std::strerror(error));
     }
     // What a killed earlier write left beside the file would otherwise stay for good.

@@ -167,7 +167,8 @@ void removeAbandonedTemps(const std::string& target) {
     const std::string folder = folderOf(target);
     const std::string base = target.substr(folder.size());
     WIN32_FIND_DATAW found;
-    const HANDLE search = ::FindFirstFileW(widePath(folder + tempStemOf(base) + tempInfix + "*").c_str(), &found);
+    const HANDLE search =
+        ::FindFirstFileW(widePath(folder + tempStemOf(base) + tempInfix + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
@@ -356,8 +357,8 @@ DWORD reserveSpace(HANDLE file, std::uint64_t size, std::uint64_t oldSize) {
     allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
     if (::SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof allocation)) return 0;
     const DWORD error = ::GetLastError();
-    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION ||
-                   error == ERROR_CALL_NOT_IMPLEMENTED
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
+                   error == ERROR_INVALID_FUNCTION || error == ERROR_CALL_NOT_IMPLEMENTED
                ? 0
                : error;
 }
@@ -374,7 +375,8 @@ DWORD writeInPlace(const std::string& path, std::string_view content) {
     if (::GetFileType(out.get()) != FILE_TYPE_DISK) return ERROR_INVALID_FUNCTION;
     LARGE_INTEGER oldSize;
     if (!::GetFileSizeEx(out.get(), &oldSize)) return ::GetLastError();
-    if (const DWORD error = reserveSpace(out.get(), content.size(), static_cast<std::uint64_t>(oldSize.QuadPart)))
+    if (const DWORD error =
+            reserveSpace(out.get(), content.size(), static_cast<std::uint64_t>(oldSize.QuadPart)))
         return error;
     const char* p = content.data();
     std::size_t left = content.size();
@@ -417,7 +419,8 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
     if (temp.stream == nullptr) {
         if (!file.exists || !folderRefusesNewFiles(temp.error))
             return failedBecause(reason, std::strerror(temp.error));
-        if (const DWORD inPlace = writeInPlace(file.path, content)) return failedBecause(reason, reasonOf(inPlace));
+        if (const DWORD inPlace = writeInPlace(file.path, content))
+            return failedBecause(reason, reasonOf(inPlace));
         reason = folderNotWritableReason;
         return ReplaceResult::writtenInPlace;
     }
@@ -433,7 +436,8 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
     // nothing to flush.
     if (why.empty()) {
         const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(temp.stream)));
-        if (::GetFileType(handle) == FILE_TYPE_DISK && !::FlushFileBuffers(handle)) why = reasonOf(::GetLastError());
+        if (::GetFileType(handle) == FILE_TYPE_DISK && !::FlushFileBuffers(handle))
+            why = reasonOf(::GetLastError());
     }
     // A file open without sharing cannot be renamed: closed first.
     if (std::fclose(temp.stream) != 0 && why.empty()) why = std::strerror(errno != 0 ? errno : EIO);

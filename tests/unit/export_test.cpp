@@ -14,8 +14,8 @@
 #include "BatchRunner.h"
 #include "Export.h"
 #include "HeadlessExport.h"
-#include "MapFile.h"
 #include "MapEditor.h"
+#include "MapFile.h"
 #include "ScenarioScript.h"
 #include "ScratchDir.h"
 
@@ -133,7 +133,8 @@ TEST(Export, BatchFileSeesBothFilesComplete) {
 }
 
 TEST(Export, OnlyARegularCopyBatIsRunByTheWindowAndTheCommandLine) {
-    const char* const notFound = "copy.bat not found in the working directory: gnd.pts and go were not delivered\n";
+    const char* const notFound =
+        "copy.bat not found in the working directory: gnd.pts and go were not delivered\n";
     const struct {
         const char* setUp;    // shell commands in a folder that holds the marker batch "real.bat"
         const char* message;  // printed instead of running copy.bat; empty when it runs
@@ -209,7 +210,8 @@ TEST(Export, UnwritableScriptRunsNoBatchFile) {
     std::filesystem::create_directory("go");
     writeFile("copy.bat", markerBatch);
     MapEditor editor;
-    EXPECT_EQ(captureExport(editor), "0\n1\nSaved 2 segments, containing 14 points\nFile output error: go: not a regular file\n");
+    EXPECT_EQ(captureExport(editor),
+              "0\n1\nSaved 2 segments, containing 14 points\nFile output error: go: not a regular file\n");
     EXPECT_FALSE(std::filesystem::exists("batch-ran"));
 }
 

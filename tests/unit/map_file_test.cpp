@@ -396,7 +396,8 @@ TEST(MapEditorFile, WriteFailingPartWayKeepsTheOldFile) {
     std::vector<Segment> chain(2000, makeSegment(1.5, 2, 3, 4, 5, 6, 7, 8, 1));
     testing::internal::CaptureStdout();
     EXPECT_FALSE(storeMapFile("map.mef", chain, tempFileOnFullDevice));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error: map.mef: No space left on device\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "File output error: map.mef: No space left on device\n");
     EXPECT_EQ(readFile("map.mef"), old);
     EXPECT_FALSE(lastTempPath.empty());
     EXPECT_FALSE(std::filesystem::exists(lastTempPath));

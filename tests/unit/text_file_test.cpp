@@ -18,8 +18,8 @@
 
 #include "Export.h"
 #include "MapFile.h"
-#include "SegmentFactory.h"
 #include "ScratchDir.h"
+#include "SegmentFactory.h"
 #include "TextFile.h"
 
 namespace fs = std::filesystem;
@@ -200,7 +200,10 @@ TEST(TextFile, UnprivilegedFailuresNameTheSystemsReason) {
          },
          "File input error: map.mef: Permission denied\n"},
         {[] { return storeMapFile("map.mef", {}); }, "File output error: map.mef: Permission denied\n"},
-        {[] { return writeScenarioScriptAt({0.5, 0.5}, "ro/go"); }, "File output error: ro/go: Permission denied\n"},
+        {[] {
+             return writeScenarioScriptAt({0.5, 0.5}, "ro/go");
+         },
+         "File output error: ro/go: Permission denied\n"},
     };
     for (const Case& c : cases) {
         const SaveOutcome outcome = saveUnprivileged(c.act);
@@ -268,7 +271,8 @@ TEST(TextFile, InPlaceSaveOnAFullDiskLeavesTheOldBytesAndABusyNameIsWrittenInPla
     ASSERT_EQ(::mount("disk/real.mef", "disk/map.mef", nullptr, MS_BIND, nullptr), 0);
     testing::internal::CaptureStdout();
     EXPECT_TRUE(storeMapFile("disk/map.mef", chainOf(3)));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Warning: disk/map.mef: a mount point, saved in place\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Warning: disk/map.mef: a mount point, saved in place\n");
     ::umount2("disk/map.mef", MNT_DETACH);
     EXPECT_EQ(readFile("disk/real.mef"), formatMapFile(chainOf(3)));
     EXPECT_EQ(readFile("disk/map.mef"), "");

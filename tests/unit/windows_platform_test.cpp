@@ -66,13 +66,15 @@ TEST(WindowsTextFile, TargetHeldByAReaderIsKeptWithTheReasonAndNoTemporaryFileSt
         SCOPED_TRACE(sharing);
         ScratchDir scratch;
         writeFile("map.mef", "old");
-        const HANDLE held = ::CreateFileW(L"map.mef", GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        const HANDLE held =
+            ::CreateFileW(L"map.mef", GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         EXPECT_EQ(replaceFile("map.mef", "new"), ReplaceResult::failed);
         MapEditor editor;
         testing::internal::CaptureStdout();
         editor.saveMapFile();
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error: map.mef: used by another program\n");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "File output error: map.mef: used by another program\n");
         ::CloseHandle(held);
         EXPECT_EQ(readFile("map.mef"), "old");
         EXPECT_EQ(directoryEntries(), onlyMap);
@@ -182,7 +184,8 @@ TEST(WindowsTextFile, ReadOnlyTargetsAreKeptAndRefusingFoldersGetAnInPlaceWrite)
               "Warning: map.mef: folder not writable, saved in place\n");
     EXPECT_EQ(readFile("map.mef"), "new");
     // Growing in place: the space is reserved, then written.
-    EXPECT_EQ(replaceFile("map.mef", std::string(6000, '8'), refusedByTheFolder), ReplaceResult::writtenInPlace);
+    EXPECT_EQ(replaceFile("map.mef", std::string(6000, '8'), refusedByTheFolder),
+              ReplaceResult::writtenInPlace);
     EXPECT_EQ(readFile("map.mef"), std::string(6000, '8'));
     EXPECT_EQ(replaceFile("other.mef", "new", refusedByTheFolder), ReplaceResult::failed);
     EXPECT_EQ(directoryEntries(), onlyMap);
