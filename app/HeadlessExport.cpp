@@ -1,7 +1,5 @@
 #include "HeadlessExport.h"
 
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "BatchRunner.h"
@@ -29,10 +27,7 @@ int exportWithoutWindow(const std::string& mapFile, bool runBatch, std::FILE* ou
     if (!writeExportFiles(editor.getSegments(), editor.getRestLocation(), {out, err})) return 1;
     if (!runBatch) return 0;
 
-    // The shell would only complain in its own words; say plainly what is missing.
-    std::error_code ignored;
-    if (!std::filesystem::exists("copy.bat", ignored))
-        return failure(err, "copy.bat not found in the working directory: gnd.pts and go were not delivered");
+    if (!batchFileReady(err)) return 1;
     const std::optional<int> status = runBatchFile("./copy.bat");
     if (!status) return failure(err, "Could not start the command interpreter for copy.bat");
     if (*status != 0) return failure(err, "copy.bat exited with status " + std::to_string(*status));

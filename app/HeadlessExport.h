@@ -11,6 +11,7 @@
 // `err`. Returns the exit status: 0 when both files were written and (with
 // `runBatch`) copy.bat exited 0; 1 when the map could not be read or is not a
 // map, has no segments, a file could not be written (copy.bat is then not
-// run), or copy.bat is missing, could not be run or exited non-zero.
+// run), or copy.bat is missing or no regular file (batchFileReady), could not
+// be run or exited non-zero.
 int exportWithoutWindow(const std::string& mapFile, bool runBatch, std::FILE* out = stdout,
                         std::FILE* err = stderr);

@@ -16,8 +16,8 @@ void printLine(std::FILE* stream, const char* text) {
     std::fflush(stream);
 }
 
-void printOutputError(std::FILE* stream, const std::string& path) {
-    std::fprintf(stream, "File output error: %s\n", path.c_str());
+void printOutputError(std::FILE* stream, const std::string& path, const std::string& reason) {
+    std::fprintf(stream, "File output error: %s: %s\n", path.c_str(), reason.c_str());
     std::fflush(stream);
 }
 
@@ -48,8 +48,9 @@ bool writeGroundFileAt(const std::vector<Segment>& segments, const std::string& 
     }
     std::string text;
     const long long pointTotal = appendGroundFile(text, segments);
-    if (!replaceFileReporting(path, text, createTemp)) {
-        printOutputError(messages.errors, path);
+    std::string reason;
+    if (!replaceFileReporting(path, text, createTemp, &reason)) {
+        printOutputError(messages.errors, path, reason);
         return false;
     }
     std::fprintf(messages.progress, "Saved %d segments, containing %lld points\n",
@@ -60,8 +61,9 @@ bool writeGroundFileAt(const std::vector<Segment>& segments, const std::string& 
 
 bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& path,
                            TempFileFactory createTemp, ExportMessages messages) {
-    if (replaceFileReporting(path, formatScenarioScript(restLocation), createTemp)) return true;
-    printOutputError(messages.errors, path);
+    std::string reason;
+    if (replaceFileReporting(path, formatScenarioScript(restLocation), createTemp, &reason)) return true;
+    printOutputError(messages.errors, path, reason);
     return false;
 }
 
@@ -75,10 +77,29 @@ bool writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& 
     return true;
 }
 
+bool batchFileReady(std::FILE* errors) {
+    switch (pathKind("copy.bat")) {
+        case PathKind::regularFile:
+            return true;
+        case PathKind::missing:
+            printLine(errors,
+                      "copy.bat not found in the working directory: gnd.pts and go were not delivered");
+            return false;
+        case PathKind::other:
+            printLine(errors, "copy.bat: not a regular file");
+            return false;
+        case PathKind::unknown:
+            break;
+    }
+    printLine(errors, "copy.bat could not be looked at: gnd.pts and go were not delivered");
+    return false;
+}
+
 bool exportToSimulator(const std::vector<Segment>& segments, const ControlPoint& restLocation) {
     // The batch file would deliver stale or partial files: it runs only after
     // both were written.
     if (!writeExportFiles(segments, restLocation)) return false;
+    if (!batchFileReady(stdout)) return false;
     if (!runBatchFile("./copy.bat")) {
         printLine(stdout, "Could not start the command interpreter for copy.bat");
         return false;

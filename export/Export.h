@@ -25,13 +25,13 @@ struct ExportMessages {
 // Prints the start-point listing, writes the ground points file to `path` and
 // prints "Saved %d segments, containing %d points". When the chain is empty it
 // prints that there is nothing to export; when the file cannot be written
-// completely it prints "File output error: " and the file name instead of the
-// count message. Returns whether the file was written.
+// completely it prints "File output error: ", the file name and the reason
+// instead of the count message. Returns whether the file was written.
 bool writeGroundFileAt(const std::vector<Segment>& segments, const std::string& path,
                        TempFileFactory createTemp = createTempFileBeside, ExportMessages messages = {});
 
-// Writes the setup script to `path`; on failure prints "File output error: "
-// and the file name and returns false.
+// Writes the setup script to `path`; on failure prints "File output error: ",
+// the file name and the reason and returns false.
 bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& path,
                            TempFileFactory createTemp = createTempFileBeside, ExportMessages messages = {});
 
@@ -43,8 +43,18 @@ bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& 
 bool writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation,
                       ExportMessages messages = {});
 
+// Whether "copy.bat" in the working directory may be run: only a regular file
+// (or a link to one) is, since in place of anything else the command
+// interpreter would run something else or nothing and report success (sh
+// reads a folder as an empty script; cmd, not finding "copy.bat", runs
+// "copy.bat.exe" or "copy.bat.cmd"). Otherwise prints on `errors` why
+// nothing is run, "copy.bat not found in the working directory: gnd.pts and
+// go were not delivered" or "copy.bat: not a regular file", and returns false.
+bool batchFileReady(std::FILE* errors);
+
 // The export of the window in the working directory: "gnd.pts", then "go", then runs
 // "copy.bat" and waits for it. The batch file runs only when both files were
-// written completely; an empty chain writes and runs nothing. Returns whether
-// both files were written and the batch file was started.
+// written completely and batchFileReady (which prints its message on standard
+// output); an empty chain writes and runs nothing. Returns whether both files
+// were written and the batch file was started.
 bool exportToSimulator(const std::vector<Segment>& segments, const ControlPoint& restLocation);

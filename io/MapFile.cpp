@@ -88,7 +88,8 @@ MapFileParse parseMapFile(std::string_view text) {
     double* coordinates = &record.points[0].x;
     int field = 0;
     const auto reject = [&](const char* at, const std::string& what) {
-        result.error = whereText(text, at, result.records.size()) + what;
+        // Records count from 1, as lines do.
+        result.error = whereText(text, at, result.records.size() + 1) + what;
         result.records.clear();
         return result;
     };
@@ -169,14 +170,9 @@ std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records) 
 }
 
 MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::FILE* messages) {
-    std::string text;
-    ReadError error;
-    if (!readWholeFile(path, text, &error)) {
-        // A refused file says why; one that cannot be opened or read, as ever, does not.
-        if (const char* reason = readErrorReason(error))
-            std::fprintf(messages, "File input error: %s: %s\n", path, reason);
-        else
-            std::fputs("File input error\n", messages);
+    std::string text, reason;
+    if (!readWholeFile(path, text, nullptr, &reason)) {
+        std::fprintf(messages, "File input error: %s: %s\n", path, reason.c_str());
         std::fflush(messages);
         return MapFileRead::cannotRead;
     }
@@ -189,7 +185,7 @@ MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::F
     }
     if (parsed.incompleteDropped) {
         std::fprintf(messages, "Warning: %s: incomplete last record %d dropped (%d of 9 values)\n", path,
-                     static_cast<int>(parsed.records.size()), parsed.incompleteValues);
+                     static_cast<int>(parsed.records.size()) + 1, parsed.incompleteValues);
         std::fflush(messages);
     }
     segments = segmentsFromRecords(parsed.records);
@@ -197,8 +193,9 @@ MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::F
 }
 
 bool storeMapFile(const std::string& path, const std::vector<Segment>& segments, TempFileFactory createTemp) {
-    if (replaceFileReporting(path, formatMapFile(segments), createTemp)) return true;
-    std::fputs("File output error\n", stdout);
+    std::string reason;
+    if (replaceFileReporting(path, formatMapFile(segments), createTemp, &reason)) return true;
+    std::printf("File output error: %s: %s\n", path.c_str(), reason.c_str());
     std::fflush(stdout);
     return false;
 }

@@ -34,7 +34,8 @@ struct MapFileParse {
     // Values of the dropped record that were present (1 to 8).
     int incompleteValues = 0;
     // Empty when the text was accepted; otherwise what is wrong and where,
-    // for example "record 2, line 7: \"abc\" is not a number". Records count from 0.
+    // for example "record 3, line 7: \"abc\" is not a number". Records count
+    // from 1, as lines do.
     std::string error;
 
     bool ok() const { return error.empty(); }
@@ -60,13 +61,15 @@ enum class MapFileRead { loaded, cannotRead, notAMap };
 
 // Reads the map file `path` with every check of parseMapFile. When it is a
 // map, `segments` becomes its chain; otherwise `segments` is left alone. The
-// loader's one-line messages go to `messages`: "File input error" when the
-// file cannot be read, "File input error: PATH: " and what is wrong when it is
-// not a map, and a warning when an incomplete last record was dropped.
+// loader's one-line messages go to `messages`: "File input error: PATH: " and
+// why when the file cannot be read (the system's reason, or the refusal of
+// readWholeFile) or what is wrong and where when it is not a map, and a
+// warning when an incomplete last record was dropped.
 MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::FILE* messages);
 
 // Writes the file text for `segments` to `path` through replaceFileReporting
 // (links followed, permissions kept, the previous file surviving any failure);
-// on failure prints "File output error" and returns false.
+// on failure prints "File output error: PATH: " and the reason on standard
+// output and returns false.
 bool storeMapFile(const std::string& path, const std::vector<Segment>& segments,
                   TempFileFactory createTemp = createTempFileBeside);

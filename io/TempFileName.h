@@ -9,15 +9,35 @@
 
 // A temporary file is named after its target: "map.mef.saving-" and six
 // letters or digits; no other name is ever taken for one, so that the cleanup
-// of abandoned temporary files cannot remove anything else.
+// of abandoned temporary files cannot remove anything else. A target name so
+// long that the temporary's name would pass maxFileNameLength is shortened
+// first (tempStemOf).
 
 constexpr char tempInfix[] = ".saving-";
 constexpr std::size_t tempSuffixLength = 6;
+
+// The longest file name, in bytes, that the common file systems take (ext4,
+// tmpfs, btrfs and XFS; NTFS takes 255 UTF-16 units, never fewer than the
+// UTF-8 bytes of the same name).
+constexpr std::size_t maxFileNameLength = 255;
+
+// What the name of a temporary file of `base` (a name without folder) starts
+// with: `base` itself when the temporary's name fits in maxFileNameLength,
+// otherwise its first bytes, cut between UTF-8 characters, then "~" and eight
+// hexadecimal digits of a hash of the whole of `base`, so that two long names
+// with the same beginning still get temporaries of their own.
+std::string tempStemOf(const std::string& base);
 
 // True when `name` is a temporary file name of the file named `base` (both
 // without folder).
 bool isTempNameOf(const std::string& name, const std::string& base);
 
+// The reasons the file code gives in its own words.
+constexpr char notRegularFileReason[] = "not a regular file";
+constexpr char folderNotWritableReason[] = "folder not writable";
+constexpr char mountPointReason[] = "a mount point";
+
 // Each platform's read of a whole regular file into `text` (left as it is on
-// failure); readWholeFile reports its result.
-ReadError readRegularFile(const char* path, std::string& text);
+// failure); readWholeFile reports its result. For cannotOpen and readFailed,
+// `reason` gets the system's words for the failure.
+ReadError readRegularFile(const char* path, std::string& text, std::string& reason);

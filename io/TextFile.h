@@ -23,15 +23,18 @@ enum class ReadError {
 };
 
 // Reads the whole file `path` into `text`; false when it cannot be opened or
-// read, and then `text` is unchanged and `error` (when given) says why. Only a
+// read, and then `text` is unchanged, `error` (when given) says why and
+// `reason` (when given) says it in words: readErrorReason's text for a
+// refusal, otherwise the system's own ("Permission denied"). Only a
 // regular file (links followed) is read: anything else, and a file larger than
 // maxReadFileSize, is refused before a byte is read, so no FIFO, terminal or
 // endless device can make the call block or read without end.
-bool readWholeFile(const char* path, std::string& text, ReadError* error = nullptr);
+bool readWholeFile(const char* path, std::string& text, ReadError* error = nullptr,
+                   std::string* reason = nullptr);
 
 // The reason to show after "<name>: " for the refusals notRegularFile
 // ("not a regular file") and tooLarge ("larger than 256 MiB"); null for the
-// other errors, which have no more to say than that the file could not be read.
+// other errors, whose reason is the system's.
 const char* readErrorReason(ReadError error);
 
 // What a path names, links followed.
@@ -63,8 +66,10 @@ struct TempFile {
 
 // Creates a new, uniquely named file `target`.saving-XXXXXX in the directory of
 // `target` (so that a rename can move it over `target`) with the permissions a
-// newly created file would get, locked (flock) for as long as it is open. On
-// failure the stream is null and nothing was created.
+// newly created file would get, locked (flock) for as long as it is open. A
+// name too long for that is shortened first (see TempFileName.h), so that any
+// name a file may have can be saved. On failure the stream is null and
+// nothing was created.
 TempFile createTempFileBeside(const std::string& target);
 
 // How replaceFile obtains its temporary file; tests substitute one whose
@@ -75,7 +80,7 @@ using TempFileFactory = TempFile (*)(const std::string& target);
 enum class ReplaceResult {
     failed,          // nothing changed
     replaced,        // a new file holding the content took the place of the old one
-    writtenInPlace,  // the folder refused a temporary file: the old file was rewritten
+    writtenInPlace,  // no temporary file could take its place: the old file was rewritten
 };
 
 // Replaces `target` with exactly `content`, so that it keeps being what it was:
@@ -96,16 +101,23 @@ enum class ReplaceResult {
 //   regular file. An administrator's process is refused only what it could
 //   not write either.
 // - When the folder refuses new files (not writable, or on a read-only
-//   mount) but the file exists and may be written, the file is rewritten in
-//   place (truncated, written, flushed, synced) and
-//   `writtenInPlace` is returned: there is then no all-or-nothing guarantee.
+//   mount), or the name cannot be renamed over because a file is mounted on
+//   it, but the file exists and may be written, the file is rewritten in
+//   place and `writtenInPlace` is returned. The space for the new content is
+//   reserved before any old byte changes, so a file system too full for it
+//   leaves the file as it was; a failure after that (an I/O error) can leave
+//   a mixture: there is no all-or-nothing guarantee.
 // - A replaced hard-linked file gets a new inode, so its other names keep the
 //   old content.
+// `reason` (when given) says in words why the file was `failed`, with the
+// system's reason where it gave one ("No space left on device"), or why it
+// was `writtenInPlace` ("folder not writable"); it is empty on `replaced`.
 ReplaceResult replaceFile(const std::string& target, std::string_view content,
-                          TempFileFactory createTemp = createTempFileBeside);
+                          TempFileFactory createTemp = createTempFileBeside, std::string* reason = nullptr);
 
 // replaceFile, and on `writtenInPlace` prints the one-line warning
-// "Warning: <target>: folder not writable, saved in place" on standard output.
-// Returns whether the content was written.
+// "Warning: <target>: <why>, saved in place" on standard output, where <why>
+// is "folder not writable" or "a mount point". Returns whether the content
+// was written; when it was not, `reason` (when given) says why.
 bool replaceFileReporting(const std::string& target, std::string_view content,
-                          TempFileFactory createTemp = createTempFileBeside);
+                          TempFileFactory createTemp = createTempFileBeside, std::string* reason = nullptr);

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "TempFileName.h"
 #include "TextFile.h"
@@ -34,15 +35,21 @@ ReadError readAll(int fd, std::size_t expected, std::string& text) {
 
 }  // namespace
 
-ReadError readRegularFile(const char* path, std::string& text) {
-    if (path == nullptr) return ReadError::cannotOpen;
+ReadError readRegularFile(const char* path, std::string& text, std::string& reason) {
+    if (path == nullptr) {
+        reason = std::strerror(EINVAL);
+        return ReadError::cannotOpen;
+    }
     struct stat info;
     // Looked at before opening, since opening a device can have effects of its own.
     if (::stat(path, &info) == 0 && !S_ISREG(info.st_mode)) return ReadError::notRegularFile;
     // Non-blocking, so that a FIFO put in the file's place after the check
     // cannot hold the open up; it is refused below.
     const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return ReadError::cannotOpen;
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return ReadError::cannotOpen;
+    }
     ReadError error = ReadError::readFailed;
     if (::fstat(fd, &info) == 0) {
         if (!S_ISREG(info.st_mode))
@@ -52,6 +59,7 @@ ReadError readRegularFile(const char* path, std::string& text) {
         else
             error = readAll(fd, static_cast<std::size_t>(info.st_size), text);
     }
+    if (error == ReadError::readFailed) reason = std::strerror(errno);
     ::close(fd);
     return error;
 }
@@ -178,16 +186,45 @@ bool writeAll(int fd, std::string_view content) {
     return true;
 }
 
-// Overwrites the regular file `path` with `content`: the way a plain write
-// works, used only when the folder refuses a temporary file.
-bool writeInPlace(const std::string& path, std::string_view content) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return false;
+// Reserves the disk space for the first `size` bytes of the regular file
+// `fd`, whose size is `oldSize`; returns 0 or the errno of the failure. Where
+// the file system cannot reserve (no fallocate, and glibc's emulation needs
+// to read a file opened write-only) there is nothing to do but write.
+int reserveSpace(int fd, std::size_t size, off_t oldSize) {
+    if (size == 0) return 0;
+    int error;
+    do error = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+    while (error == EINTR);
+    if (error == EOPNOTSUPP || error == EINVAL || error == EBADF) return 0;
+    // A reservation that failed half-way may have grown the file; the
+    // reservation's error is the one to report either way.
+    if (error != 0 && ::ftruncate(fd, oldSize) != 0) return error;
+    return error;
+}
+
+// Overwrites the regular file `path` with `content` the way a plain write
+// works, used only where no temporary file can take its place. The space for
+// the new content is reserved first, so that a disk too full for it leaves
+// every old byte as it was; the file is cut to its new length only after the
+// new bytes are written. Returns 0 or the errno of the failure.
+int writeInPlace(const std::string& path, std::string_view content) {
+    constexpr int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+    // Readable where allowed, which glibc's emulation of fallocate needs.
+    int fd = ::open(path.c_str(), O_RDWR | flags);
+    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_WRONLY | flags);
+    if (fd < 0) return errno;
     struct stat info;
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) == 0 &&
-              writeAll(fd, content) && (::fsync(fd) == 0 || errno == EINVAL);
-    ok = ::close(fd) == 0 && ok;
-    return ok;
+    int error = 0;
+    if (::fstat(fd, &info) != 0)
+        error = errno;
+    else if (!S_ISREG(info.st_mode))
+        error = EINVAL;
+    else if ((error = reserveSpace(fd, content.size(), info.st_size)) != 0) {
+    } else if (!writeAll(fd, content) || ::ftruncate(fd, static_cast<off_t>(content.size())) != 0 ||
+               (::fsync(fd) != 0 && errno != EINVAL))
+        error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    return error;
 }
 
 }  // namespace
@@ -228,9 +265,11 @@ bool stillNamed(int fd, const std::string& path) {
 }  // namespace
 
 TempFile createTempFileBeside(const std::string& target) {
+    const std::string folder = folderOf(target);
+    const std::string stem = folder + tempStemOf(target.substr(folder.size()));
     for (int attempt = 0; attempt < 8; ++attempt) {
         TempFile temp;
-        temp.path = target + tempInfix + "XXXXXX";
+        temp.path = stem + tempInfix + "XXXXXX";
         // mkostemp fills in the X's of the name in place.
         const int fd = ::mkostemp(temp.path.data(), O_CLOEXEC);
         if (fd < 0) return {nullptr, {}, errno};
@@ -252,33 +291,66 @@ TempFile createTempFileBeside(const std::string& target) {
     return {nullptr, {}, EEXIST};
 }
 
-ReplaceResult replaceFile(const std::string& target, std::string_view content, TempFileFactory createTemp) {
+namespace {
+
+ReplaceResult failedBecause(std::string& reason, const char* why) {
+    reason = why;
+    return ReplaceResult::failed;
+}
+
+// The in-place write of `path`, taken because of `why`.
+ReplaceResult rewriteInPlace(const std::string& path, std::string_view content, const char* why,
+                             std::string& reason) {
+    if (const int error = writeInPlace(path, content)) return failedBecause(reason, std::strerror(error));
+    reason = why;
+    return ReplaceResult::writtenInPlace;
+}
+
+}  // namespace
+
+ReplaceResult replaceFile(const std::string& target, std::string_view content, TempFileFactory createTemp,
+                          std::string* reasonOut) {
+    std::string unused;
+    std::string& reason = reasonOut != nullptr ? *reasonOut : unused;
+    reason.clear();
     FinalFile file;
-    if (!resolveLinks(target, file)) return ReplaceResult::failed;
+    if (!resolveLinks(target, file)) return failedBecause(reason, std::strerror(errno));
     if (file.exists) {
         // What a plain write would refuse, the replacement refuses too; a
         // device or FIFO is not swapped for a regular file.
-        if (!S_ISREG(file.info.st_mode) || ::faccessat(AT_FDCWD, file.path.c_str(), W_OK, AT_EACCESS) != 0)
-            return ReplaceResult::failed;
+        if (!S_ISREG(file.info.st_mode)) return failedBecause(reason, notRegularFileReason);
+        if (::faccessat(AT_FDCWD, file.path.c_str(), W_OK, AT_EACCESS) != 0)
+            return failedBecause(reason, std::strerror(errno));
     }
     TempFile temp = createTemp(file.path);
     if (temp.stream == nullptr) {
         if (file.exists && folderRefusesNewFiles(temp.error))
-            return writeInPlace(file.path, content) ? ReplaceResult::writtenInPlace : ReplaceResult::failed;
-        return ReplaceResult::failed;
+            return rewriteInPlace(file.path, content, folderNotWritableReason, reason);
+        return failedBecause(reason, std::strerror(temp.error));
     }
     // Only the file named temp.path gets the old file's owner and mode (a
     // substituted stream may write elsewhere).
     if (file.exists && stillNamed(::fileno(temp.stream), temp.path))
         keepOwnerAndMode(::fileno(temp.stream), file.info);
-    bool ok = std::fwrite(content.data(), 1, content.size(), temp.stream) == content.size();
-    ok = flushSync(temp.stream) && ok;
+    // The first failure's errno; a stream error without one counts as EIO.
+    int error = 0;
+    errno = 0;
+    if (std::fwrite(content.data(), 1, content.size(), temp.stream) != content.size())
+        error = errno ? errno : EIO;
+    if (!flushSync(temp.stream) && error == 0) error = errno ? errno : EIO;
     // Renamed while still open and locked, so that no other writer takes it for
     // abandoned; once the bytes are synced, closing can lose nothing.
-    if (ok) ok = std::rename(temp.path.c_str(), file.path.c_str()) == 0;
+    if (error == 0 && std::rename(temp.path.c_str(), file.path.c_str()) != 0) error = errno;
     std::fclose(temp.stream);
-    if (!ok) std::remove(temp.path.c_str());
+    if (error != 0) {
+        std::remove(temp.path.c_str());
+        // A file mounted on the name (a bind mount) cannot be renamed over,
+        // but it can be written.
+        if (error == EBUSY && file.exists)
+            return rewriteInPlace(file.path, content, mountPointReason, reason);
+        return failedBecause(reason, std::strerror(error));
+    }
     // What a killed earlier write left beside the file would otherwise stay for good.
-    if (ok) removeAbandonedTemps(file.path);
-    return ok ? ReplaceResult::replaced : ReplaceResult::failed;
+    removeAbandonedTemps(file.path);
+    return ReplaceResult::replaced;
 }

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "TempFileName.h"
 #include "TextFile.h"
@@ -55,6 +56,36 @@ private:
 
 constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// The system's words for `error` (a GetLastError value), in English where the
+// system has them, else in its own language, without the final full stop and
+// line end: "Access is denied".
+std::string reasonOf(DWORD error) {
+    // The system's sentence speaks of a "process", which means nothing to a
+    // user who has the file open in another program.
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return "used by another program";
+    constexpr DWORD flags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    wchar_t* text = nullptr;
+    DWORD length = ::FormatMessageW(flags, nullptr, error, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                    reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0)
+        length = ::FormatMessageW(flags, nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                                  reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason;
+    if (length > 0) {
+        while (length > 0 && (text[length - 1] == L'.' || text[length - 1] == L'\r' ||
+                              text[length - 1] == L'\n' || text[length - 1] == L' '))
+            --length;
+        text[length] = L'\0';
+        reason = utf8Name(text);
+    }
+    if (text != nullptr) ::LocalFree(text);
+    return reason.empty() ? "error " + std::to_string(error) : reason;
+}
+
+// A name that is not valid UTF-8 never reaches the system.
+constexpr DWORD invalidNameError = ERROR_NO_UNICODE_TRANSLATION;
+
 // A disk file that is no folder: what Windows has for a regular file.
 bool isRegularFile(HANDLE handle) {
     BY_HANDLE_FILE_INFORMATION info;
@@ -64,25 +95,36 @@ bool isRegularFile(HANDLE handle) {
 
 }  // namespace
 
-ReadError readRegularFile(const char* path, std::string& text) {
-    if (path == nullptr) return ReadError::cannotOpen;
-    const std::wstring wide = widePath(path);
-    if (wide.empty()) return ReadError::cannotOpen;
+ReadError readRegularFile(const char* path, std::string& text, std::string& reason) {
+    const std::wstring wide = path == nullptr ? std::wstring() : widePath(path);
+    if (wide.empty()) {
+        reason = reasonOf(invalidNameError);
+        return ReadError::cannotOpen;
+    }
     // FILE_FLAG_BACKUP_SEMANTICS lets a folder open, so that it is refused for
     // what it is; devices, pipes and consoles are no disk files.
     Handle in(::CreateFileW(wide.c_str(), GENERIC_READ, shareAll, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!in.valid()) return ReadError::cannotOpen;
+    if (!in.valid()) {
+        reason = reasonOf(::GetLastError());
+        return ReadError::cannotOpen;
+    }
     if (!isRegularFile(in.get())) return ReadError::notRegularFile;
     LARGE_INTEGER size;
-    if (!::GetFileSizeEx(in.get(), &size) || size.QuadPart < 0) return ReadError::readFailed;
+    if (!::GetFileSizeEx(in.get(), &size) || size.QuadPart < 0) {
+        reason = reasonOf(::GetLastError());
+        return ReadError::readFailed;
+    }
     if (static_cast<std::uint64_t>(size.QuadPart) > maxReadFileSize) return ReadError::tooLarge;
     std::string result;
     result.reserve(static_cast<std::size_t>(size.QuadPart));
     char buffer[1 << 16];
     DWORD got = 0;
     for (;;) {
-        if (!::ReadFile(in.get(), buffer, sizeof buffer, &got, nullptr)) return ReadError::readFailed;
+        if (!::ReadFile(in.get(), buffer, sizeof buffer, &got, nullptr)) {
+            reason = reasonOf(::GetLastError());
+            return ReadError::readFailed;
+        }
         if (got == 0) break;
         result.append(buffer, got);
         // The file may grow while it is read.
@@ -139,7 +181,8 @@ void removeAbandonedTemps(const std::string& target) {
     const std::string folder = folderOf(target);
     const std::string base = target.substr(folder.size());
     WIN32_FIND_DATAW found;
-    const HANDLE search = ::FindFirstFileW(widePath(target + tempInfix + "*").c_str(), &found);
+    const HANDLE search =
+        ::FindFirstFileW(widePath(folder + tempStemOf(base) + tempInfix + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
@@ -186,6 +229,11 @@ int errnoOf(DWORD error) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
             return ENOENT;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return ENAMETOOLONG;
         default:
             return EIO;
     }
@@ -194,9 +242,11 @@ int errnoOf(DWORD error) {
 }  // namespace
 
 TempFile createTempFileBeside(const std::string& target) {
+    const std::string folder = folderOf(target);
+    const std::string stem = folder + tempStemOf(target.substr(folder.size()));
     for (int attempt = 0; attempt < 8; ++attempt) {
         TempFile temp;
-        temp.path = target + tempInfix + uniqueSuffix();
+        temp.path = stem + tempInfix + uniqueSuffix();
         const std::wstring wide = widePath(temp.path);
         if (wide.empty()) return {nullptr, {}, EINVAL};
         // No sharing: nobody else reads or renames it while it is written.
@@ -244,14 +294,15 @@ std::string withoutLongPathPrefix(std::string path) {
 
 // Follows a symbolic link (or a chain, or a junction) at `target` to the file
 // at its end. False for a link that leads nowhere or into a loop, and for a
-// name that cannot be looked at.
-bool resolveFinalFile(const std::string& target, FinalFile& file) {
+// name that cannot be looked at; `error` then says why.
+bool resolveFinalFile(const std::string& target, FinalFile& file, DWORD& error) {
     const std::wstring wide = widePath(target);
+    error = invalidNameError;
     if (wide.empty()) return false;
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     file.path = target;
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = ::GetLastError();
+        error = ::GetLastError();
         file.exists = false;
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
@@ -263,15 +314,24 @@ bool resolveFinalFile(const std::string& target, FinalFile& file) {
     // point (Wine shows a POSIX symbolic link as the file it leads to).
     Handle final(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, shareAll, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!final.valid()) return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!final.valid()) {
+        error = ::GetLastError();
+        return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    }
     BY_HANDLE_FILE_INFORMATION info;
-    if (!::GetFileInformationByHandle(final.get(), &info)) return false;
+    if (!::GetFileInformationByHandle(final.get(), &info)) {
+        error = ::GetLastError();
+        return false;
+    }
     file.attributes = info.dwFileAttributes;
     std::wstring name(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = ::GetFinalPathNameByHandleW(
             final.get(), name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
-        if (length == 0) return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (length == 0) {
+            error = ::GetLastError();
+            return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        }
         if (length < name.size()) {
             name.resize(length);
             break;
@@ -279,69 +339,131 @@ bool resolveFinalFile(const std::string& target, FinalFile& file) {
         name.resize(length + 1);
     }
     file.path = withoutLongPathPrefix(utf8Name(name.c_str()));
+    error = ERROR_INVALID_NAME;
     return !file.path.empty();
 }
 
 // What a plain write would refuse: the read-only attribute, an access
 // control list that denies writing, a file another process holds without
-// sharing. Opening for writing without truncating changes nothing.
-bool mayWrite(const FinalFile& file) {
-    if (file.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+// sharing write access (as most programs open what they read). Opening for
+// writing without truncating changes nothing. Returns the reason for a
+// refusal, empty when the file may be written.
+std::string whyNotWritable(const FinalFile& file) {
+    if (file.attributes & FILE_ATTRIBUTE_DIRECTORY) return notRegularFileReason;
+    if (file.attributes & FILE_ATTRIBUTE_READONLY) return reasonOf(ERROR_ACCESS_DENIED);
     Handle out(::CreateFileW(widePath(file.path).c_str(), GENERIC_WRITE, shareAll, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    return out.valid() && ::GetFileType(out.get()) == FILE_TYPE_DISK;
+    if (!out.valid()) return reasonOf(::GetLastError());
+    if (::GetFileType(out.get()) != FILE_TYPE_DISK) return notRegularFileReason;
+    return {};
 }
 
 // Errors with which a folder refuses a new file although its files may be written.
 bool folderRefusesNewFiles(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
-// Overwrites the existing file `path` with `content`: the way a plain write
-// works, used only when the folder refuses a temporary file.
-bool writeInPlace(const std::string& path, std::string_view content) {
-    Handle out(::CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                             TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.valid() || ::GetFileType(out.get()) != FILE_TYPE_DISK) return false;
+// Reserves the disk space for `size` bytes of the open file `file`, whose
+// size is `oldSize`; returns 0 or the error. A smaller allocation would cut
+// the file, so only growth is reserved; where the call is not supported (by
+// the file system, or by Wine) there is nothing to do but write.
+DWORD reserveSpace(HANDLE file, std::uint64_t size, std::uint64_t oldSize) {
+    if (size <= oldSize) return 0;
+    FILE_ALLOCATION_INFO allocation{};
+    allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
+    if (::SetFileInformationByHandle(file, FileAllocationInfo, &allocation, sizeof allocation)) return 0;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
+                   error == ERROR_INVALID_FUNCTION || error == ERROR_CALL_NOT_IMPLEMENTED
+               ? 0
+               : error;
+}
+
+// Overwrites the existing file `path` with `content` the way a plain write
+// works, used only when the folder refuses a temporary file. The space for
+// the new content is reserved first, so that a disk too full for it leaves
+// every old byte as it was; the file is cut to its new length only after the
+// new bytes are written. Returns 0 or the error.
+DWORD writeInPlace(const std::string& path, std::string_view content) {
+    Handle out(::CreateFileW(widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.valid()) return ::GetLastError();
+    if (::GetFileType(out.get()) != FILE_TYPE_DISK) return ERROR_INVALID_FUNCTION;
+    LARGE_INTEGER oldSize;
+    if (!::GetFileSizeEx(out.get(), &oldSize)) return ::GetLastError();
+    if (const DWORD error =
+            reserveSpace(out.get(), content.size(), static_cast<std::uint64_t>(oldSize.QuadPart)))
+        return error;
     const char* p = content.data();
     std::size_t left = content.size();
     while (left > 0) {
         const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
         DWORD written = 0;
-        if (!::WriteFile(out.get(), p, chunk, &written, nullptr) || written == 0) return false;
+        if (!::WriteFile(out.get(), p, chunk, &written, nullptr)) return ::GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;
         p += written;
         left -= written;
     }
-    return ::FlushFileBuffers(out.get()) != 0;
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(content.size());
+    if (!::SetFileInformationByHandle(out.get(), FileEndOfFileInfo, &end, sizeof end) ||
+        !::FlushFileBuffers(out.get()))
+        return ::GetLastError();
+    return 0;
+}
+
+ReplaceResult failedBecause(std::string& reason, const std::string& why) {
+    reason = why;
+    return ReplaceResult::failed;
 }
 
 }  // namespace
 
-ReplaceResult replaceFile(const std::string& target, std::string_view content, TempFileFactory createTemp) {
+ReplaceResult replaceFile(const std::string& target, std::string_view content, TempFileFactory createTemp,
+                          std::string* reasonOut) {
+    std::string unused;
+    std::string& reason = reasonOut != nullptr ? *reasonOut : unused;
+    reason.clear();
     FinalFile file;
-    if (!resolveFinalFile(target, file)) return ReplaceResult::failed;
-    if (file.exists && !mayWrite(file)) return ReplaceResult::failed;
+    DWORD error = 0;
+    if (!resolveFinalFile(target, file, error)) return failedBecause(reason, reasonOf(error));
+    if (file.exists) {
+        const std::string refusal = whyNotWritable(file);
+        if (!refusal.empty()) return failedBecause(reason, refusal);
+    }
     TempFile temp = createTemp(file.path);
     if (temp.stream == nullptr) {
-        if (file.exists && folderRefusesNewFiles(temp.error))
-            return writeInPlace(file.path, content) ? ReplaceResult::writtenInPlace : ReplaceResult::failed;
-        return ReplaceResult::failed;
+        if (!file.exists || !folderRefusesNewFiles(temp.error))
+            return failedBecause(reason, std::strerror(temp.error));
+        if (const DWORD inPlace = writeInPlace(file.path, content))
+            return failedBecause(reason, reasonOf(inPlace));
+        reason = folderNotWritableReason;
+        return ReplaceResult::writtenInPlace;
     }
-    bool ok = std::fwrite(content.data(), 1, content.size(), temp.stream) == content.size();
-    ok = std::fflush(temp.stream) == 0 && ok;
+    // The C library's errno says why a write through the stream failed; the
+    // system calls below give their own error.
+    errno = 0;
+    std::string why;
+    if (std::fwrite(content.data(), 1, content.size(), temp.stream) != content.size() ||
+        std::fflush(temp.stream) != 0)
+        why = std::strerror(errno != 0 ? errno : EIO);
     // Flushed to the disk so that a crash after the replacement cannot leave
     // an empty target. A handle that is no disk file (a test's stand-in) has
     // nothing to flush.
-    if (ok) {
+    if (why.empty()) {
         const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(temp.stream)));
-        if (::GetFileType(handle) == FILE_TYPE_DISK && !::FlushFileBuffers(handle)) ok = false;
+        if (::GetFileType(handle) == FILE_TYPE_DISK && !::FlushFileBuffers(handle))
+            why = reasonOf(::GetLastError());
     }
     // A file open without sharing cannot be renamed: closed first.
-    ok = std::fclose(temp.stream) == 0 && ok;
+    if (std::fclose(temp.stream) != 0 && why.empty()) why = std::strerror(errno != 0 ? errno : EIO);
     const std::wstring from = widePath(temp.path);
-    if (ok)
-        ok = ::MoveFileExW(from.c_str(), widePath(file.path).c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok) ::DeleteFileW(from.c_str());
+    if (why.empty() && !::MoveFileExW(from.c_str(), widePath(file.path).c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        why = reasonOf(::GetLastError());
+    if (!why.empty()) {
+        ::DeleteFileW(from.c_str());
+        return failedBecause(reason, why);
+    }
     // What a killed earlier write left beside the file would otherwise stay for good.
-    if (ok) removeAbandonedTemps(file.path);
-    return ok ? ReplaceResult::replaced : ReplaceResult::failed;
+    removeAbandonedTemps(file.path);
+    return ReplaceResult::replaced;
 }

@@ -91,11 +91,12 @@ while IFS='|' read -r name setup args status error ground script ran; do
 done <<'TABLE'
 success, map.mef by default|printf '%s' "$CANYON" >map.mef; echo 'touch ran' >copy.bat|--export|0|^$|new|yes|yes
 no batch|printf '%s' "$CANYON" >m.mef; echo 'touch ran' >copy.bat|--export --no-batch m.mef|0|^$|new|yes|no
-missing map|echo 'touch ran' >copy.bat|--export none.mef|1|^File input error$|old|no|no
+missing map|echo 'touch ran' >copy.bat|--export none.mef|1|^File input error: none\.mef: No such file or directory$|old|no|no
 not a map|printf '1 2 x' >m.mef; echo 'touch ran' >copy.bat|--export m.mef|1|^File input error: m\.mef: .*"x" is not a number$|old|no|no
 no segments|: >m.mef; echo 'touch ran' >copy.bat|--export m.mef|1|^Nothing to export: the map has no segments$|old|no|no
-go not writable|printf '%s' "$CANYON" >m.mef; mkdir go; echo 'touch ran' >copy.bat|--export m.mef|1|^File output error: go$|new|-|no
+go not writable|printf '%s' "$CANYON" >m.mef; mkdir go; echo 'touch ran' >copy.bat|--export m.mef|1|^File output error: go: not a regular file$|new|-|no
 copy.bat missing|printf '%s' "$CANYON" >m.mef|--export m.mef|1|^copy\.bat not found|new|yes|-
+copy.bat a folder|printf '%s' "$CANYON" >m.mef; mkdir copy.bat|--export m.mef|1|^copy\.bat: not a regular file$|new|yes|-
 copy.bat fails|printf '%s' "$CANYON" >m.mef; printf 'touch ran\nexit 3\n' >copy.bat|--export m.mef|1|^copy\.bat exited with status 3$|new|yes|yes
 TABLE
 
@@ -123,7 +124,7 @@ canyon.mef: segment 3: crosses the right foot line at (10.5048, -9.87255)
 canyon.mef: segments 2 and 3: not joined: segment 2 ends at (15, -12), segment 3 starts at (8, -10)" ] ||
     fail "--check printed: $OUT"
 headless --check none.mef
-[ "$RC" -eq 1 ] && [ "$ERR" = "File input error" ] || fail "--check of a missing map: $RC '$ERR'"
+[ "$RC" -eq 1 ] && [ "$ERR" = "File input error: none.mef: No such file or directory" ] || fail "--check of a missing map: $RC '$ERR'"
 headless --check --no-batch canyon.mef
 [ "$RC" -eq 2 ] || fail "--check --no-batch exited $RC"
 [ "$(ls | tr '\n' ' ')" = "canyon.mef err.txt out.txt sound.mef " ] || fail "--check wrote files: $(ls)"
@@ -134,7 +135,7 @@ printf '0 10 3 5\n5 5 oops 10\n3' >bad.mef
 # Without a display GLUT would add its own complaint: the one line shows it was never started.
 headless bad.mef
 [ "$RC" -eq 1 ] || fail "exit status $RC, expected 1"
-[ "$ERR" = 'File input error: bad.mef: record 0, line 2: "oops" is not a number' ] || fail "printed: $ERR"
+[ "$ERR" = 'File input error: bad.mef: record 1, line 2: "oops" is not a number' ] || fail "printed: $ERR"
 [ "$(cat bad.mef)" = $'0 10 3 5\n5 5 oops 10\n3' ] || fail "bad.mef changed"
 
 echo "PASS command_line_test"

@@ -136,7 +136,7 @@ open_file_bar
 click 587 20
 wait_pixel 402 340 $TEAL "the confirmation panel"
 click 430 340
-wait_for_log_line "File output error"
+wait_for_log_line "File output error: map.mef: not a regular file"
 [ -d map.mef ] && [ -e map.mef/keep ] || fail "the directory named map.mef was disturbed"
 [ -z "$(stray_files map.mef)" ] || fail "temporary files left behind: $(stray_files map.mef)"
 stop_editor

@@ -83,7 +83,7 @@ TEST(StartMap, LoadsAnExistingMapKeepsTheInitialOneForANewFileAndRefusesABadOne)
         {"good.mef", true, 1, 1.0, ""},
         {"new.mef", true, initial.segmentCount(), initial.getViewOffset().x, ""},
         {"bad.mef", false, initial.segmentCount(), initial.getViewOffset().x,
-         "File input error: bad.mef: record 0, line 2: \"oops\" is not a number\n"},
+         "File input error: bad.mef: record 1, line 2: \"oops\" is not a number\n"},
         {".", false, initial.segmentCount(), initial.getViewOffset().x,
          "File input error: .: not a regular file\n"},
     };

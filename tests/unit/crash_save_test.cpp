@@ -1,20 +1,17 @@
 // Saving survives being killed: a child process saves a large map over an
-// older one and is killed with SIGKILL at a random moment of the save. After
-// every kill "map.mef" must hold the old map or the new one, complete, and the
-// next save must succeed and leave nothing behind but "map.mef".
-//
-// MAPEDITOR_KILL_SEED and MAPEDITOR_KILL_ROUNDS override the seed and count.
+// older one and is killed with SIGKILL at the start of one of its system
+// calls, in turn at every system call the save makes (ptrace counts them), so
+// the kill points do not depend on timing. After every kill "map.mef" must
+// hold the old map or the new one, complete, the new one from some kill point
+// on, and the next save must succeed and leave nothing behind but "map.mef".
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/ptrace.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,12 +22,6 @@
 #include "TextFile.h"
 
 namespace {
-
-unsigned long envNumber(const char* name, unsigned long fallback) {
-    const char* text = std::getenv(name);
-    if (text == nullptr || *text == '\0') return fallback;
-    return std::strtoul(text, nullptr, 10);
-}
 
 // A long chain whose text differs from one `variant` to the other all the way through.
 std::vector<Segment> largeChain(int segments, double variant) {
@@ -44,25 +35,56 @@ std::vector<Segment> largeChain(int segments, double variant) {
     return chain;
 }
 
-void sleepMicroseconds(long us) {
-    timespec t{us / 1000000, (us % 1000000) * 1000};
-    while (::nanosleep(&t, &t) != 0) {
-    }
-}
+struct TracedSave {
+    bool traced = false;  // ptrace was allowed
+    int systemCalls = 0;  // entered by the child before it was killed or ended
+    bool killed = false;
+};
 
-double secondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+// Saves `map` in a child process traced with ptrace and kills the child with
+// SIGKILL at the start of its system call number `killAt` (from 0), before
+// the call runs. The count begins when the child starts the save.
+TracedSave saveKilledAtSystemCall(MapEditor& map, int killAt) {
+    TracedSave result;
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) return result;
+    if (child == 0) {
+        if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(2);
+        ::kill(::getpid(), SIGSTOP);
+        map.saveMapFile();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);  // stopped before the save
+    result.traced = WIFSTOPPED(status);
+    if (!result.traced) return result;
+    ::ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+    bool inCall = true;  // the stop came inside kill(); its exit is the first stop
+    int signal = 0;
+    for (;;) {
+        ::ptrace(PTRACE_SYSCALL, child, nullptr, signal);
+        if (::waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) break;
+        signal = 0;
+        if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
+            signal = WSTOPSIG(status) == SIGSTOP ? 0 : WSTOPSIG(status);
+            continue;
+        }
+        inCall = !inCall;
+        if (!inCall) continue;
+        if (result.systemCalls++ == killAt) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            result.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+            break;
+        }
+    }
+    return result;
 }
 
 TEST(CrashSafeSave, KilledSavesLeaveTheOldOrTheNewMapAndNoStrayFile) {
-    const unsigned long seed = envNumber("MAPEDITOR_KILL_SEED", 7151);
-    const int rounds = static_cast<int>(envNumber("MAPEDITOR_KILL_ROUNDS", 120));
-    std::printf("kill test seed %lu, %d rounds (MAPEDITOR_KILL_SEED / MAPEDITOR_KILL_ROUNDS to change)\n",
-                seed, rounds);
-    std::mt19937 random(static_cast<std::mt19937::result_type>(seed));
-
     ScratchDir scratch;
-    // About 2 MB of text: a save takes tens of milliseconds, most of it in the write and the sync.
+    // About 2 MB of text.
     constexpr int segments = 30000;
     MapEditor oldMap, newMap;
     oldMap.replaceChain(largeChain(segments, 0.0));
@@ -71,42 +93,30 @@ TEST(CrashSafeSave, KilledSavesLeaveTheOldOrTheNewMapAndNoStrayFile) {
     const std::string newText = formatMapFile(newMap.getSegments());
     ASSERT_NE(oldText, newText);
 
-    // How long one save of the new map takes here, so the kills spread over it.
-    newMap.saveMapFile();
-    const auto calibration = std::chrono::steady_clock::now();
-    newMap.saveMapFile();
-    newMap.saveMapFile();
-    const double saveSeconds = secondsSince(calibration) / 2;
-    ASSERT_EQ(readFile("map.mef"), newText);
-    std::printf("one save of %zu bytes takes about %.1f ms\n", newText.size(), saveSeconds * 1000);
-
-    // The kill lands anywhere from the fork to a little after a save would end.
-    std::uniform_int_distribution<long> delay(0, static_cast<long>(saveSeconds * 1.3e6) + 1000);
-    int killedMidway = 0, keptOld = 0, gotNew = 0, strayFiles = 0;
-    for (int round = 0; round < rounds && !HasFailure(); ++round) {
-        SCOPED_TRACE("round " + std::to_string(round));
+    // Killed at its first system call, then its second, and so on, until a
+    // save gets to its end before the kill point (the last kill, at the
+    // child's exit, already finds the save done).
+    constexpr int maxSystemCalls = 100000;
+    int keptOld = 0, gotNew = 0, strayFiles = 0, killAt = 0;
+    for (; killAt < maxSystemCalls && !HasFailure(); ++killAt) {
+        SCOPED_TRACE("killed at system call " + std::to_string(killAt));
         // The later save: succeeds whatever the killed one left, and leaves only "map.mef".
         ASSERT_TRUE(storeMapFile("map.mef", oldMap.getSegments()));
         ASSERT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
-        ASSERT_EQ(readFile("map.mef"), oldText);
+        ASSERT_TRUE(readFile("map.mef") == oldText);
 
-        std::fflush(nullptr);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            newMap.saveMapFile();
-            ::_exit(0);
-        }
-        sleepMicroseconds(delay(random));
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) ++killedMidway;
-
+        const TracedSave save = saveKilledAtSystemCall(newMap, killAt);
+        ASSERT_TRUE(save.traced) << "ptrace is not permitted here";
         const std::string text = readFile("map.mef");
+        if (!save.killed) {
+            ASSERT_TRUE(text == newText) << "a save that was not killed did not write the new map";
+            break;
+        }
         ASSERT_TRUE(text == oldText || text == newText)
             << "map.mef holds " << text.size() << " bytes, neither the old map (" << oldText.size()
             << ") nor the new one (" << newText.size() << ")";
+        // Once the new map is in place, a later kill cannot take it back.
+        ASSERT_FALSE(text == oldText && gotNew > 0) << "the old map came back";
         ++(text == oldText ? keptOld : gotNew);
         strayFiles += static_cast<int>(directoryEntries().size()) - 1;
     }
@@ -115,13 +125,14 @@ TEST(CrashSafeSave, KilledSavesLeaveTheOldOrTheNewMapAndNoStrayFile) {
     EXPECT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
 
     std::printf(
-        "kill test: %d rounds, %d saves killed by SIGKILL, %d left the old map, %d the new one, "
+        "kill test: a save makes %d system calls; killed at each: %d left the old map, %d the new one, "
         "%d temporary files left by killed saves and removed by the next save\n",
-        rounds, killedMidway, keptOld, gotNew, strayFiles);
-    // The kills spread over the whole save: both outcomes occur.
+        killAt, keptOld, gotNew, strayFiles);
+    EXPECT_LT(killAt, maxSystemCalls);
+    // Killed before its first call the save changed nothing; killed at its exit it was done.
     EXPECT_GT(keptOld, 0);
     EXPECT_GT(gotNew, 0);
-    EXPECT_GE(killedMidway, rounds / 2);
+    EXPECT_GT(strayFiles, 0);
 }
 
 }  // namespace

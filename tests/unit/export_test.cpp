@@ -13,7 +13,9 @@
 
 #include "BatchRunner.h"
 #include "Export.h"
+#include "HeadlessExport.h"
 #include "MapEditor.h"
+#include "MapFile.h"
 #include "ScenarioScript.h"
 #include "ScratchDir.h"
 
@@ -130,16 +132,50 @@ TEST(Export, BatchFileSeesBothFilesComplete) {
     EXPECT_EQ(readFile("listing"), "copy.bat\ncounts\ngnd.pts\ngo\nlisting\n");
 }
 
-TEST(Export, MissingBatchFileStillCompletes) {
-    ScratchDir scratch;
-    MapEditor editor;
-    std::string errors;
-    const std::string output = captureExport(editor, &errors);
-    // The shell's complaint about the missing file is its own output.
-    EXPECT_NE(errors.find("copy.bat"), std::string::npos) << errors;
-    EXPECT_EQ(output.rfind("0\n1\nSaved 2 segments, containing 14 points\n", 0), 0u) << output;
-    EXPECT_EQ(readFile("go"), formatScenarioScript({0.5, 0.5}));
-    EXPECT_EQ(readFile("gnd.pts").substr(0, 35), "-0.5 -400.00000 0.0000000 0.000000\n");
+TEST(Export, OnlyARegularCopyBatIsRunByTheWindowAndTheCommandLine) {
+    const char* const notFound =
+        "copy.bat not found in the working directory: gnd.pts and go were not delivered\n";
+    const struct {
+        const char* setUp;    // shell commands in a folder that holds the marker batch "real.bat"
+        const char* message;  // printed instead of running copy.bat; empty when it runs
+    } cases[] = {
+        {"cp real.bat copy.bat", ""},
+        {"ln -s real.bat copy.bat", ""},
+        {"true", notFound},
+        {"ln -s nowhere.bat copy.bat", notFound},
+        // sh would read a folder as an empty script and exit 0, and a FIFO would hang the export.
+        {"mkdir copy.bat", "copy.bat: not a regular file\n"},
+        {"mkdir d && ln -s d copy.bat", "copy.bat: not a regular file\n"},
+        {"mkfifo copy.bat", "copy.bat: not a regular file\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setUp);
+        ScratchDir scratch;
+        writeFile("real.bat", markerBatch);
+        ASSERT_EQ(std::system(c.setUp), 0);
+        const bool runs = *c.message == '\0';
+
+        MapEditor editor;
+        std::string errors;
+        EXPECT_EQ(captureExport(editor, &errors),
+                  std::string("0\n1\nSaved 2 segments, containing 14 points\n") + c.message);
+        EXPECT_EQ(errors, "");
+        EXPECT_EQ(std::filesystem::exists("batch-ran"), runs);
+        EXPECT_EQ(readFile("go"), formatScenarioScript({0.5, 0.5}));
+
+        std::filesystem::remove("batch-ran");
+        ASSERT_TRUE(storeMapFile("map.mef", editor.getSegments()));
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        ASSERT_TRUE(out && err);
+        EXPECT_EQ(exportWithoutWindow("map.mef", true, out, err), runs ? 0 : 1);
+        std::rewind(err);
+        char buffer[256] = {};
+        EXPECT_EQ(std::string(buffer, std::fread(buffer, 1, sizeof buffer - 1, err)), c.message);
+        EXPECT_EQ(std::filesystem::exists("batch-ran"), runs);
+        std::fclose(out);
+        std::fclose(err);
+    }
 }
 
 TEST(Export, ProgramNamedCopyBatOnThePathIsNotRun) {
@@ -164,7 +200,7 @@ TEST(Export, UnwritableGroundFileRunsNoBatchFile) {
     std::filesystem::create_directory("gnd.pts");
     writeFile("copy.bat", markerBatch);
     MapEditor editor;
-    EXPECT_EQ(captureExport(editor), "0\n1\nFile output error: gnd.pts\n");
+    EXPECT_EQ(captureExport(editor), "0\n1\nFile output error: gnd.pts: not a regular file\n");
     EXPECT_FALSE(std::filesystem::exists("batch-ran"));
     EXPECT_FALSE(std::filesystem::exists("go"));
 }
@@ -174,7 +210,8 @@ TEST(Export, UnwritableScriptRunsNoBatchFile) {
     std::filesystem::create_directory("go");
     writeFile("copy.bat", markerBatch);
     MapEditor editor;
-    EXPECT_EQ(captureExport(editor), "0\n1\nSaved 2 segments, containing 14 points\nFile output error: go\n");
+    EXPECT_EQ(captureExport(editor),
+              "0\n1\nSaved 2 segments, containing 14 points\nFile output error: go: not a regular file\n");
     EXPECT_FALSE(std::filesystem::exists("batch-ran"));
 }
 

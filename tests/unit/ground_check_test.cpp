@@ -121,7 +121,7 @@ TEST(GroundCheck, SmallMapsWithKnownAnswers) {
     const CheckRun missing = checkFile("missing.mef");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
-    EXPECT_EQ(missing.err, "File input error\n");
+    EXPECT_EQ(missing.err, "File input error: missing.mef: No such file or directory\n");
 }
 
 TEST(GroundCheck, ListsAHundredProblemsThenHowManyMore) {

@@ -140,7 +140,8 @@ TEST(WriteGroundFile, UnwritableFileGivesNoCountMessage) {
     MapEditor editor;
     testing::internal::CaptureStdout();
     EXPECT_FALSE(writeGroundFileAt(editor.getSegments(), "gnd.pts"));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0\n1\nFile output error: gnd.pts\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "0\n1\nFile output error: gnd.pts: not a regular file\n");
     EXPECT_EQ(directoryEntries(), std::set<std::string>{"gnd.pts"});
 }
 

@@ -155,7 +155,7 @@ TEST(MapFileParse, RejectsValuesThatAreNotFiniteNumbers) {
         const MapFileParse parsed = parseMapFile(std::string(prefix) + record);
         EXPECT_FALSE(parsed.ok()) << record;
         EXPECT_TRUE(parsed.records.empty()) << record;
-        EXPECT_EQ(parsed.error.rfind("record 1, line 2: ", 0), 0u) << parsed.error;
+        EXPECT_EQ(parsed.error.rfind("record 2, line 2: ", 0), 0u) << parsed.error;
     }
 }
 
@@ -173,9 +173,9 @@ TEST(MapFileParse, RejectsResolutionsThatAreNotSmallCounts) {
 
 TEST(MapFileParse, ErrorTextNamesThePlaceAndQuotesSafely) {
     const MapFileParse parsed = parseMapFile("1 2 3 4 5 6 7 8 1\n\n1 2 3\x1b[2J 5 6 7 8 1");
-    EXPECT_EQ(parsed.error, "record 1, line 3: \"3?[2J\" is not a number");
+    EXPECT_EQ(parsed.error, "record 2, line 3: \"3?[2J\" is not a number");
     const MapFileParse longWord = parseMapFile(std::string(100, 'z'));
-    EXPECT_EQ(longWord.error, "record 0, line 1: \"" + std::string(24, 'z') + "...\" is not a number");
+    EXPECT_EQ(longWord.error, "record 1, line 1: \"" + std::string(24, 'z') + "...\" is not a number");
 }
 
 // What Windows tools leave in a text file: a UTF-8 byte order mark, a Ctrl-Z
@@ -322,7 +322,14 @@ TEST(MapEditorFile, MissingFileChangesNothing) {
     MapEditor editor = editorWithOwnChain();
     const std::string before = fileView(editor);
     const ControlPoint view = editor.getViewOffset();
-    EXPECT_EQ(captureLoad(editor, "map.mef"), "File input error\n");
+    // The system's reason, without a final full stop or line end.
+    const std::string missing = captureLoad(editor, "map.mef");
+#ifdef _WIN32
+    EXPECT_EQ(missing.rfind("File input error: map.mef: ", 0), 0u) << missing;
+    EXPECT_EQ(missing.find_first_of(".\r", 27), std::string::npos) << missing;
+#else
+    EXPECT_EQ(missing, "File input error: map.mef: No such file or directory\n");
+#endif
     EXPECT_EQ(fileView(editor), before);
     EXPECT_EQ(editor.getViewOffset(), view);
 
@@ -393,7 +400,7 @@ TEST(MapEditorFile, TruncatedFileLoadsTheCompleteRecordsWithAWarning) {
     writeFile("cut.mef", std::string(initialMapText) + "\n1 2 3");
     MapEditor editor = editorWithOwnChain();
     EXPECT_EQ(captureLoad(editor, "cut.mef"),
-              "Warning: cut.mef: incomplete last record 2 dropped (3 of 9 values)\n");
+              "Warning: cut.mef: incomplete last record 3 dropped (3 of 9 values)\n");
     EXPECT_EQ(fileView(editor), initialMapText);
     EXPECT_EQ(editor.getViewOffset(), (ControlPoint{1.0, 1.0}));
 }
@@ -405,7 +412,7 @@ TEST(MapEditorFile, SaveOverADirectoryFailsAndLeavesNoTemporaryFile) {
     MapEditor editor;
     testing::internal::CaptureStdout();
     editor.saveMapFile();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error: map.mef: not a regular file\n");
     EXPECT_TRUE(std::filesystem::is_directory("map.mef"));
     EXPECT_EQ(readFile("map.mef/keep"), "old");
     EXPECT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
@@ -419,11 +426,42 @@ TEST(MapEditorFile, WriteFailingPartWayKeepsTheOldFile) {
     std::vector<Segment> chain(2000, makeSegment(1.5, 2, 3, 4, 5, 6, 7, 8, 1));
     testing::internal::CaptureStdout();
     EXPECT_FALSE(storeMapFile("map.mef", chain, tempFileOnFullDevice));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "File output error: map.mef: No space left on device\n");
     EXPECT_EQ(readFile("map.mef"), old);
     EXPECT_FALSE(lastTempPath.empty());
     EXPECT_FALSE(std::filesystem::exists(lastTempPath));
     EXPECT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
+}
+
+TEST(TextFile, NamesUpToTheLimitSaveAndTheirAbandonedTemporariesAreRemoved) {
+    ScratchDir scratch;
+    std::string accents = "x";  // 255 bytes: "x" and 127 two-byte characters, one cut by the shortening
+    for (int i = 0; i < 127; ++i) accents += "\xC3\xA9";
+    const std::string names[] = {std::string(241, 'a'), std::string(242, 'b'), std::string(250, 'c'),
+                                 std::string(255, 'd'), accents};
+    const auto entryCount = [] {
+        return std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator());
+    };
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name.size());
+        // As a killed save of the name leaves it: closed, so nobody holds it.
+        const TempFile abandoned = createTempFileBeside(name);
+        ASSERT_NE(abandoned.stream, nullptr);
+        std::fclose(abandoned.stream);
+        EXPECT_EQ(replaceFile(name, "new"), ReplaceResult::replaced);
+        std::string text;
+        EXPECT_TRUE(readWholeFile(name.c_str(), text));
+        EXPECT_EQ(text, "new");
+        EXPECT_EQ(entryCount(), 1);
+        std::filesystem::remove(std::filesystem::u8path(name));
+    }
+    // Two long names alike up to the cut: a save of one leaves the other's temporary alone.
+    const TempFile other = createTempFileBeside(std::string(250, 'f') + "1");
+    ASSERT_NE(other.stream, nullptr);
+    std::fclose(other.stream);
+    EXPECT_EQ(replaceFile(std::string(250, 'f') + "2", "new"), ReplaceResult::replaced);
+    EXPECT_TRUE(std::filesystem::exists(other.path));
 }
 
 TEST(TextFile, ReplaceFileWritesExactBytes) {

@@ -2,7 +2,9 @@
 // owner and read-only kept, unwritable folders written in place.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +19,7 @@
 #include "Export.h"
 #include "MapFile.h"
 #include "ScratchDir.h"
+#include "SegmentFactory.h"
 #include "TextFile.h"
 
 namespace fs = std::filesystem;
@@ -143,8 +146,8 @@ TEST(TextFile, UnprivilegedSavesRespectReadOnlyFilesAndFallBackInUnwritableFolde
         bool written;
         const char* output;
     } cases[] = {
-        {"d/map.mef", 0444, 0777, false, "File output error\n"},
-        {"d/go", 0444, 0777, false, "File output error: d/go\n"},
+        {"d/map.mef", 0444, 0777, false, "File output error: d/map.mef: Permission denied\n"},
+        {"d/go", 0444, 0777, false, "File output error: d/go: Permission denied\n"},
         {"d/map.mef", 0644, 0555, true, "Warning: d/map.mef: folder not writable, saved in place\n"},
         {"d/go", 0755, 0555, true, "Warning: d/go: folder not writable, saved in place\n"},
     };
@@ -177,6 +180,92 @@ TEST(TextFile, UnprivilegedSavesRespectReadOnlyFilesAndFallBackInUnwritableFolde
         EXPECT_EQ(readFile(c.name) != "old", c.written);
         ::chmod("d", 0755);
     }
+}
+
+TEST(TextFile, UnprivilegedFailuresNameTheSystemsReason) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make files nobody may not touch";
+    ScratchDir scratch;
+    ::chmod(".", 0755);
+    writeFile("map.mef", "1 2 3 4 5 6 7 8 1");
+    ::chmod("map.mef", 0);
+    fs::create_directory("ro");
+    ::chmod("ro", 0555);
+    const struct Case {
+        std::function<bool()> act;
+        const char* output;
+    } cases[] = {
+        {[] {
+             std::vector<Segment> segments;
+             return readMapFile("map.mef", segments, stdout) == MapFileRead::loaded;
+         },
+         "File input error: map.mef: Permission denied\n"},
+        {[] {
+             return writeScenarioScriptAt({0.5, 0.5}, "ro/go");
+         },
+         "File output error: ro/go: Permission denied\n"},
+    };
+    for (const Case& c : cases) {
+        const SaveOutcome outcome = saveUnprivileged(c.act);
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.output, c.output);
+    }
+}
+
+// Unmounts `folder` at the end of its scope.
+struct Unmount {
+    const char* folder;
+    ~Unmount() { ::umount2(folder, MNT_DETACH); }
+};
+
+// Writes `path` until the file system is full.
+void fillUp(const char* path) {
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const std::string chunk(4096, 'f');
+    while (::write(fd, chunk.data(), chunk.size()) > 0) {
+    }
+    ::close(fd);
+}
+
+std::vector<Segment> chainOf(int count) {
+    return std::vector<Segment>(static_cast<std::size_t>(count), makeSegment(1.5, 2, 3, 4, 5, 6, 7, 8, 5));
+}
+
+TEST(TextFile, InPlaceSaveOnAFullDiskLeavesTheOldBytesAndABusyNameIsWrittenInPlace) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
+    ScratchDir scratch;
+    ::chmod(".", 0755);
+    fs::create_directory("disk");
+    if (::mount("tmpfs", "disk", "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "tmpfs cannot be mounted here";
+    const Unmount unmount{"disk"};
+
+    // A folder nobody may not add to, holding nobody's map, on a full disk.
+    fs::create_directory("disk/d");
+    const std::string old = formatMapFile(chainOf(1000));
+    writeFile("disk/d/map.mef", old);
+    ASSERT_EQ(::chown("disk/d/map.mef", nobody, nobody), 0);
+    ::chmod("disk/d", 0555);
+    fillUp("disk/filler");
+    const std::vector<Segment> larger = chainOf(2000);
+    ASSERT_GT(formatMapFile(larger).size(), old.size() + 8192);
+    const SaveOutcome full = saveUnprivileged([&] { return storeMapFile("disk/d/map.mef", larger); });
+    EXPECT_FALSE(full.ok);
+    EXPECT_EQ(full.output, "File output error: disk/d/map.mef: No space left on device\n");
+    EXPECT_TRUE(readFile("disk/d/map.mef") == old) << "the old map was changed";
+
+    // A file mounted on the name cannot be renamed over: it is written in place.
+    std::filesystem::remove("disk/filler");
+    writeFile("disk/real.mef", "old");
+    writeFile("disk/map.mef", "");
+    ASSERT_EQ(::mount("disk/real.mef", "disk/map.mef", nullptr, MS_BIND, nullptr), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(storeMapFile("disk/map.mef", chainOf(3)));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Warning: disk/map.mef: a mount point, saved in place\n");
+    ::umount2("disk/map.mef", MNT_DETACH);
+    EXPECT_EQ(readFile("disk/real.mef"), formatMapFile(chainOf(3)));
+    EXPECT_EQ(readFile("disk/map.mef"), "");
+    EXPECT_EQ(std::distance(fs::directory_iterator("disk"), fs::directory_iterator()), 3);  // no temporary
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "BatchRunner.h"
+#include "Export.h"
 #include "MapEditor.h"
 #include "ScratchDir.h"
 #include "TextFile.h"
@@ -58,20 +59,26 @@ TEST(WindowsTextFile, ReplacesAnExistingFileWithExactlyTheBytesGiven) {
     }
 }
 
-TEST(WindowsTextFile, TargetHeldWithoutSharingIsKeptAndNoTemporaryFileStays) {
-    ScratchDir scratch;
-    writeFile("map.mef", "old");
-    // As the simulator might hold it: open, no sharing at all.
-    const HANDLE held = ::CreateFileW(L"map.mef", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(replaceFile("map.mef", "new"), ReplaceResult::failed);
-    MapEditor editor;
-    testing::internal::CaptureStdout();
-    editor.saveMapFile();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error\n");
-    ::CloseHandle(held);
-    EXPECT_EQ(readFile("map.mef"), "old");
-    EXPECT_EQ(directoryEntries(), onlyMap);
+TEST(WindowsTextFile, TargetHeldByAReaderIsKeptWithTheReasonAndNoTemporaryFileStays) {
+    // As the simulator or an editor might hold it: no sharing at all, or
+    // the ordinary sharing of a reader.
+    for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+        SCOPED_TRACE(sharing);
+        ScratchDir scratch;
+        writeFile("map.mef", "old");
+        const HANDLE held =
+            ::CreateFileW(L"map.mef", GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(replaceFile("map.mef", "new"), ReplaceResult::failed);
+        MapEditor editor;
+        testing::internal::CaptureStdout();
+        editor.saveMapFile();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "File output error: map.mef: used by another program\n");
+        ::CloseHandle(held);
+        EXPECT_EQ(readFile("map.mef"), "old");
+        EXPECT_EQ(directoryEntries(), onlyMap);
+    }
 }
 
 // Run only as the child of the next test: takes a temporary file beside the
@@ -176,6 +183,10 @@ TEST(WindowsTextFile, ReadOnlyTargetsAreKeptAndRefusingFoldersGetAnInPlaceWrite)
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Warning: map.mef: folder not writable, saved in place\n");
     EXPECT_EQ(readFile("map.mef"), "new");
+    // Growing in place: the space is reserved, then written.
+    EXPECT_EQ(replaceFile("map.mef", std::string(6000, '8'), refusedByTheFolder),
+              ReplaceResult::writtenInPlace);
+    EXPECT_EQ(readFile("map.mef"), std::string(6000, '8'));
     EXPECT_EQ(replaceFile("other.mef", "new", refusedByTheFolder), ReplaceResult::failed);
     EXPECT_EQ(directoryEntries(), onlyMap);
 }
@@ -209,6 +220,14 @@ TEST(WindowsBatchRunner, RunsTheWorkingDirectoryCopyBatNeverOneOnThePath) {
     // Without its own copy.bat, the interpreter complains and still nothing from the PATH runs.
     std::filesystem::remove("copy.bat");
     EXPECT_TRUE(runBatchFile("./copy.bat").has_value());
+    EXPECT_FALSE(std::filesystem::exists("impostor-ran"));
+
+    // Nor does one that cmd would find for "copy.bat" by adding an extension.
+    writeFile("copy.bat.cmd", "echo impostor> impostor-ran\r\n");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(exportToSimulator(MapEditor().getSegments(), {0.5, 0.5}));
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("copy.bat not found in the working directory"),
+              std::string::npos);
     EXPECT_FALSE(std::filesystem::exists("impostor-ran"));
 
     EnvironmentOverride comSpec(L"ComSpec", L"C:\\no such folder\\cmd.exe");
