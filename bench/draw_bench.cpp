@@ -288,10 +288,9 @@ void copiedLayer(benchmark::State& state, const MapEditor& editor) {
         state.SkipWithError("the map layer cache cannot be enabled here");
         return;
     }
-    std::vector<double> key;
     timeLayers(state, [&] {
-        editor.drawKey(key);
-        cache.draw(OffscreenContext::width, OffscreenContext::height, key, [&] { editor.draw(); });
+        cache.draw(OffscreenContext::width, OffscreenContext::height, editor.revision(),
+                   [&] { editor.draw(); });
     });
     if (!cache.lastDrawWasCopy()) state.SkipWithError("the cache drew instead of copying");
     cache.disable();
@@ -311,12 +310,11 @@ void MapLayer_CourseRedrawn(benchmark::State& state) {
         state.SkipWithError("the map layer cache cannot be enabled here");
         return;
     }
-    std::vector<double> key;
     bool turn = false;
     timeLayers(state, [&] {
         const MapEditor& editor = (turn = !turn) ? shifted : idleCourseEditor();
-        editor.drawKey(key);
-        cache.draw(OffscreenContext::width, OffscreenContext::height, key, [&] { editor.draw(); });
+        cache.draw(OffscreenContext::width, OffscreenContext::height, editor.revision(),
+                   [&] { editor.draw(); });
     });
     if (cache.lastDrawWasCopy()) state.SkipWithError("the cache copied instead of drawing");
     cache.disable();

@@ -65,14 +65,6 @@ void Segment::draw() const {
     }
 }
 
-void Segment::appendDrawKey(std::vector<double>& key) const {
-    key.insert(key.end(),
-               {selected ? 1.0 : 0.0, showHandles ? 1.0 : 0.0, static_cast<double>(handleSize), scale, zoom,
-                viewOffset.x, viewOffset.y, startPoint.x, startPoint.y, startHandle.x, startHandle.y,
-                endHandle.x, endHandle.y, endPoint.x, endPoint.y, static_cast<double>(samples.size())});
-    for (const ControlPoint& s : samples) key.insert(key.end(), {s.x, s.y});
-}
-
 void Marker::draw(double ox, double oy, double zoom) const {
     const int w2 = width / 2;
     const int h2 = height / 2;
@@ -80,10 +72,6 @@ void Marker::draw(double ox, double oy, double zoom) const {
     const double cy = y * zoom;
     glColor3f(1.0f, 1.0f, 1.0f);
     glRectd(cx - w2 + ox, cy - h2 + oy, cx + w2 + ox, cy + h2 + oy);
-}
-
-void Marker::appendDrawKey(std::vector<double>& key) const {
-    key.insert(key.end(), {x, y, static_cast<double>(width), static_cast<double>(height)});
 }
 
 bool Segment::mayShowIn(int width, int height) const {
@@ -150,15 +138,4 @@ void drawMapSegments(const std::vector<Segment>& segments, const std::vector<std
 void MapEditor::draw() const {
     visibleSegments(visible);
     drawMapSegments(segments, visible, markers, viewOffset, zoom);
-}
-
-void MapEditor::drawKey(std::vector<double>& key) const {
-    key.assign({viewOffset.x, viewOffset.y, zoom, static_cast<double>(markers.size())});
-    for (const Marker& m : markers) m.appendDrawKey(key);
-    visibleSegments(visible);
-    key.push_back(static_cast<double>(visible.size()));
-    for (std::size_t i : visible) {
-        key.push_back(static_cast<double>(i));
-        segments[i].appendDrawKey(key);
-    }
 }

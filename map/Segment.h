@@ -53,8 +53,6 @@ public:
 
     // Draws the segment with OpenGL; defined apart from the model.
     void draw() const;
-    // Appends to `key` everything draw() reads, so that equal keys draw equal pixels.
-    void appendDrawKey(std::vector<double>& key) const;
     // Whether drawing the segment can change a pixel of a window `width` x
     // `height` pixels: false only when its control points, widened by their
     // squares and the spread of smoothed lines and points, lie wholly outside.
