@@ -67,15 +67,17 @@ public:
     ControlPoint toMap(const ControlPoint& w) const {
         return {(w.x - viewOffset.x) / scale / zoom, (w.y - viewOffset.y) / scale / zoom};
     }
-
-private:
-    void resample();
-    ControlPoint& point(PointRole role);
     // The window pixel at which map point `p` is drawn and picked.
     ControlPoint toWindow(const ControlPoint& p) const {
         const double pixelsPerUnit = scale * zoom;
         return {p.x * pixelsPerUnit + viewOffset.x, p.y * pixelsPerUnit + viewOffset.y};
     }
+    bool handlesShown() const { return showHandles; }
+    int getHandleSize() const { return handleSize; }
+
+private:
+    void resample();
+    ControlPoint& point(PointRole role);
 
     ControlPoint startPoint;
     ControlPoint endPoint;
