@@ -211,10 +211,25 @@ private:
         if (!(x >= 0 && x < gridWidth && y >= 0 && y < gridHeight)) return -1;
         return static_cast<int>(y) * gridWidth + static_cast<int>(x);
     }
+    // The curve being gathered: a run of segments, each starting where the
+    // one before ends, in one colour.
+    struct CurveRun {
+        bool running = false;
+        bool selected = false;
+        ControlPoint end{};    // where the last segment of the run ends
+        Vertex drawnTo{};      // the last vertex drawn
+        int cell = -1;         // and its pixel
+        bool skipped = false;  // whether a vertex after it was skipped
+        Vertex skippedTo{};    // the last one skipped
+    };
+
     void gather(const std::vector<Segment>& segments, const std::vector<std::size_t>& which);
+    void addCurveLine(const Vertex& to);
+    void endCurveRun();
     void addSquare(const ControlPoint& w, double half, float r, float g, float b);
     void clear();
 
+    CurveRun run;
     std::vector<ColouredVertex> curve;  // pairs of line ends
     std::vector<Vertex> points;
     std::vector<ColouredVertex> squares;  // four corners each
@@ -244,37 +259,46 @@ void MergedDrawing::addSquare(const ControlPoint& w, double half, float r, float
     squares[first + 3] = {left, bottom, r, g, b};
 }
 
+void MergedDrawing::addCurveLine(const Vertex& to) {
+    const float blue = run.selected ? 1.0f : 0.0f;
+    curve.push_back({run.drawnTo.x, run.drawnTo.y, 1.0f, 1.0f, blue});
+    curve.push_back({to.x, to.y, 1.0f, 1.0f, blue});
+    run.drawnTo = to;
+}
+
+void MergedDrawing::endCurveRun() {
+    if (run.skipped) addCurveLine(run.skippedTo);
+    run = CurveRun{};
+}
+
 void MergedDrawing::gather(const std::vector<Segment>& segments, const std::vector<std::size_t>& which) {
-    // The end of the curve drawn so far, its pixel and whether it was white:
-    // a segment that starts there continues the curve.
-    ControlPoint last{};
-    Vertex lastVertex{};
-    int lastCell = -2;
-    bool lastSelected = false;
-    bool running = false;
     for (std::size_t i : which) {
         const Segment& s = segments[i];
         const std::vector<ControlPoint>& samples = s.getSamples();
-        const float r = 1.0f, g = 1.0f, b = s.isSelected() ? 1.0f : 0.0f;
+        // A segment that starts where the curve drawn so far ends, in the same colour, continues it.
         const ControlPoint first = s.toWindow(samples.front());
-        if (!running || first.x != last.x || first.y != last.y || s.isSelected() != lastSelected) {
-            lastVertex = {static_cast<float>(first.x), static_cast<float>(first.y)};
-            lastCell = cellOf(first);
+        if (!run.running || first.x != run.end.x || first.y != run.end.y || s.isSelected() != run.selected) {
+            endCurveRun();
+            run.running = true;
+            run.selected = s.isSelected();
+            run.drawnTo = {static_cast<float>(first.x), static_cast<float>(first.y)};
+            run.cell = cellOf(first);
         }
         for (std::size_t k = 1; k < samples.size(); ++k) {
             const ControlPoint w = s.toWindow(samples[k]);
-            const int cell = cellOf(w);
-            // A vertex in the pixel of the one before adds nothing, unless it ends the segment.
-            if (cell == lastCell && cell >= 0 && k + 1 < samples.size()) continue;
             const Vertex v{static_cast<float>(w.x), static_cast<float>(w.y)};
-            curve.push_back({lastVertex.x, lastVertex.y, r, g, b});
-            curve.push_back({v.x, v.y, r, g, b});
-            lastVertex = v;
-            lastCell = cell;
+            const int cell = cellOf(w);
+            // A vertex in the pixel of the last one drawn is skipped; the run's last vertex is drawn.
+            if (cell == run.cell && cell >= 0) {
+                run.skipped = true;
+                run.skippedTo = v;
+                continue;
+            }
+            addCurveLine(v);
+            run.cell = cell;
+            run.skipped = false;
         }
-        last = s.toWindow(samples.back());
-        lastSelected = s.isSelected();
-        running = true;
+        run.end = s.toWindow(samples.back());
 
         for (const ControlPoint& p : samples) {
             const ControlPoint w = s.toWindow(p);
@@ -294,11 +318,14 @@ void MergedDrawing::gather(const std::vector<Segment>& segments, const std::vect
             for (const auto& [from, to] : {std::pair(s.getStartPoint(), s.getStartHandle()),
                                            std::pair(s.getEndPoint(), s.getEndHandle())}) {
                 const ControlPoint a = s.toWindow(from), b = s.toWindow(to);
-                handleLines.push_back(
-                    {truncateToInt(a.x), truncateToInt(a.y), truncateToInt(b.x), truncateToInt(b.y)});
+                const HandleLine line{truncateToInt(a.x), truncateToInt(a.y), truncateToInt(b.x),
+                                      truncateToInt(b.y)};
+                // A line of no length draws nothing.
+                if (line.x0 != line.x1 || line.y0 != line.y1) handleLines.push_back(line);
             }
         }
     }
+    endCurveRun();
     // The handle lines are all white: their order does not matter, their repeats do.
     std::sort(handleLines.begin(), handleLines.end());
     handleLines.erase(std::unique(handleLines.begin(), handleLines.end()), handleLines.end());
