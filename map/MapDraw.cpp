@@ -102,7 +102,7 @@ namespace {
 
 // A software renderer such as llvmpipe bins every primitive of a batch before
 // it rasterises any, and keeps the memory of its largest batch for the rest of
-// the process: about 1 KB for each smoothed line. A window full of segments
+// the process: about 180 bytes for each smoothed line. A window full of segments
 // made one batch of hundreds of thousands of lines. Waiting for the renderer
 // after every few thousand samples bounds that memory without changing a
 // pixel; a map of a few dozen segments never waits.
