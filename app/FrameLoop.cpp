@@ -2,8 +2,6 @@
 
 #include <GL/gl.h>
 
-#include <vector>
-
 #include "Globals.h"
 
 FrameTimer frameTimer;
@@ -13,8 +11,6 @@ namespace {
 
 int drawableWidth = 800;
 int drawableHeight = 600;
-// What the map's drawing reads this frame, kept to avoid an allocation per frame.
-std::vector<double> mapKey;
 
 }  // namespace
 
@@ -40,8 +36,8 @@ std::uint32_t runFrame(FrameTimer& timer, TickSource readTicks, FrameDrawer draw
 void drawScene() {
     bool mapDrawn = false;
     if (mapLayerCache.enabled()) {
-        mapEditor.drawKey(mapKey);
-        mapDrawn = mapLayerCache.draw(drawableWidth, drawableHeight, mapKey, [] { mapEditor.draw(); });
+        mapDrawn =
+            mapLayerCache.draw(drawableWidth, drawableHeight, mapEditor.revision(), [] { mapEditor.draw(); });
     }
     if (!mapDrawn) {
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -111,7 +112,7 @@ void MapLayerCache::deleteBuffers() {
     }
     framebuffer = depth = colour = 0;
     bufferWidth = bufferHeight = 0;
-    pictureKey.clear();
+    holdsPicture = false;
 }
 
 void MapLayerCache::disable() {
@@ -154,7 +155,7 @@ bool MapLayerCache::allocate(int width, int height) {
     return complete;
 }
 
-bool MapLayerCache::draw(int width, int height, const std::vector<double>& key,
+bool MapLayerCache::draw(int width, int height, std::uint64_t revision,
                          const std::function<void()>& drawMap) {
     if (!gl || width <= 0 || height <= 0) return false;
     GLint viewport[4];
@@ -171,16 +172,15 @@ bool MapLayerCache::draw(int width, int height, const std::vector<double>& key,
     }
 
     // The picture also depends on the viewport and the matrices it was drawn under.
-    frameKey.assign(key.begin(), key.end());
-    double matrix[16];
-    frameKey.insert(frameKey.end(), viewport, viewport + 4);
-    glGetDoublev(GL_PROJECTION_MATRIX, matrix);
-    frameKey.insert(frameKey.end(), matrix, matrix + 16);
-    glGetDoublev(GL_MODELVIEW_MATRIX, matrix);
-    frameKey.insert(frameKey.end(), matrix, matrix + 16);
-    // Compared bit for bit, so that a NaN matches itself.
-    reused = frameKey.size() == pictureKey.size() &&
-             std::memcmp(frameKey.data(), pictureKey.data(), frameKey.size() * sizeof(double)) == 0;
+    Key frameKey;
+    frameKey.revision = revision;
+    std::copy(viewport, viewport + 4, frameKey.viewport.begin());
+    glGetDoublev(GL_PROJECTION_MATRIX, frameKey.matrices.data());
+    glGetDoublev(GL_MODELVIEW_MATRIX, frameKey.matrices.data() + 16);
+    // The matrices compared bit for bit, so that a NaN matches itself.
+    reused = holdsPicture && frameKey.revision == pictureKey.revision &&
+             frameKey.viewport == pictureKey.viewport &&
+             std::memcmp(frameKey.matrices.data(), pictureKey.matrices.data(), sizeof frameKey.matrices) == 0;
 
     const GLint boundDraw = integer(GL_DRAW_FRAMEBUFFER_BINDING);
     const GLint boundRead = integer(GL_READ_FRAMEBUFFER_BINDING);
@@ -198,7 +198,8 @@ bool MapLayerCache::draw(int width, int height, const std::vector<double>& key,
         glClear(GL_COLOR_BUFFER_BIT);
         drawMap();
         gl->clipControl(static_cast<GLenum>(origin), static_cast<GLenum>(depthMode));
-        pictureKey.swap(frameKey);
+        pictureKey = frameKey;
+        holdsPicture = true;
     }
     gl->bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     gl->bindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(boundDraw));

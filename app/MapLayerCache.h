@@ -1,8 +1,9 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
-#include <vector>
 
 // The map's picture kept between frames in an offscreen colour buffer the size
 // of the window. While nothing the map's drawing reads has changed, a frame
@@ -30,12 +31,13 @@ public:
     bool enabled() const { return gl != nullptr; }
 
     // Puts the map's layer into the back buffer of a `width` x `height`
-    // window: copied when `key` (everything the map's drawing reads) is the
-    // one of the copy, otherwise first drawn by `drawMap` into the offscreen
-    // buffer, cleared to black. Returns false without drawing anything when
-    // the cache is off or the viewport does not cover the window; the caller
-    // then clears and draws the map itself.
-    bool draw(int width, int height, const std::vector<double>& key, const std::function<void()>& drawMap);
+    // window: copied when `revision` (which changes with everything the
+    // map's drawing reads) and the viewport and matrices are those of the
+    // copy, otherwise first drawn by `drawMap` into the offscreen buffer,
+    // cleared to black. Returns false without drawing anything when the cache
+    // is off or the viewport does not cover the window; the caller then
+    // clears and draws the map itself.
+    bool draw(int width, int height, std::uint64_t revision, const std::function<void()>& drawMap);
 
     // Whether the last successful draw copied the picture without drawing the map.
     bool lastDrawWasCopy() const { return reused; }
@@ -56,9 +58,15 @@ private:
     int depthFormat = 0;
     int bufferWidth = 0;
     int bufferHeight = 0;
-    // The key of the picture in the buffer, with the viewport and matrices
-    // it was drawn under; empty when the buffer holds no picture.
-    std::vector<double> pictureKey;
-    std::vector<double> frameKey;
+    // What a picture depends on: the map's revision, the viewport and the
+    // projection and modelview matrices, compared in constant time.
+    struct Key {
+        std::uint64_t revision = 0;
+        std::array<int, 4> viewport{};
+        std::array<double, 32> matrices{};
+    };
+    // The key of the picture in the buffer, when it holds one.
+    Key pictureKey;
+    bool holdsPicture = false;
     bool reused = false;
 };

@@ -131,6 +131,18 @@ void DrawLongCourse_ZoomedOut(benchmark::State& state) {
 }
 BENCHMARK(DrawLongCourse_ZoomedOut)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+// The same view drawn as before the merged drawing: each shown segment on its own.
+void DrawLongCourse_ZoomedOutPerSegment(benchmark::State& state) {
+    const MapEditor& editor = zoomedOutEditor();
+    std::vector<std::size_t> shown;
+    editor.visibleSegments(shown);
+    timeFrames(state, [&] {
+        drawMapSegments(editor.getSegments(), shown, editor.getMarkers(), editor.getViewOffset(),
+                        editor.getZoom());
+    });
+}
+BENCHMARK(DrawLongCourse_ZoomedOutPerSegment)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 // The same view holding only the segments that show: what drawing them costs
 // without walking the rest.
 void DrawLongCourse_ZoomedOutShownOnly(benchmark::State& state) {
@@ -288,10 +300,9 @@ void copiedLayer(benchmark::State& state, const MapEditor& editor) {
         state.SkipWithError("the map layer cache cannot be enabled here");
         return;
     }
-    std::vector<double> key;
     timeLayers(state, [&] {
-        editor.drawKey(key);
-        cache.draw(OffscreenContext::width, OffscreenContext::height, key, [&] { editor.draw(); });
+        cache.draw(OffscreenContext::width, OffscreenContext::height, editor.revision(),
+                   [&] { editor.draw(); });
     });
     if (!cache.lastDrawWasCopy()) state.SkipWithError("the cache drew instead of copying");
     cache.disable();
@@ -311,22 +322,56 @@ void MapLayer_CourseRedrawn(benchmark::State& state) {
         state.SkipWithError("the map layer cache cannot be enabled here");
         return;
     }
-    std::vector<double> key;
     bool turn = false;
     timeLayers(state, [&] {
         const MapEditor& editor = (turn = !turn) ? shifted : idleCourseEditor();
-        editor.drawKey(key);
-        cache.draw(OffscreenContext::width, OffscreenContext::height, key, [&] { editor.draw(); });
+        cache.draw(OffscreenContext::width, OffscreenContext::height, editor.revision(),
+                   [&] { editor.draw(); });
     });
     if (cache.lastDrawWasCopy()) state.SkipWithError("the cache copied instead of drawing");
     cache.disable();
 }
 BENCHMARK(MapLayer_CourseRedrawn)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
+// A frame of a drag at zoom 1/64: as above, on the zoomed-out course.
+void MapLayer_ZoomedOutRedrawn(benchmark::State& state) {
+    static const MapEditor shifted = [] {
+        MapEditor e = zoomedOutEditor();
+        e.shiftView(1.0, 0.0);
+        return e;
+    }();
+    static MapLayerCache cache;
+    if (!enableCache(cache)) {
+        state.SkipWithError("the map layer cache cannot be enabled here");
+        return;
+    }
+    bool turn = false;
+    timeLayers(state, [&] {
+        const MapEditor& editor = (turn = !turn) ? shifted : zoomedOutEditor();
+        cache.draw(OffscreenContext::width, OffscreenContext::height, editor.revision(),
+                   [&] { editor.draw(); });
+    });
+    if (cache.lastDrawWasCopy()) state.SkipWithError("the cache copied instead of drawing");
+    cache.disable();
+}
+BENCHMARK(MapLayer_ZoomedOutRedrawn)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// 100,000 segments, every one of them in the window (a 4 MB map).
+const MapEditor& denseEditor() {
+    static MapEditor editor = [] {
+        MapEditor e;
+        e.replaceChain(windowFullOfSegments(100000, 5, 7));
+        return e;
+    }();
+    return editor;
+}
+
 void MapLayer_CourseDrawn(benchmark::State& state) { drawnLayer(state, idleCourseEditor()); }
 BENCHMARK(MapLayer_CourseDrawn)->UseRealTime()->Unit(benchmark::kMicrosecond);
 void MapLayer_CourseCopied(benchmark::State& state) { copiedLayer(state, idleCourseEditor()); }
 BENCHMARK(MapLayer_CourseCopied)->UseRealTime()->Unit(benchmark::kMicrosecond);
+void MapLayer_DenseCopied(benchmark::State& state) { copiedLayer(state, denseEditor()); }
+BENCHMARK(MapLayer_DenseCopied)->UseRealTime()->Unit(benchmark::kMicrosecond);
 void MapLayer_InitialDrawn(benchmark::State& state) { drawnLayer(state, MapEditor()); }
 BENCHMARK(MapLayer_InitialDrawn)->UseRealTime()->Unit(benchmark::kMicrosecond);
 void MapLayer_InitialCopied(benchmark::State& state) {

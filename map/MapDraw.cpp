@@ -3,6 +3,9 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
+#include <tuple>
+#include <utility>
 
 #include "MapDraw.h"
 #include "MapEditor.h"
@@ -65,14 +68,6 @@ void Segment::draw() const {
     }
 }
 
-void Segment::appendDrawKey(std::vector<double>& key) const {
-    key.insert(key.end(),
-               {selected ? 1.0 : 0.0, showHandles ? 1.0 : 0.0, static_cast<double>(handleSize), scale, zoom,
-                viewOffset.x, viewOffset.y, startPoint.x, startPoint.y, startHandle.x, startHandle.y,
-                endHandle.x, endHandle.y, endPoint.x, endPoint.y, static_cast<double>(samples.size())});
-    for (const ControlPoint& s : samples) key.insert(key.end(), {s.x, s.y});
-}
-
 void Marker::draw(double ox, double oy, double zoom) const {
     const int w2 = width / 2;
     const int h2 = height / 2;
@@ -80,10 +75,6 @@ void Marker::draw(double ox, double oy, double zoom) const {
     const double cy = y * zoom;
     glColor3f(1.0f, 1.0f, 1.0f);
     glRectd(cx - w2 + ox, cy - h2 + oy, cx + w2 + ox, cy + h2 + oy);
-}
-
-void Marker::appendDrawKey(std::vector<double>& key) const {
-    key.insert(key.end(), {x, y, static_cast<double>(width), static_cast<double>(height)});
 }
 
 bool Segment::mayShowIn(int width, int height) const {
@@ -109,6 +100,27 @@ bool Segment::mayShowIn(int width, int height) const {
 
 namespace {
 
+// A software renderer such as llvmpipe bins every primitive of a batch before
+// it rasterises any, and keeps the memory of its largest batch for the rest of
+// the process: about 180 bytes for each smoothed line. A window full of segments
+// made one batch of hundreds of thousands of lines. Waiting for the renderer
+// after every few thousand samples bounds that memory without changing a
+// pixel; a map of a few dozen segments never waits.
+class RendererPacing {
+public:
+    void drawn(const Segment& s) {
+        pending += s.getSamples().size();
+        if (pending >= samplesPerBatch) {
+            glFinish();
+            pending = 0;
+        }
+    }
+
+private:
+    static constexpr std::size_t samplesPerBatch = 2048;
+    std::size_t pending = 0;
+};
+
 // The map's state around `drawSegments`, then the markers over the segments.
 template <typename DrawSegments>
 void drawWithMapState(DrawSegments drawSegments, const std::vector<Marker>& markers,
@@ -131,8 +143,12 @@ void drawMap(const std::vector<Segment>& segments, const std::vector<Marker>& ma
              const ControlPoint& viewOffset, double zoom, Culling culling) {
     drawWithMapState(
         [&] {
+            RendererPacing pacing;
             for (const Segment& s : segments) {
-                if (culling == Culling::off || s.mayShowIn(mapWindowWidth, mapWindowHeight)) s.draw();
+                if (culling == Culling::off || s.mayShowIn(mapWindowWidth, mapWindowHeight)) {
+                    s.draw();
+                    pacing.drawn(s);
+                }
             }
         },
         markers, viewOffset, zoom);
@@ -142,23 +158,234 @@ void drawMapSegments(const std::vector<Segment>& segments, const std::vector<std
                      const std::vector<Marker>& markers, const ControlPoint& viewOffset, double zoom) {
     drawWithMapState(
         [&] {
-            for (std::size_t i : which) segments[i].draw();
+            RendererPacing pacing;
+            for (std::size_t i : which) {
+                segments[i].draw();
+                pacing.drawn(segments[i]);
+            }
         },
         markers, viewOffset, zoom);
 }
 
-void MapEditor::draw() const {
-    visibleSegments(visible);
-    drawMapSegments(segments, visible, markers, viewOffset, zoom);
+namespace {
+
+struct Vertex {
+    float x, y;
+};
+
+struct ColouredVertex {
+    float x, y;
+    float r, g, b;
+};
+
+struct HandleLine {
+    int x0, y0, x1, y1;
+    bool operator<(const HandleLine& o) const {
+        return std::tie(x0, y0, x1, y1) < std::tie(o.x0, o.y0, o.x1, o.y1);
+    }
+    bool operator==(const HandleLine& o) const {
+        return x0 == o.x0 && y0 == o.y0 && x1 == o.x1 && y1 == o.y1;
+    }
+};
+
+// The map zoomed out, where many segments share each pixel: every kind of
+// element gathered into one vertex array and drawn with one call, keeping one
+// sample point and one square per pixel and one curve vertex each time the
+// curve enters another pixel. Each control point keeps a square within a
+// pixel of where it is picked.
+class MergedDrawing {
+public:
+    void draw(const std::vector<Segment>& segments, const std::vector<std::size_t>& which);
+
+private:
+    // Pixels of the window and a margin wide enough for a square whose centre
+    // lies outside the window but still reaches into it.
+    static constexpr int margin = 8;
+    static constexpr int gridWidth = mapWindowWidth + 2 * margin;
+    static constexpr int gridHeight = mapWindowHeight + 2 * margin;
+
+    // The grid cell of window point `w`, or -1 when it lies outside the grid.
+    static int cellOf(const ControlPoint& w) {
+        const double x = std::floor(w.x) + margin;
+        const double y = std::floor(w.y) + margin;
+        if (!(x >= 0 && x < gridWidth && y >= 0 && y < gridHeight)) return -1;
+        return static_cast<int>(y) * gridWidth + static_cast<int>(x);
+    }
+    // The curve being gathered: a run of segments, each starting where the
+    // one before ends, in one colour.
+    struct CurveRun {
+        bool running = false;
+        bool selected = false;
+        ControlPoint end{};    // where the last segment of the run ends
+        Vertex drawnTo{};      // the last vertex drawn
+        int cell = -1;         // and its pixel
+        bool skipped = false;  // whether a vertex after it was skipped
+        Vertex skippedTo{};    // the last one skipped
+    };
+
+    void gather(const std::vector<Segment>& segments, const std::vector<std::size_t>& which);
+    void addCurveLine(const Vertex& to);
+    void endCurveRun();
+    void addSquare(const ControlPoint& w, double half, float r, float g, float b);
+    void clear();
+
+    CurveRun run;
+    std::vector<ColouredVertex> curve;  // pairs of line ends
+    std::vector<Vertex> points;
+    std::vector<ColouredVertex> squares;  // four corners each
+    std::vector<HandleLine> handleLines;
+    // For each grid cell, whether it holds a sample point, and the first
+    // corner of its square in `squares` (-1 for none); the cells to reset.
+    std::vector<unsigned char> pointAt = std::vector<unsigned char>(gridWidth * gridHeight, 0);
+    std::vector<int> squareAt = std::vector<int>(gridWidth * gridHeight, -1);
+    std::vector<int> usedCells;
+};
+
+void MergedDrawing::addSquare(const ControlPoint& w, double half, float r, float g, float b) {
+    const int cell = cellOf(w);
+    if (cell < 0) return;
+    int first = squareAt[cell];
+    if (first < 0) {
+        // The squares of one pixel show the colour of the last one drawn there.
+        first = squareAt[cell] = static_cast<int>(squares.size());
+        squares.resize(squares.size() + 4);
+        usedCells.push_back(cell);
+    }
+    const float left = static_cast<float>(w.x - half), right = static_cast<float>(w.x + half);
+    const float top = static_cast<float>(w.y - half), bottom = static_cast<float>(w.y + half);
+    squares[first] = {left, top, r, g, b};
+    squares[first + 1] = {right, top, r, g, b};
+    squares[first + 2] = {right, bottom, r, g, b};
+    squares[first + 3] = {left, bottom, r, g, b};
 }
 
-void MapEditor::drawKey(std::vector<double>& key) const {
-    key.assign({viewOffset.x, viewOffset.y, zoom, static_cast<double>(markers.size())});
-    for (const Marker& m : markers) m.appendDrawKey(key);
+void MergedDrawing::addCurveLine(const Vertex& to) {
+    const float blue = run.selected ? 1.0f : 0.0f;
+    curve.push_back({run.drawnTo.x, run.drawnTo.y, 1.0f, 1.0f, blue});
+    curve.push_back({to.x, to.y, 1.0f, 1.0f, blue});
+    run.drawnTo = to;
+}
+
+void MergedDrawing::endCurveRun() {
+    if (run.skipped) addCurveLine(run.skippedTo);
+    run = CurveRun{};
+}
+
+void MergedDrawing::gather(const std::vector<Segment>& segments, const std::vector<std::size_t>& which) {
+    for (std::size_t i : which) {
+        const Segment& s = segments[i];
+        const std::vector<ControlPoint>& samples = s.getSamples();
+        // A segment that starts where the curve drawn so far ends, in the same colour, continues it.
+        const ControlPoint first = s.toWindow(samples.front());
+        if (!run.running || first.x != run.end.x || first.y != run.end.y || s.isSelected() != run.selected) {
+            endCurveRun();
+            run.running = true;
+            run.selected = s.isSelected();
+            run.drawnTo = {static_cast<float>(first.x), static_cast<float>(first.y)};
+            run.cell = cellOf(first);
+        }
+        for (std::size_t k = 1; k < samples.size(); ++k) {
+            const ControlPoint w = s.toWindow(samples[k]);
+            const Vertex v{static_cast<float>(w.x), static_cast<float>(w.y)};
+            const int cell = cellOf(w);
+            // A vertex in the pixel of the last one drawn is skipped; the run's last vertex is drawn.
+            if (cell == run.cell && cell >= 0) {
+                run.skipped = true;
+                run.skippedTo = v;
+                continue;
+            }
+            addCurveLine(v);
+            run.cell = cell;
+            run.skipped = false;
+        }
+        run.end = s.toWindow(samples.back());
+
+        for (const ControlPoint& p : samples) {
+            const ControlPoint w = s.toWindow(p);
+            const int cell = cellOf(w);
+            if (cell < 0 || pointAt[cell] != 0) continue;
+            pointAt[cell] = 1;
+            usedCells.push_back(cell);
+            points.push_back({static_cast<float>(w.x), static_cast<float>(w.y)});
+        }
+
+        const double half = s.getHandleSize();
+        addSquare(s.toWindow(s.getStartPoint()), half, 1.0f, 0.0f, 1.0f);
+        addSquare(s.toWindow(s.getEndPoint()), half, 1.0f, 0.0f, 1.0f);
+        if (s.handlesShown()) {
+            addSquare(s.toWindow(s.getStartHandle()), half, 0.0f, 1.0f, 0.0f);
+            addSquare(s.toWindow(s.getEndHandle()), half, 0.0f, 1.0f, 0.0f);
+            for (const auto& [from, to] : {std::pair(s.getStartPoint(), s.getStartHandle()),
+                                           std::pair(s.getEndPoint(), s.getEndHandle())}) {
+                const ControlPoint a = s.toWindow(from), b = s.toWindow(to);
+                const HandleLine line{truncateToInt(a.x), truncateToInt(a.y), truncateToInt(b.x),
+                                      truncateToInt(b.y)};
+                // A line of no length draws nothing.
+                if (line.x0 != line.x1 || line.y0 != line.y1) handleLines.push_back(line);
+            }
+        }
+    }
+    endCurveRun();
+    // The handle lines are all white: their order does not matter, their repeats do.
+    std::sort(handleLines.begin(), handleLines.end());
+    handleLines.erase(std::unique(handleLines.begin(), handleLines.end()), handleLines.end());
+}
+
+void MergedDrawing::clear() {
+    for (int cell : usedCells) {
+        pointAt[cell] = 0;
+        squareAt[cell] = -1;
+    }
+    usedCells.clear();
+    curve.clear();
+    points.clear();
+    squares.clear();
+    handleLines.clear();
+}
+
+void MergedDrawing::draw(const std::vector<Segment>& segments, const std::vector<std::size_t>& which) {
+    gather(segments, which);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(2, GL_FLOAT, sizeof(ColouredVertex), &curve.data()->x);
+    glColorPointer(3, GL_FLOAT, sizeof(ColouredVertex), &curve.data()->r);
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(curve.size()));
+    glDisableClientState(GL_COLOR_ARRAY);
+
+    if (!which.empty()) glPointSize(3.0f);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glVertexPointer(2, GL_FLOAT, sizeof(Vertex), points.data());
+    glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(points.size()));
+
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(2, GL_FLOAT, sizeof(ColouredVertex), &squares.data()->x);
+    glColorPointer(3, GL_FLOAT, sizeof(ColouredVertex), &squares.data()->r);
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(squares.size()));
+    glDisableClientState(GL_COLOR_ARRAY);
+
+    // Last, so that the colour arrays leave a defined current colour behind.
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glVertexPointer(2, GL_INT, 0, handleLines.data());
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(handleLines.size() * 2));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    clear();
+}
+
+}  // namespace
+
+void drawMapMerged(const std::vector<Segment>& segments, const std::vector<std::size_t>& which,
+                   const std::vector<Marker>& markers, const ControlPoint& viewOffset, double zoom) {
+    // Kept between frames, so that a frame allocates nothing.
+    static MergedDrawing merged;
+    drawWithMapState([&] { merged.draw(segments, which); }, markers, viewOffset, zoom);
+}
+
+void MapEditor::draw() const {
     visibleSegments(visible);
-    key.push_back(static_cast<double>(visible.size()));
-    for (std::size_t i : visible) {
-        key.push_back(static_cast<double>(i));
-        segments[i].appendDrawKey(key);
+    // At zoom 1 and above every pixel is drawn as it always was.
+    if (zoom < 1.0) {
+        drawMapMerged(segments, visible, markers, viewOffset, zoom);
+    } else {
+        drawMapSegments(segments, visible, markers, viewOffset, zoom);
     }
 }

@@ -25,3 +25,11 @@ void drawMap(const std::vector<Segment>& segments, const std::vector<Marker>& ma
 // (ascending, so that later segments still cover earlier ones).
 void drawMapSegments(const std::vector<Segment>& segments, const std::vector<std::size_t>& which,
                      const std::vector<Marker>& markers, const ControlPoint& viewOffset, double zoom);
+
+// Draws the segments at the chain positions `which` for a view zoomed out
+// below 1, where many share each pixel: what falls into the same pixel is
+// drawn once, every kind of element in one call, and every control point keeps
+// a square within a pixel of where it is picked. The picture differs in detail
+// from drawMapSegments'; MapEditor::draw uses it only below zoom 1.
+void drawMapMerged(const std::vector<Segment>& segments, const std::vector<std::size_t>& which,
+                   const std::vector<Marker>& markers, const ControlPoint& viewOffset, double zoom);

@@ -15,6 +15,9 @@ namespace {
 // Pixels the view moves for one of the view keys.
 constexpr double viewStep = 15.0;
 
+// The last revision given to any editor.
+std::uint64_t lastRevision = 0;
+
 // The zoom of one wheel step, its bounds, and the levels at which it reaches
 // them: 1.25^13 is above 16 and 1.25^-19 below 1/64.
 constexpr double zoomFactor = 1.25;
@@ -57,7 +60,10 @@ void MapEditor::applyViewOffset() {
         s.setViewOffset(viewOffset.x, viewOffset.y);
         s.setZoom(zoom);
     }
+    changed();
 }
+
+void MapEditor::changed() { drawnRevision = ++lastRevision; }
 
 // Each segment contributes its interior samples and its end point; the first
 // start point adds one. Counting the stored samples rather than adding the
@@ -75,6 +81,7 @@ void MapEditor::chainChanged() {
     marked.clear();
     for (std::size_t i = 0; i < segments.size(); ++i)
         if (segments[i].getDragPoint() != PointRole::none || segments[i].isSelected()) marked.push_back(i);
+    changed();
 }
 
 void MapEditor::segmentsNearPixels(double left, double top, double right, double bottom,
@@ -156,25 +163,37 @@ void MapEditor::mouse(int state, int x, int y) {
         touched = marked;
     }
     marked.clear();
+    bool picksChanged = false;
     for (std::size_t i : touched) {
         Segment& s = segments[i];
+        const bool wasSelected = s.isSelected();
+        const PointRole wasPicked = s.getDragPoint();
         s.pick(state, x, y);
+        picksChanged = picksChanged || s.isSelected() != wasSelected || s.getDragPoint() != wasPicked;
         if (s.getDragPoint() != PointRole::none || s.isSelected()) marked.push_back(i);
     }
     for (Marker& m : markers) m.press(state, x, y, viewOffset.x, viewOffset.y, zoom);
+    // A press that selects and picks what already was leaves the picture alone.
+    if (picksChanged) changed();
 }
 
 void MapEditor::motion(int x, int y) {
     // Only picked segments move, and all of them are marked; the index
     // follows each of them.
+    bool moved = false;
     for (std::size_t i : marked) {
         if (segments[i].getDragPoint() == PointRole::none) continue;
         segments[i].drag(x, y);
         index.update(i, segments[i]);
+        moved = true;
     }
     const int ox = truncateToInt(viewOffset.x);
     const int oy = truncateToInt(viewOffset.y);
-    for (Marker& m : markers) m.dragTo(x, y, ox, oy, zoom);
+    for (Marker& m : markers) {
+        moved = moved || m.isGrabbed();
+        m.dragTo(x, y, ox, oy, zoom);
+    }
+    if (moved) changed();
 }
 
 void MapEditor::keyboard(unsigned char key) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,9 +39,10 @@ public:
 
     // View and drawing (drawing is defined apart from the model).
     void draw() const;
-    // Replaces `key` with everything draw() reads: the view, the markers and
-    // the segments it draws. Two frames with equal keys have equal pictures.
-    void drawKey(std::vector<double>& key) const;
+    // Changes with everything draw() reads. Every editor's changes draw from
+    // one counter, so two editors share a revision only when one is a copy of
+    // the other: equal revisions draw equal pictures.
+    std::uint64_t revision() const { return drawnRevision; }
     void shiftView(double dx, double dy);
     // Zooms `steps` wheel steps in (positive) or out (negative) about window
     // pixel (x, y), which keeps showing the same map point. Each step is a
@@ -84,6 +86,8 @@ private:
     // After the chain was replaced or reordered: the index, the point count
     // and the list of segments a drag moves are made again from the chain.
     void chainChanged();
+    // After any change of what draw() reads: a new revision.
+    void changed();
     int countPoints() const;
 
     std::vector<Segment> segments;
@@ -97,6 +101,7 @@ private:
 
     SegmentIndex index;
     int points = 1;
+    std::uint64_t drawnRevision = 0;
     // Every segment that is selected or holds a picked point, ascending (and
     // perhaps a few that no longer are): all others are neither, so a press
     // leaves them as they are unless it is near them.

@@ -48,6 +48,7 @@ void MapEditor::appendSegment() {
     segments.push_back(added);
     index.append(segments.back());
     points += static_cast<int>(added.getSamples().size()) - 1;
+    changed();
 }
 
 // Removing the selected segments one by one from the last to the first would
@@ -75,13 +76,17 @@ void MapEditor::removeSelected() {
 // The slider runs this before every drag step: only the marked segments can
 // be selected, and the point count changes by what they gain or lose.
 void MapEditor::setResolutionOfSelected(int n) {
+    bool resampled = false;
     for (std::size_t i : marked) {
         Segment& s = segments[i];
         if (!s.isSelected()) continue;
         const int before = static_cast<int>(s.getSamples().size());
+        resampled = resampled || s.getResolution() != n;
         s.setResolution(n);
         points += static_cast<int>(s.getSamples().size()) - before;
     }
+    // A slider step to the value the segments already have changes no pixel.
+    if (resampled) changed();
 }
 
 void MapEditor::splitSelected() {

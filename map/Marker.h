@@ -1,7 +1,5 @@
 #pragma once
 
-#include <vector>
-
 // A small draggable square. Its centre is held in pixels at zoom 1 relative
 // to the view offset, so it moves and zooms with the map; its size stays in
 // pixels at every zoom.
@@ -14,8 +12,6 @@ public:
     void dragTo(int px, int py, int ox, int oy, double zoom);
     // Draws the white rectangle at its place in the view; defined apart from the model.
     void draw(double ox, double oy, double zoom) const;
-    // Appends to `key` everything draw() reads of the marker itself.
-    void appendDrawKey(std::vector<double>& key) const;
 
     double getX() const { return x; }
     double getY() const { return y; }

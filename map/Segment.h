@@ -53,8 +53,6 @@ public:
 
     // Draws the segment with OpenGL; defined apart from the model.
     void draw() const;
-    // Appends to `key` everything draw() reads, so that equal keys draw equal pixels.
-    void appendDrawKey(std::vector<double>& key) const;
     // Whether drawing the segment can change a pixel of a window `width` x
     // `height` pixels: false only when its control points, widened by their
     // squares and the spread of smoothed lines and points, lie wholly outside.
@@ -69,15 +67,17 @@ public:
     ControlPoint toMap(const ControlPoint& w) const {
         return {(w.x - viewOffset.x) / scale / zoom, (w.y - viewOffset.y) / scale / zoom};
     }
-
-private:
-    void resample();
-    ControlPoint& point(PointRole role);
     // The window pixel at which map point `p` is drawn and picked.
     ControlPoint toWindow(const ControlPoint& p) const {
         const double pixelsPerUnit = scale * zoom;
         return {p.x * pixelsPerUnit + viewOffset.x, p.y * pixelsPerUnit + viewOffset.y};
     }
+    bool handlesShown() const { return showHandles; }
+    int getHandleSize() const { return handleSize; }
+
+private:
+    void resample();
+    ControlPoint& point(PointRole role);
 
     ControlPoint startPoint;
     ControlPoint endPoint;

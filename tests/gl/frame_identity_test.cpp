@@ -87,11 +87,17 @@ protected:
     }
 
     // The frame as the editor drew it before: every segment, glyph by glyph.
+    // Zoomed out, where the map's drawing merges what shares a pixel, the map
+    // drawn straight into the window.
     static Frame oldFrame() {
         BitmapFont::atlas = nullptr;
         context->beginFrame();
-        drawMap(mapEditor.getSegments(), mapEditor.getMarkers(), mapEditor.getViewOffset(),
-                mapEditor.getZoom(), Culling::off);
+        if (mapEditor.getZoom() < 1.0) {
+            mapEditor.draw();
+        } else {
+            drawMap(mapEditor.getSegments(), mapEditor.getMarkers(), mapEditor.getViewOffset(),
+                    mapEditor.getZoom(), Culling::off);
+        }
         guiManager.drawAll();
         return context->frame();
     }
@@ -163,6 +169,20 @@ TEST_F(FrameIdentity, EditorScreensAreUnchanged) {
 
     // The edits of the point bar on the selected pair at the corner, the
     // wheel and the keys: no frame may show a picture from before the edit.
+    // A press on the start point of the middle one of the segments in the
+    // window, and a drag step of it: two edits, so that the step must show
+    // by itself after a frame copied from the cache.
+    static ControlPoint pressed;
+    auto pressShownPoint = [] {
+        std::vector<std::size_t> shown;
+        mapEditor.visibleSegments(shown);
+        const Segment& s = mapEditor.segment(static_cast<int>(shown.at(shown.size() / 2)));
+        pressed = s.toWindow(s.getStartPoint());
+        mapEditor.mouse(0, static_cast<int>(pressed.x), static_cast<int>(pressed.y));
+    };
+    auto dragStep = [] {
+        mapEditor.motion(static_cast<int>(pressed.x) + 7, static_cast<int>(pressed.y) - 9);
+    };
     const struct {
         const char* what;
         void (*edit)();
@@ -173,6 +193,18 @@ TEST_F(FrameIdentity, EditorScreensAreUnchanged) {
         {"three wheel steps in", [] { mapEditor.zoomAt(700, 500, 3); }},
         {"eight wheel steps out", [] { mapEditor.zoomAt(100, 500, -8); }},
         {"scrolled by a key", [] { mapEditor.keyboard('a'); }},
+        {"a point pressed while zoomed out", pressShownPoint},
+        {"a drag step while zoomed out", dragStep},
+        {"a short map loaded",
+         [] {
+             mapEditor.mouse(1, 0, 0);
+             std::vector<Segment> part(mapEditor.getSegments().begin(), mapEditor.getSegments().begin() + 30);
+             mapEditor.replaceChain(part);
+         }},
+        {"a segment appended", [] { mapEditor.appendSegment(); }},
+        {"a point pressed", pressShownPoint},
+        {"a drag step", dragStep},
+        {"a press on empty map", [] { mapEditor.mouse(1, 0, 0), mapEditor.mouse(0, 790, 300); }},
     };
     for (const auto& e : edits) {
         const Frame before = oldFrame();

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "MapEditor.h"
@@ -152,4 +153,62 @@ TEST(MapDraw, LoadedStraightSegmentWithoutInteriorSamples) {
     EXPECT_FALSE(colourNear(ctx, 151, 101, red, 2));
     // No marker after a load.
     EXPECT_EQ(ctx.pixel(4, 11), black);
+}
+
+// Zoomed out to 1/64 the drawing merges what shares a pixel, but every
+// control point in the window must still show a square where a press picks it.
+TEST(MapDraw, ZoomedOutEveryPickablePointShowsItsSquare) {
+    OffscreenContext ctx(OffscreenContext::Colour::eightBits);
+    if (!ctx.ok()) GTEST_SKIP() << "no offscreen OpenGL context";
+    // Pieces from a tenth of a pixel to 6 pixels long, handles up to 15
+    // pixels from their points, heights over most of the window.
+    std::mt19937 rng(23);
+    std::uniform_real_distribution<double> length(0.6, 40.0), height(-1600.0, 1600.0), bend(-100.0, 100.0);
+    std::vector<Segment> course;
+    double x = 0.0, y = 0.0;
+    while (x < 6000.0) {
+        const double nx = x + length(rng), ny = height(rng);
+        Segment s;
+        s.setPoints(x, y, x + bend(rng), y + bend(rng), nx + bend(rng), ny + bend(rng), nx, ny);
+        course.push_back(s);
+        x = nx;
+        y = ny;
+    }
+    MapEditor editor;
+    editor.replaceChain(course);
+    editor.zoomAt(0, 300, -19);
+    ASSERT_EQ(editor.getZoom(), 1.0 / 64.0);
+    ctx.beginFrame();
+    editor.draw();
+    const std::vector<unsigned char> frame = ctx.frame();
+    auto isSquare = [&](int px, int py) {
+        if (px < 0 || px >= OffscreenContext::width || py < 0 || py >= OffscreenContext::height) return false;
+        const unsigned char* p =
+            &frame[((OffscreenContext::height - 1 - py) * OffscreenContext::width + px) * 4];
+        const Rgb rgb{p[0], p[1], p[2]};
+        return rgb == magenta || rgb == green;
+    };
+    int checked = 0;
+    for (const Segment& s : editor.getSegments()) {
+        for (const ControlPoint& p : s.controlPoints()) {
+            const ControlPoint w = s.toWindow(p);
+            if (w.x < 0 || w.x >= OffscreenContext::width || w.y < 0 || w.y >= OffscreenContext::height)
+                continue;
+            ++checked;
+            // The pointer positions that pick the point, as Segment::pick tests them.
+            const double tolerance = s.pickTolerance();
+            bool shown = false;
+            for (int py = static_cast<int>(w.y - tolerance);
+                 py <= static_cast<int>(w.y + tolerance) && !shown; ++py)
+                for (int px = static_cast<int>(w.x - tolerance); px <= static_cast<int>(w.x + tolerance);
+                     ++px)
+                    if (std::fabs(std::trunc(w.x - px)) < tolerance &&
+                        std::fabs(std::trunc(w.y - py)) < tolerance && isSquare(px, py)) {
+                        shown = true;
+                        break;
+                    }
+            EXPECT_TRUE(shown) << "no square where (" << w.x << ", " << w.y << ") is picked";
+        }
+    }
+    EXPECT_GT(checked, 1000);
 }

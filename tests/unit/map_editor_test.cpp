@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -484,10 +485,10 @@ TEST(MapEditorZoom, FilesAndExportDoNotDependOnTheView) {
     EXPECT_EQ(formatMapFile(viewed.getSegments()), formatMapFile(plain.getSegments()));
 }
 
-// The frame copies the map's last picture while the drawing key stays the
-// same, so every edit that changes the picture must change the key, and a
+// The frame copies the map's last picture while the revision stays the same,
+// so every edit that changes the picture must give a new revision, and a
 // press that changes nothing must leave it alone.
-TEST(MapEditorDrawKey, ChangesExactlyWithThePicture) {
+TEST(MapEditorRevision, ChangesWithThePicture) {
     auto none = [](MapEditor&) {};
     auto selectJunction = [](MapEditor& e) { e.mouse(press, 115, 110), e.mouse(release, 115, 110); };
     const struct {
@@ -505,14 +506,23 @@ TEST(MapEditorDrawKey, ChangesExactlyWithThePicture) {
         {"a segment appended", none, [](MapEditor& e) { e.appendSegment(); }, true},
         {"the selected pair at resolution 9", selectJunction,
          [](MapEditor& e) { e.setResolutionOfSelected(9); }, true},
+        {"the slider at the resolution the pair has", selectJunction,
+         [](MapEditor& e) { e.setResolutionOfSelected(5); }, false},
+        {"a drag step of the junction", [](MapEditor& e) { e.mouse(press, 115, 110); },
+         [](MapEditor& e) { e.motion(130, 120); }, true},
+        {"the selected pair split", selectJunction, [](MapEditor& e) { e.splitSelected(); }, true},
+        {"the selected pair removed", selectJunction, [](MapEditor& e) { e.removeSelected(); }, true},
+        {"a map loaded", none, [](MapEditor& e) { e.replaceChain(chainOf(3)); }, true},
+        {"the key a", none, [](MapEditor& e) { e.keyboard('a'); }, true},
+        {"a key that does nothing", none, [](MapEditor& e) { e.keyboard('x'); }, false},
     };
     for (const auto& c : cases) {
         MapEditor editor;
         c.setUp(editor);
-        std::vector<double> before, after;
-        editor.drawKey(before);
+        const std::uint64_t before = editor.revision();
         c.edit(editor);
-        editor.drawKey(after);
-        EXPECT_EQ(before != after, c.changes) << c.what;
+        EXPECT_EQ(editor.revision() != before, c.changes) << c.what;
     }
+    // One map layer cache may be handed several editors: theirs never meet.
+    EXPECT_NE(MapEditor().revision(), MapEditor().revision());
 }
