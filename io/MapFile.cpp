@@ -47,15 +47,17 @@ inline bool endsToken(const char* p, const char* end) { return p == end || isSpa
 
 }  // namespace
 
-MapFileParse parseMapFile(std::string_view text) {
+MapFileParse parseMapFile(std::string_view text, long long sampleLimit) {
     MapFileParse result;
     const char* p = text.data();
     const char* const end = p + text.size();
     MapRecord record;
     double* coordinates = &record.points[0].x;
     int field = 0;
+    // Complete records so far, kept or not.
+    std::size_t complete = 0;
     const auto reject = [&](const char* at, const std::string& what) {
-        result.error = whereText(text, at, result.records.size()) + what;
+        result.error = whereText(text, at, complete) + what;
         result.records.clear();
         return result;
     };
@@ -86,7 +88,14 @@ MapFileParse parseMapFile(std::string_view text) {
                 return reject(token, "resolution " + quoteToken(token, end) + " is outside 0 to " +
                                          std::to_string(maxFileResolution));
             record.resolution = value;
-            result.records.push_back(record);
+            ++complete;
+            result.sampleTotal += samplesAtResolution(value);
+            if (result.sampleTotal <= sampleLimit) {
+                result.records.push_back(record);
+            } else if (!result.records.empty()) {
+                result.records.clear();
+                result.records.shrink_to_fit();
+            }
             p = r.ptr;
             field = 0;
         }
@@ -151,6 +160,12 @@ MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::F
     const MapFileParse parsed = parseMapFile(text);
     if (!parsed.ok()) {
         std::fprintf(messages, "File input error: %s: %s\n", path, parsed.error.c_str());
+        std::fflush(messages);
+        return MapFileRead::notAMap;
+    }
+    if (parsed.sampleTotal > sampleBudget) {
+        std::fprintf(messages, "File input error: %s: %lld points, more than the editor holds (%lld)\n", path,
+                     parsed.sampleTotal, sampleBudget);
         std::fflush(messages);
         return MapFileRead::notAMap;
     }

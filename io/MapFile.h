@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ControlPoint.h"
+#include "SampleBudget.h"
 #include "Segment.h"
 #include "TextFile.h"
 
@@ -33,6 +34,9 @@ struct MapFileParse {
     bool incompleteDropped = false;
     // Values of the dropped record that were present (1 to 8).
     int incompleteValues = 0;
+    // Samples of all complete records together (resolution + 2 each), also
+    // when they were too many to keep.
+    long long sampleTotal = 0;
     // Empty when the text was accepted; otherwise what is wrong and where,
     // for example "record 2, line 7: \"abc\" is not a number". Records count from 0.
     std::string error;
@@ -43,8 +47,10 @@ struct MapFileParse {
 // Reads every record of `text`. A value that is not a number, a number that is
 // not finite or out of range, or a resolution outside 0..maxFileResolution
 // rejects the whole text (no records are returned). Text ending inside a
-// record is accepted: the complete records are returned.
-MapFileParse parseMapFile(std::string_view text);
+// record is accepted: the complete records are returned. Once the records
+// hold more than `sampleLimit` samples none are kept (records is empty), so a
+// huge map costs no memory; the text is still checked to its end.
+MapFileParse parseMapFile(std::string_view text, long long sampleLimit = sampleBudget);
 
 // The file text for `segments`; an empty chain gives an empty text.
 std::string formatMapFile(const std::vector<Segment>& segments);
@@ -59,7 +65,8 @@ enum class MapFileRead { loaded, cannotRead, notAMap };
 // map, `segments` becomes its chain; otherwise `segments` is left alone. The
 // loader's one-line messages go to `messages`: "File input error" when the
 // file cannot be read, "File input error: PATH: " and what is wrong when it is
-// not a map, and a warning when an incomplete last record was dropped.
+// not a map or holds more samples than sampleBudget (refused before its
+// segments are made), and a warning when an incomplete last record was dropped.
 MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::FILE* messages);
 
 // Writes the file text for `segments` to `path` through replaceFileReporting

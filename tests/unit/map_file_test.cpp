@@ -22,6 +22,7 @@
 #include "MapEditor.h"
 #include "MapFile.h"
 #include "NumberFormat.h"
+#include "SampleBudget.h"
 #include "ScratchDir.h"
 #include "SegmentFactory.h"
 #include "TextFile.h"
@@ -355,6 +356,51 @@ TEST(MapEditorFile, RejectedFileLeavesMapMarkersAndViewAsTheyWere) {
         EXPECT_EQ(fileView(editor), before);
         EXPECT_EQ(editor.getMarkers().size(), 1u);
         EXPECT_EQ(editor.getViewOffset(), (ControlPoint{10.0, 10.0}));
+    }
+}
+
+// A map needing more samples than the editor holds is refused as a whole,
+// however few bytes its file has; one at the budget loads.
+TEST(MapEditorFile, MapsPastTheSampleBudgetAreRefused) {
+    ScratchDir scratch;
+    const auto records = [](int count, int resolution) {
+        std::string text;
+        for (int i = 0; i < count; ++i) text += "0 0 0 0 0 0 0 0 " + std::to_string(resolution) + "\n";
+        return text;
+    };
+    const auto refusal = [](const char* name, long long samples) {
+        return "File input error: " + std::string(name) + ": " + std::to_string(samples) +
+               " points, more than the editor holds (" + std::to_string(sampleBudget) + ")\n";
+    };
+    static_assert(sampleBudget % 10000 == 0, "the files below fill the budget exactly");
+    const int filling = static_cast<int>(sampleBudget / 10000);
+    const struct {
+        const char* name;
+        std::string text;
+        std::string output;  // empty: loaded
+    } cases[] = {
+        {"full.mef", records(filling, 9998), ""},
+        {"over.mef", records(filling, 9998) + records(1, 0), refusal("over.mef", sampleBudget + 2)},
+        {"huge.mef", records(100000, 10000), refusal("huge.mef", 1000200000)},
+        // The whole text is still checked: a bad value past the budget is named.
+        {"bad.mef", records(100000, 10000) + "x", ""},
+    };
+    for (const auto& c : cases) {
+        writeFile(c.name, c.text);
+        MapEditor editor = editorWithOwnChain();
+        const std::string before = fileView(editor);
+        const std::string output = captureLoad(editor, c.name);
+        if (std::string(c.name) == "bad.mef") {
+            EXPECT_EQ(output.rfind("File input error: bad.mef: record ", 0), 0u) << output;
+        } else {
+            EXPECT_EQ(output, c.output) << c.name;
+        }
+        if (output.empty()) {
+            EXPECT_EQ(editor.segmentCount(), filling);
+        } else {
+            EXPECT_EQ(fileView(editor), before) << c.name;
+            EXPECT_EQ(editor.getViewOffset(), (ControlPoint{8.0, -1.0})) << c.name;
+        }
     }
 }
 
