@@ -1,6 +1,8 @@
 #include "Export.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <string_view>
 
 #include "BatchRunner.h"
 #include "GroundFile.h"
@@ -20,31 +22,64 @@ void printOutputError(std::FILE* stream, const std::string& path) {
     std::fflush(stream);
 }
 
+// Streams the listing, whole lines per write; stops at the first failed write
+// (a closed pipe, a full disk), which the stream's error flag keeps.
 void printSharedStartPoints(std::FILE* stream, const std::vector<Segment>& segments) {
-    std::fputs(sharedStartPointListing(segments).c_str(), stream);
-    std::fflush(stream);
+    writeSharedStartPointListing(segments, [stream](std::string_view piece) {
+        return std::fwrite(piece.data(), 1, piece.size(), stream) == piece.size() && std::fflush(stream) == 0;
+    });
+}
+
+// A file that could not be written: said after the listing, where the
+// message has always come, with errno as the failure left it.
+struct WriteFailure {
+    const std::string* path = nullptr;
+    int error = 0;
+};
+
+bool store(const std::string& path, const std::string& text, TempFileFactory createTemp, WriteFailure& failure) {
+    if (replaceFileReporting(path, text, createTemp)) return true;
+    failure = {&path, errno};
+    return false;
+}
+
+// What follows the files: the start-point listing, then the count message
+// when the ground file was written, else the failure. A long listing comes
+// after the files, so that a reader who closes the pipe, or a kill, cannot
+// keep them from being written.
+void reportGroundFile(const std::vector<Segment>& segments, bool written, long long pointTotal,
+                      ExportMessages messages, const WriteFailure& failure) {
+    printSharedStartPoints(messages.progress, segments);
+    if (written) {
+        std::fprintf(messages.progress, "Saved %d segments, containing %lld points\n",
+                     static_cast<int>(segments.size()), pointTotal);
+        std::fflush(messages.progress);
+    }
+    if (failure.path) {
+        errno = failure.error;
+        printOutputError(messages.errors, *failure.path);
+    }
+}
+
+// Every outline line needs a segment: an empty chain has no ground to hand on.
+bool refuseEmptyChain(const std::vector<Segment>& segments, ExportMessages messages) {
+    if (!segments.empty()) return false;
+    printLine(messages.errors, "Nothing to export: the map has no segments");
+    return true;
 }
 
 }  // namespace
 
 bool writeGroundFileAt(const std::vector<Segment>& segments, const std::string& path,
                        TempFileFactory createTemp, ExportMessages messages) {
-    printSharedStartPoints(messages.progress, segments);
-    // Every outline line needs a segment: an empty chain has no ground to hand on.
-    if (segments.empty()) {
-        printLine(messages.errors, "Nothing to export: the map has no segments");
-        return false;
-    }
+    if (refuseEmptyChain(segments, messages)) return false;
     std::string text;
     const long long pointTotal = appendGroundFile(text, segments);
-    if (!replaceFileReporting(path, text, createTemp)) {
-        printOutputError(messages.errors, path);
-        return false;
-    }
-    std::fprintf(messages.progress, "Saved %d segments, containing %lld points\n",
-                 static_cast<int>(segments.size()), pointTotal);
-    std::fflush(messages.progress);
-    return true;
+    WriteFailure failure;
+    const bool written = store(path, text, createTemp, failure);
+    text = std::string();
+    reportGroundFile(segments, written, pointTotal, messages, failure);
+    return written;
 }
 
 bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& path,
@@ -56,9 +91,16 @@ bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& 
 
 bool writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation,
                       ExportMessages messages) {
-    // An empty chain stops at the ground file, which says so.
-    return writeGroundFileAt(segments, "gnd.pts", createTempFileBeside, messages) &&
-           writeScenarioScriptAt(restLocation, "go", createTempFileBeside, messages);
+    if (refuseEmptyChain(segments, messages)) return false;
+    static const std::string groundPath = "gnd.pts", scriptPath = "go";
+    std::string text;
+    const long long pointTotal = appendGroundFile(text, segments);
+    WriteFailure failure;
+    const bool ground = store(groundPath, text, createTempFileBeside, failure);
+    text = std::string();
+    const bool script = ground && store(scriptPath, formatScenarioScript(restLocation), createTempFileBeside, failure);
+    reportGroundFile(segments, ground, pointTotal, messages, failure);
+    return script;
 }
 
 bool exportToSimulator(const std::vector<Segment>& segments, const ControlPoint& restLocation) {
