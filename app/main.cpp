@@ -72,7 +72,22 @@ void reshape(int width, int height) {
     glOrtho(0, 800, 600, 0, -10, 10);
 }
 
+namespace {
+
+// The status of a command-line mode, made 1 when its output did not all reach
+// standard output (a full disk, a reader that closed the pipe), which a
+// script must not take for success.
+int withOutputChecked(int status) {
+    if (!standardOutputFailed()) return status;
+    std::fputs("mapeditor: could not write to standard output\n", stderr);
+    std::fflush(stderr);
+    return status == 0 ? 1 : status;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    guardStandardStreams();
     // Messages appear at once even when standard output goes to a file or a pipe.
     writeMessagesAtOnce();
 
@@ -80,15 +95,15 @@ int main(int argc, char** argv) {
     switch (commandLine.action) {
         case CommandLine::Action::help:
             std::fputs(helpText().c_str(), stdout);
-            return 0;
+            return withOutputChecked(0);
         case CommandLine::Action::version:
             std::fputs(versionText().c_str(), stdout);
-            return 0;
+            return withOutputChecked(0);
         case CommandLine::Action::usageError:
             std::fprintf(stderr, "mapeditor: %s\n%s", commandLine.error.c_str(), usageLine());
             return usageExitStatus;
         case CommandLine::Action::exportMap:
-            return exportWithoutWindow(commandLine.mapFile, commandLine.runBatch);
+            return withOutputChecked(exportWithoutWindow(commandLine.mapFile, commandLine.runBatch));
         case CommandLine::Action::edit:
             break;
     }

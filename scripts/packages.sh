@@ -11,7 +11,7 @@ BUILD_PACKAGES=(cmake g++ ninja-build freeglut3-dev libgl-dev libegl-dev libgtes
 # builds, and what the package test needs: dpkg-shlibdeps (dpkg-dev) and
 # file for the package's dependencies, man for checking the manual page.
 TEST_PACKAGES=(xvfb xdotool imagemagick libgl1-mesa-dri libegl-mesa0 clang libclang-rt-14-dev valgrind
-    dpkg-dev file man-db)
+    dpkg-dev file man-db strace)
 
 package_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
