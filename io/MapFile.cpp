@@ -139,7 +139,9 @@ std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records) 
         s.setPoints(r.points[0].x, r.points[0].y, r.points[1].x, r.points[1].y, r.points[2].x, r.points[2].y,
                     r.points[3].x, r.points[3].y);
         s.setResolution(r.resolution);
-        segments.push_back(std::move(s));
+        // A copy holds exactly its samples; the default segment's storage for
+        // seven would stay with a moved one.
+        segments.push_back(s);
     }
     return segments;
 }
@@ -157,7 +159,11 @@ MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::F
         return MapFileRead::cannotRead;
     }
     // The whole file is checked before anything changes.
-    const MapFileParse parsed = parseMapFile(text);
+    MapFileParse parsed = parseMapFile(text);
+    // What is read is kept no longer than needed: the segments made next are
+    // the largest part of a load.
+    std::string().swap(text);
+    parsed.records.shrink_to_fit();
     if (!parsed.ok()) {
         std::fprintf(messages, "File input error: %s: %s\n", path, parsed.error.c_str());
         std::fflush(messages);

@@ -61,7 +61,7 @@ awk 'BEGIN { for (i = 0; i < 100000; i++) printf "0 0 1 1 2 1 3 0\n10000\n" }' >
 rc=0
 env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --export --no-batch huge.mef >out.txt 2>err.txt || rc=$?
 [ "$rc" = 1 ] || fail "status $rc"
-expect_file_content err.txt "File input error: huge.mef: 1000200000 points, more than the editor holds (8000000)
+expect_file_content err.txt "File input error: huge.mef: 1000200000 points, more than the editor holds (5200000)
 " "the refusal"
 [ ! -e gnd.pts ] || fail "gnd.pts written"
 
