@@ -27,8 +27,14 @@ namespace {
 
 void drawGlyph(void* font, int character) { glutBitmapCharacter(font, character); }
 
+// OpenGL functions past 1.1, for the map layer cache and the glyph capture alike.
+MapLayerCache::Proc loadGlFunction(const char* name) {
+    return reinterpret_cast<MapLayerCache::Proc>(glutGetProcAddress(name));
+}
+
 // GLUT's 9 x 15 font, captured from glutBitmapCharacter into one texture before
-// the first frame, so that each string is one draw call with the same pixels.
+// the first frame (offscreen where the driver can), so that each string is one
+// draw call with the same pixels.
 // When the capture fails the text is drawn character by character as before.
 std::unique_ptr<GlyphAtlas> glyphAtlas;
 
@@ -36,7 +42,7 @@ void captureFont() {
     static bool tried = false;
     if (tried) return;
     tried = true;
-    glyphAtlas = GlyphAtlas::capture(drawGlyph, GLUT_BITMAP_9_BY_15);
+    glyphAtlas = GlyphAtlas::capture(drawGlyph, GLUT_BITMAP_9_BY_15, loadGlFunction);
     BitmapFont::atlas = glyphAtlas.get();
 }
 
@@ -121,8 +127,7 @@ int main(int argc, char** argv) {
     glutCreateWindow(title.c_str());
     setWindowIdentity(title);
 
-    mapLayerCache.enable(
-        [](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(glutGetProcAddress(name)); });
+    mapLayerCache.enable(loadGlFunction);
 
     glutDisplayFunc(display);
     // The projection is in place before GLUT's first reshape event.

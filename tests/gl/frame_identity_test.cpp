@@ -52,20 +52,21 @@ std::string firstDifference(const Frame& a, const Frame& b) {
     return "identical";
 }
 
+MapLayerCache::Proc loadProc(const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); }
+
 class FrameIdentity : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         context = std::make_unique<OffscreenContext>(OffscreenContext::Colour::eightBits);
         if (!context->ok()) return;
-        mapLayerCache.enable(
-            [](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); });
+        mapLayerCache.enable(loadProc);
         std::mt19937 rng(9);
         for (auto& glyph : fontBits)
             for (unsigned char& byte : glyph) byte = static_cast<unsigned char>(rng());
         BitmapFont::font9by15 = fontBits;
         BitmapFont::drawGlyph = bitmapGlyph;
         context->beginFrame();
-        atlas = GlyphAtlas::capture(bitmapGlyph, fontBits);
+        atlas = GlyphAtlas::capture(bitmapGlyph, fontBits, loadProc);
         buildInterface();
         mouseRouted(0, 0);
     }
@@ -201,4 +202,35 @@ TEST_F(FrameIdentity, TextOutsideTheWindowIsDroppedAsGlBitmapDropsIt) {
         for (std::size_t i = 0; i < f.size(); i += 4) lit += f[i] != 0;
         EXPECT_EQ(lit, 0u) << (path ? "texture" : "glBitmap");
     }
+}
+
+// Glyphs captured offscreen leave the frame being drawn alone, and give the
+// text that glyphs read back from the frame itself give.
+TEST_F(FrameIdentity, OffscreenGlyphCaptureLeavesTheFrameAndDrawsTheSameText) {
+    context->beginFrame();
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const Frame red = context->frame();
+    const std::unique_ptr<GlyphAtlas> offscreen = GlyphAtlas::capture(bitmapGlyph, fontBits, loadProc);
+    ASSERT_NE(offscreen, nullptr);
+    EXPECT_TRUE(context->frame() == red) << firstDifference(red, context->frame());
+    const std::unique_ptr<GlyphAtlas> inFrame = GlyphAtlas::capture(bitmapGlyph, fontBits);
+    ASSERT_NE(inFrame, nullptr);
+
+    Label label;
+    label.setBordered(false);
+    label.setGeometry(20, 300, 700, 20);
+    label.setTextColor(255, 255, 255);
+    std::string everyCharacter;
+    for (int c = 1; c < 256; c += 3) everyCharacter += static_cast<char>(c);
+    label.setText(everyCharacter.c_str());
+    Frame frames[2];
+    for (int i = 0; i < 2; ++i) {
+        BitmapFont::atlas = i == 0 ? offscreen.get() : inFrame.get();
+        context->beginFrame();
+        label.draw();
+        frames[i] = context->frame();
+    }
+    BitmapFont::atlas = nullptr;
+    EXPECT_TRUE(frames[0] == frames[1]) << firstDifference(frames[0], frames[1]);
 }
