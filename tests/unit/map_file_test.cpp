@@ -360,7 +360,8 @@ TEST(MapEditorFile, RejectedFileLeavesMapMarkersAndViewAsTheyWere) {
 }
 
 // A map needing more samples than the editor holds is refused as a whole,
-// however few bytes its file has; one at the budget loads.
+// however few bytes its file has, and before its segments are made (the huge
+// one would need 16 GB); one at the budget loads.
 TEST(MapEditorFile, MapsPastTheSampleBudgetAreRefused) {
     ScratchDir scratch;
     const auto records = [](int count, int resolution) {
@@ -368,38 +369,27 @@ TEST(MapEditorFile, MapsPastTheSampleBudgetAreRefused) {
         for (int i = 0; i < count; ++i) text += "0 0 0 0 0 0 0 0 " + std::to_string(resolution) + "\n";
         return text;
     };
-    const auto refusal = [](const char* name, long long samples) {
-        return "File input error: " + std::string(name) + ": " + std::to_string(samples) +
-               " points, more than the editor holds (" + std::to_string(sampleBudget) + ")\n";
-    };
-    static_assert(sampleBudget % 10000 == 0, "the files below fill the budget exactly");
     const int filling = static_cast<int>(sampleBudget / 10000);
+    const std::string limit = " points, more than the editor holds (" + std::to_string(sampleBudget) + ")\n";
     const struct {
-        const char* name;
-        std::string text;
-        std::string output;  // empty: loaded
+        std::string text, output;  // how the output begins; empty: loaded, silently
     } cases[] = {
-        {"full.mef", records(filling, 9998), ""},
-        {"over.mef", records(filling, 9998) + records(1, 0), refusal("over.mef", sampleBudget + 2)},
-        {"huge.mef", records(100000, 10000), refusal("huge.mef", 1000200000)},
-        // The whole text is still checked: a bad value past the budget is named.
-        {"bad.mef", records(100000, 10000) + "x", ""},
+        {records(filling, 9998), ""},
+        {records(filling, 9998) + records(1, 0), "File input error: m.mef: " + std::to_string(sampleBudget + 2) + limit},
+        {records(100000, 10000), "File input error: m.mef: 1000200000" + limit},
+        // Checked to the end all the same: a bad value past the budget is named.
+        {records(100000, 10000) + "x", "File input error: m.mef: record "},
     };
     for (const auto& c : cases) {
-        writeFile(c.name, c.text);
+        writeFile("m.mef", c.text);
         MapEditor editor = editorWithOwnChain();
         const std::string before = fileView(editor);
-        const std::string output = captureLoad(editor, c.name);
-        if (std::string(c.name) == "bad.mef") {
-            EXPECT_EQ(output.rfind("File input error: bad.mef: record ", 0), 0u) << output;
+        const std::string output = captureLoad(editor, "m.mef");
+        EXPECT_EQ(output.compare(0, c.output.size(), c.output), 0) << output;
+        if (c.output.empty()) {
+            EXPECT_EQ(output + std::to_string(editor.segmentCount()), std::to_string(filling));
         } else {
-            EXPECT_EQ(output, c.output) << c.name;
-        }
-        if (output.empty()) {
-            EXPECT_EQ(editor.segmentCount(), filling);
-        } else {
-            EXPECT_EQ(fileView(editor), before) << c.name;
-            EXPECT_EQ(editor.getViewOffset(), (ControlPoint{8.0, -1.0})) << c.name;
+            EXPECT_EQ(fileView(editor), before);
         }
     }
 }
