@@ -21,10 +21,12 @@ int exportWithoutWindow(const std::string& mapFile, bool runBatch, std::FILE* ou
     std::vector<Segment> segments;
     if (readMapFile(mapFile.c_str(), segments, err) != MapFileRead::loaded) return 1;
 
-    // The editor's state after a load, so the files match the window's export byte for byte.
+    // The rest location an editor has after a load, so the files match the
+    // window's export byte for byte; the chain stays out of the editor, whose
+    // index of the segments an export does not need.
     MapEditor editor;
-    editor.replaceChain(std::move(segments));
-    if (!writeExportFiles(editor.getSegments(), editor.getRestLocation(), {out, err})) return 1;
+    editor.replaceChain({});
+    if (!writeExportFiles(segments, editor.getRestLocation(), {out, err})) return 1;
     if (!runBatch) return 0;
 
     if (!batchFileReady(err)) return 1;

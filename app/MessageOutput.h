@@ -1,8 +1,21 @@
 #pragma once
 
-// Makes every message written to standard output reach it at once, even when
-// it goes to a file or a pipe, as each message is written in one call.
-// - POSIX: line buffering.
+// Makes every message written to standard output or standard error reach it
+// at once and in one write, even when it goes to a file or a pipe: each
+// writer formats a whole message into the stream's buffer and flushes it.
+// - POSIX: line buffering with a buffer that holds any message.
 // - Windows: the C runtime has no line buffering (_IOLBF means full
-//   buffering there), so standard output is unbuffered.
+//   buffering there) and writes an unbuffered stream a byte at a time, so
+//   both streams are fully buffered and each message's flush writes it.
 void writeMessagesAtOnce();
+
+// Makes the standard streams safe to write whatever the editor was started
+// with. POSIX: descriptors 0, 1 and 2 are opened on /dev/null where they were
+// closed (else the first file or connection opened would take their place and
+// receive the messages), and a write to a closed pipe fails instead of ending
+// the process. Windows: nothing to do.
+void guardStandardStreams();
+
+// Whether anything written to standard output so far failed to reach it
+// (flushing what is buffered first): a full disk, a closed pipe.
+bool standardOutputFailed();

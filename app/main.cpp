@@ -30,8 +30,14 @@ namespace {
 
 void drawGlyph(void* font, int character) { glutBitmapCharacter(font, character); }
 
+// OpenGL functions past 1.1, for the map layer cache and the glyph capture alike.
+MapLayerCache::Proc loadGlFunction(const char* name) {
+    return reinterpret_cast<MapLayerCache::Proc>(glutGetProcAddress(name));
+}
+
 // GLUT's 9 x 15 font, captured from glutBitmapCharacter into one texture before
-// the first frame, so that each string is one draw call with the same pixels.
+// the first frame (offscreen where the driver can), so that each string is one
+// draw call with the same pixels.
 // When the capture fails the text is drawn character by character as before.
 std::unique_ptr<GlyphAtlas> glyphAtlas;
 
@@ -39,7 +45,7 @@ void captureFont() {
     static bool tried = false;
     if (tried) return;
     tried = true;
-    glyphAtlas = GlyphAtlas::capture(drawGlyph, GLUT_BITMAP_9_BY_15);
+    glyphAtlas = GlyphAtlas::capture(drawGlyph, GLUT_BITMAP_9_BY_15, loadGlFunction);
     BitmapFont::atlas = glyphAtlas.get();
 }
 
@@ -75,7 +81,22 @@ void reshape(int width, int height) {
     glOrtho(0, 800, 600, 0, -10, 10);
 }
 
+namespace {
+
+// The status of a command-line mode, made 1 when its output did not all reach
+// standard output (a full disk, a reader that closed the pipe), which a
+// script must not take for success.
+int withOutputChecked(int status) {
+    if (!standardOutputFailed()) return status;
+    std::fputs("mapeditor: could not write to standard output\n", stderr);
+    std::fflush(stderr);
+    return status == 0 ? 1 : status;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    guardStandardStreams();
     // Messages appear at once even when standard output goes to a file or a pipe.
     writeMessagesAtOnce();
 
@@ -84,17 +105,17 @@ int main(int argc, char** argv) {
     switch (commandLine.action) {
         case CommandLine::Action::help:
             std::fputs(helpText().c_str(), stdout);
-            return 0;
+            return withOutputChecked(0);
         case CommandLine::Action::version:
             std::fputs(versionText().c_str(), stdout);
-            return 0;
+            return withOutputChecked(0);
         case CommandLine::Action::usageError:
             std::fprintf(stderr, "mapeditor: %s\n%s", commandLine.error.c_str(), usageLine());
             return usageExitStatus;
         case CommandLine::Action::exportMap:
-            return exportWithoutWindow(commandLine.mapFile, commandLine.runBatch);
+            return withOutputChecked(exportWithoutWindow(commandLine.mapFile, commandLine.runBatch));
         case CommandLine::Action::check:
-            return checkWithoutWindow(commandLine.mapFile);
+            return withOutputChecked(checkWithoutWindow(commandLine.mapFile));
         case CommandLine::Action::edit:
             break;
     }
@@ -112,8 +133,7 @@ int main(int argc, char** argv) {
     glutCreateWindow(title.c_str());
     setWindowIdentity(title);
 
-    mapLayerCache.enable(
-        [](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(glutGetProcAddress(name)); });
+    mapLayerCache.enable(loadGlFunction);
 
     glutDisplayFunc(display);
     // The projection is in place before GLUT's first reshape event.

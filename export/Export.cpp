@@ -1,6 +1,7 @@
 #include "Export.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "BatchRunner.h"
 #include "GroundCheck.h"
@@ -21,9 +22,48 @@ void printOutputError(std::FILE* stream, const std::string& path, const std::str
     std::fflush(stream);
 }
 
+// Streams the listing, whole lines per write; stops at the first failed write
+// (a closed pipe, a full disk), which the stream's error flag keeps.
 void printSharedStartPoints(std::FILE* stream, const std::vector<Segment>& segments) {
-    std::fputs(sharedStartPointListing(segments).c_str(), stream);
-    std::fflush(stream);
+    writeSharedStartPointListing(segments, [stream](std::string_view piece) {
+        return std::fwrite(piece.data(), 1, piece.size(), stream) == piece.size() && std::fflush(stream) == 0;
+    });
+}
+
+// A file that could not be written: said after the listing, where the
+// message has always come, with the system's reason.
+struct WriteFailure {
+    const std::string* path = nullptr;
+    std::string reason;
+};
+
+bool store(const std::string& path, const std::string& text, TempFileFactory createTemp, WriteFailure& failure) {
+    std::string reason;
+    if (replaceFileReporting(path, text, createTemp, &reason)) return true;
+    failure = {&path, reason};
+    return false;
+}
+
+// What follows the files: the start-point listing, then the count message
+// when the ground file was written, else the failure. A long listing comes
+// after the files, so that a reader who closes the pipe, or a kill, cannot
+// keep them from being written.
+void reportGroundFile(const std::vector<Segment>& segments, bool written, long long pointTotal,
+                      ExportMessages messages, const WriteFailure& failure) {
+    printSharedStartPoints(messages.progress, segments);
+    if (written) {
+        std::fprintf(messages.progress, "Saved %d segments, containing %lld points\n",
+                     static_cast<int>(segments.size()), pointTotal);
+        std::fflush(messages.progress);
+    }
+    if (failure.path) printOutputError(messages.errors, *failure.path, failure.reason);
+}
+
+// Every outline line needs a segment: an empty chain has no ground to hand on.
+bool refuseEmptyChain(const std::vector<Segment>& segments, ExportMessages messages) {
+    if (!segments.empty()) return false;
+    printLine(messages.errors, "Nothing to export: the map has no segments");
+    return true;
 }
 
 // After an export: a line for each kind of fault in the outline the
@@ -40,23 +80,14 @@ void warnAboutGround(std::FILE* stream, const std::vector<Segment>& segments) {
 
 bool writeGroundFileAt(const std::vector<Segment>& segments, const std::string& path,
                        TempFileFactory createTemp, ExportMessages messages) {
-    printSharedStartPoints(messages.progress, segments);
-    // Every outline line needs a segment: an empty chain has no ground to hand on.
-    if (segments.empty()) {
-        printLine(messages.errors, "Nothing to export: the map has no segments");
-        return false;
-    }
+    if (refuseEmptyChain(segments, messages)) return false;
     std::string text;
     const long long pointTotal = appendGroundFile(text, segments);
-    std::string reason;
-    if (!replaceFileReporting(path, text, createTemp, &reason)) {
-        printOutputError(messages.errors, path, reason);
-        return false;
-    }
-    std::fprintf(messages.progress, "Saved %d segments, containing %lld points\n",
-                 static_cast<int>(segments.size()), pointTotal);
-    std::fflush(messages.progress);
-    return true;
+    WriteFailure failure;
+    const bool written = store(path, text, createTemp, failure);
+    text = std::string();
+    reportGroundFile(segments, written, pointTotal, messages, failure);
+    return written;
 }
 
 bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& path,
@@ -69,12 +100,17 @@ bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& 
 
 bool writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation,
                       ExportMessages messages) {
-    // An empty chain stops at the ground file, which says so.
-    if (!(writeGroundFileAt(segments, "gnd.pts", createTempFileBeside, messages) &&
-          writeScenarioScriptAt(restLocation, "go", createTempFileBeside, messages)))
-        return false;
-    warnAboutGround(messages.errors, segments);
-    return true;
+    if (refuseEmptyChain(segments, messages)) return false;
+    static const std::string groundPath = "gnd.pts", scriptPath = "go";
+    std::string text;
+    const long long pointTotal = appendGroundFile(text, segments);
+    WriteFailure failure;
+    const bool ground = store(groundPath, text, createTempFileBeside, failure);
+    text = std::string();
+    const bool script = ground && store(scriptPath, formatScenarioScript(restLocation), createTempFileBeside, failure);
+    reportGroundFile(segments, ground, pointTotal, messages, failure);
+    if (script) warnAboutGround(messages.errors, segments);
+    return script;
 }
 
 bool batchFileReady(std::FILE* errors) {

@@ -22,11 +22,11 @@ struct ExportMessages {
     std::FILE* errors = stdout;
 };
 
-// Prints the start-point listing, writes the ground points file to `path` and
-// prints "Saved %d segments, containing %d points". When the chain is empty it
+// Writes the ground points file to `path`, then prints the start-point listing
+// and "Saved %d segments, containing %d points". When the chain is empty it
 // prints that there is nothing to export; when the file cannot be written
-// completely it prints "File output error: ", the file name and the reason
-// instead of the count message. Returns whether the file was written.
+// completely it prints "File output error: ", the file name and the reason,
+// and the listing without the count message. Returns whether the file was written.
 bool writeGroundFileAt(const std::vector<Segment>& segments, const std::string& path,
                        TempFileFactory createTemp = createTempFileBeside, ExportMessages messages = {});
 
@@ -36,10 +36,11 @@ bool writeScenarioScriptAt(const ControlPoint& restLocation, const std::string& 
                            TempFileFactory createTemp = createTempFileBeside, ExportMessages messages = {});
 
 // The two files of an export in the working directory: "gnd.pts", then "go"
-// (only when "gnd.pts" was written). When both were written, prints to
-// `messages.errors` a warning for each kind of fault found in the ground
-// outline (checkGround), nothing for a sound one. Returns whether both were
-// written.
+// (only when "gnd.pts" was written), and only then the start-point listing and
+// the count message, which may be long. When both were written, it then
+// prints to `messages.errors` a warning for each kind of fault found in the
+// ground outline (checkGround), nothing for a sound one. Returns whether both
+// were written.
 bool writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation,
                       ExportMessages messages = {});
 

@@ -49,7 +49,8 @@ void appendPoint(std::string& text, double x, double y, const char (&rest)[N]) {
 
 }  // namespace
 
-std::string sharedStartPointListing(const std::vector<Segment>& segments) {
+void writeSharedStartPointListing(const std::vector<Segment>& segments,
+                                  const std::function<bool(std::string_view)>& write) {
     // Segments sharing a start point form a group, kept as a list threaded
     // through `next` in ascending index order; groupOf[i] is the first member
     // of segment i's group, or -1 for a NaN start point, which equals nothing.
@@ -69,15 +70,31 @@ std::string sharedStartPointListing(const std::vector<Segment>& segments) {
         lastOf[first] = i;
     }
 
-    std::string listing;
-    char number[16];
+    // Room for one more line (an int and its line end) at every step.
+    constexpr std::size_t maxLine = 12;
+    std::string piece;
+    piece.reserve(listingPieceSize);
+    char number[maxLine];
     for (int i = 0; i < count; ++i) {
         for (int j = groupOf[i]; j >= 0; j = next[j]) {
             char* w = std::to_chars(number, number + sizeof number, j).ptr;
             *w++ = '\n';
-            listing.append(number, w);
+            piece.append(number, w);
+            if (piece.size() > listingPieceSize - maxLine) {
+                if (!write(piece)) return;
+                piece.clear();
+            }
         }
     }
+    if (!piece.empty()) write(piece);
+}
+
+std::string sharedStartPointListing(const std::vector<Segment>& segments) {
+    std::string listing;
+    writeSharedStartPointListing(segments, [&listing](std::string_view piece) {
+        listing += piece;
+        return true;
+    });
     return listing;
 }
 

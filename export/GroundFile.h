@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Segment.h"
@@ -18,6 +20,14 @@
 // that of i in x and in y, one per line. Exact double comparison, so -0 and 0
 // are equal and a NaN start point matches nothing, not even itself. Runs in
 // time proportional to the number of segments plus the length of the listing.
+// The listing can be far longer than the chain (k segments sharing a start
+// point give k * k lines), so it is handed to `write` as it is made, in
+// pieces of whole lines of at most listingPieceSize bytes; it stops early when
+// `write` returns false.
+constexpr std::size_t listingPieceSize = 32 * 1024;
+void writeSharedStartPointListing(const std::vector<Segment>& segments,
+                                  const std::function<bool(std::string_view)>& write);
+// The whole listing as one text.
 std::string sharedStartPointListing(const std::vector<Segment>& segments);
 
 // The kinds of line of the ground points file, each one point of the outline.

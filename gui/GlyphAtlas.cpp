@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -35,11 +37,90 @@ void popWindowPixels() {
     glPopMatrix();
 }
 
+// The framebuffer functions, present from OpenGL 3.0 or with the extension.
+struct FramebufferFunctions {
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+
+    // Loaders may hand out an entry point for any name, so the version and
+    // the extensions decide what the driver really has.
+    bool load(GlyphAtlas::ProcLoader loader) {
+        if (!loader || !(versionAtLeast(3) || hasExtension("GL_ARB_framebuffer_object"))) return false;
+        return into(genFramebuffers, loader, "glGenFramebuffers") &&
+               into(deleteFramebuffers, loader, "glDeleteFramebuffers") &&
+               into(bindFramebuffer, loader, "glBindFramebuffer") &&
+               into(framebufferRenderbuffer, loader, "glFramebufferRenderbuffer") &&
+               into(checkFramebufferStatus, loader, "glCheckFramebufferStatus") &&
+               into(genRenderbuffers, loader, "glGenRenderbuffers") &&
+               into(deleteRenderbuffers, loader, "glDeleteRenderbuffers") &&
+               into(bindRenderbuffer, loader, "glBindRenderbuffer") &&
+               into(renderbufferStorage, loader, "glRenderbufferStorage");
+    }
+
+private:
+    template <typename F>
+    static bool into(F& f, GlyphAtlas::ProcLoader loader, const char* name) {
+        f = reinterpret_cast<F>(loader(name));
+        return f != nullptr;
+    }
+    static bool versionAtLeast(int major) {
+        const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        return version != nullptr && std::atoi(version) >= major;
+    }
+    static bool hasExtension(const char* name) {
+        const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+        if (all == nullptr) return false;
+        const std::size_t length = std::strlen(name);
+        for (const char* p = std::strstr(all, name); p != nullptr; p = std::strstr(p + 1, name))
+            if ((p == all || p[-1] == ' ') && (p[length] == '\0' || p[length] == ' ')) return true;
+        return false;
+    }
+};
+
 }  // namespace
 
-std::unique_ptr<GlyphAtlas> GlyphAtlas::capture(GlyphFunction drawGlyph, void* font) {
+std::unique_ptr<GlyphAtlas> GlyphAtlas::capture(GlyphFunction drawGlyph, void* font, ProcLoader load) {
     if (!drawGlyph) return nullptr;
     std::unique_ptr<GlyphAtlas> atlas(new GlyphAtlas);
+    FramebufferFunctions fb;
+    GLuint framebuffer = 0, colour = 0;
+    GLint previousDraw = 0, previousRead = 0, viewport[4] = {};
+    const bool offscreen = fb.load(load);
+    if (offscreen) {
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previousDraw);
+        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previousRead);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        fb.genRenderbuffers(1, &colour);
+        fb.bindRenderbuffer(GL_RENDERBUFFER, colour);
+        fb.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, textureSize, textureSize);
+        fb.genFramebuffers(1, &framebuffer);
+        fb.bindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+        glViewport(0, 0, textureSize, textureSize);
+    }
+    bool drawn = false;
+    if (!offscreen || fb.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE)
+        drawn = atlas->drawAndRead(drawGlyph, font);
+    if (offscreen) {
+        fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(previousDraw));
+        fb.bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previousRead));
+        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+        fb.deleteFramebuffers(1, &framebuffer);
+        fb.deleteRenderbuffers(1, &colour);
+        // An offscreen buffer the driver would not draw into: the window's own.
+        if (!drawn) return capture(drawGlyph, font, nullptr);
+    }
+    return drawn ? std::move(atlas) : nullptr;
+}
+
+bool GlyphAtlas::drawAndRead(GlyphFunction drawGlyph, void* font) {
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -54,11 +135,11 @@ std::unique_ptr<GlyphAtlas> GlyphAtlas::capture(GlyphFunction drawGlyph, void* f
         glGetFloatv(GL_CURRENT_RASTER_POSITION, before);
         drawGlyph(font, c);
         glGetFloatv(GL_CURRENT_RASTER_POSITION, after);
-        atlas->advance[c] = after[0] - before[0];
+        advance[c] = after[0] - before[0];
     }
     popWindowPixels();
     glFinish();
-    atlas->coverage.assign(static_cast<std::size_t>(textureSize) * textureSize, 0);
+    coverage.assign(static_cast<std::size_t>(textureSize) * textureSize, 0);
     std::vector<unsigned char> rgba(static_cast<std::size_t>(textureSize) * textureSize * 4);
     // RGBA rows need no padding at any alignment.
     glReadPixels(viewport[0], viewport[1], textureSize, textureSize, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
@@ -72,16 +153,15 @@ std::unique_ptr<GlyphAtlas> GlyphAtlas::capture(GlyphFunction drawGlyph, void* f
             for (int x = 0; x < cellSize; ++x) {
                 const std::size_t i = static_cast<std::size_t>(cellY + y) * textureSize + cellX + x;
                 if (rgba[4 * i] == 0 && rgba[4 * i + 1] == 0 && rgba[4 * i + 2] == 0) continue;
-                atlas->coverage[i] = 255;
+                coverage[i] = 255;
                 e = {std::min(e.left, x), std::min(e.bottom, y), std::max(e.right, x + 1),
                      std::max(e.top, y + 1)};
                 anyLit = true;
             }
         }
-        if (e.right > e.left) atlas->extent[c] = e;
+        if (e.right > e.left) extent[c] = e;
     }
-    if (!anyLit) return nullptr;
-    return atlas;
+    return anyLit;
 }
 
 void GlyphAtlas::createTexture() const {

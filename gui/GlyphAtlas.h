@@ -21,11 +21,19 @@ public:
     static constexpr int cellsPerRow = 16;
     static constexpr int textureSize = cellSize * cellsPerRow;
 
-    // Draws the 256 characters of `font` with `drawGlyph` into the current
-    // frame buffer (which must be at least textureSize pixels in each
-    // direction) and reads them back; the buffer is cleared to black before
-    // and after. Null when the capture found no glyph at all.
-    static std::unique_ptr<GlyphAtlas> capture(GlyphFunction drawGlyph, void* font);
+    // How OpenGL functions past 1.1 are found (glutGetProcAddress, eglGetProcAddress).
+    using Proc = void (*)();
+    using ProcLoader = Proc (*)(const char*);
+
+    // Draws the 256 characters of `font` with `drawGlyph` and reads them back.
+    // With `load` and a driver that has framebuffer objects they are drawn
+    // into an offscreen buffer of their own, which leaves the window's
+    // buffers untouched: a window's pixels that another window covers are
+    // undefined, and glyphs read back from them could be garbage. Otherwise
+    // they are drawn into the current frame buffer (which must be at least
+    // textureSize pixels in each direction), cleared to black before and
+    // after. Null when the capture found no glyph at all.
+    static std::unique_ptr<GlyphAtlas> capture(GlyphFunction drawGlyph, void* font, ProcLoader load = nullptr);
 
     // Draws the first `count` characters of `text` from the current raster
     // position in the current raster colour, advancing like glBitmap; nothing
@@ -40,6 +48,8 @@ private:
         int left = 0, bottom = 0, right = 0, top = 0;
     };
     void createTexture() const;
+    // Draws the glyphs into the current frame buffer and reads them back.
+    bool drawAndRead(GlyphFunction drawGlyph, void* font);
 
     std::vector<unsigned char> coverage;  // textureSize^2 alpha values, bottom row first
     std::array<float, 256> advance{};

@@ -75,7 +75,7 @@ std::string_view withoutWindowsMarks(std::string_view text) {
 
 }  // namespace
 
-MapFileParse parseMapFile(std::string_view text) {
+MapFileParse parseMapFile(std::string_view text, long long sampleLimit) {
     MapFileParse result;
     if (isUtf16(text)) {
         result.error = "UTF-16 text, save it as UTF-8 or ANSI";
@@ -87,9 +87,11 @@ MapFileParse parseMapFile(std::string_view text) {
     MapRecord record;
     double* coordinates = &record.points[0].x;
     int field = 0;
+    // Complete records so far, kept or not.
+    std::size_t complete = 0;
     const auto reject = [&](const char* at, const std::string& what) {
         // Records count from 1, as lines do.
-        result.error = whereText(text, at, result.records.size() + 1) + what;
+        result.error = whereText(text, at, complete + 1) + what;
         result.records.clear();
         return result;
     };
@@ -120,7 +122,14 @@ MapFileParse parseMapFile(std::string_view text) {
                 return reject(token, "resolution " + quoteToken(token, end) + " is outside 0 to " +
                                          std::to_string(maxFileResolution));
             record.resolution = value;
-            result.records.push_back(record);
+            ++complete;
+            result.sampleTotal += samplesAtResolution(value);
+            if (result.sampleTotal <= sampleLimit) {
+                result.records.push_back(record);
+            } else if (!result.records.empty()) {
+                result.records.clear();
+                result.records.shrink_to_fit();
+            }
             p = r.ptr;
             field = 0;
         }
@@ -164,7 +173,9 @@ std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records) 
         s.setPoints(r.points[0].x, r.points[0].y, r.points[1].x, r.points[1].y, r.points[2].x, r.points[2].y,
                     r.points[3].x, r.points[3].y);
         s.setResolution(r.resolution);
-        segments.push_back(std::move(s));
+        // A copy holds exactly its samples; the default segment's storage for
+        // seven would stay with a moved one.
+        segments.push_back(s);
     }
     return segments;
 }
@@ -177,9 +188,19 @@ MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::F
         return MapFileRead::cannotRead;
     }
     // The whole file is checked before anything changes.
-    const MapFileParse parsed = parseMapFile(text);
+    MapFileParse parsed = parseMapFile(text);
+    // What is read is kept no longer than needed: the segments made next are
+    // the largest part of a load.
+    std::string().swap(text);
+    parsed.records.shrink_to_fit();
     if (!parsed.ok()) {
         std::fprintf(messages, "File input error: %s: %s\n", path, parsed.error.c_str());
+        std::fflush(messages);
+        return MapFileRead::notAMap;
+    }
+    if (parsed.sampleTotal > sampleBudget) {
+        std::fprintf(messages, "File input error: %s: %lld points, more than the editor holds (%lld)\n", path,
+                     parsed.sampleTotal, sampleBudget);
         std::fflush(messages);
         return MapFileRead::notAMap;
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ControlPoint.h"
+#include "SampleBudget.h"
 #include "Segment.h"
 #include "TextFile.h"
 
@@ -33,6 +34,9 @@ struct MapFileParse {
     bool incompleteDropped = false;
     // Values of the dropped record that were present (1 to 8).
     int incompleteValues = 0;
+    // Samples of all complete records together (resolution + 2 each), also
+    // when they were too many to keep.
+    long long sampleTotal = 0;
     // Empty when the text was accepted; otherwise what is wrong and where,
     // for example "record 3, line 7: \"abc\" is not a number". Records count
     // from 1, as lines do.
@@ -47,8 +51,10 @@ struct MapFileParse {
 // record is accepted: the complete records are returned. What Windows tools
 // add is let through: a UTF-8 byte order mark at the start and a Ctrl-Z as
 // the very last byte are ignored, and a lone CR ends a line as LF and CRLF
-// do in the line numbers of messages. UTF-16 text is rejected as such.
-MapFileParse parseMapFile(std::string_view text);
+// do in the line numbers of messages. UTF-16 text is rejected as such. Once
+// the records hold more than `sampleLimit` samples none are kept (records is
+// empty), so a huge map costs no memory; the text is still checked to its end.
+MapFileParse parseMapFile(std::string_view text, long long sampleLimit = sampleBudget);
 
 // The file text for `segments`; an empty chain gives an empty text.
 std::string formatMapFile(const std::vector<Segment>& segments);
@@ -63,8 +69,9 @@ enum class MapFileRead { loaded, cannotRead, notAMap };
 // map, `segments` becomes its chain; otherwise `segments` is left alone. The
 // loader's one-line messages go to `messages`: "File input error: PATH: " and
 // why when the file cannot be read (the system's reason, or the refusal of
-// readWholeFile) or what is wrong and where when it is not a map, and a
-// warning when an incomplete last record was dropped.
+// readWholeFile), what is wrong and where when it is not a map, or that it
+// holds more samples than sampleBudget (refused before its segments are
+// made), and a warning when an incomplete last record was dropped.
 MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::FILE* messages);
 
 // Writes the file text for `segments` to `path` through replaceFileReporting

@@ -26,6 +26,8 @@ public:
     // a negative resolution counting as 0 (such a segment is sampled as 0).
     // Kept up to date by the edits that change it, so reading it costs nothing.
     int pointCount() const { return points; }
+    // Samples of all segments together, what sampleBudget bounds.
+    long long sampleCount() const { return points - 1 + static_cast<long long>(segments.size()); }
     int segmentCount() const;
     const Segment& segment(int i) const { return segments[i]; }
     const std::vector<Segment>& getSegments() const { return segments; }
@@ -63,7 +65,8 @@ public:
     void motion(int x, int y);
     void keyboard(unsigned char key);
 
-    // Point commands.
+    // Point commands. One that would take the map past sampleBudget changes
+    // nothing and prints one line saying so.
     void appendSegment();
     void removeSelected();
     void setResolutionOfSelected(int n);
@@ -89,6 +92,8 @@ private:
     // After any change of what draw() reads: a new revision.
     void changed();
     int countPoints() const;
+    // Whether the map may grow to `samplesAfter`; if not, says why `what` is refused.
+    bool withinBudget(long long samplesAfter, const char* what);
 
     std::vector<Segment> segments;
     std::vector<Marker> markers;
@@ -102,6 +107,9 @@ private:
     SegmentIndex index;
     int points = 1;
     std::uint64_t drawnRevision = 0;
+    // The sample count a slider value last asked for in vain: the slider
+    // repeats its value at every drag step, and the refusal is said once.
+    long long refusedSamples = -1;
     // Every segment that is selected or holds a picked point, ascending (and
     // perhaps a few that no longer are): all others are neither, so a press
     // leaves them as they are unless it is near them.

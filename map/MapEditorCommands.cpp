@@ -1,10 +1,13 @@
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "MapEditor.h"
+#include "SampleBudget.h"
 
 namespace {
 
@@ -35,7 +38,15 @@ void rejoin(Segment& before, const Segment& after) {
 
 }  // namespace
 
+bool MapEditor::withinBudget(long long samplesAfter, const char* what) {
+    if (samplesAfter <= sampleBudget) return true;
+    std::printf("%s refused: %lld points, more than the editor holds (%lld)\n", what, samplesAfter, sampleBudget);
+    std::fflush(stdout);
+    return false;
+}
+
 void MapEditor::appendSegment() {
+    if (!withinBudget(sampleCount() + samplesAtResolution(Segment().getResolution()), "Append Point")) return;
     // An empty chain starts again at the level of the initial map.
     ControlPoint start{0.0, 10.0};
     if (!segments.empty()) start = segments.back().getEndPoint();
@@ -76,6 +87,16 @@ void MapEditor::removeSelected() {
 // The slider runs this before every drag step: only the marked segments can
 // be selected, and the point count changes by what they gain or lose.
 void MapEditor::setResolutionOfSelected(int n) {
+    long long after = sampleCount();
+    for (std::size_t i : marked)
+        if (segments[i].isSelected())
+            after += samplesAtResolution(n) - static_cast<long long>(segments[i].getSamples().size());
+    if (after > sampleBudget) {
+        if (after != refusedSamples) withinBudget(after, ("Resolution " + std::to_string(n)).c_str());
+        refusedSamples = after;
+        return;
+    }
+    refusedSamples = -1;
     bool resampled = false;
     for (std::size_t i : marked) {
         Segment& s = segments[i];
@@ -91,8 +112,15 @@ void MapEditor::setResolutionOfSelected(int n) {
 
 void MapEditor::splitSelected() {
     std::size_t selectedCount = 0;
-    for (const Segment& s : segments) selectedCount += s.isSelected() ? 1 : 0;
-    if (selectedCount == 0) return;
+    long long after = sampleCount();
+    for (const Segment& s : segments) {
+        if (!s.isSelected()) continue;
+        ++selectedCount;
+        // Each half gets half the interior samples, rounded down, and two ends.
+        const long long samples = static_cast<long long>(s.getSamples().size());
+        after += 2 * samplesAtResolution((samples - 2) / 2) - samples;
+    }
+    if (selectedCount == 0 || !withinBudget(after, "Insert Point")) return;
 
     std::vector<Segment> result;
     result.reserve(segments.size() + selectedCount);

@@ -13,7 +13,7 @@ BUILD_PACKAGES=(cmake g++ ninja-build freeglut3-dev libgl-dev libegl-dev libgtes
 # the validators of the package, the desktop entry, the metainfo and the map
 # file type; xprop (x11-utils) reads the window's properties.
 TEST_PACKAGES=(xvfb xdotool imagemagick libgl1-mesa-dri libegl-mesa0 clang libclang-rt-14-dev valgrind
-    dpkg-dev file man-db lintian desktop-file-utils appstream shared-mime-info x11-utils)
+    dpkg-dev file man-db lintian desktop-file-utils appstream shared-mime-info x11-utils strace)
 
 package_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'

@@ -52,20 +52,21 @@ std::string firstDifference(const Frame& a, const Frame& b) {
     return "identical";
 }
 
+MapLayerCache::Proc loadProc(const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); }
+
 class FrameIdentity : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         context = std::make_unique<OffscreenContext>(OffscreenContext::Colour::eightBits);
         if (!context->ok()) return;
-        mapLayerCache.enable(
-            [](const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); });
+        mapLayerCache.enable(loadProc);
         std::mt19937 rng(9);
         for (auto& glyph : fontBits)
             for (unsigned char& byte : glyph) byte = static_cast<unsigned char>(rng());
         BitmapFont::font9by15 = fontBits;
         BitmapFont::drawGlyph = bitmapGlyph;
         context->beginFrame();
-        atlas = GlyphAtlas::capture(bitmapGlyph, fontBits);
+        atlas = GlyphAtlas::capture(bitmapGlyph, fontBits, loadProc);
         buildInterface();
         mouseRouted(0, 0);
     }
@@ -233,4 +234,15 @@ TEST_F(FrameIdentity, TextOutsideTheWindowIsDroppedAsGlBitmapDropsIt) {
         for (std::size_t i = 0; i < f.size(); i += 4) lit += f[i] != 0;
         EXPECT_EQ(lit, 0u) << (path ? "texture" : "glBitmap");
     }
+}
+
+// Glyphs captured offscreen leave the frame being drawn alone (the suite's
+// atlas is captured so, and its text matches glBitmap's in every test above).
+TEST_F(FrameIdentity, OffscreenGlyphCaptureLeavesTheFrameAlone) {
+    context->beginFrame();
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const Frame red = context->frame();
+    EXPECT_NE(GlyphAtlas::capture(bitmapGlyph, fontBits, loadProc), nullptr);
+    EXPECT_TRUE(context->frame() == red) << firstDifference(red, context->frame());
 }

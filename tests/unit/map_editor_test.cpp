@@ -4,11 +4,13 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "GroundFile.h"
 #include "MapEditor.h"
 #include "MapFile.h"
+#include "SampleBudget.h"
 #include "SegmentFactory.h"
 
 namespace {
@@ -525,4 +527,47 @@ TEST(MapEditorRevision, ChangesWithThePicture) {
     }
     // One map layer cache may be handed several editors: theirs never meet.
     EXPECT_NE(MapEditor().revision(), MapEditor().revision());
+}
+
+// A command that would take the map past the sample budget changes nothing and
+// says so in one line; one that reaches the budget exactly is carried out.
+TEST(MapEditorBudget, CommandsPastTheBudgetChangeNothing) {
+    const auto refused = [](const char* what, long long over) {
+        return std::string(what) + " refused: " + std::to_string(sampleBudget + over) +
+               " points, more than the editor holds (" + std::to_string(sampleBudget) + ")\n";
+    };
+    const struct {
+        long long room;  // samples left below the budget
+        void (*command)(MapEditor&);
+        std::string output;
+        int segmentsAfter;
+    } cases[] = {
+        {7, [](MapEditor& e) { e.appendSegment(); }, "", 3},
+        {6, [](MapEditor& e) { e.appendSegment(); }, refused("Append Point", 1), 2},
+        {3, [](MapEditor& e) { e.setResolutionOfSelected(8); }, "", 2},
+        // The slider repeats its value at every drag step: one line all the same.
+        {3, [](MapEditor& e) { e.setResolutionOfSelected(9), e.setResolutionOfSelected(9); },
+         refused("Resolution 9", 1), 2},
+        // Both halves stay selected: presses add 1, 4, 4, 16, 32, and refuse 64.
+        {60, [](MapEditor& e) { for (int i = 0; i < 6; ++i) e.splitSelected(); }, refused("Insert Point", 61), 33},
+    };
+    for (const auto& c : cases) {
+        // Piece 0 holds all but `room` samples; piece 1 (resolution 5, 7 samples) is selected.
+        MapEditor editor;
+        editor.replaceChain(chainOf(2));
+        pressStartHandleOf(editor, 0);
+        editor.setResolutionOfSelected(static_cast<int>(sampleBudget - c.room - 7 - 2));
+        pressStartHandleOf(editor, 1);
+        const std::string before = formatMapFile(editor.getSegments());
+        testing::internal::CaptureStdout();
+        c.command(editor);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.output) << c.room;
+        EXPECT_EQ(editor.segmentCount(), c.segmentsAfter) << c.room;
+        if (c.output.empty()) {
+            EXPECT_EQ(editor.sampleCount(), sampleBudget) << c.room;
+        } else if (c.segmentsAfter == 2) {
+            EXPECT_EQ(formatMapFile(editor.getSegments()), before) << c.room;
+        }
+        EXPECT_LE(editor.sampleCount(), sampleBudget) << c.room;
+    }
 }

@@ -22,6 +22,7 @@
 #include "MapEditor.h"
 #include "MapFile.h"
 #include "NumberFormat.h"
+#include "SampleBudget.h"
 #include "ScratchDir.h"
 #include "SegmentFactory.h"
 #include "TextFile.h"
@@ -392,6 +393,41 @@ TEST(MapEditorFile, RejectedFileLeavesMapMarkersAndViewAsTheyWere) {
         EXPECT_EQ(fileView(editor), before);
         EXPECT_EQ(editor.getMarkers().size(), 1u);
         EXPECT_EQ(editor.getViewOffset(), (ControlPoint{10.0, 10.0}));
+    }
+}
+
+// A map needing more samples than the editor holds is refused as a whole,
+// however few bytes its file has, and before its segments are made (the huge
+// one would need 16 GB); one at the budget loads.
+TEST(MapEditorFile, MapsPastTheSampleBudgetAreRefused) {
+    ScratchDir scratch;
+    const auto records = [](int count, int resolution) {
+        std::string text;
+        for (int i = 0; i < count; ++i) text += "0 0 0 0 0 0 0 0 " + std::to_string(resolution) + "\n";
+        return text;
+    };
+    const int filling = static_cast<int>(sampleBudget / 10000);
+    const std::string limit = " points, more than the editor holds (" + std::to_string(sampleBudget) + ")\n";
+    const struct {
+        std::string text, output;  // how the output begins; empty: loaded, silently
+    } cases[] = {
+        {records(filling, 9998), ""},
+        {records(filling, 9998) + records(1, 0), "File input error: m.mef: " + std::to_string(sampleBudget + 2) + limit},
+        {records(100000, 10000), "File input error: m.mef: 1000200000" + limit},
+        // Checked to the end all the same: a bad value past the budget is named.
+        {records(100000, 10000) + "x", "File input error: m.mef: record "},
+    };
+    for (const auto& c : cases) {
+        writeFile("m.mef", c.text);
+        MapEditor editor = editorWithOwnChain();
+        const std::string before = fileView(editor);
+        const std::string output = captureLoad(editor, "m.mef");
+        EXPECT_EQ(output.compare(0, c.output.size(), c.output), 0) << output;
+        if (c.output.empty()) {
+            EXPECT_EQ(output + std::to_string(editor.segmentCount()), std::to_string(filling));
+        } else {
+            EXPECT_EQ(fileView(editor), before);
+        }
     }
 }
 

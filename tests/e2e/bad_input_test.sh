@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Hostile starts and readers: closed standard output, a reader that closes the
+# pipe, a full disk under standard output, a start-point listing far longer
+# than its map under a small memory limit, and one write per message.
+source "$(dirname "$0")/lib.sh"
+
+# Little room beside the libraries: a listing held whole fails at once.
+SMALL_MEMORY=200000000
+
+# shared_starts N: N segments of resolution 0, all starting at (0, 0).
+shared_starts() { awk -v n="$1" 'BEGIN { for (i = 0; i < n; i++) printf "0 0 1 1 2 1 3 0\n0\n" }'; }
+
+step "started with standard output closed, the window keeps working after Max"
+new_workdir closed
+printf '#!/bin/sh\nexec "$@" >&-\n' >closed.sh
+chmod +x closed.sh
+E2E_LAUNCHER=$PWD/closed.sh start_editor
+click 770 20
+wait_pixel 372 20 $TEAL "the file bar to open after Max"
+click 770 20
+wait_pixel_not 372 20 $TEAL "the file bar to fold after Min"
+editor_running || fail "the editor ended"
+stop_editor
+
+step "a listing of 100,000,001 lines streams under a small memory limit, after both files"
+new_workdir listing
+shared_starts 10000 >shared.mef
+lines=$(env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --export --no-batch shared.mef | wc -l)
+[ "$lines" = 100000001 ] || fail "listing and count: $lines lines"
+[ "$(wc -l <gnd.pts)" = 10003 ] || fail "gnd.pts: $(wc -l <gnd.pts) lines"
+[ "$(wc -l <go)" = 54 ] || fail "go: $(wc -l <go) lines"
+
+step "--export | head -1: both files written, copy.bat run, status 1"
+new_workdir pipe
+shared_starts 30000 >shared.mef
+printf 'echo ran >copied.txt\n' >copy.bat
+{
+    rc=0
+    env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --export shared.mef 2>err.txt || rc=$?
+    echo $rc >status.txt
+} | head -1 >first.txt
+[ "$(cat status.txt)" = 1 ] || fail "status $(cat status.txt), $(cat err.txt)"
+[ "$(cat first.txt)" = 0 ] || fail "first line: $(cat first.txt)"
+[ "$(wc -l <gnd.pts)" = 30003 ] || fail "gnd.pts: $(wc -l <gnd.pts) lines"
+[ "$(wc -l <go)" = 54 ] || fail "go: $(wc -l <go) lines"
+[ -f copied.txt ] || fail "copy.bat did not run"
+
+step "--help to a full disk: status 1"
+rc=0
+env -u DISPLAY "$E2E_EDITOR" --help >/dev/full 2>err.txt || rc=$?
+[ "$rc" = 1 ] || fail "--help >/dev/full: status $rc"
+
+step "each message reaches a pipe in one write"
+new_workdir writes
+printf '0 10 0.5 18\n10 18 10.5 10\n5' >one.mef
+: >empty.mef
+strace -f -s 100 -e trace=write -o trace.txt env -u DISPLAY "$E2E_EDITOR" --export --no-batch one.mef 2>&1 | cat >/dev/null
+strace -f -s 100 -e trace=write -o trace.txt -A env -u DISPLAY "$E2E_EDITOR" --export --no-batch empty.mef 2>&1 | cat >/dev/null || true
+grep -q '^[0-9]* *write(1, "Saved 1 segments, containing 7 points\\n", 38) = 38$' trace.txt ||
+    fail "the count message in one write: $(cat trace.txt)"
+grep -q '^[0-9]* *write(2, "Nothing to export: the map has no segments\\n", 43) = 43$' trace.txt ||
+    fail "the empty map's message in one write: $(cat trace.txt)"
