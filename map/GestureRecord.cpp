@@ -50,13 +50,17 @@ UndoStep GestureRecord::finish(const std::vector<Segment>& chain, const std::vec
         if (sameSegment && before.isSelected() == now.isSelected()) continue;
         contentChanged = contentChanged || !sameSegment;
         if (!run.empty() && runStart + run.size() != i) {
-            step.addRun(runStart, run.size(), std::move(run));
+            const std::size_t length = run.size();
+            step.addRun(runStart, length, std::move(run));
             run.clear();
         }
         if (run.empty()) runStart = i;
         run.push_back(std::move(before));
     }
-    if (!run.empty()) step.addRun(runStart, run.size(), std::move(run));
+    if (!run.empty()) {
+        const std::size_t length = run.size();
+        step.addRun(runStart, length, std::move(run));
+    }
     if (markersMoved(markersBefore, markers)) step.holdMarkers(std::move(markersBefore));
     step.holdContentId(contentIdBefore);
     discard();

@@ -237,9 +237,17 @@ void MapEditor::endGesture() {
     const std::uint64_t before = gesture.startContentId();
     bool contentChanged = false;
     UndoStep step = gesture.finish(segments, markers, contentChanged);
-    // A gesture that put everything back leaves the content it found.
-    if (!contentChanged) currentContentId = before;
-    if (contentChanged || step.holdsMarkers()) history.push(std::move(step));
+    if (contentChanged || step.holdsMarkers()) {
+        if (!contentChanged) currentContentId = before;
+        history.push(std::move(step));
+        return;
+    }
+    // Only the selection changed (or nothing): no step of its own. The last
+    // step takes the change along, so that undoing it brings back the
+    // selection before it and redoing it the selection as it is now.
+    currentContentId = before;
+    for (const UndoStep::Run& run : step.getRuns())
+        for (std::size_t k = 0; k < run.segments.size(); ++k) history.amendLastDone(run.at + k, run.segments[k]);
 }
 
 void MapEditor::commitStep(UndoStep step) {

@@ -34,6 +34,12 @@ void UndoHistory::recount(Entry& entry) {
     totalBytes += entry.bytes;
 }
 
+void UndoHistory::amendLastDone(std::size_t i, const Segment& other) {
+    if (done == 0) return;
+    steps[done - 1].step.amend(i, other);
+    recount(steps[done - 1]);
+}
+
 void UndoHistory::undone() { recount(steps[--done]); }
 
 void UndoHistory::redone() { recount(steps[done++]); }

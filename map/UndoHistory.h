@@ -21,6 +21,9 @@ public:
     // redone, then the oldest ones beyond the bounds. A step larger than the
     // byte bound on its own leaves the history empty.
     void push(UndoStep step);
+    // Adds segment i, whose version before the last step done is `other`, to
+    // that step (UndoStep::amend); nothing when no step is done.
+    void amendLastDone(std::size_t i, const Segment& other);
     // The step the next undo or redo exchanges, or null when there is none.
     UndoStep* nextUndo() { return done > 0 ? &steps[done - 1].step : nullptr; }
     UndoStep* nextRedo() { return done < steps.size() ? &steps[done].step : nullptr; }

@@ -52,6 +52,15 @@ void UndoStep::addRun(std::size_t at, std::size_t length, std::vector<Segment> s
     runs.push_back({at, length, std::move(segments)});
 }
 
+void UndoStep::amend(std::size_t i, const Segment& other) {
+    // Runs stay in chain order, an empty run at i before one starting there.
+    auto at = runs.begin();
+    for (; at != runs.end() && (at->at < i || (at->at == i && at->length == 0)); ++at)
+        if (i < at->at + at->length) return;
+    if (at != runs.end() && at->at == i) return;
+    runs.insert(at, Run{i, 1, {other}});
+}
+
 bool UndoStep::exchange(std::vector<Segment>& chain, std::vector<Marker>& mapMarkers,
                         ControlPoint& mapRestLocation, std::uint64_t& mapContentId) {
     const bool inPlace = std::all_of(runs.begin(), runs.end(),

@@ -24,6 +24,9 @@ public:
 
     // Adds a run; runs are added in ascending order of `at`, apart from each other.
     void addRun(std::size_t at, std::size_t length, std::vector<Segment> segments);
+    // Adds segment i of the chain, whose other version is `other`, unless a
+    // run covers it already (the exchange then carries it as it is).
+    void amend(std::size_t i, const Segment& other);
     void holdMarkers(std::vector<Marker> other) {
         markers = std::move(other);
         hasMarkers = true;
