@@ -204,12 +204,13 @@ TEST(Undo, TheOldestStepsGoFirstBeyondTheBounds) {
 // top: every state comes back exactly, and the segment index, the point count
 // and the selection a press clears stay right throughout.
 TEST(Undo, RandomStepsUndoAndRedoThroughEveryState) {
-    const Walk walk = {6.0, 3.0, 9, 0, 70, 0, 50};
+    // Wider than the window, so that the index has segments to leave out.
+    const Walk walk = {6.0, 3.0, 9, -40, 120, -30, 90};
     for (unsigned seed : {3u, 4u, 5u}) {
         std::mt19937 rng(seed);
         const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
         MapEditor editor;
-        editor.replaceChain(wanderingChain(seed, 40, walk));
+        editor.replaceChain(wanderingChain(seed, 200, walk));
         std::vector<State> states{stateOf(editor)};
         const auto check = [&](const State& expected, const char* what) {
             std::vector<std::size_t> shown, scanned;
@@ -218,23 +219,30 @@ TEST(Undo, RandomStepsUndoAndRedoThroughEveryState) {
                 if (editor.segment(i).mayShowIn(mapWindowWidth, mapWindowHeight)) scanned.push_back(i);
             ASSERT_EQ(shown, scanned) << what;
             ASSERT_TRUE(stateOf(editor) == expected) << what << " seed " << seed;
+            MapEditor probe = editor;  // a press far away deselects everything
+            click(probe, -5000, -5000);
+            for (const Segment& s : probe.getSegments()) ASSERT_FALSE(s.isSelected()) << what;
         };
         for (int n = 0; n < 120; ++n) {
-            const int kind = pick(8);
-            if (kind < 4 && editor.segmentCount() > 0) {
+            const int kind = pick(9);
+            if ((kind < 4 || kind == 8) && editor.segmentCount() > 0) {
                 const Segment& s = editor.segment(pick(editor.segmentCount()));
                 const ControlPoint p = s.controlPoints()[pick(4)];
                 const int x = static_cast<int>(p.x * 10 + 1), y = static_cast<int>(p.y * 10 + 1);
-                drag(editor, x, y, x + pick(41) - 20, y + pick(41) - 20);
+                if (kind == 8) {
+                    click(editor, x, y);
+                } else {
+                    drag(editor, x, y, x + pick(401) - 200, y + pick(401) - 200);
+                }
             } else if (kind == 4) {
                 for (int k = pick(3); k >= 0; --k) editor.setResolutionOfSelected(pick(12));
                 editor.mouse(release, 0, 0);
             } else if (kind == 5) {
-                editor.segmentCount() < 60 ? editor.splitSelected() : editor.removeSelected();
+                editor.segmentCount() < 300 ? editor.splitSelected() : editor.removeSelected();
             } else if (kind == 6) {
                 pick(3) == 0 ? editor.appendSegment() : editor.removeSelected();
             } else {
-                editor.loadChain(wanderingChain(seed + n, pick(30), walk));
+                editor.loadChain(wanderingChain(seed + n, pick(300), walk));
             }
             // What made no step (a press that only selects) belongs to the state before the next one.
             if (editor.getHistory().undoCount() == states.size()) states.emplace_back();
