@@ -502,6 +502,34 @@ TEST_F(Screen, KeysGoOnlyToTheMapAndSpecialKeysDoNothing) {
     EXPECT_FALSE(filePanel.isHidden());
 }
 
+// A slider gesture through the real routing is one step, whatever values it
+// passes; Ctrl+Z (26) undoes it, Ctrl+Shift+Z (26 with Shift) and Ctrl+Y (25)
+// redo it, silently, and the slider stays where it was left.
+TEST_F(Screen, ControlKeysUndoAndRedoASliderGesture) {
+    selectFirstSegment();
+    passiveMotionCallback(400, 590);
+    mouseCallback(0, press, 400, 590);
+    for (int x : {300, 500, 200}) motionCallback(x, 590);
+    mouseCallback(0, release, 200, 590);
+    ASSERT_EQ(mapEditor.segment(0).getResolution(), 31);
+    ASSERT_EQ(mapEditor.getHistory().undoCount(), 1u);
+    readModifiers = readHeldModifiers;
+    testing::internal::CaptureStdout();
+    const struct {
+        unsigned char key;
+        int modifiers, resolution;
+    } presses[] = {{26, 0, 5}, {26, 0, 5}, {26, 1, 31}, {26, 0, 5}, {25, 0, 31}, {25, 1, 31}};
+    for (const auto& p : presses) {
+        heldModifiers = p.modifiers;
+        keyboardCallback(p.key, 400, 590);
+        EXPECT_EQ(mapEditor.segment(0).getResolution(), p.resolution) << int(p.key) << " " << p.modifiers;
+        EXPECT_EQ(resolutionSlider.getValue(), 12);
+    }
+    readModifiers = nullptr;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(mapEditor.getViewOffset(), (ControlPoint{10.0, 10.0}));
+}
+
 TEST_F(Screen, StartupPressAtTheCornerHitsNothing) {
     mouseCallback(0, press, 0, 0);
     for (const Segment& s : mapEditor.getSegments()) {
