@@ -31,8 +31,9 @@ void GestureRecord::start(const std::vector<Marker>& markers, std::uint64_t cont
 }
 
 void GestureRecord::keep(std::size_t i, const Segment& segment) {
-    const auto at = std::lower_bound(kept.begin(), kept.end(), i,
-                                     [](const auto& entry, std::size_t position) { return entry.first < position; });
+    const auto at =
+        std::lower_bound(kept.begin(), kept.end(), i,
+                         [](const auto& entry, std::size_t position) { return entry.first < position; });
     if (at != kept.end() && at->first == i) return;
     kept.insert(at, {i, segment});
 }

@@ -27,7 +27,8 @@ public:
     // segment that differs now (in points, resolution or selection), and the
     // markers when one has moved. `contentChanged` tells whether the points or
     // resolutions changed.
-    UndoStep finish(const std::vector<Segment>& chain, const std::vector<Marker>& markers, bool& contentChanged);
+    UndoStep finish(const std::vector<Segment>& chain, const std::vector<Marker>& markers,
+                    bool& contentChanged);
     // Ends the record and forgets it.
     void discard();
 

@@ -247,7 +247,8 @@ void MapEditor::endGesture() {
     // selection before it and redoing it the selection as it is now.
     currentContentId = before;
     for (const UndoStep::Run& run : step.getRuns())
-        for (std::size_t k = 0; k < run.segments.size(); ++k) history.amendLastDone(run.at + k, run.segments[k]);
+        for (std::size_t k = 0; k < run.segments.size(); ++k)
+            history.amendLastDone(run.at + k, run.segments[k]);
 }
 
 void MapEditor::commitStep(UndoStep step) {

@@ -41,7 +41,8 @@ void splice(std::vector<Segment>& chain, UndoStep::Run& run) {
     const auto last = first + static_cast<std::ptrdiff_t>(run.length);
     std::vector<Segment> taken(std::make_move_iterator(first), std::make_move_iterator(last));
     const auto gap = chain.erase(first, last);
-    chain.insert(gap, std::make_move_iterator(run.segments.begin()), std::make_move_iterator(run.segments.end()));
+    chain.insert(gap, std::make_move_iterator(run.segments.begin()),
+                 std::make_move_iterator(run.segments.end()));
     run.length = run.segments.size();
     run.segments = std::move(taken);
 }
@@ -85,7 +86,8 @@ bool UndoStep::exchange(std::vector<Segment>& chain, std::vector<Marker>& mapMar
 }
 
 std::size_t UndoStep::bytes() const {
-    std::size_t total = sizeof(UndoStep) + runs.capacity() * sizeof(Run) + markers.capacity() * sizeof(Marker);
+    std::size_t total =
+        sizeof(UndoStep) + runs.capacity() * sizeof(Run) + markers.capacity() * sizeof(Marker);
     for (const Run& run : runs) {
         total += (run.segments.capacity() - run.segments.size()) * sizeof(Segment);
         for (const Segment& s : run.segments) total += segmentBytes(s);

@@ -130,11 +130,11 @@ TEST(Undo, EveryKindOfStepIsUndoneAndRedoneExactly) {
 
 TEST(Undo, WhatChangesNothingIsNoStep) {
     const std::function<void(MapEditor&)> gestures[] = {
-        [](MapEditor& e) { click(e, 115, 110); },               // a press that only selects
-        [](MapEditor& e) { drag(e, 115, 110, 115, 110); },      // a drag back to where it began
-        [](MapEditor& e) { e.setResolutionOfSelected(5); },     // the resolution it has
-        [](MapEditor& e) { e.removeSelected(); },               // nothing selected
-        [](MapEditor& e) { e.splitSelected(); },                // nothing selected
+        [](MapEditor& e) { click(e, 115, 110); },                      // a press that only selects
+        [](MapEditor& e) { drag(e, 115, 110, 115, 110); },             // a drag back to where it began
+        [](MapEditor& e) { e.setResolutionOfSelected(5); },            // the resolution it has
+        [](MapEditor& e) { e.removeSelected(); },                      // nothing selected
+        [](MapEditor& e) { e.splitSelected(); },                       // nothing selected
         [](MapEditor& e) { e.keyboard('a'), e.zoomAt(400, 300, 2); },  // the view
     };
     for (const auto& gesture : gestures) {
@@ -159,8 +159,9 @@ TEST(Undo, ContentIdsComeBackWithTheStatesTheyNamed) {
     const std::uint64_t reloaded = editor.contentId();
     drag(editor, 71, 81, 90, 95);
     const std::uint64_t dragged = editor.contentId();
-    EXPECT_EQ((std::vector<bool>{loaded != saved, saved != reloaded, reloaded != loaded, dragged != reloaded}),
-              std::vector<bool>(4, true));
+    EXPECT_EQ(
+        (std::vector<bool>{loaded != saved, saved != reloaded, reloaded != loaded, dragged != reloaded}),
+        std::vector<bool>(4, true));
     ASSERT_TRUE(editor.undo());
     EXPECT_EQ(editor.contentId(), reloaded);
     ASSERT_TRUE(editor.undo());
