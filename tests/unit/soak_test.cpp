@@ -2,10 +2,11 @@
 // releases, motion with and without a button and keys (Ctrl+Z and Ctrl+Y
 // among them) go through the same routing as the GLUT callbacks, mixed with
 // the commands (append, remove, insert, slider, save, load, export with no
-// batch file) in a scratch directory. After every event the map and the screen must still hold
-// together: every segment sampled into max(resolution, 0) + 2 finite points,
-// the points count matching its formula, exactly one visible member in each
-// bar pair, and a save that loads back to the same bytes.
+// batch file) in a scratch directory. After every event the map and the
+// screen must still hold together: every segment sampled into
+// max(resolution, 0) + 2 finite points, the points count matching its
+// formula, exactly one visible member in each bar pair, and a save that loads
+// back to the same bytes.
 //
 // MAPEDITOR_SOAK_SEED and MAPEDITOR_SOAK_EVENTS override the seed and length.
 #include <gtest/gtest.h>
