@@ -2,10 +2,12 @@
 // before and after it, what is no step, and the bounds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -68,8 +70,6 @@ State stateOf(MapEditor& editor, bool save = false) {
     return state;
 }
 
-std::string describe(const State& s) { return "saved:\n" + s.saved + "\npoints " + std::to_string(s.points); }
-
 }  // namespace
 
 TEST(Undo, EveryKindOfStepIsUndoneAndRedoneExactly) {
@@ -115,7 +115,7 @@ TEST(Undo, EveryKindOfStepIsUndoneAndRedoneExactly) {
 
         ASSERT_TRUE(editor.undo());
         const State undone = stateOf(editor, true);
-        EXPECT_TRUE(undone == before) << describe(undone) << "\nexpected " << describe(before);
+        EXPECT_TRUE(undone == before) << undone.saved << "\nexpected\n" << before.saved;
         EXPECT_EQ(editor.getViewOffset(), view);
         for (const Segment& s : editor.getSegments()) {
             EXPECT_EQ(s.getViewOffset(), view);
@@ -123,7 +123,7 @@ TEST(Undo, EveryKindOfStepIsUndoneAndRedoneExactly) {
         }
         ASSERT_TRUE(editor.redo());
         const State redone = stateOf(editor, true);
-        EXPECT_TRUE(redone == after) << describe(redone) << "\nexpected " << describe(after);
+        EXPECT_TRUE(redone == after) << redone.saved << "\nexpected\n" << after.saved;
         EXPECT_FALSE(editor.redo());
     }
 }
@@ -152,31 +152,22 @@ TEST(Undo, WhatChangesNothingIsNoStep) {
 TEST(Undo, ContentIdsComeBackWithTheStatesTheyNamed) {
     MapEditor editor;
     editor.replaceChain({makeSegment(1, 2, 3, 4, 5, 6, 7, 8)});  // the map loaded at start
-    const std::uint64_t loaded = editor.contentId();
-    editor.appendSegment();
-    const std::uint64_t saved = editor.contentId();  // a save here leaves this id
+    std::vector<std::uint64_t> ids{editor.contentId()};
+    editor.appendSegment();  // saved here: this id is the saved one
+    ids.push_back(editor.contentId());
     editor.loadChain({makeSegment(1, 2, 3, 4, 5, 6, 7, 8)});
-    const std::uint64_t reloaded = editor.contentId();
+    ids.push_back(editor.contentId());
     drag(editor, 71, 81, 90, 95);
-    const std::uint64_t dragged = editor.contentId();
-    EXPECT_EQ(
-        (std::vector<bool>{loaded != saved, saved != reloaded, reloaded != loaded, dragged != reloaded}),
-        std::vector<bool>(4, true));
-    ASSERT_TRUE(editor.undo());
-    EXPECT_EQ(editor.contentId(), reloaded);
-    ASSERT_TRUE(editor.undo());
-    EXPECT_EQ(editor.contentId(), saved);
-    ASSERT_TRUE(editor.undo());
-    EXPECT_EQ(editor.contentId(), loaded);
+    ids.push_back(editor.contentId());
+    EXPECT_EQ(std::set<std::uint64_t>(ids.begin(), ids.end()).size(), 4u);
+    for (int i = 2; i >= 0; --i) EXPECT_TRUE(editor.undo() && editor.contentId() == ids[i]) << i;
     EXPECT_FALSE(editor.undo());  // the map loaded at start is the bottom
-    editor.redo(), editor.redo(), editor.redo();
-    EXPECT_EQ(editor.contentId(), dragged);
-    // A new step after an undo drops what could be redone, and its id is new.
+    for (int i = 1; i <= 3; ++i) EXPECT_TRUE(editor.redo() && editor.contentId() == ids[i]) << i;
+    // A new step after an undo drops the step that could be redone, with a new id.
     editor.undo();
     editor.appendSegment();
     EXPECT_FALSE(editor.redo());
-    EXPECT_NE(editor.contentId(), dragged);
-    EXPECT_EQ(editor.getHistory().undoCount(), 3u);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), editor.contentId()), 0);
 }
 
 TEST(Undo, TheOldestStepsGoFirstBeyondTheBounds) {
@@ -255,7 +246,5 @@ TEST(Undo, RandomStepsUndoAndRedoThroughEveryState) {
             check(states[i - 1], "undo");
         }
         while (editor.redo()) check(states[editor.getHistory().undoCount()], "redo");
-        click(editor, -500, -500);
-        for (const Segment& s : editor.getSegments()) ASSERT_FALSE(s.isSelected());
     }
 }
