@@ -17,6 +17,10 @@ constexpr int wheelDown = 4;
 constexpr int wheelLeft = 5;
 constexpr int wheelRight = 6;
 
+// What GLUT hands the keyboard callback for Ctrl+Y and Ctrl+Z (with or without Shift).
+constexpr unsigned char ctrlY = 25;
+constexpr unsigned char ctrlZ = 26;
+
 constexpr int press = 0;          // GLUT_DOWN
 constexpr int shiftModifier = 1;  // GLUT_ACTIVE_SHIFT
 
@@ -60,6 +64,15 @@ void motionCallback(int x, int y) {
 
 void passiveMotionCallback(int x, int y) { guiManager.handleHover(x, y); }
 
-void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) { mapEditor.keyboard(key); }
+// Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. Every other key goes to the map.
+void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
+    if (key == ctrlZ && !shiftHeld()) {
+        mapEditor.undo();
+    } else if (key == ctrlZ || key == ctrlY) {
+        mapEditor.redo();
+    } else {
+        mapEditor.keyboard(key);
+    }
+}
 
 void specialCallback(int /*key*/, int /*x*/, int /*y*/) {}

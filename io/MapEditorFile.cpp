@@ -10,5 +10,5 @@ void MapEditor::saveMapFile() { storeMapFile(mapFileName, segments); }
 void MapEditor::loadMapFile(const char* name) {
     // A file that is not a map leaves the map on screen as it was.
     std::vector<Segment> loaded;
-    if (readMapFile(name, loaded, stdout) == MapFileRead::loaded) replaceChain(std::move(loaded));
+    if (readMapFile(name, loaded, stdout) == MapFileRead::loaded) loadChain(std::move(loaded));
 }

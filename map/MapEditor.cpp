@@ -118,6 +118,25 @@ void MapEditor::visibleSegments(std::vector<std::size_t>& out) const {
 int MapEditor::segmentCount() const { return static_cast<int>(segments.size()); }
 
 void MapEditor::replaceChain(std::vector<Segment> loaded) {
+    gesture.discard();
+    history.clear();
+    setChain(std::move(loaded));
+    currentContentId = ++lastContentId;
+}
+
+void MapEditor::loadChain(std::vector<Segment> loaded) {
+    endGesture();
+    UndoStep step;
+    step.holdMarkers(markers);
+    step.holdRestLocation(restLocation);
+    std::vector<Segment> previous;
+    previous.swap(segments);
+    setChain(std::move(loaded));
+    step.addRun(0, segments.size(), std::move(previous));
+    commitStep(std::move(step));
+}
+
+void MapEditor::setChain(std::vector<Segment> loaded) {
     segments = std::move(loaded);
     markers.clear();
     restLocation = {0.5, 0.5};
@@ -153,6 +172,7 @@ void MapEditor::mouse(int state, int x, int y) {
     // whose box lies within the pick tolerance of the pointer (one pixel more
     // for rounding). Every other segment is unselected and unpicked, and would
     // stay so.
+    if (state == 0) endGesture();
     touched.clear();
     if (state == 0 && !segments.empty()) {
         const double reach = segments.front().pickTolerance() + 1.0;
@@ -161,6 +181,11 @@ void MapEditor::mouse(int state, int x, int y) {
                        std::back_inserter(touched));
     } else {
         touched = marked;
+    }
+    // A press starts a gesture: the segments it may change are kept as they are.
+    if (state == 0 && history.isOn()) {
+        gesture.start(markers, currentContentId);
+        for (std::size_t i : touched) gesture.keep(i, segments[i]);
     }
     marked.clear();
     bool picksChanged = false;
@@ -175,6 +200,7 @@ void MapEditor::mouse(int state, int x, int y) {
     for (Marker& m : markers) m.press(state, x, y, viewOffset.x, viewOffset.y, zoom);
     // A press that selects and picks what already was leaves the picture alone.
     if (picksChanged) changed();
+    if (state != 0) endGesture();
 }
 
 void MapEditor::motion(int x, int y) {
@@ -183,10 +209,12 @@ void MapEditor::motion(int x, int y) {
     bool moved = false;
     for (std::size_t i : marked) {
         if (segments[i].getDragPoint() == PointRole::none) continue;
+        keepBefore(i);
         segments[i].drag(x, y);
         index.update(i, segments[i]);
         moved = true;
     }
+    if (moved) currentContentId = ++lastContentId;
     const int ox = truncateToInt(viewOffset.x);
     const int oy = truncateToInt(viewOffset.y);
     for (Marker& m : markers) {
@@ -213,4 +241,99 @@ void MapEditor::keyboard(unsigned char key) {
         default:
             break;
     }
+}
+
+void MapEditor::keepBefore(std::size_t i) {
+    if (!history.isOn()) return;
+    if (!gesture.isOpen()) gesture.start(markers, currentContentId);
+    gesture.keep(i, segments[i]);
+}
+
+void MapEditor::endGesture() {
+    if (!gesture.isOpen()) return;
+    const std::uint64_t before = gesture.startContentId();
+    bool contentChanged = false;
+    UndoStep step = gesture.finish(segments, markers, contentChanged);
+    if (contentChanged || step.holdsMarkers()) {
+        if (!contentChanged) currentContentId = before;
+        history.push(std::move(step));
+        return;
+    }
+    // Only the selection changed (or nothing): no step of its own. The last
+    // step takes the change along, so that undoing it brings back the
+    // selection before it and redoing it the selection as it is now.
+    currentContentId = before;
+    for (const UndoStep::Run& run : step.getRuns())
+        for (std::size_t k = 0; k < run.segments.size(); ++k)
+            history.amendLastDone(run.at + k, run.segments[k]);
+}
+
+void MapEditor::commitStep(UndoStep step) {
+    step.holdContentId(currentContentId);
+    currentContentId = ++lastContentId;
+    if (history.isOn()) history.push(std::move(step));
+}
+
+bool MapEditor::undo() {
+    // The key may come in the middle of a drag, which then ends as a release
+    // ends it: no restored point is picked, so no later motion moves it.
+    mouse(1, 0, 0);
+    UndoStep* step = history.nextUndo();
+    if (step == nullptr) return false;
+    exchange(*step);
+    history.undone();
+    return true;
+}
+
+bool MapEditor::redo() {
+    mouse(1, 0, 0);
+    UndoStep* step = history.nextRedo();
+    if (step == nullptr) return false;
+    exchange(*step);
+    history.redone();
+    return true;
+}
+
+void MapEditor::exchange(UndoStep& step) {
+    const auto runPoints = [this](const UndoStep& s) {
+        long long count = 0;
+        for (const UndoStep::Run& run : s.getRuns())
+            for (std::size_t i = run.at; i < run.at + run.length; ++i)
+                count += static_cast<long long>(segments[i].getSamples().size()) - 1;
+        return count;
+    };
+    const long long pointsOut = runPoints(step);
+    const bool reshaped = step.exchange(segments, markers, restLocation, currentContentId);
+    // Restored segments show the current view, and a drag of theirs that was
+    // under way when they were kept does not come back.
+    std::size_t restored = 0;
+    for (const UndoStep::Run& run : step.getRuns()) {
+        for (std::size_t i = run.at; i < run.at + run.length; ++i) {
+            Segment& s = segments[i];
+            s.pick(1, 0, 0);
+            s.setViewOffset(viewOffset.x, viewOffset.y);
+            s.setZoom(zoom);
+        }
+        restored += run.length;
+    }
+    for (Marker& m : markers) m.press(1, 0, 0, 0, 0, zoom);
+    if (reshaped || restored > segments.size() / 16) {
+        chainChanged();
+        return;
+    }
+    // A few segments changed in place: their index entries, their points and
+    // the list of marked segments follow them.
+    points += static_cast<int>(runPoints(step) - pointsOut);
+    candidates.clear();
+    for (const UndoStep::Run& run : step.getRuns()) {
+        for (std::size_t i = run.at; i < run.at + run.length; ++i) {
+            index.update(i, segments[i]);
+            if (segments[i].isSelected()) candidates.push_back(i);
+        }
+    }
+    touched.clear();
+    std::set_union(marked.begin(), marked.end(), candidates.begin(), candidates.end(),
+                   std::back_inserter(touched));
+    marked.swap(touched);
+    changed();
 }

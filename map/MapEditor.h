@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "ControlPoint.h"
+#include "GestureRecord.h"
 #include "Marker.h"
 #include "Segment.h"
 #include "SegmentIndex.h"
+#include "UndoHistory.h"
 
 // The map being edited: the chain of segments, the markers, the view offset
 // and the rest location, with the map's drawing, input and commands.
@@ -37,7 +39,27 @@ public:
     const ControlPoint& getRestLocation() const { return restLocation; }
     // What a successful load does: the chain becomes `loaded`, the markers go,
     // the rest location becomes (0.5, 0.5), the view offset (1, 1) and the zoom 1.
+    // The undo history starts anew, with this map at its bottom.
     void replaceChain(std::vector<Segment> loaded);
+    // replaceChain as one step of the undo history: what "Load QUIV File" does.
+    void loadChain(std::vector<Segment> loaded);
+
+    // Undo history. One step is a press, drag and release in the map that
+    // moved a point or a marker; a slider gesture that changed a resolution;
+    // an append, insert or remove that changed the chain; a load. Undo and
+    // redo bring back the chain (points, resolutions, selection), the markers
+    // and the rest location; the view stays. Both first end a drag in
+    // progress as a release does. True when a step was undone or redone.
+    bool undo();
+    bool redo();
+    // An id of the chain's content (points and resolutions, in order): every
+    // change gets an id never used before, and undo and redo give back the id
+    // of the state they return to.
+    std::uint64_t contentId() const { return currentContentId; }
+    // At most `steps` steps and about `bytes` bytes, the oldest dropped first
+    // (1,000 and 256 MiB unless set); no steps turns the history off.
+    void setHistoryLimits(std::size_t steps, std::size_t bytes) { history.setLimits(steps, bytes); }
+    const UndoHistory& getHistory() const { return history; }
 
     // View and drawing (drawing is defined apart from the model).
     void draw() const;
@@ -94,6 +116,18 @@ private:
     int countPoints() const;
     // Whether the map may grow to `samplesAfter`; if not, says why `what` is refused.
     bool withinBudget(long long samplesAfter, const char* what);
+    // replaceChain without touching the history.
+    void setChain(std::vector<Segment> loaded);
+
+    // Keeps segment i in the gesture record, which starts with the first.
+    void keepBefore(std::size_t i);
+    // Makes the recorded gesture a step when it changed the map.
+    void endGesture();
+    // Adds the step of a command that has just changed the chain; `step`
+    // holds the runs it changed as they were.
+    void commitStep(UndoStep step);
+    // Undo and redo alike: the step's version of the map comes back.
+    void exchange(UndoStep& step);
 
     std::vector<Segment> segments;
     std::vector<Marker> markers;
@@ -103,6 +137,11 @@ private:
     int zoomLevel = 0;
     double zoom = 1.0;
     std::string mapFileName = "map.mef";
+
+    UndoHistory history;
+    GestureRecord gesture;
+    std::uint64_t currentContentId = 1;
+    std::uint64_t lastContentId = 1;
 
     SegmentIndex index;
     int points = 1;

@@ -46,6 +46,7 @@ bool MapEditor::withinBudget(long long samplesAfter, const char* what) {
 }
 
 void MapEditor::appendSegment() {
+    endGesture();
     if (!withinBudget(sampleCount() + samplesAtResolution(Segment().getResolution()), "Append Point")) return;
     // An empty chain starts again at the level of the initial map.
     ControlPoint start{0.0, 10.0};
@@ -59,6 +60,9 @@ void MapEditor::appendSegment() {
     segments.push_back(added);
     index.append(segments.back());
     points += static_cast<int>(added.getSamples().size()) - 1;
+    UndoStep step;
+    step.addRun(segments.size() - 1, 1, {});
+    commitStep(std::move(step));
     changed();
 }
 
@@ -68,20 +72,34 @@ void MapEditor::appendSegment() {
 // a segment that is removed later. This single forward pass does exactly those
 // rejoins while compacting the list in place.
 void MapEditor::removeSelected() {
+    endGesture();
+    // The step holds each run of removed segments, after the survivor before
+    // it as that was when it is rejoined.
+    UndoStep step;
+    std::vector<Segment> removed;
     std::size_t kept = 0;
-    bool gapBefore = false;
     for (std::size_t i = 0; i < segments.size(); ++i) {
         if (segments[i].isSelected()) {
-            gapBefore = true;
+            removed.push_back(std::move(segments[i]));
             continue;
         }
-        if (gapBefore && kept > 0) rejoin(segments[kept - 1], segments[i]);
-        gapBefore = false;
+        if (!removed.empty()) {
+            if (kept > 0) {
+                removed.insert(removed.begin(), segments[kept - 1]);
+                rejoin(segments[kept - 1], segments[i]);
+                step.addRun(kept - 1, 1, std::move(removed));
+            } else {
+                step.addRun(kept, 0, std::move(removed));
+            }
+            removed.clear();
+        }
         if (kept != i) segments[kept] = std::move(segments[i]);
         ++kept;
     }
+    if (!removed.empty()) step.addRun(kept, 0, std::move(removed));
     segments.erase(segments.begin() + static_cast<std::ptrdiff_t>(kept), segments.end());
     chainChanged();
+    if (!step.getRuns().empty()) commitStep(std::move(step));
 }
 
 // The slider runs this before every drag step: only the marked segments can
@@ -100,17 +118,20 @@ void MapEditor::setResolutionOfSelected(int n) {
     bool resampled = false;
     for (std::size_t i : marked) {
         Segment& s = segments[i];
-        if (!s.isSelected()) continue;
+        if (!s.isSelected() || s.getResolution() == n) continue;
+        keepBefore(i);
         const int before = static_cast<int>(s.getSamples().size());
-        resampled = resampled || s.getResolution() != n;
         s.setResolution(n);
         points += static_cast<int>(s.getSamples().size()) - before;
+        resampled = true;
     }
-    // A slider step to the value the segments already have changes no pixel.
-    if (resampled) changed();
+    if (!resampled) return;
+    currentContentId = ++lastContentId;
+    changed();
 }
 
 void MapEditor::splitSelected() {
+    endGesture();
     std::size_t selectedCount = 0;
     long long after = sampleCount();
     for (const Segment& s : segments) {
@@ -122,11 +143,16 @@ void MapEditor::splitSelected() {
     }
     if (selectedCount == 0 || !withinBudget(after, "Insert Point")) return;
 
+    // The step holds each split segment whole, in place of its two halves.
+    UndoStep step;
     std::vector<Segment> result;
     result.reserve(segments.size() + selectedCount);
     for (Segment& s : segments) {
         if (s.isSelected()) {
             std::pair<Segment, Segment> halves = s.split();
+            std::vector<Segment> whole;
+            whole.push_back(std::move(s));
+            step.addRun(result.size(), 2, std::move(whole));
             result.push_back(std::move(halves.first));
             result.push_back(std::move(halves.second));
         } else {
@@ -135,4 +161,5 @@ void MapEditor::splitSelected() {
     }
     segments.swap(result);
     chainChanged();
+    commitStep(std::move(step));
 }

@@ -502,6 +502,28 @@ TEST_F(Screen, KeysGoOnlyToTheMapAndSpecialKeysDoNothing) {
     EXPECT_FALSE(filePanel.isHidden());
 }
 
+// A slider gesture through the real routing is one step; Ctrl+Z (26) undoes
+// it, Ctrl+Shift+Z (26 with Shift) and Ctrl+Y (25) redo it, silently.
+TEST_F(Screen, ControlKeysUndoAndRedoASliderGesture) {
+    selectFirstSegment();
+    passiveMotionCallback(400, 590);
+    mouseCallback(0, press, 400, 590);
+    for (int x : {300, 500, 200}) motionCallback(x, 590);
+    mouseCallback(0, release, 200, 590);
+    readModifiers = readHeldModifiers;
+    testing::internal::CaptureStdout();
+    std::vector<int> resolutions;
+    for (int key : {26, 26, 26 + 100, 26, 25}) {
+        heldModifiers = key / 100;  // Shift
+        keyboardCallback(static_cast<unsigned char>(key % 100), 400, 590);
+        resolutions.push_back(mapEditor.segment(0).getResolution());
+    }
+    readModifiers = nullptr;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(resolutions, (std::vector<int>{5, 5, 31, 5, 31}));
+    EXPECT_EQ(resolutionSlider.getValue(), 12);  // the slider stays where the gesture left it
+}
+
 TEST_F(Screen, StartupPressAtTheCornerHitsNothing) {
     mouseCallback(0, press, 0, 0);
     for (const Segment& s : mapEditor.getSegments()) {

@@ -1,11 +1,12 @@
 // A seeded random soak of the whole editor without a window: presses,
-// releases, motion with and without a button and keys go through the same
-// routing as the GLUT callbacks, mixed with the commands (append, remove,
-// insert, slider, save, load, export with no batch file) in a scratch
-// directory. After every event the map and the screen must still hold
-// together: every segment sampled into max(resolution, 0) + 2 finite points,
-// the points count matching its formula, exactly one visible member in each
-// bar pair, and a save that loads back to the same bytes.
+// releases, motion with and without a button and keys (Ctrl+Z and Ctrl+Y
+// among them) go through the same routing as the GLUT callbacks, mixed with
+// the commands (append, remove, insert, slider, save, load, export with no
+// batch file) in a scratch directory. After every event the map and the
+// screen must still hold together: every segment sampled into
+// max(resolution, 0) + 2 finite points, the points count matching its
+// formula, exactly one visible member in each bar pair, and a save that loads
+// back to the same bytes.
 //
 // MAPEDITOR_SOAK_SEED and MAPEDITOR_SOAK_EVENTS override the seed and length.
 #include <gtest/gtest.h>
@@ -140,7 +141,7 @@ public:
             motionCallback(s.x, s.y);
             pointer = s;
         } else if (kind < 880) {
-            static const unsigned char common[] = {'a', 'd', 'w', 's', 'A', ' ', 'q', '\r', 27};
+            static const unsigned char common[] = {'a', 'd', 'w', 's', 'A', ' ', 'q', '\r', 27, 25, 26};
             const unsigned char key =
                 chance(2) ? common[pick(sizeof common)] : static_cast<unsigned char>(pick(256));
             keyboardCallback(key, pointer.x, pointer.y);
