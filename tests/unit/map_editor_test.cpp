@@ -517,6 +517,16 @@ TEST(MapEditorRevision, ChangesWithThePicture) {
         {"a map loaded", none, [](MapEditor& e) { e.replaceChain(chainOf(3)); }, true},
         {"the key a", none, [](MapEditor& e) { e.keyboard('a'); }, true},
         {"a key that does nothing", none, [](MapEditor& e) { e.keyboard('x'); }, false},
+        {"an append undone", [](MapEditor& e) { e.appendSegment(); }, [](MapEditor& e) { e.undo(); }, true},
+        {"an undone append redone", [](MapEditor& e) { e.appendSegment(), e.undo(); },
+         [](MapEditor& e) { e.redo(); }, true},
+        {"a handle drag on a long chain undone",
+         [](MapEditor& e) {
+             e.replaceChain(chainOf(40));
+             e.mouse(press, 161, 71), e.motion(161, 90), e.mouse(release, 161, 90);
+         },
+         [](MapEditor& e) { e.undo(); }, true},
+        {"undo with nothing to undo", none, [](MapEditor& e) { e.undo(); }, false},
     };
     for (const auto& c : cases) {
         MapEditor editor;
