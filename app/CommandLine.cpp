@@ -36,17 +36,21 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             result.action = CommandLine::Action::exportMap;
         } else if (arg == "--no-batch") {
             noBatch = true;
+        } else if (arg == "--recover") {
+            result.recover = true;
         } else {
             return usageError("unknown option '" + arg + "'");
         }
     }
     if (noBatch && result.action != CommandLine::Action::exportMap)
         return usageError("--no-batch needs --export");
+    if (result.recover && result.action != CommandLine::Action::edit)
+        return usageError("--recover works only in the window");
     result.runBatch = !noBatch;
     return result;
 }
 
-const char* usageLine() { return "usage: mapeditor [--export [--no-batch]] [--] [MAP]\n"; }
+const char* usageLine() { return "usage: mapeditor [--export [--no-batch] | --recover] [--] [MAP]\n"; }
 
 std::string helpText() {
     return std::string(usageLine()) +
@@ -57,6 +61,8 @@ std::string helpText() {
            "  --export     read MAP, write gnd.pts and go in the working directory,\n"
            "               then run ./copy.bat; no window and no display needed\n"
            "  --no-batch   with --export: do not run copy.bat\n"
+           "  --recover    start with the map of MAP.autosave, the unsaved changes that\n"
+           "               an earlier run left; a save then writes MAP\n"
            "  --help       print this text and exit\n"
            "  --version    print the version and exit\n"
            "  --           end of options: the next argument is MAP\n"
@@ -64,7 +70,11 @@ std::string helpText() {
            "Exit status of --export: 0 when both files were written (and copy.bat ran\n"
            "and exited 0); 1 when MAP could not be read or is not a map, the map has no\n"
            "segments, a file could not be written, or copy.bat is missing or failed.\n"
-           "A usage error exits with status 2.\n";
+           "A usage error exits with status 2.\n"
+           "\n"
+           "While the map has unsaved changes, the window keeps them in MAP.autosave\n"
+           "(at most 30 seconds old, and written at once when the editor ends); a\n"
+           "save removes it.\n";
 }
 
 std::string versionText() { return "mapeditor " MAPEDITOR_VERSION "\n"; }

@@ -19,6 +19,8 @@ struct CommandLine {
     bool mapGiven = false;
     // --export runs "copy.bat" after writing the files, unless --no-batch.
     bool runBatch = true;
+    // --recover: the window starts with the map of mapFile's autosave.
+    bool recover = false;
     // For usageError: the problem, one line without the line end.
     std::string error;
 };
@@ -26,6 +28,7 @@ struct CommandLine {
 // Reads the arguments that follow the program name:
 //   [MAP]                         edit MAP (default "map.mef")
 //   --export [--no-batch] [MAP]   export MAP without a window
+//   --recover [MAP]               edit MAP, starting with its autosave's map
 //   --help, --version
 // Options and MAP may come in any order; "--" ends the options. Arguments are
 // taken in order and the first --help, --version or problem decides.

@@ -4,7 +4,9 @@
 #include <system_error>
 #include <vector>
 
+#include "FileTime.h"
 #include "MapFile.h"
+#include "TextFile.h"
 
 bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::FILE* errors) {
     editor.setMapFileName(commandLine.mapFile);
@@ -16,5 +18,32 @@ bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::F
     std::vector<Segment> segments;
     if (readMapFile(commandLine.mapFile.c_str(), segments, errors) != MapFileRead::loaded) return false;
     editor.replaceChain(std::move(segments));
+    return true;
+}
+
+bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& commandLine, std::FILE* out,
+                   std::FILE* errors) {
+    autosave.markClean();
+    const std::string path = autosave.path();
+    const PathKind kind = pathKind(path.c_str());
+    if (!commandLine.recover) {
+        if (kind == PathKind::regularFile) {
+            std::string when = fileModifiedLocalTime(path);
+            if (when.empty()) when = "an earlier run";
+            std::fprintf(out, "Unsaved changes from %s are in %s; start with --recover to continue them\n",
+                         when.c_str(), path.c_str());
+            std::fflush(out);
+        }
+        return true;
+    }
+    if (kind == PathKind::missing) {
+        std::fprintf(errors, "Nothing to recover: %s does not exist\n", path.c_str());
+        std::fflush(errors);
+        return false;
+    }
+    std::vector<Segment> segments;
+    if (readMapFile(path.c_str(), segments, errors) != MapFileRead::loaded) return false;
+    editor.replaceChain(std::move(segments));
+    autosave.takeOver();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "Autosave.h"
 #include "CommandLine.h"
 #include "MapEditor.h"
 
@@ -13,3 +14,12 @@
 // file exists but cannot be read or is not a map: the editor must not open a
 // window that could save over it.
 bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::FILE* errors = stderr);
+
+// After prepareMapAtStart: the map as it stands holds no unsaved changes. An
+// autosave that an earlier run left beside the map file is announced with one
+// line on `out`; with --recover the editor starts with its map instead, with
+// unsaved changes, and the autosave becomes this run's. Returns false, after
+// a one-line message on `errors`, when --recover finds no autosave or cannot
+// read it.
+bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& commandLine,
+                   std::FILE* out = stdout, std::FILE* errors = stderr);

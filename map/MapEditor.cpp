@@ -50,6 +50,7 @@ void MapEditor::buildInitialMap() {
     second.setPoints(10.5, 10.0, 12.0, 8.0, 14.0, 8.0, 16.0, 10.0);
     segments.push_back(second);
     chainChanged();
+    ++contentCounter;
 }
 
 void MapEditor::applyViewOffset() {
@@ -119,7 +120,10 @@ void MapEditor::replaceChain(std::vector<Segment> loaded) {
     zoom = 1.0;
     applyViewOffset();
     chainChanged();
+    ++contentCounter;
 }
+
+std::uint64_t MapEditor::contentId() const { return contentCounter; }
 
 void MapEditor::shiftView(double dx, double dy) {
     viewOffset.x += dx;
@@ -169,8 +173,13 @@ void MapEditor::motion(int x, int y) {
     // follows each of them.
     for (std::size_t i : marked) {
         if (segments[i].getDragPoint() == PointRole::none) continue;
-        segments[i].drag(x, y);
-        index.update(i, segments[i]);
+        Segment& s = segments[i];
+        const ControlPoint before[4] = {s.getStartPoint(), s.getStartHandle(), s.getEndHandle(), s.getEndPoint()};
+        s.drag(x, y);
+        index.update(i, s);
+        if (before[0] != s.getStartPoint() || before[1] != s.getStartHandle() || before[2] != s.getEndHandle() ||
+            before[3] != s.getEndPoint())
+            ++contentCounter;
     }
     const int ox = truncateToInt(viewOffset.x);
     const int oy = truncateToInt(viewOffset.y);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +36,8 @@ public:
     // What a successful load does: the chain becomes `loaded`, the markers go,
     // the rest location becomes (0.5, 0.5), the view offset (1, 1) and the zoom 1.
     void replaceChain(std::vector<Segment> loaded);
+    // An id of the chain's content; every change of the chain gives a new one.
+    std::uint64_t contentId() const;
 
     // View and drawing (drawing is defined apart from the model).
     void draw() const;
@@ -71,7 +74,8 @@ public:
     // reads and what saveMapFile writes (defined with the file code in io/).
     const std::string& getMapFileName() const { return mapFileName; }
     void setMapFileName(std::string name) { mapFileName = std::move(name); }
-    void saveMapFile();
+    // Returns whether the file was written.
+    bool saveMapFile();
     void loadMapFile(const char* name);
 
     // Export to the simulator (defined with the export code in export/).
@@ -94,6 +98,8 @@ private:
     int zoomLevel = 0;
     double zoom = 1.0;
     std::string mapFileName = "map.mef";
+    // Advanced by every change of the chain.
+    std::uint64_t contentCounter = 0;
 
     SegmentIndex index;
     int points = 1;

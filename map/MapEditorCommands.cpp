@@ -48,6 +48,7 @@ void MapEditor::appendSegment() {
     segments.push_back(added);
     index.append(segments.back());
     points += static_cast<int>(added.getSamples().size()) - 1;
+    ++contentCounter;
 }
 
 // Removing the selected segments one by one from the last to the first would
@@ -68,6 +69,7 @@ void MapEditor::removeSelected() {
         if (kept != i) segments[kept] = std::move(segments[i]);
         ++kept;
     }
+    if (kept != segments.size()) ++contentCounter;
     segments.erase(segments.begin() + static_cast<std::ptrdiff_t>(kept), segments.end());
     chainChanged();
 }
@@ -79,6 +81,7 @@ void MapEditor::setResolutionOfSelected(int n) {
         Segment& s = segments[i];
         if (!s.isSelected()) continue;
         const int before = static_cast<int>(s.getSamples().size());
+        if (s.getResolution() != n) ++contentCounter;
         s.setResolution(n);
         points += static_cast<int>(s.getSamples().size()) - before;
     }
@@ -102,4 +105,5 @@ void MapEditor::splitSelected() {
     }
     segments.swap(result);
     chainChanged();
+    ++contentCounter;
 }
