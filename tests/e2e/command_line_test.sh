@@ -100,7 +100,7 @@ step "usage errors, --help and --version, all without a display"
 new_workdir usage
 headless a.mef --bogus
 [ "$RC" -eq 2 ] && [ "$ERR" = "mapeditor: unknown option '--bogus'
-usage: mapeditor [--export [--no-batch]] [--] [MAP]" ] || fail "a usage error exited $RC and printed: $ERR"
+usage: mapeditor [--export [--no-batch] | --recover] [--] [MAP]" ] || fail "a usage error exited $RC and printed: $ERR"
 headless --version
 [ "$RC" -eq 0 ] && [[ "$OUT" =~ ^mapeditor\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version: $RC '$OUT'"
 headless --help
