@@ -41,6 +41,8 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         {{"--export", "a", "--", "b"}, Action::usageError, "map.mef", true, "more than one map file: 'b'"},
         {{""}, Action::usageError, "map.mef", true, "the map file name is empty"},
         {{"--no-batch", "a.mef"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
+        {{"a.mef", "--recover"}, Action::edit, "a.mef", true, ""},
+        {{"--recover", "--export"}, Action::usageError, "map.mef", true, "--recover works only in the window"},
     };
     for (const auto& c : cases) {
         std::string shown;
@@ -51,6 +53,7 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         if (c.action == Action::edit || c.action == Action::exportMap) {
             EXPECT_EQ(got.mapFile, c.mapFile) << shown;
             EXPECT_EQ(got.runBatch, c.runBatch) << shown;
+            EXPECT_EQ(got.recover, c.args.size() > 1 && c.args[1] == "--recover") << shown;
         }
     }
 }
