@@ -9,8 +9,8 @@ std::string fileModifiedLocalTime(const std::string& path) {
                                              static_cast<int>(path.size()), nullptr, 0);
     if (length <= 0) return {};
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()), wide.data(),
-                          length);
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()),
+                          wide.data(), length);
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return {};
     // Through the time zone rules of that date, as the file manager shows it.

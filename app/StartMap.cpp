@@ -10,7 +10,8 @@
 
 bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::FILE* errors) {
     editor.setMapFileName(commandLine.mapFile);
-    if (!commandLine.mapGiven) return true;
+    // --recover starts with the autosave's map instead, even when MAP itself is damaged.
+    if (!commandLine.mapGiven || commandLine.recover) return true;
     // When existence cannot even be checked, reading decides (and reports).
     std::error_code error;
     const bool exists = std::filesystem::exists(commandLine.mapFile, error);

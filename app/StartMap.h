@@ -8,7 +8,8 @@
 
 // Prepares `editor` for the window of `commandLine`: the map file becomes
 // commandLine.mapFile, and a named map file that exists is loaded as "Load
-// QUIV File" would load it (view offset (1, 1), markers cleared). A named file
+// QUIV File" would load it (view offset (1, 1), markers cleared), except
+// with --recover, which starts with the autosave's map instead. A named file
 // that does not exist leaves the initial map; the first save creates it.
 // Returns false, after the loader's one-line message on `errors`, when the
 // file exists but cannot be read or is not a map: the editor must not open a

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Autosave.h"
 #include "CommandLine.h"
 #include "MapEditor.h"
 #include "ScratchDir.h"
@@ -97,6 +98,74 @@ TEST(StartMap, LoadsAnExistingMapKeepsTheInitialOneForANewFileAndRefusesABadOne)
         EXPECT_EQ(editor.segmentCount(), c.segments) << c.file;
         EXPECT_EQ(editor.getViewOffset().x, c.offset) << c.file;
         EXPECT_EQ(editor.getMapFileName(), c.file);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::string readBack(std::FILE* stream) {
+    std::rewind(stream);
+    char buffer[512] = {};
+    return std::string(buffer, std::fread(buffer, 1, sizeof buffer - 1, stream));
+}
+
+// The start with an autosave beside the map file: announced, recovered, or
+// --recover refused. --recover does not read MAP, so a damaged MAP is no obstacle.
+TEST(StartMap, AnnouncesOrRecoversTheAutosave) {
+    ScratchDir scratch;
+    writeFile("bad.mef", "0 10 3 5\n5 5 oops 10\n3");
+    writeFile("bad.mef.autosave", "0 10 3 5\n5 5 8 10\n3");
+    writeFile("good.mef", "0 10 3 5\n5 5 8 10\n3");
+    writeFile("good.mef.autosave", "0 10 3 5\n5 5 8 10\n7");
+    writeFile("spoiled.mef.autosave", "oops");
+    const char* announced =
+        "Unsaved changes from * are in good.mef.autosave; start with --recover to continue them\n";
+    const char* nothing = "Nothing to recover: new.mef.autosave does not exist\n";
+    const char* spoiled =
+        "File input error: spoiled.mef.autosave: record 0, line 1: \"oops\" is not a number\n";
+    const struct {
+        std::vector<std::string> args;
+        bool ok;
+        int resolution;  // of the first segment the window starts with
+        bool unsaved;
+        std::string out, errors;
+    } cases[] = {
+        {{"--recover", "bad.mef"}, true, 3, true, "", ""},
+        {{"good.mef", "--recover"}, true, 7, true, "", ""},
+        {{"good.mef"}, true, 3, false, announced, ""},
+        {{"--recover", "new.mef"}, false, 5, false, "", nothing},
+        {{"--recover", "spoiled.mef"}, false, 5, false, "", spoiled},
+    };
+    for (const auto& c : cases) {
+        const CommandLine commandLine = parseCommandLine(c.args);
+        const std::string shown = commandLine.mapFile + (commandLine.recover ? " --recover" : "");
+        MapEditor editor;
+        Autosave autosave(editor);
+        std::FILE* out = std::tmpfile();
+        std::FILE* errors = std::tmpfile();
+        ASSERT_TRUE(out != nullptr && errors != nullptr);
+        const bool ok = prepareMapAtStart(editor, commandLine, errors) &&
+                        startAutosave(editor, autosave, commandLine, out, errors);
+        EXPECT_EQ(ok, c.ok) << shown;
+        // The file's time stands where the pattern has "*".
+        const std::string printed = readBack(out);
+        const std::size_t star = c.out.find('*');
+        if (star == std::string::npos) {
+            EXPECT_EQ(printed, c.out) << shown;
+        } else {
+            EXPECT_EQ(printed.substr(0, star), c.out.substr(0, star)) << shown;
+            EXPECT_TRUE(printed.size() == c.out.size() + 18 &&
+                        printed.substr(star + 19) == c.out.substr(star + 1))
+                << printed;
+        }
+        EXPECT_EQ(readBack(errors), c.errors) << shown;
+        std::fclose(out);
+        std::fclose(errors);
+        EXPECT_EQ(editor.segment(0).getResolution(), c.resolution) << shown;
+        EXPECT_EQ(autosave.unsavedChanges(), c.unsaved) << shown;
+        EXPECT_EQ(autosave.ownsFile(), c.unsaved) << shown;
     }
 }
 
