@@ -26,9 +26,9 @@ public:
     // The autosave file of the editor's current map file.
     std::string path() const;
 
-    // The map now holds what the map file holds (at start, or after a load
-    // through other means than the editor's own): no unsaved changes. An
-    // autosave of this run's own is removed; another run's stays.
+    // The map now holds what the map file holds (at start, and after a load):
+    // no unsaved changes. An autosave of this run's own is removed; another
+    // run's stays.
     void markClean();
     // After a successful save: no unsaved changes, and the autosave file is
     // removed whoever wrote it.
