@@ -48,6 +48,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             noBatch = true;
         } else if (arg == "--in-map-folder") {
             result.inMapFolder = true;
+        } else if (arg == "--recover") {
+            result.recover = true;
         } else {
             return usageError("unknown option '" + arg + "'");
         }
@@ -58,11 +60,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     }
     if (noBatch && result.action != CommandLine::Action::exportMap)
         return usageError("--no-batch needs --export");
+    if (result.recover && result.action != CommandLine::Action::edit)
+        return usageError("--recover works only in the window");
     result.runBatch = !noBatch;
     return result;
 }
 
-const char* usageLine() { return "usage: mapeditor [--export [--no-batch] | --check] [--in-map-folder] [--] [MAP]\n"; }
+const char* usageLine() { return "usage: mapeditor [--export [--no-batch] | --check | --recover] [--in-map-folder] [--] [MAP]\n"; }
 
 std::string helpText() {
     return std::string(usageLine()) +
@@ -79,6 +83,8 @@ std::string helpText() {
            "  --check      check the ground outline that --export would write: one line\n"
            "               per crossing, gap between segments or run of points printed\n"
            "               as one; nothing written, no window\n"
+           "  --recover    start with the map of MAP.autosave, the unsaved changes that\n"
+           "               an earlier run left; a save then writes MAP\n"
            "  --help       print this text and exit\n"
            "  --version    print the version, the copyright and the licence, and exit\n"
            "  --           end of options: the next argument is MAP\n"
@@ -88,7 +94,11 @@ std::string helpText() {
            "segments, a file could not be written, or copy.bat is missing or failed.\n"
            "Exit status of --check: 0 when the outline is a simple closed polygon with no\n"
            "merged points; 1 when a problem was found or MAP could not be read.\n"
-           "A usage error exits with status 2.\n";
+           "A usage error exits with status 2.\n"
+           "\n"
+           "While the map has unsaved changes, the window keeps them in MAP.autosave\n"
+           "(at most 30 seconds old, and written at once when the editor ends); a\n"
+           "save removes it.\n";
 }
 
 std::string versionText() {

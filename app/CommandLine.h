@@ -22,6 +22,8 @@ struct CommandLine {
     bool runBatch = true;
     // --in-map-folder: work in MAP's folder (enterMapFolder).
     bool inMapFolder = false;
+    // --recover: the window starts with the map of mapFile's autosave.
+    bool recover = false;
     // For usageError: the problem, one line without the line end.
     std::string error;
 };
@@ -31,6 +33,7 @@ struct CommandLine {
 //   --export [--no-batch] [MAP]   export MAP without a window
 //   --in-map-folder               with either: work in MAP's folder
 //   --check [MAP]                 check the ground outline of MAP's export
+//   --recover [MAP]               edit MAP, starting with its autosave's map
 //   --help, --version
 // Options and MAP may come in any order; "--" ends the options. Arguments are
 // taken in order and the first --help, --version or problem decides.

@@ -3,6 +3,7 @@
 // One translation unit, so construction runs in the order written here.
 MapEditor mapEditor;
 GuiManager guiManager;
+Autosave autosave(mapEditor);
 
 Slider resolutionSlider;
 

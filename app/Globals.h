@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Autosave.h"
 #include "Button.h"
 #include "GuiManager.h"
 #include "Label.h"
@@ -11,6 +12,8 @@
 // in this order, so that the map is built before the controls exist.
 extern MapEditor mapEditor;
 extern GuiManager guiManager;
+// The autosave of mapEditor's map.
+extern Autosave autosave;
 
 extern Slider resolutionSlider;
 

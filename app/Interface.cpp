@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "Globals.h"
@@ -126,14 +127,19 @@ bool buildInterface() {
     return true;
 }
 
-void loadPressed() { mapEditor.loadMapFile(mapEditor.getMapFileName().c_str()); }
+void loadPressed() {
+    // Only a load that replaced the chain gives it a new content id.
+    const std::uint64_t before = mapEditor.contentId();
+    mapEditor.loadMapFile(mapEditor.getMapFileName().c_str());
+    if (mapEditor.contentId() != before) autosave.markClean();
+}
 
 // Saving asks first; only "Yes" writes the file.
 void savePressed() { confirmPanel.setHidden(false); }
 
 void yesPressed() {
     confirmPanel.setHidden(true);
-    mapEditor.saveMapFile();
+    if (mapEditor.saveMapFile()) autosave.mapSaved();
 }
 
 void noPressed() { confirmPanel.setHidden(true); }

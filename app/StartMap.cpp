@@ -2,12 +2,14 @@
 
 #include <vector>
 
+#include "FileTime.h"
 #include "MapFile.h"
 #include "TextFile.h"
 
 bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::FILE* errors) {
     editor.setMapFileName(commandLine.mapFile);
-    if (!commandLine.mapGiven) return true;
+    // --recover starts with the autosave's map instead, even when MAP itself is damaged.
+    if (!commandLine.mapGiven || commandLine.recover) return true;
     // Only a name that is free starts with the initial map. Anything else,
     // a device, a folder or a name that cannot even be checked, goes to the
     // reader, which refuses (and reports) what is not a map file.
@@ -15,5 +17,32 @@ bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::F
     std::vector<Segment> segments;
     if (readMapFile(commandLine.mapFile.c_str(), segments, errors) != MapFileRead::loaded) return false;
     editor.replaceChain(std::move(segments));
+    return true;
+}
+
+bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& commandLine, std::FILE* out,
+                   std::FILE* errors) {
+    autosave.markClean();
+    const std::string path = autosave.path();
+    const PathKind kind = pathKind(path.c_str());
+    if (!commandLine.recover) {
+        if (kind == PathKind::regularFile) {
+            std::string when = fileModifiedLocalTime(path);
+            if (when.empty()) when = "an earlier run";
+            std::fprintf(out, "Unsaved changes from %s are in %s; start with --recover to continue them\n",
+                         when.c_str(), path.c_str());
+            std::fflush(out);
+        }
+        return true;
+    }
+    if (kind == PathKind::missing) {
+        std::fprintf(errors, "Nothing to recover: %s does not exist\n", path.c_str());
+        std::fflush(errors);
+        return false;
+    }
+    std::vector<Segment> segments;
+    if (readMapFile(path.c_str(), segments, errors) != MapFileRead::loaded) return false;
+    editor.replaceChain(std::move(segments));
+    autosave.takeOver();
     return true;
 }

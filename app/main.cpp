@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
@@ -12,6 +13,7 @@
 
 #include "BitmapFont.h"
 #include "CommandLine.h"
+#include "EndSignal.h"
 #include "FrameLoop.h"
 #include "Globals.h"
 #include "GlyphAtlas.h"
@@ -60,13 +62,16 @@ constexpr bool waitBetweenFrames = true;
 }  // namespace
 
 // Display and idle callback alike. Between frames it sleeps until the next one
-// is due, so an idle editor does not keep a core busy.
+// is due, so an idle editor does not keep a core busy; the autosave is written
+// between frames too. An end signal leaves through exit(), which writes it.
 void display() {
+    if (const int signal = pendingEndSignal()) std::exit(endSignalExitStatus(signal));
     const std::uint32_t wait = runFrame(frameTimer, tickCount, [] {
         captureFont();
         drawScene();
         glutSwapBuffers();
     });
+    autosave.tick(tickCount());
     if (waitBetweenFrames && wait > 0) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
 }
 
@@ -120,6 +125,11 @@ int main(int argc, char** argv) {
             break;
     }
     if (!prepareMapAtStart(mapEditor, commandLine)) return 1;
+    if (!startAutosave(mapEditor, autosave, commandLine)) return 1;
+    // Every way the window's run ends goes through exit(): a closed window, a
+    // lost display (Xlib's handler) and the end signals alike.
+    installEndSignalHandlers();
+    std::atexit([] { autosave.finish(); });
 
     // GLUT sees only the program name: a map file name is never taken for one of its options.
     int glutArgc = 1;

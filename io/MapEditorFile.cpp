@@ -5,7 +5,7 @@
 #include "MapEditor.h"
 #include "MapFile.h"
 
-void MapEditor::saveMapFile() { storeMapFile(mapFileName, segments); }
+bool MapEditor::saveMapFile() { return storeMapFile(mapFileName, segments); }
 
 void MapEditor::loadMapFile(const char* name) {
     // A file that is not a map leaves the map on screen as it was.

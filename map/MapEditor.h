@@ -98,7 +98,8 @@ public:
     // reads and what saveMapFile writes (defined with the file code in io/).
     const std::string& getMapFileName() const { return mapFileName; }
     void setMapFileName(std::string name) { mapFileName = std::move(name); }
-    void saveMapFile();
+    // Returns whether the file was written.
+    bool saveMapFile();
     void loadMapFile(const char* name);
 
     // Export to the simulator (defined with the export code in export/).

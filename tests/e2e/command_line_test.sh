@@ -104,7 +104,7 @@ step "usage errors, --help and --version, all without a display"
 new_workdir usage
 headless a.mef --bogus
 [ "$RC" -eq 2 ] && [ "$ERR" = "mapeditor: unknown option '--bogus'
-usage: mapeditor [--export [--no-batch] | --check] [--in-map-folder] [--] [MAP]" ] || fail "a usage error exited $RC and printed: $ERR"
+usage: mapeditor [--export [--no-batch] | --check | --recover] [--in-map-folder] [--] [MAP]" ] || fail "a usage error exited $RC and printed: $ERR"
 headless --version
 [ "$RC" -eq 0 ] && [[ "$OUT" =~ ^mapeditor\ [0-9]+\.[0-9]+\.[0-9]+$'\n'Copyright\ .*$'\n'.*MIT\ License ]] ||
     fail "--version: $RC '$OUT'"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Autosave.h"
 #include "CommandLine.h"
 #include "MapEditor.h"
 #include "ScratchDir.h"
@@ -46,6 +47,8 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         {{"a.mef", "--check"}, Action::check, "a.mef", true, ""},
         {{"--check", "--no-batch"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
         {{"--export", "--check"}, Action::usageError, "map.mef", true, "--check excludes --export"},
+        {{"a.mef", "--recover"}, Action::edit, "a.mef", true, ""},
+        {{"--recover", "--export"}, Action::usageError, "map.mef", true, "--recover works only in the window"},
     };
     for (const auto& c : cases) {
         std::string shown;
@@ -56,6 +59,7 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         if (c.action == Action::edit || c.action == Action::exportMap || c.action == Action::check) {
             EXPECT_EQ(got.mapFile, c.mapFile) << shown;
             EXPECT_EQ(got.runBatch, c.runBatch) << shown;
+            EXPECT_EQ(got.recover, c.args.size() > 1 && c.args[1] == "--recover") << shown;
         }
     }
 }
@@ -99,6 +103,57 @@ TEST(StartMap, LoadsAnExistingMapKeepsTheInitialOneForANewFileAndRefusesABadOne)
         EXPECT_EQ(editor.segmentCount(), c.segments) << c.file;
         EXPECT_EQ(editor.getViewOffset().x, c.offset) << c.file;
         EXPECT_EQ(editor.getMapFileName(), c.file);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::string readBack(std::FILE* stream) {
+    std::rewind(stream);
+    char buffer[512] = {};
+    return std::string(buffer, std::fread(buffer, 1, sizeof buffer - 1, stream));
+}
+
+// --recover does not read MAP, so a damaged MAP is no obstacle; the start
+// line itself is checked end to end, with the file's time.
+TEST(StartMap, AnnouncesOrRecoversTheAutosave) {
+    ScratchDir scratch;
+    writeFile("bad.mef", "0 10 3 5\n5 5 oops 10\n3");
+    writeFile("bad.mef.autosave", "0 10 3 5\n5 5 8 10\n3");
+    writeFile("good.mef", "0 10 3 5\n5 5 8 10\n7");
+    writeFile("good.mef.autosave", "oops");
+    const char* notAMap = "File input error: good.mef.autosave: record 1, line 1: \"oops\" is not a number\n";
+    const struct {
+        std::vector<std::string> args;
+        bool ok;
+        int resolution;  // of the first segment the window starts with; unsaved when 3
+        std::string out, errors;
+    } cases[] = {
+        {{"--recover", "bad.mef"}, true, 3, "", ""},
+        {{"good.mef"}, true, 7, "Unsaved changes from ", ""},
+        {{"--recover", "good.mef"}, false, 5, "", notAMap},
+        {{"--recover", "new.mef"}, false, 5, "", "Nothing to recover: new.mef.autosave does not exist\n"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine commandLine = parseCommandLine(c.args);
+        MapEditor editor;
+        Autosave autosave(editor);
+        std::FILE* out = std::tmpfile();
+        std::FILE* errors = std::tmpfile();
+        ASSERT_TRUE(out != nullptr && errors != nullptr);
+        EXPECT_EQ(prepareMapAtStart(editor, commandLine, errors) &&
+                      startAutosave(editor, autosave, commandLine, out, errors),
+                  c.ok)
+            << c.args.back();
+        EXPECT_EQ(readBack(out).substr(0, c.out.size()), c.out) << c.args.back();
+        EXPECT_EQ(readBack(errors), c.errors) << c.args.back();
+        std::fclose(out);
+        std::fclose(errors);
+        EXPECT_EQ(editor.segment(0).getResolution(), c.resolution) << c.args.back();
+        EXPECT_EQ(autosave.unsavedChanges(), c.resolution == 3) << c.args.back();
+        EXPECT_EQ(autosave.ownsFile(), c.resolution == 3) << c.args.back();
     }
 }
 

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "MapEditor.h"
+
+// The autosave beside the map file: "<map file>.autosave", in the map file's
+// format, written through the safe replacement of the file code while the map
+// has unsaved changes, and removed when it holds nothing unsaved any more.
+//
+// The map has unsaved changes when its chain's content id differs from the
+// one it had at the last load or save (or at start). The map file itself is
+// never written here.
+class Autosave {
+public:
+    // Longest time a change waits for the autosave, in milliseconds.
+    static constexpr int delay = 30000;
+
+    explicit Autosave(const MapEditor& editor, std::FILE* messages = stdout);
+
+    // The autosave file's name for the map file `mapFile`.
+    static std::string pathFor(const std::string& mapFile);
+    // The autosave file of the editor's current map file.
+    std::string path() const;
+
+    // The map now holds what the map file holds (at start, and after a load):
+    // no unsaved changes. An autosave of this run's own is removed; another
+    // run's stays.
+    void markClean();
+    // After a successful save: no unsaved changes, and the autosave file is
+    // removed whoever wrote it.
+    void mapSaved();
+    // After --recover replaced the chain with the autosave's: the file counts
+    // as this run's and holds the map as it is now.
+    void takeOver();
+
+    bool unsavedChanges() const { return editor.contentId() != cleanId; }
+    // Whether the autosave file that exists now is this run's.
+    bool ownsFile() const { return owned; }
+
+    // Called between frames with the tick count: writes the autosave once a
+    // change it does not hold has waited `delay` ms, and removes this run's
+    // autosave when the map has become clean.
+    void tick(std::uint32_t now);
+    // The editor ends: the unsaved map is written at once; this run's
+    // autosave of a clean map is removed.
+    void finish();
+
+private:
+    void write();
+    void removeOwnFile();
+
+    const MapEditor& editor;
+    std::FILE* messages;
+    std::uint64_t cleanId = 0;
+    // When `owned`: the content id the file holds.
+    std::uint64_t writtenId = 0;
+    bool owned = false;
+    // Tick at which a change the autosave does not hold was first seen.
+    std::optional<std::uint32_t> pendingSince;
+    // A failed write was reported; cleared by the next successful one.
+    bool warned = false;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+// The signals that ask the editor to end (SIGTERM, SIGHUP and SIGINT where the
+// system has them). Their handler only records the signal; the frame loop
+// asks for it and leaves through exit(), so that the autosave is written.
+
+// Installs the handler. A second signal while the first is still pending ends
+// the process at once, as if no handler were installed.
+void installEndSignalHandlers();
+
+// The signal number recorded by the handler, or 0 when none came.
+int pendingEndSignal();
+
+// The exit status after an end signal: 128 + its number, as a shell reports it.
+inline int endSignalExitStatus(int signal) { return 128 + signal; }

@@ -1,0 +1,191 @@
+// Unsaved changes and the autosave beside the map, without a window: the
+// commands are run through the same functions the controls call.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Autosave.h"
+#include "EndSignal.h"
+#include "Globals.h"
+#include "Interface.h"
+#include "MapFile.h"
+#include "ScratchDir.h"
+
+namespace {
+
+bool exists(const char* path) { return std::filesystem::exists(path); }
+
+// One step of a sequence on the global editor, as the window would run it.
+// The initial map is shown with view offset (10, 10): its junction at (115, 110).
+void run(const std::string& step) {
+    if (step == "drag") {
+        mapEditor.mouse(0, 115, 110);
+        mapEditor.motion(200, 150);
+        mapEditor.mouse(1, 200, 150);
+    } else if (step == "select") {  // a press and release on the first start point, no motion
+        mapEditor.mouse(0, 10, 110);
+        mapEditor.mouse(1, 10, 110);
+    } else if (step == "press nowhere") {
+        mapEditor.mouse(0, 300, 300);
+        mapEditor.mouse(1, 300, 300);
+    } else if (step == "view") {
+        mapEditor.keyboard('a');
+        mapEditor.zoomAt(400, 300, 2);
+    } else if (step.rfind("slider ", 0) == 0) {
+        resolutionSlider.setValue(std::stoi(step.substr(7)));
+        resolutionChanged();
+    } else if (step == "append") {
+        appendPointPressed();
+    } else if (step == "insert") {
+        insertPointPressed();
+    } else if (step == "remove") {
+        removePointPressed();
+    } else if (step == "save") {
+        yesPressed();
+    } else if (step == "load") {
+        loadPressed();
+    } else if (step == "undo") {
+        mapEditor.undo();
+    } else if (step == "redo") {
+        mapEditor.redo();
+    } else if (step == "spoil map.mef") {
+        writeFile("map.mef", "not a map");
+    } else {
+        FAIL() << "no step " << step;
+    }
+}
+
+TEST(UnsavedChanges, SequencesOfChangesSavesAndLoads) {
+    const struct {
+        std::vector<std::string> steps;
+        bool unsaved;
+    } cases[] = {
+        {{}, false},
+        {{"select", "press nowhere", "view"}, false},
+        {{"select", "slider 5"}, false},
+        {{"slider 8"}, false},  // nothing selected
+        {{"remove", "insert"}, false},
+        {{"drag"}, true},
+        {{"select", "slider 8"}, true},
+        {{"append"}, true},
+        {{"select", "insert"}, true},
+        {{"select", "remove"}, true},
+        {{"drag", "save"}, false},
+        {{"drag", "save", "view", "select"}, false},
+        {{"drag", "save", "append"}, true},
+        {{"save", "drag", "load"}, false},
+        {{"drag", "spoil map.mef", "load"}, true},  // a load that fails changes nothing
+        {{"spoil map.mef", "save", "drag", "load"}, false},
+        {{"drag", "undo"}, false},
+        {{"drag", "undo", "redo"}, true},
+        {{"drag", "save", "undo"}, true},
+        {{"drag", "save", "append", "undo"}, false},
+        {{"save", "drag", "load", "undo"}, true},
+    };
+    for (const auto& c : cases) {
+        std::string shown;
+        for (const std::string& s : c.steps) shown += "[" + s + "] ";
+        ScratchDir scratch;
+        mapEditor = MapEditor();
+        mapEditor.setMapFileName("map.mef");
+        autosave.markClean();
+        for (const std::string& s : c.steps) run(s);
+        EXPECT_EQ(autosave.unsavedChanges(), c.unsaved) << shown;
+
+        // Ending writes the autosave exactly when there is something unsaved,
+        // with the bytes a save writes; the save then removes it.
+        autosave.finish();
+        ASSERT_EQ(exists("map.mef.autosave"), c.unsaved) << shown;
+        if (!c.unsaved) continue;
+        const std::string autosaved = readFile("map.mef.autosave");
+        yesPressed();
+        EXPECT_EQ(readFile("map.mef"), autosaved) << shown;
+        EXPECT_FALSE(exists("map.mef.autosave")) << shown;
+        EXPECT_FALSE(autosave.unsavedChanges()) << shown;
+    }
+}
+
+// The delay is counted on the frame loop's tick counter; it wraps at 2^32.
+TEST(Autosave, WritesThirtySecondsAfterTheFirstChangeItDoesNotHold) {
+    ScratchDir scratch;
+    MapEditor editor;
+    Autosave saver(editor);
+    saver.markClean();
+    const std::uint32_t t0 = 0xFFFFF000u;
+    saver.tick(t0);
+    editor.appendSegment();
+    saver.tick(t0 + 10);
+    editor.appendSegment();  // a second change does not restart the wait
+    saver.tick(t0 + 10 + Autosave::delay - 1);
+    EXPECT_FALSE(exists("map.mef.autosave"));
+    saver.tick(t0 + 10 + Autosave::delay);
+    EXPECT_EQ(readFile("map.mef.autosave"), formatMapFile(editor.getSegments()));
+
+    editor.appendSegment();
+    saver.tick(t0 + 50000);
+    saver.tick(t0 + 50000 + Autosave::delay - 1);
+    EXPECT_NE(readFile("map.mef.autosave"), formatMapFile(editor.getSegments()));
+    saver.tick(t0 + 50000 + Autosave::delay);
+    EXPECT_EQ(readFile("map.mef.autosave"), formatMapFile(editor.getSegments()));
+
+    // Clean again (as after undoing back to the saved map): this run's file goes.
+    saver.markClean();
+    EXPECT_FALSE(exists("map.mef.autosave"));
+}
+
+TEST(Autosave, AnEarlierRunsFileIsKeptUntilThisRunChangesSomething) {
+    ScratchDir scratch;
+    writeFile("map.mef.autosave", "earlier");
+    MapEditor editor;
+    Autosave saver(editor);
+    saver.markClean();
+    for (std::uint32_t t = 0; t <= 3u * Autosave::delay; t += 1000) saver.tick(t);
+    saver.finish();
+    EXPECT_EQ(readFile("map.mef.autosave"), "earlier");
+
+    editor.appendSegment();
+    saver.finish();
+    EXPECT_EQ(readFile("map.mef.autosave"), formatMapFile(editor.getSegments()));
+}
+
+TEST(Autosave, AFailedWriteWarnsOnceAndIsTriedAgainLater) {
+    ScratchDir scratch;
+    MapEditor editor;
+    editor.setMapFileName("missing/map.mef");
+    std::FILE* messages = std::fopen("messages.txt", "w");
+    ASSERT_NE(messages, nullptr);
+    Autosave saver(editor, messages);
+    saver.markClean();
+    editor.appendSegment();
+    for (std::uint32_t t = 0; t <= 4u * Autosave::delay; t += 1000) saver.tick(t);
+    saver.finish();
+    const std::string warned = readFile("messages.txt");
+    EXPECT_EQ(warned.rfind("Warning: missing/map.mef.autosave: ", 0), 0u) << warned;
+    EXPECT_EQ(warned.find('\n'), warned.size() - 1) << warned;
+
+    std::filesystem::create_directory("missing");
+    saver.finish();
+    EXPECT_EQ(readFile("missing/map.mef.autosave"), formatMapFile(editor.getSegments()));
+    EXPECT_EQ(readFile("messages.txt"), warned);
+    std::fclose(messages);
+}
+
+#ifdef SIGHUP
+constexpr int hangUp = SIGHUP;
+#else
+constexpr int hangUp = SIGINT;  // Windows has no SIGHUP
+#endif
+
+TEST(EndSignal, IsRecordedForTheFrameLoop) {
+    installEndSignalHandlers();
+    EXPECT_EQ(pendingEndSignal(), 0);
+    std::raise(hangUp);
+    EXPECT_EQ(pendingEndSignal(), hangUp);
+    EXPECT_EQ(endSignalExitStatus(hangUp), 128 + hangUp);
+}
+
+}  // namespace
