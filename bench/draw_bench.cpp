@@ -308,51 +308,42 @@ void copiedLayer(benchmark::State& state, const MapEditor& editor) {
     cache.disable();
 }
 
-// A frame while the map changes, as during a drag: two views of the course a
+// A frame while the map changes, as during a drag: two views of a map a
 // pixel apart take turns, so every frame draws the map into the cache and
 // then copies it.
-void MapLayer_CourseRedrawn(benchmark::State& state) {
-    static const MapEditor shifted = [] {
-        MapEditor e = idleCourseEditor();
-        e.shiftView(1.0, 0.0);
-        return e;
-    }();
-    static MapLayerCache cache;
+void timeRedrawnLayers(benchmark::State& state, const MapEditor& view, const MapEditor& shifted) {
+    MapLayerCache cache;
     if (!enableCache(cache)) {
         state.SkipWithError("the map layer cache cannot be enabled here");
         return;
     }
     bool turn = false;
     timeLayers(state, [&] {
-        const MapEditor& editor = (turn = !turn) ? shifted : idleCourseEditor();
+        const MapEditor& editor = (turn = !turn) ? shifted : view;
         cache.draw(OffscreenContext::width, OffscreenContext::height, editor.revision(),
                    [&] { editor.draw(); });
     });
     if (cache.lastDrawWasCopy()) state.SkipWithError("the cache copied instead of drawing");
     cache.disable();
 }
+
+// `editor` with its view a pixel to the right.
+MapEditor shiftedByAPixel(const MapEditor& editor) {
+    MapEditor e = editor;
+    e.shiftView(1.0, 0.0);
+    return e;
+}
+
+void MapLayer_CourseRedrawn(benchmark::State& state) {
+    static const MapEditor shifted = shiftedByAPixel(idleCourseEditor());
+    timeRedrawnLayers(state, idleCourseEditor(), shifted);
+}
 BENCHMARK(MapLayer_CourseRedrawn)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 // A frame of a drag at zoom 1/64: as above, on the zoomed-out course.
 void MapLayer_ZoomedOutRedrawn(benchmark::State& state) {
-    static const MapEditor shifted = [] {
-        MapEditor e = zoomedOutEditor();
-        e.shiftView(1.0, 0.0);
-        return e;
-    }();
-    static MapLayerCache cache;
-    if (!enableCache(cache)) {
-        state.SkipWithError("the map layer cache cannot be enabled here");
-        return;
-    }
-    bool turn = false;
-    timeLayers(state, [&] {
-        const MapEditor& editor = (turn = !turn) ? shifted : zoomedOutEditor();
-        cache.draw(OffscreenContext::width, OffscreenContext::height, editor.revision(),
-                   [&] { editor.draw(); });
-    });
-    if (cache.lastDrawWasCopy()) state.SkipWithError("the cache copied instead of drawing");
-    cache.disable();
+    static const MapEditor shifted = shiftedByAPixel(zoomedOutEditor());
+    timeRedrawnLayers(state, zoomedOutEditor(), shifted);
 }
 BENCHMARK(MapLayer_ZoomedOutRedrawn)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
