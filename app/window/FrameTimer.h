@@ -2,16 +2,13 @@
 
 #include <cstdint>
 
+#include "TickCounter.h"
+
 // A frame is drawn only when more than frameInterval ms have passed since the
 // end of the last one; the fps counter is refreshed only when more than
 // fpsInterval ms have passed since its last refresh.
 extern int frameInterval;
 extern int fpsInterval;
-
-// True when more than `interval` ms lie between `since` and `now`. The
-// difference is taken modulo 2^32, so the test keeps working when the tick
-// counter wraps between the two readings.
-bool intervalPassed(std::uint32_t now, std::uint32_t since, int interval);
 
 // The timing decisions of the frame function, driven by tick-counter readings
 // passed in, so they can be exercised with made-up times.

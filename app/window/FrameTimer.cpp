@@ -5,12 +5,6 @@
 int frameInterval = 10;
 int fpsInterval = 1000;
 
-bool intervalPassed(std::uint32_t now, std::uint32_t since, int interval) {
-    if (interval < 0) return true;
-    const std::uint32_t elapsed = now - since;
-    return elapsed > static_cast<std::uint32_t>(interval);
-}
-
 void FrameTimer::start(std::uint32_t now) {
     lastFrameTime = now;
     lastFpsTime = now;

@@ -8,3 +8,9 @@ std::uint32_t tickCount() {
     // Keeping the low 32 bits gives a counter that wraps like a system tick count.
     return static_cast<std::uint32_t>(sinceStart.count());
 }
+
+bool intervalPassed(std::uint32_t now, std::uint32_t since, int interval) {
+    if (interval < 0) return true;
+    const std::uint32_t elapsed = now - since;
+    return elapsed > static_cast<std::uint32_t>(interval);
+}

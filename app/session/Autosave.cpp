@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "FrameTimer.h"
 #include "MapFile.h"
 #include "TextFile.h"
+#include "TickCounter.h"
 
 Autosave::Autosave(const MapEditor& editor, std::FILE* messages) : editor(editor), messages(messages) {}
 
