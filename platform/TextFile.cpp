@@ -58,14 +58,8 @@ const char* readErrorReason(ReadError error) {
     }
 }
 
-bool replaceFileReporting(const std::string& target, std::string_view content, TempFileFactory createTemp,
-                          std::string* reason) {
-    std::string why;
-    const ReplaceResult result = replaceFile(target, content, createTemp, &why);
-    if (result == ReplaceResult::writtenInPlace) {
-        std::printf("Warning: %s: %s, saved in place\n", target.c_str(), why.c_str());
-        std::fflush(stdout);
-    }
-    if (reason != nullptr) *reason = result == ReplaceResult::failed ? why : std::string();
-    return result != ReplaceResult::failed;
+FileWrite storeFile(const std::string& target, std::string_view content, TempFileFactory createTemp) {
+    FileWrite write;
+    write.result = replaceFile(target, content, createTemp, &write.reason);
+    return write;
 }

@@ -115,9 +115,16 @@ enum class ReplaceResult {
 ReplaceResult replaceFile(const std::string& target, std::string_view content,
                           TempFileFactory createTemp = createTempFileBeside, std::string* reason = nullptr);
 
-// replaceFile, and on `writtenInPlace` prints the one-line warning
-// "Warning: <target>: <why>, saved in place" on standard output, where <why>
-// is "folder not writable" or "a mount point". Returns whether the content
-// was written; when it was not, `reason` (when given) says why.
-bool replaceFileReporting(const std::string& target, std::string_view content,
-                          TempFileFactory createTemp = createTempFileBeside, std::string* reason = nullptr);
+// What a replacement came to, for the caller to tell: the result, and why
+// it failed or was written in place ("folder not writable", "a mount point").
+struct FileWrite {
+    ReplaceResult result = ReplaceResult::failed;
+    std::string reason;
+
+    bool written() const { return result != ReplaceResult::failed; }
+    explicit operator bool() const { return written(); }
+};
+
+// replaceFile, with its reason kept in the result.
+FileWrite storeFile(const std::string& target, std::string_view content,
+                    TempFileFactory createTemp = createTempFileBeside);

@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <vector>
 
+#include "EditorFiles.h"
 #include "GroundCheck.h"
-#include "MapFile.h"
 
-int checkWithoutWindow(const std::string& mapFile, std::FILE* out, std::FILE* err) {
+int checkWithoutWindow(const std::string& mapFile, Messages& messages) {
     std::vector<Segment> segments;
-    if (readMapFile(mapFile.c_str(), segments, err) != MapFileRead::loaded) return 1;
+    if (!readMap(mapFile, segments, messages)) return 1;
     // The export refuses an empty chain: there is no ground to hand on.
     if (segments.empty()) {
-        std::fprintf(out, "%s: the map has no segments\n", mapFile.c_str());
-        std::fflush(out);
+        messages.reportLine(mapFile + ": the map has no segments");
         return 1;
     }
     const std::vector<std::string> lines = groundProblemLines(checkGround(segments), mapFile);
@@ -21,7 +20,7 @@ int checkWithoutWindow(const std::string& mapFile, std::FILE* out, std::FILE* er
     for (std::size_t k = 0; k < shown; ++k) text += lines[k] + "\n";
     if (lines.size() > shown)
         text += mapFile + ": ... and " + std::to_string(lines.size() - shown) + " more\n";
-    std::fputs(text.c_str(), out);
-    std::fflush(out);
+    // A sound outline says nothing.
+    if (!text.empty()) messages.report(text);
     return lines.empty() ? 0 : 1;
 }

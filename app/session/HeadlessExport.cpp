@@ -3,35 +3,30 @@
 #include <vector>
 
 #include "BatchRunner.h"
+#include "EditorFiles.h"
 #include "Export.h"
 #include "MapEditor.h"
-#include "MapFile.h"
 
 namespace {
 
-int failure(std::FILE* err, const std::string& message) {
-    std::fprintf(err, "%s\n", message.c_str());
-    std::fflush(err);
+int failure(Messages& messages, std::string line) {
+    messages.problemLine(std::move(line));
     return 1;
 }
 
 }  // namespace
 
-int exportWithoutWindow(const std::string& mapFile, bool runBatch, std::FILE* out, std::FILE* err) {
+int exportWithoutWindow(const std::string& mapFile, bool runBatch, Messages& messages) {
     std::vector<Segment> segments;
-    if (readMapFile(mapFile.c_str(), segments, err) != MapFileRead::loaded) return 1;
-
+    if (!readMap(mapFile, segments, messages)) return 1;
     // The rest location an editor has after a load, so the files match the
-    // window's export byte for byte; the chain stays out of the editor, whose
-    // index of the segments an export does not need.
-    MapEditor editor;
-    editor.replaceChain({});
-    if (!writeExportFiles(segments, editor.getRestLocation(), {out, err})) return 1;
+    // window's export byte for byte.
+    if (!writeExport(segments, MapEditor::initialRestLocation, messages)) return 1;
     if (!runBatch) return 0;
 
-    if (!batchFileReady(err)) return 1;
+    if (const char* refusal = batchFileRefusal()) return failure(messages, refusal);
     const std::optional<int> status = runBatchFile("./copy.bat");
-    if (!status) return failure(err, "Could not start the command interpreter for copy.bat");
-    if (*status != 0) return failure(err, "copy.bat exited with status " + std::to_string(*status));
+    if (!status) return failure(messages, "Could not start the command interpreter for copy.bat");
+    if (*status != 0) return failure(messages, "copy.bat exited with status " + std::to_string(*status));
     return 0;
 }

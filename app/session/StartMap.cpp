@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "EditorFiles.h"
 #include "FileTime.h"
-#include "MapFile.h"
 #include "TextFile.h"
 
 bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::FILE* errors) {
@@ -15,7 +15,8 @@ bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::F
     // reader, which refuses (and reports) what is not a map file.
     if (pathKind(commandLine.mapFile.c_str()) == PathKind::missing) return true;
     std::vector<Segment> segments;
-    if (readMapFile(commandLine.mapFile.c_str(), segments, errors) != MapFileRead::loaded) return false;
+    StreamMessages messages(errors, errors);
+    if (!readMap(commandLine.mapFile, segments, messages)) return false;
     editor.replaceChain(std::move(segments));
     return true;
 }
@@ -41,7 +42,8 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
         return false;
     }
     std::vector<Segment> segments;
-    if (readMapFile(path.c_str(), segments, errors) != MapFileRead::loaded) return false;
+    StreamMessages messages(errors, errors);
+    if (!readMap(path, segments, messages)) return false;
     editor.replaceChain(std::move(segments));
     autosave.takeOver();
     return true;

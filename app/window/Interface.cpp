@@ -3,8 +3,8 @@
 #include <GL/gl.h>
 
 #include <cstdint>
-#include <cstdio>
 
+#include "EditorFiles.h"
 #include "Globals.h"
 
 namespace {
@@ -130,7 +130,7 @@ bool buildInterface() {
 void loadPressed() {
     // Only a load that replaced the chain gives it a new content id.
     const std::uint64_t before = mapEditor.contentId();
-    mapEditor.loadMapFile(mapEditor.getMapFileName().c_str());
+    loadMapFile(mapEditor, mapEditor.getMapFileName());
     if (mapEditor.contentId() != before) autosave.markClean();
 }
 
@@ -139,24 +139,22 @@ void savePressed() { confirmPanel.setHidden(false); }
 
 void yesPressed() {
     confirmPanel.setHidden(true);
-    if (mapEditor.saveMapFile()) autosave.mapSaved();
+    if (saveMapFile(mapEditor)) autosave.mapSaved();
 }
 
 void noPressed() { confirmPanel.setHidden(true); }
 
-void exportPressed() { mapEditor.exportMap(); }
+void exportPressed() { exportMap(mapEditor); }
 
 // Each bar and its restore button share one spot, so exactly one of the pair is shown.
 void minimizePressed() {
-    std::printf("Minimize pressed\n");
-    std::fflush(stdout);
+    windowMessages().reportLine("Minimize pressed");
     fileMaxPanel.setHidden(false);
     filePanel.setHidden(true);
 }
 
 void maximizePressed() {
-    std::printf("Maximize pressed\n");
-    std::fflush(stdout);
+    windowMessages().reportLine("Maximize pressed");
     fileMaxPanel.setHidden(true);
     filePanel.setHidden(false);
 }

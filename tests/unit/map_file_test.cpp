@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "EditorFiles.h"
 #include "MapEditor.h"
 #include "MapFile.h"
 #include "NumberFormat.h"
@@ -50,7 +51,7 @@ MapEditor editorWithOwnChain() {
 
 std::string captureLoad(MapEditor& editor, const char* name) {
     testing::internal::CaptureStdout();
-    editor.loadMapFile(name);
+    loadMapFile(editor, name);
     return testing::internal::GetCapturedStdout();
 }
 
@@ -263,7 +264,7 @@ TEST(MapFileParse, RecordsBecomeDefaultSegments) {
 TEST(MapEditorFile, SaveWritesMapMefAndLoadRestoresIt) {
     ScratchDir scratch;
     MapEditor editor;
-    editor.saveMapFile();
+    saveMapFile(editor);
     EXPECT_EQ(readFile("map.mef"), initialMapText);
 
     MapEditor other = editorWithOwnChain();
@@ -282,7 +283,7 @@ TEST(MapEditorFile, SavedAndLoadedCoordinatesKeepSixDigits) {
     ScratchDir scratch;
     MapEditor editor;
     editor.replaceChain({makeSegment(123.4567, 0.1234567, 3, 4, 5, 6, 7, 8, 5)});
-    editor.saveMapFile();
+    saveMapFile(editor);
     MapEditor other;
     EXPECT_EQ(captureLoad(other, "map.mef"), "");
     ASSERT_EQ(other.segmentCount(), 1);
@@ -294,7 +295,7 @@ TEST(MapEditorFile, SaveReplacesALongerFileCompletelyWithNewFilePermissions) {
     ScratchDir scratch;
     writeFile("map.mef", std::string(5000, '9'));
     MapEditor editor;
-    editor.saveMapFile();
+    saveMapFile(editor);
     EXPECT_EQ(readFile("map.mef"), initialMapText);
     EXPECT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
     struct stat info {};
@@ -308,7 +309,7 @@ TEST(MapEditorFile, EmptyChainSavesAnEmptyFileThatLoadsAsEmpty) {
     ScratchDir scratch;
     MapEditor editor;
     editor.replaceChain({});
-    editor.saveMapFile();
+    saveMapFile(editor);
     EXPECT_TRUE(std::filesystem::exists("map.mef"));
     EXPECT_EQ(readFile("map.mef"), "");
 
@@ -447,7 +448,7 @@ TEST(MapEditorFile, SaveOverADirectoryFailsAndLeavesNoTemporaryFile) {
     writeFile("map.mef/keep", "old");
     MapEditor editor;
     testing::internal::CaptureStdout();
-    editor.saveMapFile();
+    saveMapFile(editor);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error: map.mef: not a regular file\n");
     EXPECT_TRUE(std::filesystem::is_directory("map.mef"));
     EXPECT_EQ(readFile("map.mef/keep"), "old");
@@ -460,10 +461,9 @@ TEST(MapEditorFile, WriteFailingPartWayKeepsTheOldFile) {
     writeFile("map.mef", old);
     // Large enough to overflow the stream buffer, so the failure comes mid-write.
     std::vector<Segment> chain(2000, makeSegment(1.5, 2, 3, 4, 5, 6, 7, 8, 1));
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(storeMapFile("map.mef", chain, tempFileOnFullDevice));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "File output error: map.mef: No space left on device\n");
+    const FileWrite write = storeMapFile("map.mef", chain, tempFileOnFullDevice);
+    EXPECT_FALSE(write);
+    EXPECT_EQ(write.reason, "No space left on device");
     EXPECT_EQ(readFile("map.mef"), old);
     EXPECT_FALSE(lastTempPath.empty());
     EXPECT_FALSE(std::filesystem::exists(lastTempPath));

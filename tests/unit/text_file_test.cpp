@@ -16,8 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "Export.h"
+#include "EditorFiles.h"
 #include "MapFile.h"
+#include "ScenarioScript.h"
 #include "ScratchDir.h"
 #include "SegmentFactory.h"
 #include "TextFile.h"
@@ -39,6 +40,14 @@ std::vector<std::string> tree() {
     }
     std::sort(entries.begin(), entries.end());
     return entries;
+}
+
+// A save as the editor makes it: the file written through storeFile, and
+// what came of it said on standard output as the window says it.
+bool storeTelling(const std::string& path, const std::string& text) {
+    const FileWrite write = storeFile(path, text);
+    tellFileWrite(path, write, windowMessages());
+    return write.written();
 }
 
 mode_t modeOf(const char* path) {
@@ -169,7 +178,7 @@ TEST(TextFile, UnprivilegedSavesRespectReadOnlyFilesAndFallBackInUnwritableFolde
 
         const std::string name = c.name;
         const SaveOutcome outcome = saveUnprivileged([&] {
-            return name == "d/go" ? writeScenarioScriptAt({0.5, 0.5}, name) : storeMapFile(name, {});
+            return storeTelling(name, name == "d/go" ? formatScenarioScript({0.5, 0.5}) : "");
         });
         EXPECT_EQ(outcome.ok, c.written);
         EXPECT_EQ(outcome.output, c.output);
@@ -196,11 +205,11 @@ TEST(TextFile, UnprivilegedFailuresNameTheSystemsReason) {
     } cases[] = {
         {[] {
              std::vector<Segment> segments;
-             return readMapFile("map.mef", segments, stdout) == MapFileRead::loaded;
+             return readMap("map.mef", segments, windowMessages());
          },
          "File input error: map.mef: Permission denied\n"},
         {[] {
-             return writeScenarioScriptAt({0.5, 0.5}, "ro/go");
+             return storeTelling("ro/go", formatScenarioScript({0.5, 0.5}));
          },
          "File output error: ro/go: Permission denied\n"},
     };
@@ -248,7 +257,7 @@ TEST(TextFile, InPlaceSaveOnAFullDiskLeavesTheOldBytesAndABusyNameIsWrittenInPla
     fillUp("disk/filler");
     const std::vector<Segment> larger = chainOf(2000);
     ASSERT_GT(formatMapFile(larger).size(), old.size() + 8192);
-    const SaveOutcome full = saveUnprivileged([&] { return storeMapFile("disk/d/map.mef", larger); });
+    const SaveOutcome full = saveUnprivileged([&] { return storeTelling("disk/d/map.mef", formatMapFile(larger)); });
     EXPECT_FALSE(full.ok);
     EXPECT_EQ(full.output, "File output error: disk/d/map.mef: No space left on device\n");
     EXPECT_TRUE(readFile("disk/d/map.mef") == old) << "the old map was changed";
@@ -259,7 +268,7 @@ TEST(TextFile, InPlaceSaveOnAFullDiskLeavesTheOldBytesAndABusyNameIsWrittenInPla
     writeFile("disk/map.mef", "");
     ASSERT_EQ(::mount("disk/real.mef", "disk/map.mef", nullptr, MS_BIND, nullptr), 0);
     testing::internal::CaptureStdout();
-    EXPECT_TRUE(storeMapFile("disk/map.mef", chainOf(3)));
+    EXPECT_TRUE(storeTelling("disk/map.mef", formatMapFile(chainOf(3))));
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Warning: disk/map.mef: a mount point, saved in place\n");
     ::umount2("disk/map.mef", MNT_DETACH);
