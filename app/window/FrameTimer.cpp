@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-int frameInterval = 10;
-int fpsInterval = 1000;
-
 void FrameTimer::start(std::uint32_t now) {
     lastFrameTime = now;
     lastFpsTime = now;

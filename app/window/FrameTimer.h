@@ -4,16 +4,20 @@
 
 #include "TickCounter.h"
 
-// A frame is drawn only when more than frameInterval ms have passed since the
-// end of the last one; the fps counter is refreshed only when more than
-// fpsInterval ms have passed since its last refresh.
-extern int frameInterval;
-extern int fpsInterval;
+// The editor's intervals in milliseconds: a frame is drawn only when more
+// than frameInterval ms have passed since the end of the last one; the fps
+// counter is refreshed only when more than fpsInterval ms have passed since
+// its last refresh.
+constexpr int defaultFrameInterval = 10;
+constexpr int defaultFpsInterval = 1000;
 
 // The timing decisions of the frame function, driven by tick-counter readings
 // passed in, so they can be exercised with made-up times.
 class FrameTimer {
 public:
+    explicit FrameTimer(int frameInterval = defaultFrameInterval, int fpsInterval = defaultFpsInterval)
+        : frameInterval(frameInterval), fpsInterval(fpsInterval) {}
+
     // Starts both periods at `now` with no frames counted.
     void start(std::uint32_t now);
 
@@ -35,6 +39,8 @@ public:
     std::uint32_t getLastFpsTime() const { return lastFpsTime; }
 
 private:
+    int frameInterval;
+    int fpsInterval;
     std::uint32_t lastFrameTime = 0;
     std::uint32_t lastFpsTime = 0;
     int frameCount = 0;
