@@ -1,9 +1,9 @@
 #include "MapFolder.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
+#include "Messages.h"
 #include "TextFile.h"
 
 bool enterMapFolder(CommandLine& commandLine) {
@@ -16,7 +16,8 @@ bool enterMapFolder(CommandLine& commandLine) {
     // Through the platform's file code, so that any name the editor can read it can also enter.
     const std::string given = commandLine.mapFile;
     if (!enterFolderOf(commandLine.mapFile)) {
-        std::fprintf(stderr, "mapeditor: cannot work in the folder of %s: %s\n", given.c_str(), std::strerror(errno));
+        const int error = errno;
+        consoleMessages().problemLine("mapeditor: cannot work in the folder of " + given + ": " + std::strerror(error));
         return false;
     }
     return true;
