@@ -1,5 +1,6 @@
-// The editor's load and save ("Load QUIV File", "Save QUIV File"): what they
-// write and read, what they say, and what a refused file leaves unchanged.
+// The editor's load, save and export ("Load QUIV File", "Save QUIV File",
+// "Export Map"): what they write and read, what they say, and what a refused
+// file leaves unchanged.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "EditorFiles.h"
+#include "GroundFile.h"
 #include "InitialMap.h"
 #include "MapEditor.h"
 #include "MapFile.h"
@@ -260,6 +262,44 @@ TEST(EditorFiles, WriteFailingPartWayKeepsTheOldFile) {
     EXPECT_FALSE(lastTempPath.empty());
     EXPECT_FALSE(std::filesystem::exists(lastTempPath));
     EXPECT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
+}
+
+// The export's lines after the ground file, as the window prints them.
+TEST(EditorFilesExport, PrintsListingThenCountMessage) {
+    ScratchDir scratch;
+    MapEditor editor;
+    testing::internal::CaptureStdout();
+    writeExport(editor.getSegments(), editor.getRestLocation(), windowMessages());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0\n1\nSaved 2 segments, containing 14 points\n");
+    std::string ground;
+    appendGroundFile(ground, editor.getSegments());
+    EXPECT_EQ(readFile("gnd.pts"), ground);
+
+    editor.replaceChain({makeSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10, 0)});
+    testing::internal::CaptureStdout();
+    writeExport(editor.getSegments(), editor.getRestLocation(), windowMessages());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0\nSaved 1 segments, containing 2 points\n");
+    const std::string oneSegment = readFile("gnd.pts");
+    EXPECT_EQ(std::count(oneSegment.begin(), oneSegment.end(), '\n'), 4);
+}
+
+TEST(EditorFilesExport, UnwritableFileGivesNoCountMessage) {
+    ScratchDir scratch;
+    std::filesystem::create_directory("gnd.pts");
+    MapEditor editor;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(writeExport(editor.getSegments(), editor.getRestLocation(), windowMessages()));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "0\n1\nFile output error: gnd.pts: not a regular file\n");
+    EXPECT_EQ(directoryEntries(), std::set<std::string>{"gnd.pts"});
+}
+
+TEST(EditorFilesExport, EmptyChainWritesNothing) {
+    ScratchDir scratch;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(writeExport({}, {0.5, 0.5}, windowMessages()));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Nothing to export: the map has no segments\n");
+    EXPECT_TRUE(directoryEntries().empty());
 }
 
 }  // namespace
