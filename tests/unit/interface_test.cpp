@@ -234,7 +234,7 @@ TEST_F(Screen, SliderPressHandsItsValueToTheSelectedSegments) {
 class ScratchDirectory {
 public:
     ScratchDirectory() {
-        char pattern[] = "/tmp/app_test_XXXXXX";
+        char pattern[] = "/tmp/interface_test_XXXXXX";
         path = mkdtemp(pattern);
         previous = std::filesystem::current_path();
         std::filesystem::current_path(path);
