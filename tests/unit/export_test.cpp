@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "BatchRunner.h"
@@ -147,6 +150,8 @@ TEST(Export, OnlyARegularCopyBatIsRunByTheWindowAndTheCommandLine) {
         {"mkdir copy.bat", "copy.bat: not a regular file\n"},
         {"mkdir d && ln -s d copy.bat", "copy.bat: not a regular file\n"},
         {"mkfifo copy.bat", "copy.bat: not a regular file\n"},
+        {"ln -s copy.bat copy.bat",
+         "copy.bat could not be looked at: Too many levels of symbolic links; gnd.pts and go were not delivered\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setUp);
@@ -229,6 +234,41 @@ TEST(BatchRunner, WaitsForTheBatchFileToEnd) {
     writeFile("slow.bat", "sleep 0.2\necho done > finished\n");
     EXPECT_EQ(runBatchFile("./slow.bat"), 0);
     EXPECT_EQ(readFile("finished"), "done\n");
+}
+
+// An end signal during the wait goes to the batch file's whole process group
+// (the shell and what it started), and the wait ends within seconds even for
+// a batch file that ignores it.
+TEST(BatchRunner, AnEndSignalDuringTheWaitEndsTheBatchFile) {
+    ScratchDir scratch;
+    const struct {
+        const char* script;
+        int status;
+    } cases[] = {
+        {"sleep 30 & echo $! > child.pid\nwait\necho after > after\n", 128 + SIGTERM},
+        {"trap '' TERM\nsleep 30 & echo $! > child.pid\nwait\necho after > after\n", 128 + SIGKILL},
+    };
+    // The signal comes once the batch file has started its child.
+    watchEndSignalsDuringBatch([] { return std::filesystem::exists("child.pid") ? SIGTERM : 0; });
+    for (const auto& c : cases) {
+        std::filesystem::remove("child.pid");
+        writeFile("sleepy.bat", c.script);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(runBatchFile("./sleepy.bat"), c.status) << c.script;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << c.script;
+        EXPECT_FALSE(std::filesystem::exists("after")) << c.script;
+        // The child is gone too (killed, then reaped by whoever adopted it).
+        const pid_t child = std::stoi(readFile("child.pid"));
+        bool gone = false;
+        for (int i = 0; i < 500 && !gone; ++i) {
+            // A zombie waiting for its new parent counts as ended.
+            const std::string stat = readFile("/proc/" + std::to_string(child) + "/stat");
+            gone = ::kill(child, 0) != 0 || stat.find(") Z ") != std::string::npos;
+            if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_TRUE(gone) << c.script;
+    }
+    watchEndSignalsDuringBatch(nullptr);
 }
 
 TEST(BatchRunner, ReturnsTheExitStatusOfTheBatchFile) {
