@@ -16,7 +16,8 @@ std::string Autosave::pathFor(const std::string& mapFile) {
 #endif
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     static constexpr char suffix[] = ".autosave";
-    return mapFile.substr(0, nameStart) + fittingStemOf(mapFile.substr(nameStart), sizeof suffix - 1) + suffix;
+    return mapFile.substr(0, nameStart) + fittingStemOf(mapFile.substr(nameStart), sizeof suffix - 1) +
+           suffix;
 }
 
 std::string Autosave::path() const { return pathFor(editor.getMapFileName()); }
@@ -37,7 +38,8 @@ void Autosave::mapSaved() {
     // What another run left is superseded by the saved map too. Only a file
     // is removed: a folder of that name is nothing this editor made.
     const std::string name = path();
-    if (!isSymbolicLink(name.c_str()) && pathKind(name.c_str()) == PathKind::regularFile) std::remove(name.c_str());
+    if (!isSymbolicLink(name.c_str()) && pathKind(name.c_str()) == PathKind::regularFile)
+        std::remove(name.c_str());
 }
 
 void Autosave::takeOver() {

@@ -30,7 +30,8 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
     const PathKind kind = pathKind(path.c_str());
     if (!commandLine.recover) {
         if (link) {
-            std::fprintf(out, "Warning: %s: a symbolic link, not an autosave; the next autosave replaces it\n",
+            std::fprintf(out,
+                         "Warning: %s: a symbolic link, not an autosave; the next autosave replaces it\n",
                          path.c_str());
             std::fflush(out);
             return true;

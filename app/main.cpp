@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "BitmapFont.h"
 #include "BatchRunner.h"
+#include "BitmapFont.h"
 #include "CommandLine.h"
 #include "EndSignal.h"
 #include "FrameLoop.h"

@@ -128,7 +128,8 @@ bool batchFileReady(std::FILE* errors) {
         case PathKind::unknown:
             break;
     }
-    const std::string line = "copy.bat could not be looked at: " + reason + "; gnd.pts and go were not delivered";
+    const std::string line =
+        "copy.bat could not be looked at: " + reason + "; gnd.pts and go were not delivered";
     printLine(errors, line.c_str());
     return false;
 }

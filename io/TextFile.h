@@ -123,7 +123,8 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content,
 // pointed to stays as it was. For files that are this program's own (the
 // autosave), where a link can only be a mistake or a trap.
 ReplaceResult replaceFileItself(const std::string& target, std::string_view content,
-                                TempFileFactory createTemp = createTempFileBeside, std::string* reason = nullptr);
+                                TempFileFactory createTemp = createTempFileBeside,
+                                std::string* reason = nullptr);
 
 // True when `path` (UTF-8) itself is a symbolic link (on Windows: any
 // reparse point, a junction included), whatever it points to.

@@ -378,8 +378,8 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
     return replace(target, content, createTemp, reason, true);
 }
 
-ReplaceResult replaceFileItself(const std::string& target, std::string_view content, TempFileFactory createTemp,
-                                std::string* reason) {
+ReplaceResult replaceFileItself(const std::string& target, std::string_view content,
+                                TempFileFactory createTemp, std::string* reason) {
     return replace(target, content, createTemp, reason, false);
 }
 

@@ -477,13 +477,13 @@ bool isSymbolicLink(const char* path) {
 
 // The link itself goes first (a link to a folder is removed as a folder,
 // which removes only the link), then the name is free for a regular file.
-ReplaceResult replaceFileItself(const std::string& target, std::string_view content, TempFileFactory createTemp,
-                                std::string* reason) {
+ReplaceResult replaceFileItself(const std::string& target, std::string_view content,
+                                TempFileFactory createTemp, std::string* reason) {
     if (isSymbolicLink(target.c_str())) {
         const std::wstring wide = widePath(target);
         const DWORD attributes = ::GetFileAttributesW(wide.c_str());
         const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ::RemoveDirectoryW(wide.c_str())
-                                                                      : ::DeleteFileW(wide.c_str());
+                                                                     : ::DeleteFileW(wide.c_str());
         if (!removed) {
             if (reason != nullptr) *reason = reasonOf(::GetLastError());
             return ReplaceResult::failed;

@@ -84,33 +84,6 @@ expect_file_content map.mef "$INITIAL" "map.mef after SIGTERM during copy.bat"
 wait_for 5 "copy.bat's sleep to end" eval '! process_alive '"$(cat sleep.pid)"
 [ ! -e after.txt ] || fail "copy.bat went on after the signal"
 
-step "a map name of 250 bytes: its autosave has a name that fits, written and recovered"
-new_workdir long
-long=$(printf 'm%.0s' $(seq 250))
-E2E_TITLE="^Map Editor - $long\$" start_editor "$long"
-drag_junction
-kill -TERM "$E2E_PID"
-expect_exit 143 "SIGTERM with a long map name"
-autosaved=$(ls | grep -F '.autosave') || fail "no autosave for the long map name"
-[ "${#autosaved}" -le 255 ] && [ "$autosaved" != "$long.autosave" ] || fail "autosave name '$autosaved'"
-expect_file_content "$autosaved" "$DRAGGED" "autosave of the long map name"
-E2E_TITLE="^Map Editor - $long\$" start_editor --recover "$long"
-wait_pixel 193 143 $MAGENTA "the recovered junction of the long map name at (191, 141)"
-stop_editor
-
-step "the autosave's name a link to map.mef: the map stays, the link becomes the autosave"
-new_workdir link
-printf '%s' "$INITIAL" >map.mef
-ln -s map.mef map.mef.autosave
-start_editor
-wait_for_log_line "Warning: map.mef.autosave: a symbolic link, not an autosave; the next autosave replaces it"
-drag_junction
-kill -TERM "$E2E_PID"
-expect_exit 143 "SIGTERM with a link as the autosave"
-[ ! -L map.mef.autosave ] || fail "the autosave is still a link"
-expect_file_content map.mef.autosave "$DRAGGED" "autosave that replaced the link"
-expect_file_content map.mef "$INITIAL" "map.mef after an autosave through a link"
-
 step "a drag, then the display lost: the autosave holds the dragged map"
 new_workdir lost
 start_editor

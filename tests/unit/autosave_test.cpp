@@ -10,12 +10,10 @@
 #include <vector>
 
 #include "Autosave.h"
-#include "CommandLine.h"
 #include "EndSignal.h"
 #include "Globals.h"
 #include "Interface.h"
 #include "MapFile.h"
-#include "StartMap.h"
 #include "ScratchDir.h"
 
 namespace {
@@ -182,81 +180,31 @@ TEST(Autosave, AFailedWriteWarnsOnceAndIsTriedAgainLater) {
     std::fclose(messages);
 }
 
-std::string contentOf(std::FILE* stream) {
-    std::rewind(stream);
-    std::string text;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, stream)) text.append(buffer, n);
-    return text;
-}
-
-// What the window's start makes of the autosave of `mapFile`, with or without
-// --recover: whether it goes on, the editor's map, and the lines printed.
-struct Start {
-    bool ok;
-    std::string map, out, errors;
-};
-
-Start startWith(const std::string& mapFile, bool recover) {
-    CommandLine commandLine;
-    commandLine.mapFile = mapFile;
-    commandLine.recover = recover;
-    MapEditor editor;
-    Autosave saver(editor);
-    std::FILE* out = std::tmpfile();
-    std::FILE* errors = std::tmpfile();
-    Start start{prepareMapAtStart(editor, commandLine, errors) &&
-                    startAutosave(editor, saver, commandLine, out, errors),
-                "", "", ""};
-    start.map = formatMapFile(editor.getSegments());
-    start.out = contentOf(out);
-    start.errors = contentOf(errors);
-    std::fclose(out);
-    std::fclose(errors);
-    return start;
-}
-
-// Names up to the longest a file may have: the autosave's name always fits,
-// is found again by the start and --recover, and two long names that differ
-// only at the end keep autosaves of their own.
+// Names up to the longest a file may have: the autosave's name always fits
+// (cut between UTF-8 characters), and two long names that differ only at the
+// end keep autosaves of their own. The start finds it again (StartMap test).
 TEST(Autosave, EveryMapNameGetsAnAutosaveNameThatFits) {
-    const std::string accents = "\xc3\xa9";  // two bytes each
-    const struct {
-        std::string name;
-        bool shortened;
-    } cases[] = {
-        {"map.mef", false},
-        {std::string(246, 'm'), false},  // "MAP.autosave" just fits
-        {std::string(247, 'm'), true},
-        {std::string(250, 'm'), true},
-        {std::string(249, 'm') + "a.mef", true},
-        {std::string(236, 'm') + accents + accents + accents + accents + accents + accents + accents, true},
-        {std::string(255, 'm'), true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name.size());
+    const std::string accent = "\xc3\xa9";
+    for (const std::string& name :
+         {std::string("map.mef"), std::string(246, 'm'), std::string(247, 'm'),
+          std::string(236, 'm') + accent + accent + accent + accent + accent + accent + accent,
+          std::string(255, 'm')}) {
+        SCOPED_TRACE(name.size());
         ScratchDir scratch;
         MapEditor editor;
-        editor.setMapFileName(c.name);
+        editor.setMapFileName(name);
         Autosave saver(editor);
         saver.markClean();
         editor.appendSegment();
         ASSERT_TRUE(saver.finish());
-        const std::string path = Autosave::pathFor(c.name);
-        EXPECT_LE(path.size(), 255u);
-        EXPECT_EQ(path == c.name + ".autosave", !c.shortened);
+        const std::string path = Autosave::pathFor(name);
         EXPECT_EQ(readFile(path), formatMapFile(editor.getSegments()));
-        // Cut between characters: no lead byte of a character is left without its end.
-        if (c.shortened) {
+        if (name.size() <= 246) {
+            EXPECT_EQ(path, name + ".autosave");
+        } else {
+            EXPECT_EQ(path.size(), 255u - (name.size() == 250));  // the cut falls before a whole character
             EXPECT_EQ(path[path.find('~') - 1], 'm');
         }
-
-        const Start announced = startWith(c.name, false);
-        EXPECT_TRUE(announced.ok);
-        EXPECT_NE(announced.out.find(" are in " + path + "; start with --recover"), std::string::npos);
-        const Start recovered = startWith(c.name, true);
-        EXPECT_TRUE(recovered.ok) << recovered.errors;
-        EXPECT_EQ(recovered.map, formatMapFile(editor.getSegments()));
     }
     EXPECT_NE(Autosave::pathFor(std::string(250, 'm') + "a"), Autosave::pathFor(std::string(250, 'm') + "b"));
     EXPECT_EQ(Autosave::pathFor("levels/" + std::string(250, 'm')).rfind("levels/", 0), 0u);
@@ -264,25 +212,14 @@ TEST(Autosave, EveryMapNameGetsAnAutosaveNameThatFits) {
 
 #ifndef _WIN32
 // A symbolic link in the autosave's place, to the map file or to anything
-// else: the start warns, --recover refuses, and the autosave replaces the
-// link itself, leaving what it pointed to as it was.
-TEST(Autosave, ALinkInItsPlaceIsNeverReadNorWrittenThrough) {
+// else, is replaced by the autosave, never written through.
+TEST(Autosave, ReplacesALinkInItsPlaceNeverWritingThroughIt) {
     for (const char* target : {"map.mef", "elsewhere.txt", "missing.txt"}) {
         SCOPED_TRACE(target);
         ScratchDir scratch;
-        const std::string map = formatMapFile(MapEditor().getSegments());
-        writeFile("map.mef", map);
+        writeFile("map.mef", "the map");
         writeFile("elsewhere.txt", "someone else's");
         std::filesystem::create_symlink(target, "map.mef.autosave");
-
-        const Start announced = startWith("map.mef", false);
-        EXPECT_TRUE(announced.ok);
-        EXPECT_EQ(announced.out,
-                  "Warning: map.mef.autosave: a symbolic link, not an autosave; the next autosave replaces it\n");
-        const Start recovered = startWith("map.mef", true);
-        EXPECT_FALSE(recovered.ok);
-        EXPECT_EQ(recovered.errors, "Nothing to recover: map.mef.autosave is a symbolic link, not an autosave\n");
-
         MapEditor editor;
         Autosave saver(editor);
         saver.markClean();
@@ -290,9 +227,8 @@ TEST(Autosave, ALinkInItsPlaceIsNeverReadNorWrittenThrough) {
         ASSERT_TRUE(saver.finish());
         EXPECT_FALSE(std::filesystem::is_symlink("map.mef.autosave"));
         EXPECT_EQ(readFile("map.mef.autosave"), formatMapFile(editor.getSegments()));
-        EXPECT_EQ(readFile("map.mef"), map);
-        EXPECT_EQ(readFile("elsewhere.txt"), "someone else's");
-        EXPECT_FALSE(std::filesystem::exists("missing.txt"));
+        EXPECT_EQ(readFile("map.mef") + readFile("elsewhere.txt"), "the mapsomeone else's");
+        EXPECT_FALSE(exists("missing.txt"));
     }
 }
 #endif

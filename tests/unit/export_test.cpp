@@ -151,7 +151,8 @@ TEST(Export, OnlyARegularCopyBatIsRunByTheWindowAndTheCommandLine) {
         {"mkdir d && ln -s d copy.bat", "copy.bat: not a regular file\n"},
         {"mkfifo copy.bat", "copy.bat: not a regular file\n"},
         {"ln -s copy.bat copy.bat",
-         "copy.bat could not be looked at: Too many levels of symbolic links; gnd.pts and go were not delivered\n"},
+         "copy.bat could not be looked at: Too many levels of symbolic links; gnd.pts and go were not "
+         "delivered\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setUp);
