@@ -114,7 +114,8 @@ bool writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& 
 }
 
 bool batchFileReady(std::FILE* errors) {
-    switch (pathKind("copy.bat")) {
+    std::string reason;
+    switch (pathKind("copy.bat", reason)) {
         case PathKind::regularFile:
             return true;
         case PathKind::missing:
@@ -127,7 +128,9 @@ bool batchFileReady(std::FILE* errors) {
         case PathKind::unknown:
             break;
     }
-    printLine(errors, "copy.bat could not be looked at: gnd.pts and go were not delivered");
+    const std::string line =
+        "copy.bat could not be looked at: " + reason + "; gnd.pts and go were not delivered";
+    printLine(errors, line.c_str());
     return false;
 }
 
@@ -142,6 +145,14 @@ bool exportToSimulator(const std::vector<Segment>& segments, const ControlPoint&
     }
     return true;
 }
+
+namespace {
+EndSignalSource batchEndSignalSource = nullptr;
+}
+
+void watchEndSignalsDuringBatch(EndSignalSource source) { batchEndSignalSource = source; }
+
+EndSignalSource endSignalsWatchedDuringBatch() { return batchEndSignalSource; }
 
 // The MapEditor operations of the export.
 
