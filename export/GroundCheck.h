@@ -77,8 +77,17 @@ struct OutOfRangePoints {
     GroundPoint at;
 };
 
+// The crossing search stops after this many crossings: a map drawn as a star
+// meets itself tens of millions of times, and listing them all would take
+// minutes and gigabytes for nothing.
+constexpr std::size_t maxCrossings = 10000;
+
 struct GroundProblems {
+    // At most maxCrossings, the first in outline order.
     std::vector<GroundCrossing> crossings;
+    // The outline crosses itself more than maxCrossings times; only the
+    // first maxCrossings are in `crossings`.
+    bool moreCrossings = false;
     std::vector<GroundGap> gaps;
     std::vector<MergedPoints> merged;
     std::vector<OutOfRangePoints> outOfRange;
@@ -87,9 +96,11 @@ struct GroundProblems {
 };
 
 // Checks the outline of `segments` (not empty). Consecutive points that print
-// the same are taken as one for the crossing test. Runs in O(n log n) time for
-// n points plus the crossings found: the outline's pieces go into an R-tree
-// and only pieces whose boxes meet are compared.
+// the same are taken as one for the crossing test. Whether and how two pieces
+// meet is decided exactly on the printed numbers, at every scale. Runs in
+// O(n log n) time for n points plus the crossings found, at most about
+// maxCrossings of them: the outline's pieces go into an R-tree and only
+// pieces whose boxes meet are compared.
 GroundProblems checkGround(const std::vector<Segment>& segments);
 
 // One line per problem, in outline order, without line ends, in the form
