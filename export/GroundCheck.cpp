@@ -329,6 +329,13 @@ Meetings findMeetings(const std::vector<Vertex>& vertices) {
 
     Meetings found;
     std::unordered_map<GroundPoint, Meeting, PointHash> pointAt;
+    // Overlaps with the same ends are one stretch: only the earliest is kept,
+    // so that a zigzag along one line is not kept once per pair of its pieces.
+    const auto stretchHash = [](const std::pair<GroundPoint, GroundPoint>& ends) {
+        return PointHash()(ends.first) * 31 + PointHash()(ends.second);
+    };
+    std::unordered_map<std::pair<GroundPoint, GroundPoint>, Meeting, decltype(stretchHash)> overlapAlong(
+        0, stretchHash);
     const auto compare = [&](std::size_t i, std::size_t j) {
         const bool neighbours = j == i + 1 || (i == 0 && j == m - 1);
         if (neighbours) {
@@ -341,7 +348,9 @@ Meetings findMeetings(const std::vector<Vertex>& vertices) {
         }
         const PieceMeeting meeting = meetingOf(at(i), at(i + 1), at(j), at(j + 1));
         if (meeting.kind == PieceMeeting::Kind::overlap) {
-            found.overlaps.push_back({i, j, meeting.a, meeting.b});
+            const Meeting overlap{i, j, meeting.a, meeting.b};
+            const auto [known, added] = overlapAlong.emplace(std::pair(meeting.a, meeting.b), overlap);
+            if (!added && byPieces(overlap, known->second)) known->second = overlap;
         } else if (meeting.kind == PieceMeeting::Kind::point && !neighbours) {
             const Meeting point{i, j, meeting.a, {}};
             const auto [known, added] = pointAt.emplace(printedPoint(meeting.a), point);
@@ -353,7 +362,7 @@ Meetings findMeetings(const std::vector<Vertex>& vertices) {
     for (const Entry& entry : entries) {
         const Run& run = runs[entry.second];
         // Each overlap found can take in at most two of the points as its ends.
-        if (pointAt.size() > maxCrossings + 2 * found.overlaps.size()) {
+        if (pointAt.size() > maxCrossings + 2 * overlapAlong.size()) {
             found.stopped = true;
             found.lastPiece = run.first;
             break;
@@ -370,6 +379,8 @@ Meetings findMeetings(const std::vector<Vertex>& vertices) {
     }
     found.points.reserve(pointAt.size());
     for (const auto& entry : pointAt) found.points.push_back(entry.second);
+    found.overlaps.reserve(overlapAlong.size());
+    for (const auto& entry : overlapAlong) found.overlaps.push_back(entry.second);
     std::sort(found.points.begin(), found.points.end(), byPieces);
     std::sort(found.overlaps.begin(), found.overlaps.end(), byPieces);
     return found;
