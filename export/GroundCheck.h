@@ -77,16 +77,18 @@ struct OutOfRangePoints {
     GroundPoint at;
 };
 
-// The crossing search stops after this many crossings: a map drawn as a star
-// meets itself tens of millions of times, and listing them all would take
-// minutes and gigabytes for nothing.
+// The crossing search stops once it has found more than this many points
+// where the outline meets itself: a map drawn as a star meets itself tens of
+// millions of times, and listing them all would take minutes and gigabytes
+// for nothing.
 constexpr std::size_t maxCrossings = 10000;
 
 struct GroundProblems {
-    // At most maxCrossings, the first in outline order.
+    // Every crossing, or the first maxCrossings in outline order when
+    // `moreCrossings` is set.
     std::vector<GroundCrossing> crossings;
-    // The outline crosses itself more than maxCrossings times; only the
-    // first maxCrossings are in `crossings`.
+    // The search stopped early: the outline crosses itself more than
+    // maxCrossings times.
     bool moreCrossings = false;
     std::vector<GroundGap> gaps;
     std::vector<MergedPoints> merged;
@@ -110,5 +112,6 @@ std::vector<std::string> groundProblemLines(const GroundProblems& problems, cons
 
 // At most one line per kind of problem, each naming the first occurrence and
 // how many there are in all, without line ends: "Warning: the ground crosses
-// itself at (x, y), segments N and M (K crossings in all)" and the like.
+// itself at (x, y), segments N and M (K crossings in all)" ("(more than 10000
+// crossings in all)" past maxCrossings) and the like.
 std::vector<std::string> groundWarnings(const GroundProblems& problems);
