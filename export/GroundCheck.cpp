@@ -31,6 +31,8 @@ using Point = bg::model::point<double, 2, bg::cs::cartesian>;
 using Box = bg::model::box<Point>;
 using Entry = std::pair<Box, std::size_t>;
 
+// The outline as the file prints it.
+
 // One distinct point of the outline: a run of consecutive file lines that
 // print it, and the part of the outline that reaches it from the point before.
 struct Vertex {
@@ -46,7 +48,6 @@ bool inRange(const GroundPoint& p) {
     // NaN fails both comparisons.
     return std::fabs(p.x) <= maxCheckedCoordinate && std::fabs(p.y) <= maxCheckedCoordinate;
 }
-
 
 // Points as hash keys, -0 folded onto 0 so that equal keys mean equal points.
 struct PointHash {
@@ -146,8 +147,8 @@ void findGaps(const std::vector<Segment>& segments, GroundProblems& problems) {
 
 // The crossing search. Every verdict on how pieces meet (cross, touch, run
 // along each other, or miss) is exact on the printed numbers, so that it is
-// the same at every scale; only the place of a proper crossing, which is
-// printed to six digits, is computed in floating point.
+// the same at every scale; the place of a proper crossing is worked out
+// exactly too and then rounded to a double.
 
 using boost::multiprecision::cpp_int;
 
@@ -208,7 +209,8 @@ double quotient(const cpp_int& numerator, const cpp_int& denominator, int expone
 GroundPoint crossingPoint(const GroundPoint& p1, const GroundPoint& p2, const GroundPoint& q1,
                           const GroundPoint& q2) {
     std::array<cpp_int, 8> v;
-    const int exponent = scaleExactly(std::array<double, 8>{p1.x, p1.y, p2.x, p2.y, q1.x, q1.y, q2.x, q2.y}, v);
+    const int exponent =
+        scaleExactly(std::array<double, 8>{p1.x, p1.y, p2.x, p2.y, q1.x, q1.y, q2.x, q2.y}, v);
     // The point divides p1-p2 in the ratio of the areas p1 and p2 span with q1-q2.
     const cpp_int s1 = crossProduct(v[4], v[5], v[6], v[7], v[0], v[1]);
     const cpp_int s2 = crossProduct(v[4], v[5], v[6], v[7], v[2], v[3]);
@@ -284,10 +286,9 @@ bool byPieces(const Meeting& x, const Meeting& y) { return std::tie(x.i, x.j) < 
 struct Meetings {
     std::vector<Meeting> points;
     std::vector<Meeting> overlaps;
-    // The search stopped early: there are more than maxCrossings crossings,
-    // and only meetings of pieces before `lastPiece` (as the first piece) were looked for.
+    // The search stopped early, at the end of a run: there are more than
+    // maxCrossings crossings, and all found are those of the earlier runs' pieces.
     bool stopped = false;
-    std::size_t lastPiece = 0;
 };
 
 // Finds every meeting of two outline pieces that are not neighbours, and
@@ -364,7 +365,6 @@ Meetings findMeetings(const std::vector<Vertex>& vertices) {
         // Each overlap found can take in at most two of the points as its ends.
         if (pointAt.size() > maxCrossings + 2 * overlapAlong.size()) {
             found.stopped = true;
-            found.lastPiece = run.first;
             break;
         }
         candidates.clear();
@@ -603,8 +603,9 @@ std::vector<std::string> groundWarnings(const GroundProblems& problems) {
         const GroundCrossing& c = problems.crossings.front();
         warnings.push_back("Warning: the ground " + std::string(c.overlap ? "runs along" : "crosses") +
                            " itself " + whereText(c) + ", " + crossingParts(c) + " (" +
-                           (problems.moreCrossings ? "more than " + std::to_string(maxCrossings) + " crossings"
-                                                   : countText(problems.crossings.size(), "crossing", "crossings")) +
+                           (problems.moreCrossings
+                                ? "more than " + std::to_string(maxCrossings) + " crossings"
+                                : countText(problems.crossings.size(), "crossing", "crossings")) +
                            " in all)");
     }
     if (!problems.gaps.empty()) {

@@ -135,8 +135,8 @@ std::string straightChain(const std::vector<std::pair<double, double>>& points, 
     for (std::size_t k = 0; k + 1 < points.size(); ++k) {
         const double x0 = points[k].first * scale, y0 = points[k].second * scale;
         const double x1 = points[k + 1].first * scale, y1 = points[k + 1].second * scale;
-        std::snprintf(line, sizeof line, "%.17g %.17g %.17g %.17g\n%.17g %.17g %.17g %.17g\n0\n", x0, y0, x0, y0, x1,
-                      y1, x1, y1);
+        std::snprintf(line, sizeof line, "%.17g %.17g %.17g %.17g\n%.17g %.17g %.17g %.17g\n0\n", x0, y0, x0,
+                      y0, x1, y1, x1, y1);
         map += line;
     }
     return map;
