@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "BatchRunner.h"
 #include "BitmapFont.h"
 #include "CommandLine.h"
 #include "EndSignal.h"
@@ -129,7 +130,16 @@ int main(int argc, char** argv) {
     // Every way the window's run ends goes through exit(): a closed window, a
     // lost display (Xlib's handler) and the end signals alike.
     installEndSignalHandlers();
-    std::atexit([] { autosave.finish(); });
+    // No exit status claims an autosave that could not be written: that
+    // ends with status 1 (finish said why). Only _Exit may end a process
+    // from an exit handler.
+    std::atexit([] {
+        if (autosave.finish()) return;
+        std::fflush(nullptr);
+        std::_Exit(1);
+    });
+    // An end signal while the export waits for copy.bat ends copy.bat too.
+    watchEndSignalsDuringBatch(pendingEndSignal);
 
     // GLUT sees only the program name: a map file name is never taken for one of its options.
     int glutArgc = 1;

@@ -18,10 +18,11 @@ ExportWrite writeExportFiles(const std::vector<Segment>& segments, const Control
     return write;
 }
 
-const char* batchFileRefusal() {
-    switch (pathKind(batchFileName)) {
+std::string batchFileRefusal() {
+    std::string reason;
+    switch (pathKind(batchFileName, reason)) {
         case PathKind::regularFile:
-            return nullptr;
+            return {};
         case PathKind::missing:
             return "copy.bat not found in the working directory: gnd.pts and go were not delivered";
         case PathKind::other:
@@ -29,5 +30,5 @@ const char* batchFileRefusal() {
         case PathKind::unknown:
             break;
     }
-    return "copy.bat could not be looked at: gnd.pts and go were not delivered";
+    return "copy.bat could not be looked at: " + reason + "; gnd.pts and go were not delivered";
 }

@@ -39,11 +39,11 @@ struct ExportWrite {
 ExportWrite writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation);
 
 // Why "copy.bat" in the working directory may not be run, as the line to show
-// without its line end, or null when it may. Only a regular file (or a link to
+// without its line end, or empty when it may. Only a regular file (or a link to
 // one) is run, since in place of anything else the command interpreter would
 // run something else or nothing and report success (sh reads a folder as an
 // empty script; cmd, not finding "copy.bat", runs "copy.bat.exe" or
 // "copy.bat.cmd"): "copy.bat not found in the working directory: gnd.pts and
 // go were not delivered", "copy.bat: not a regular file", or that it could
-// not be looked at.
-const char* batchFileRefusal();
+// not be looked at, with the system's reason.
+std::string batchFileRefusal();

@@ -1,6 +1,7 @@
 #include "GroundCheck.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -19,6 +20,7 @@
 #define BOOST_ALLOW_DEPRECATED_HEADERS
 #include <boost/geometry.hpp>
 #include <boost/geometry/index/rtree.hpp>
+#include <boost/multiprecision/cpp_int.hpp>
 
 namespace bg = boost::geometry;
 namespace bgi = boost::geometry::index;
@@ -26,9 +28,10 @@ namespace bgi = boost::geometry::index;
 namespace {
 
 using Point = bg::model::point<double, 2, bg::cs::cartesian>;
-using Piece = bg::model::segment<Point>;
 using Box = bg::model::box<Point>;
 using Entry = std::pair<Box, std::size_t>;
+
+// The outline as the file prints it.
 
 // One distinct point of the outline: a run of consecutive file lines that
 // print it, and the part of the outline that reaches it from the point before.
@@ -45,9 +48,6 @@ bool inRange(const GroundPoint& p) {
     // NaN fails both comparisons.
     return std::fabs(p.x) <= maxCheckedCoordinate && std::fabs(p.y) <= maxCheckedCoordinate;
 }
-
-Point toPoint(const GroundPoint& p) { return Point(p.x, p.y); }
-GroundPoint toGround(const Point& p) { return {bg::get<0>(p), bg::get<1>(p)}; }
 
 // Points as hash keys, -0 folded onto 0 so that equal keys mean equal points.
 struct PointHash {
@@ -145,8 +145,133 @@ void findGaps(const std::vector<Segment>& segments, GroundProblems& problems) {
     }
 }
 
-// Where two pieces of the outline (indices i < j) meet, as the geometry
-// library finds it.
+// The crossing search. Every verdict on how pieces meet (cross, touch, run
+// along each other, or miss) is exact on the printed numbers, so that it is
+// the same at every scale; the place of a proper crossing is worked out
+// exactly too and then rounded to a double.
+
+using boost::multiprecision::cpp_int;
+
+// Every double is a whole number times a power of two. Scales `values` by
+// the smallest such power (returned) to whole numbers, exactly.
+template <std::size_t N>
+int scaleExactly(const std::array<double, N>& values, std::array<cpp_int, N>& whole) {
+    std::array<long long, N> mantissas{};
+    std::array<int, N> exponents{};
+    int lowest = 0;
+    bool any = false;
+    for (std::size_t k = 0; k < N; ++k) {
+        int e = 0;
+        const double fraction = std::frexp(values[k], &e);
+        mantissas[k] = static_cast<long long>(std::ldexp(fraction, 53));
+        exponents[k] = e - 53;
+        if (mantissas[k] != 0 && (!any || exponents[k] < lowest)) lowest = exponents[k];
+        any = any || mantissas[k] != 0;
+    }
+    for (std::size_t k = 0; k < N; ++k) {
+        whole[k] = mantissas[k];
+        if (mantissas[k] != 0) whole[k] <<= static_cast<unsigned>(exponents[k] - lowest);
+    }
+    return lowest;
+}
+
+// (a - c) x (b - c) on whole numbers: twice the signed area of the triangle.
+cpp_int crossProduct(const cpp_int& ax, const cpp_int& ay, const cpp_int& bx, const cpp_int& by,
+                     const cpp_int& cx, const cpp_int& cy) {
+    return (ax - cx) * (by - cy) - (ay - cy) * (bx - cx);
+}
+
+// The orientation of c against the line from a to b on the exact values:
+// 1 to the left, -1 to the right, 0 on the line.
+int exactOrientation(const GroundPoint& a, const GroundPoint& b, const GroundPoint& c) {
+    std::array<cpp_int, 6> v;
+    scaleExactly(std::array<double, 6>{a.x, a.y, b.x, b.y, c.x, c.y}, v);
+    return crossProduct(v[0], v[1], v[2], v[3], v[4], v[5]).sign();
+}
+
+// numerator / denominator times 2^exponent, to about 60 bits before rounding
+// to a double; the denominator is not zero.
+double quotient(const cpp_int& numerator, const cpp_int& denominator, int exponent) {
+    if (numerator == 0) return 0.0;
+    const cpp_int n = abs(numerator), d = abs(denominator);
+    const long shift = 62 - (static_cast<long>(msb(n)) - static_cast<long>(msb(d)));
+    cpp_int q;
+    if (shift >= 0)
+        q = (n << static_cast<unsigned>(shift)) / d;
+    else
+        q = n / (d << static_cast<unsigned>(-shift));
+    const double value = std::ldexp(q.convert_to<double>(), exponent - static_cast<int>(shift));
+    return numerator.sign() * denominator.sign() < 0 ? -value : value;
+}
+
+// Where the pieces p1-p2 and q1-q2 cross, at a point inside both, computed on
+// the exact values so that it is as good at every scale.
+GroundPoint crossingPoint(const GroundPoint& p1, const GroundPoint& p2, const GroundPoint& q1,
+                          const GroundPoint& q2) {
+    std::array<cpp_int, 8> v;
+    const int exponent =
+        scaleExactly(std::array<double, 8>{p1.x, p1.y, p2.x, p2.y, q1.x, q1.y, q2.x, q2.y}, v);
+    // The point divides p1-p2 in the ratio of the areas p1 and p2 span with q1-q2.
+    const cpp_int s1 = crossProduct(v[4], v[5], v[6], v[7], v[0], v[1]);
+    const cpp_int s2 = crossProduct(v[4], v[5], v[6], v[7], v[2], v[3]);
+    const cpp_int denominator = s1 - s2;
+    return {quotient(v[2] * s1 - v[0] * s2, denominator, exponent),
+            quotient(v[3] * s1 - v[1] * s2, denominator, exponent)};
+}
+
+int orientation(const GroundPoint& a, const GroundPoint& b, const GroundPoint& c) {
+    const double left = (a.x - c.x) * (b.y - c.y);
+    const double right = (a.y - c.y) * (b.x - c.x);
+    const double det = left - right;
+    const double sum = std::fabs(left) + std::fabs(right);
+    // Shewchuk's bound on the rounding error of the expression above, which
+    // holds while the products stay clear of underflow; coordinates are in
+    // range, so nothing overflows. Only near-ties take the exact way.
+    constexpr double errorBound = (3.0 + 16.0 * 0x1p-53) * 0x1p-53;
+    if (sum >= 0x1p-900 && std::fabs(det) > errorBound * sum) return det > 0 ? 1 : -1;
+    return exactOrientation(a, b, c);
+}
+
+// How two pieces meet: not at all, at one point, or along a stretch from a to b.
+struct PieceMeeting {
+    enum class Kind { none, point, overlap };
+    Kind kind = Kind::none;
+    GroundPoint a;
+    GroundPoint b;
+};
+
+PieceMeeting meetingOf(const GroundPoint& p1, const GroundPoint& p2, const GroundPoint& q1,
+                       const GroundPoint& q2) {
+    using Kind = PieceMeeting::Kind;
+    const int d1 = orientation(q1, q2, p1), d2 = orientation(q1, q2, p2);
+    if (d1 == d2 && d1 != 0) return {};
+    const int d3 = orientation(p1, p2, q1), d4 = orientation(p1, p2, q2);
+    if (d3 == d4 && d3 != 0) return {};
+    if (d1 == 0 && d2 == 0) {
+        // On one line: points on it are ordered as (x, y) pairs are.
+        const GroundPoint pLow = std::min(p1, p2, lexicographicLess);
+        const GroundPoint pHigh = std::max(p1, p2, lexicographicLess);
+        const GroundPoint qLow = std::min(q1, q2, lexicographicLess);
+        const GroundPoint qHigh = std::max(q1, q2, lexicographicLess);
+        const GroundPoint low = std::max(pLow, qLow, lexicographicLess);
+        const GroundPoint high = std::min(pHigh, qHigh, lexicographicLess);
+        if (lexicographicLess(high, low)) return {};
+        if (high == low) return {Kind::point, low, {}};
+        return {Kind::overlap, low, high};
+    }
+    // Where an end of one piece lies on the other, the meeting is that end
+    // exactly: the same vertex is then found as one crossing from every pair
+    // of pieces at it.
+    if (d1 == 0) return {Kind::point, p1, {}};
+    if (d2 == 0) return {Kind::point, p2, {}};
+    if (d3 == 0) return {Kind::point, q1, {}};
+    if (d4 == 0) return {Kind::point, q2, {}};
+    return {Kind::point, crossingPoint(p1, p2, q1, q2), {}};
+}
+
+GroundPoint printedPoint(const GroundPoint& p) { return {printedValue(p.x), printedValue(p.y)}; }
+
+// Where two pieces of the outline (indices i < j) meet.
 struct Meeting {
     std::size_t i = 0;
     std::size_t j = 0;
@@ -154,20 +279,31 @@ struct Meeting {
     GroundPoint b;  // the other end of an overlap
 };
 
+bool byPieces(const Meeting& x, const Meeting& y) { return std::tie(x.i, x.j) < std::tie(y.i, y.j); }
+
+// What the search found: every overlap, and for each point (as printed) the
+// meeting there of the earliest pair of pieces.
+struct Meetings {
+    std::vector<Meeting> points;
+    std::vector<Meeting> overlaps;
+    // The search stopped early, at the end of a run: there are more than
+    // maxCrossings crossings, and all found are those of the earlier runs' pieces.
+    bool stopped = false;
+};
+
 // Finds every meeting of two outline pieces that are not neighbours, and
-// every overlap of two neighbours (the outline folding back on itself).
+// every overlap of two neighbours (the outline folding back on itself), in
+// outline order of the first piece, until the points found are more than
+// maxCrossings crossings, however the overlaps found later group them.
 // Runs of up to `runLength` consecutive pieces go into an R-tree by their
 // boxes: consecutive pieces always meet, so a tree of single pieces would
 // hand back each piece's neighbours on every query anyway, and a tree of
 // runs is a few times smaller and quicker to build and to ask. Within two
 // runs whose boxes meet, only pieces whose own boxes meet are compared.
-void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& points,
-                  std::vector<Meeting>& overlaps) {
+Meetings findMeetings(const std::vector<Vertex>& vertices) {
     constexpr std::size_t runLength = 8;
     const std::size_t m = vertices.size();
-    const auto piece = [&](std::size_t k) {
-        return Piece(toPoint(vertices[k].at), toPoint(vertices[(k + 1) % m].at));
-    };
+    const auto at = [&](std::size_t k) -> const GroundPoint& { return vertices[k % m].at; };
 
     // Each run holds the pieces [first, first + count), all with ends in range.
     struct Run {
@@ -178,8 +314,8 @@ void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& poi
     std::vector<Run> runs;
     std::vector<Entry> entries;
     for (std::size_t k = 0; k < m; ++k) {
-        const GroundPoint& a = vertices[k].at;
-        const GroundPoint& b = vertices[(k + 1) % m].at;
+        const GroundPoint& a = at(k);
+        const GroundPoint& b = at(k + 1);
         if (!inRange(a) || !inRange(b)) continue;
         boxes[k] =
             Box(Point(std::min(a.x, b.x), std::min(a.y, b.y)), Point(std::max(a.x, b.x), std::max(a.y, b.y)));
@@ -192,41 +328,45 @@ void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& poi
     }
     const bgi::rtree<Entry, bgi::rstar<16>> tree(entries.begin(), entries.end());
 
-    std::vector<Point> found;
+    Meetings found;
+    std::unordered_map<GroundPoint, Meeting, PointHash> pointAt;
+    // Overlaps with the same ends are one stretch: only the earliest is kept,
+    // so that a zigzag along one line is not kept once per pair of its pieces.
+    const auto stretchHash = [](const std::pair<GroundPoint, GroundPoint>& ends) {
+        return PointHash()(ends.first) * 31 + PointHash()(ends.second);
+    };
+    std::unordered_map<std::pair<GroundPoint, GroundPoint>, Meeting, decltype(stretchHash)> overlapAlong(
+        0, stretchHash);
     const auto compare = [&](std::size_t i, std::size_t j) {
         const bool neighbours = j == i + 1 || (i == 0 && j == m - 1);
         if (neighbours) {
             // Neighbours share their common point; only running along each
             // other beyond it is a fault, which needs the three points on one line.
             const std::size_t before = j == i + 1 ? i : j;
-            using Side = bg::strategy::side::side_by_triangle<>;
-            if (Side::apply(toPoint(vertices[before].at), toPoint(vertices[(before + 1) % m].at),
-                            toPoint(vertices[(before + 2) % m].at)) != 0)
-                return;
+            if (orientation(at(before), at(before + 1), at(before + 2)) != 0) return;
         } else if (!bg::intersects(boxes[i], boxes[j])) {
             return;
         }
-        found.clear();
-        const Piece first = piece(i), second = piece(j);
-        bg::intersection(first, second, found);
-        if (found.size() == 2) {
-            overlaps.push_back({i, j, toGround(found[0]), toGround(found[1])});
-        } else if (found.size() == 1 && !neighbours) {
-            // Where an end of one piece lies on the other, the meeting is that
-            // end exactly, not a point computed near it: the same vertex is
-            // then found as one crossing from every pair of pieces at it.
-            GroundPoint at = toGround(found[0]);
-            for (const auto& [end, other] :
-                 {std::pair(first.first, &second), std::pair(first.second, &second),
-                  std::pair(second.first, &first), std::pair(second.second, &first)})
-                if (bg::intersects(end, *other)) at = toGround(end);
-            points.push_back({i, j, at, {}});
+        const PieceMeeting meeting = meetingOf(at(i), at(i + 1), at(j), at(j + 1));
+        if (meeting.kind == PieceMeeting::Kind::overlap) {
+            const Meeting overlap{i, j, meeting.a, meeting.b};
+            const auto [known, added] = overlapAlong.emplace(std::pair(meeting.a, meeting.b), overlap);
+            if (!added && byPieces(overlap, known->second)) known->second = overlap;
+        } else if (meeting.kind == PieceMeeting::Kind::point && !neighbours) {
+            const Meeting point{i, j, meeting.a, {}};
+            const auto [known, added] = pointAt.emplace(printedPoint(meeting.a), point);
+            if (!added && byPieces(point, known->second)) known->second = point;
         }
     };
 
     std::vector<Entry> candidates;
     for (const Entry& entry : entries) {
         const Run& run = runs[entry.second];
+        // Each overlap found can take in at most two of the points as its ends.
+        if (pointAt.size() > maxCrossings + 2 * overlapAlong.size()) {
+            found.stopped = true;
+            break;
+        }
         candidates.clear();
         tree.query(bgi::intersects(entry.first), std::back_inserter(candidates));
         for (const Entry& candidate : candidates) {
@@ -237,11 +377,13 @@ void findMeetings(const std::vector<Vertex>& vertices, std::vector<Meeting>& poi
                     compare(i, j);
         }
     }
-    const auto byPieces = [](const Meeting& x, const Meeting& y) {
-        return std::tie(x.i, x.j) < std::tie(y.i, y.j);
-    };
-    std::sort(points.begin(), points.end(), byPieces);
-    std::sort(overlaps.begin(), overlaps.end(), byPieces);
+    found.points.reserve(pointAt.size());
+    for (const auto& entry : pointAt) found.points.push_back(entry.second);
+    found.overlaps.reserve(overlapAlong.size());
+    for (const auto& entry : overlapAlong) found.overlaps.push_back(entry.second);
+    std::sort(found.points.begin(), found.points.end(), byPieces);
+    std::sort(found.overlaps.begin(), found.overlaps.end(), byPieces);
+    return found;
 }
 
 // Groups overlaps that continue one another (an end in common, on one line)
@@ -255,10 +397,9 @@ std::vector<std::size_t> groupOverlaps(const std::vector<Meeting>& overlaps) {
         return k;
     };
     const auto onOneLine = [&overlaps](std::size_t p, std::size_t q) {
-        using Side = bg::strategy::side::side_by_triangle<>;
-        const Point a = toPoint(overlaps[p].a), b = toPoint(overlaps[p].b);
-        return Side::apply(a, b, toPoint(overlaps[q].a)) == 0 &&
-               Side::apply(a, b, toPoint(overlaps[q].b)) == 0;
+        const GroundPoint& a = overlaps[p].a;
+        const GroundPoint& b = overlaps[p].b;
+        return orientation(a, b, overlaps[q].a) == 0 && orientation(a, b, overlaps[q].b) == 0;
     };
     std::unordered_map<GroundPoint, std::vector<std::size_t>, PointHash> atEnd;
     for (std::size_t k = 0; k < overlaps.size(); ++k) {
@@ -284,8 +425,9 @@ void findCrossings(const std::vector<Vertex>& vertices, GroundProblems& problems
     // Three points at least make an area; fewer come only from merged points,
     // which are reported already.
     if (vertices.size() < 3) return;
-    std::vector<Meeting> points, overlaps;
-    findMeetings(vertices, points, overlaps);
+    const Meetings found = findMeetings(vertices);
+    const std::vector<Meeting>& points = found.points;
+    const std::vector<Meeting>& overlaps = found.overlaps;
 
     const std::size_t m = vertices.size();
     const auto crossingOf = [&](const Meeting& meeting) {
@@ -303,9 +445,7 @@ void findCrossings(const std::vector<Vertex>& vertices, GroundProblems& problems
     // Crossings are told apart as the report prints them: a third strand
     // across two that run along each other meets both at one point, which
     // the two computations may place a rounding error apart.
-    const auto printed = [](const GroundPoint& p) {
-        return GroundPoint{printedValue(p.x), printedValue(p.y)};
-    };
+    const auto printed = printedPoint;
     std::unordered_set<GroundPoint, PointHash> seen;
     std::unordered_map<std::size_t, std::size_t> crossingOfGroup;
     for (std::size_t k = 0; k < overlaps.size(); ++k) {
@@ -335,6 +475,12 @@ void findCrossings(const std::vector<Vertex>& vertices, GroundProblems& problems
     std::stable_sort(
         problems.crossings.begin(), problems.crossings.end(),
         [](const GroundCrossing& a, const GroundCrossing& b) { return a.position < b.position; });
+    // The search stopped once it had found more than maxCrossings; those it
+    // found are the first in outline order, and the first maxCrossings are kept.
+    if (found.stopped) {
+        problems.moreCrossings = true;
+        if (problems.crossings.size() > maxCrossings) problems.crossings.resize(maxCrossings);
+    }
 }
 
 // Text of the reports.
@@ -457,7 +603,10 @@ std::vector<std::string> groundWarnings(const GroundProblems& problems) {
         const GroundCrossing& c = problems.crossings.front();
         warnings.push_back("Warning: the ground " + std::string(c.overlap ? "runs along" : "crosses") +
                            " itself " + whereText(c) + ", " + crossingParts(c) + " (" +
-                           countText(problems.crossings.size(), "crossing", "crossings") + " in all)");
+                           (problems.moreCrossings
+                                ? "more than " + std::to_string(maxCrossings) + " crossings"
+                                : countText(problems.crossings.size(), "crossing", "crossings")) +
+                           " in all)");
     }
     if (!problems.gaps.empty()) {
         const GroundGap& g = problems.gaps.front();

@@ -77,8 +77,19 @@ struct OutOfRangePoints {
     GroundPoint at;
 };
 
+// The crossing search stops once it has found more than this many points
+// where the outline meets itself: a map drawn as a star meets itself tens of
+// millions of times, and listing them all would take minutes and gigabytes
+// for nothing.
+constexpr std::size_t maxCrossings = 10000;
+
 struct GroundProblems {
+    // Every crossing, or the first maxCrossings in outline order when
+    // `moreCrossings` is set.
     std::vector<GroundCrossing> crossings;
+    // The search stopped early: the outline crosses itself more than
+    // maxCrossings times.
+    bool moreCrossings = false;
     std::vector<GroundGap> gaps;
     std::vector<MergedPoints> merged;
     std::vector<OutOfRangePoints> outOfRange;
@@ -87,9 +98,11 @@ struct GroundProblems {
 };
 
 // Checks the outline of `segments` (not empty). Consecutive points that print
-// the same are taken as one for the crossing test. Runs in O(n log n) time for
-// n points plus the crossings found: the outline's pieces go into an R-tree
-// and only pieces whose boxes meet are compared.
+// the same are taken as one for the crossing test. Whether and how two pieces
+// meet is decided exactly on the printed numbers, at every scale. Runs in
+// O(n log n) time for n points plus the crossings found, at most about
+// maxCrossings of them: the outline's pieces go into an R-tree and only
+// pieces whose boxes meet are compared.
 GroundProblems checkGround(const std::vector<Segment>& segments);
 
 // One line per problem, in outline order, without line ends, in the form
@@ -99,5 +112,6 @@ std::vector<std::string> groundProblemLines(const GroundProblems& problems, cons
 
 // At most one line per kind of problem, each naming the first occurrence and
 // how many there are in all, without line ends: "Warning: the ground crosses
-// itself at (x, y), segments N and M (K crossings in all)" and the like.
+// itself at (x, y), segments N and M (K crossings in all)" ("(more than 10000
+// crossings in all)" past maxCrossings) and the like.
 std::vector<std::string> groundWarnings(const GroundProblems& problems);

@@ -5,7 +5,10 @@
 void UndoHistory::setLimits(std::size_t steps, std::size_t bytes) {
     maxSteps = steps;
     maxBytes = bytes;
-    while (!this->steps.empty() && (this->steps.size() > maxSteps || totalBytes > maxBytes)) dropOldest();
+    if (maxSteps == 0)
+        clear();
+    else
+        trim();
 }
 
 void UndoHistory::push(UndoStep step) {
@@ -17,7 +20,11 @@ void UndoHistory::push(UndoStep step) {
     steps.push_back({std::move(step), size});
     totalBytes += size;
     ++done;
-    while (!steps.empty() && (steps.size() > maxSteps || totalBytes > maxBytes)) dropOldest();
+    trim();
+}
+
+void UndoHistory::trim() {
+    while (steps.size() > 1 && (steps.size() > maxSteps || totalBytes > maxBytes)) dropOldest();
 }
 
 void UndoHistory::dropOldest() {

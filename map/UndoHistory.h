@@ -7,7 +7,9 @@
 
 // The steps that can be undone, oldest first, followed by those that can be
 // redone. Bounded in steps and in bytes: adding a step drops the oldest ones
-// until both bounds hold again.
+// until both bounds hold again, or until only the newest step is left: that
+// one stays whatever its size, so the last change (a load of a huge map
+// included) can always be undone.
 class UndoHistory {
 public:
     static constexpr std::size_t defaultMaxSteps = 1000;
@@ -19,7 +21,7 @@ public:
 
     // Adds a step after the last one done, dropping every step that could be
     // redone, then the oldest ones beyond the bounds. A step larger than the
-    // byte bound on its own leaves the history empty.
+    // byte bound on its own is kept, alone.
     void push(UndoStep step);
     // Adds segment i, whose version before the last step done is `other`, to
     // that step (UndoStep::amend); nothing when no step is done.
@@ -43,6 +45,8 @@ private:
     };
     void recount(Entry& entry);
     void dropOldest();
+    // Drops the oldest steps while a bound is passed, keeping the newest.
+    void trim();
 
     std::deque<Entry> steps;
     // Steps [0, done) can be undone, [done, size) redone.

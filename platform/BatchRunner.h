@@ -16,3 +16,17 @@
 // - Windows: the whole 32-bit exit code as cmd shows it (`exit /b -256` gives
 //   -256, 9009 stays 9009): any code but 0 is a failure, 256 included.
 std::optional<int> runBatchFile(const char* path);
+
+// Where runBatchFile looks for an end signal while it waits: a function that
+// returns the signal that asked the program to end, or 0 (null: none is
+// looked for, as in the command-line modes).
+using EndSignalSource = int (*)();
+void watchEndSignalsDuringBatch(EndSignalSource source);
+EndSignalSource endSignalsWatchedDuringBatch();
+// - POSIX: while a source is set, the batch file runs in a process group of
+//   its own (it can write to the terminal, not read from it). When an end
+//   signal comes during the wait, the group gets the same signal; what is
+//   still running two seconds later is killed (SIGKILL), and runBatchFile
+//   returns at once after that, so that the program can end as the signal
+//   asked. The status is then that of the killed batch file (128 + N).
+// - Windows: the source is not looked at.

@@ -16,16 +16,9 @@
 constexpr char tempInfix[] = ".saving-";
 constexpr std::size_t tempSuffixLength = 6;
 
-// The longest file name, in bytes, that the common file systems take (ext4,
-// tmpfs, btrfs and XFS; NTFS takes 255 UTF-16 units, never fewer than the
-// UTF-8 bytes of the same name).
-constexpr std::size_t maxFileNameLength = 255;
-
 // What the name of a temporary file of `base` (a name without folder) starts
-// with: `base` itself when the temporary's name fits in maxFileNameLength,
-// otherwise its first bytes, cut between UTF-8 characters, then "~" and eight
-// hexadecimal digits of a hash of the whole of `base`, so that two long names
-// with the same beginning still get temporaries of their own.
+// with: fittingStemOf for the infix and suffix, so that the temporary's name
+// fits in maxFileNameLength.
 std::string tempStemOf(const std::string& base);
 
 // True when `name` is a temporary file name of the file named `base` (both

@@ -7,7 +7,10 @@
 #include "TempFileName.h"
 
 std::string tempStemOf(const std::string& base) {
-    constexpr std::size_t added = sizeof tempInfix - 1 + tempSuffixLength;
+    return fittingStemOf(base, sizeof tempInfix - 1 + tempSuffixLength);
+}
+
+std::string fittingStemOf(const std::string& base, std::size_t added) {
     if (base.size() + added <= maxFileNameLength) return base;
     // FNV-1a: the same digits on every platform and in every run.
     std::uint32_t hash = 2166136261u;

@@ -48,6 +48,9 @@ enum class PathKind {
 // Looks at `path` (UTF-8) without opening it, through the platform's own
 // file API, so that any name the file code can read it can also check.
 PathKind pathKind(const char* path);
+// pathKind, and for `unknown` the system's reason in words ("Too many levels
+// of symbolic links", "Permission denied").
+PathKind pathKind(const char* path, std::string& reason);
 
 // Makes the folder of `path` (UTF-8) the working directory and leaves in
 // `path` the file's name alone, so that the name still reaches the same file.
@@ -114,6 +117,30 @@ enum class ReplaceResult {
 // was `writtenInPlace` ("folder not writable"); it is empty on `replaced`.
 ReplaceResult replaceFile(const std::string& target, std::string_view content,
                           TempFileFactory createTemp = createTempFileBeside, std::string* reason = nullptr);
+
+// replaceFile, except that a symbolic link named `target` is never followed:
+// the new regular file takes the link's own place, and whatever the link
+// pointed to stays as it was. For files that are this program's own (the
+// autosave), where a link can only be a mistake or a trap.
+ReplaceResult replaceFileItself(const std::string& target, std::string_view content,
+                                TempFileFactory createTemp = createTempFileBeside,
+                                std::string* reason = nullptr);
+
+// True when `path` (UTF-8) itself is a symbolic link (on Windows: any
+// reparse point, a junction included), whatever it points to.
+bool isSymbolicLink(const char* path);
+
+// `base` (a name without folder) when `added` more bytes still make a name
+// of at most maxFileNameLength bytes; otherwise its first bytes, cut between
+// UTF-8 characters, then "~" and eight hexadecimal digits of a hash of the
+// whole of `base`, so that two long names with the same beginning still get
+// names of their own.
+std::string fittingStemOf(const std::string& base, std::size_t added);
+
+// The longest file name, in bytes, that the common file systems take (ext4,
+// tmpfs, btrfs and XFS; NTFS takes 255 UTF-16 units, never fewer than the
+// UTF-8 bytes of the same name).
+constexpr std::size_t maxFileNameLength = 255;
 
 // What a replacement came to, for the caller to tell: the result, and why
 // it failed or was written in place ("folder not writable", "a mount point").

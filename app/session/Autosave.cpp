@@ -8,7 +8,17 @@
 
 Autosave::Autosave(const MapEditor& editor, std::FILE* messages) : editor(editor), messages(messages) {}
 
-std::string Autosave::pathFor(const std::string& mapFile) { return mapFile + ".autosave"; }
+std::string Autosave::pathFor(const std::string& mapFile) {
+#ifdef _WIN32
+    const std::size_t slash = mapFile.find_last_of("/\\");
+#else
+    const std::size_t slash = mapFile.rfind('/');
+#endif
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    static constexpr char suffix[] = ".autosave";
+    return mapFile.substr(0, nameStart) + fittingStemOf(mapFile.substr(nameStart), sizeof suffix - 1) +
+           suffix;
+}
 
 std::string Autosave::path() const { return pathFor(editor.getMapFileName()); }
 
@@ -18,12 +28,18 @@ void Autosave::markClean() {
     removeOwnFile();
 }
 
+void Autosave::mapLoaded(bool undoable) {
+    if (!undoable) owned = false;
+    markClean();
+}
+
 void Autosave::mapSaved() {
     markClean();
     // What another run left is superseded by the saved map too. Only a file
     // is removed: a folder of that name is nothing this editor made.
     const std::string name = path();
-    if (pathKind(name.c_str()) == PathKind::regularFile) std::remove(name.c_str());
+    if (!isSymbolicLink(name.c_str()) && pathKind(name.c_str()) == PathKind::regularFile)
+        std::remove(name.c_str());
 }
 
 void Autosave::takeOver() {
@@ -54,29 +70,39 @@ void Autosave::tick(std::uint32_t now) {
     if (!owned || writtenId != editor.contentId()) pendingSince = now;
 }
 
-void Autosave::finish() {
+bool Autosave::finish() {
     // Written even when the file should hold this map already: another editor
     // on the same map may have replaced or removed it meanwhile.
-    if (unsavedChanges())
-        write();
-    else
+    if (!unsavedChanges()) {
         removeOwnFile();
+        return true;
+    }
+    std::string reason;
+    if (write(reason)) return true;
+    std::fprintf(messages, "The unsaved changes are lost: %s could not be written: %s\n", path().c_str(),
+                 reason.c_str());
+    std::fflush(messages);
+    return false;
 }
 
 void Autosave::write() {
-    const std::string name = path();
     std::string reason;
-    if (replaceFile(name, formatMapFile(editor.getSegments()), createTempFileBeside, &reason) !=
-        ReplaceResult::failed) {
-        owned = true;
-        writtenId = editor.contentId();
-        warned = false;
-        return;
-    }
-    if (warned) return;
+    if (write(reason) || warned) return;
     warned = true;
-    std::fprintf(messages, "Warning: %s: %s\n", name.c_str(), reason.c_str());
+    std::fprintf(messages, "Warning: %s: %s\n", path().c_str(), reason.c_str());
     std::fflush(messages);
+}
+
+bool Autosave::write(std::string& reason) {
+    // The name itself is replaced: a link put in its place is never followed,
+    // so no file it points to (the map file itself) can be overwritten.
+    if (replaceFileItself(path(), formatMapFile(editor.getSegments()), createTempFileBeside, &reason) ==
+        ReplaceResult::failed)
+        return false;
+    owned = true;
+    writtenId = editor.contentId();
+    warned = false;
+    return true;
 }
 
 void Autosave::removeOwnFile() {

@@ -8,7 +8,8 @@
 #include "MapEditor.h"
 
 // The autosave beside the map file: "<map file>.autosave", in the map file's
-// format, written through the safe replacement of the file code while the map
+// format, written through the safe replacement of the file code (a symbolic
+// link in its place is replaced, never followed) while the map
 // has unsaved changes, and removed when it holds nothing unsaved any more.
 //
 // The map has unsaved changes when its chain's content id differs from the
@@ -21,7 +22,10 @@ public:
 
     explicit Autosave(const MapEditor& editor, std::FILE* messages = stdout);
 
-    // The autosave file's name for the map file `mapFile`.
+    // The autosave file's name for the map file `mapFile`: "<mapFile>.autosave",
+    // or, where that name would be longer than a file name may be, the map
+    // file's name shortened as the temporary files' names are (its first
+    // bytes, "~" and a hash of the whole name) before ".autosave".
     static std::string pathFor(const std::string& mapFile);
     // The autosave file of the editor's current map file.
     std::string path() const;
@@ -30,6 +34,12 @@ public:
     // no unsaved changes. An autosave of this run's own is removed; another
     // run's stays.
     void markClean();
+    // After a load: no unsaved changes. When `undoable` (the load's step is
+    // in the undo history, so the map before it can be brought back) an
+    // autosave of this run's own is removed like markClean's; otherwise it
+    // stays, as if an earlier run had left it, since it holds changes that
+    // nothing else holds any more.
+    void mapLoaded(bool undoable);
     // After a successful save: no unsaved changes, and the autosave file is
     // removed whoever wrote it.
     void mapSaved();
@@ -46,11 +56,15 @@ public:
     // autosave when the map has become clean.
     void tick(std::uint32_t now);
     // The editor ends: the unsaved map is written at once; this run's
-    // autosave of a clean map is removed.
-    void finish();
+    // autosave of a clean map is removed. False, after a line on the
+    // messages stream, when the unsaved map could not be written.
+    bool finish();
 
 private:
+    // Writes the autosave; a failure is reported once until a write succeeds.
     void write();
+    // Writes the autosave; false with the reason when it failed.
+    bool write(std::string& reason);
     void removeOwnFile();
 
     const MapEditor& editor;

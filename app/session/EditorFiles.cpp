@@ -73,8 +73,8 @@ bool exportMap(const MapEditor& editor, Messages& messages) {
     // The batch file would deliver stale or partial files: it runs only after
     // both were written.
     if (!writeExport(editor.getSegments(), editor.getRestLocation(), messages)) return false;
-    if (const char* refusal = batchFileRefusal()) {
-        messages.problemLine(refusal);
+    if (std::string refusal = batchFileRefusal(); !refusal.empty()) {
+        messages.problemLine(std::move(refusal));
         return false;
     }
     if (!runBatchFile("./copy.bat")) {

@@ -14,12 +14,15 @@ int checkWithoutWindow(const std::string& mapFile, Messages& messages) {
         messages.reportLine(mapFile + ": the map has no segments");
         return 1;
     }
-    const std::vector<std::string> lines = groundProblemLines(checkGround(segments), mapFile);
+    const GroundProblems problems = checkGround(segments);
+    const std::vector<std::string> lines = groundProblemLines(problems, mapFile);
     const std::size_t shown = std::min(lines.size(), static_cast<std::size_t>(maxCheckLines));
     std::string text;
     for (std::size_t k = 0; k < shown; ++k) text += lines[k] + "\n";
+    // Past maxCrossings crossings the search stops, so the rest is counted no further.
     if (lines.size() > shown)
-        text += mapFile + ": ... and " + std::to_string(lines.size() - shown) + " more\n";
+        text += mapFile + ": ... and " + (problems.moreCrossings ? "more than " : "") +
+                std::to_string(lines.size() - shown) + " more\n";
     // A sound outline says nothing.
     if (!text.empty()) messages.report(text);
     return lines.empty() ? 0 : 1;

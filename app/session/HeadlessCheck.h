@@ -11,7 +11,9 @@ constexpr int maxCheckLines = 100;
 // outline its export would write, without a window, a display or any file
 // written. Each problem is one report line, "MAP: segment N: ..." or
 // "MAP: segments N and M: ...", at most maxCheckLines of them and then
-// "MAP: ... and K more"; so is "MAP: the map has no segments". The loader's
+// "MAP: ... and K more" ("MAP: ... and more than K more" when the outline
+// crosses itself more than maxCrossings times); so is "MAP: the map has no
+// segments". The loader's
 // line is a problem. Returns the exit status: 0 when the outline is a simple
 // closed polygon with no merged points, 1 when a problem was found, the map
 // has no segments, or the map could not be read or is not a map.

@@ -25,8 +25,18 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
                    std::FILE* errors) {
     autosave.markClean();
     const std::string path = autosave.path();
+    // An autosave is a regular file this editor wrote; a link in its place
+    // is not read (it may point at the map file itself, or anywhere).
+    const bool link = isSymbolicLink(path.c_str());
     const PathKind kind = pathKind(path.c_str());
     if (!commandLine.recover) {
+        if (link) {
+            std::fprintf(out,
+                         "Warning: %s: a symbolic link, not an autosave; the next autosave replaces it\n",
+                         path.c_str());
+            std::fflush(out);
+            return true;
+        }
         if (kind == PathKind::regularFile) {
             std::string when = fileModifiedLocalTime(path);
             if (when.empty()) when = "an earlier run";
@@ -35,6 +45,11 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
             std::fflush(out);
         }
         return true;
+    }
+    if (link) {
+        std::fprintf(errors, "Nothing to recover: %s is a symbolic link, not an autosave\n", path.c_str());
+        std::fflush(errors);
+        return false;
     }
     if (kind == PathKind::missing) {
         std::fprintf(errors, "Nothing to recover: %s does not exist\n", path.c_str());

@@ -21,6 +21,7 @@ bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::F
 // line on `out`; with --recover the editor starts with its map instead, with
 // unsaved changes, and the autosave becomes this run's. Returns false, after
 // a one-line message on `errors`, when --recover finds no autosave or cannot
-// read it.
+// read it. A symbolic link in the autosave's place is never read: without
+// --recover a warning on `out` says so, with --recover it is refused.
 bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& commandLine,
                    std::FILE* out = stdout, std::FILE* errors = stderr);

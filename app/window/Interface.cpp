@@ -131,7 +131,7 @@ void loadPressed() {
     // Only a load that replaced the chain gives it a new content id.
     const std::uint64_t before = mapEditor.contentId();
     loadMapFile(mapEditor, mapEditor.getMapFileName());
-    if (mapEditor.contentId() != before) autosave.markClean();
+    if (mapEditor.contentId() != before) autosave.mapLoaded(mapEditor.getHistory().undoCount() > 0);
 }
 
 // Saving asks first; only "Yes" writes the file.

@@ -308,13 +308,29 @@ ReplaceResult rewriteInPlace(const std::string& path, std::string_view content, 
 
 }  // namespace
 
-ReplaceResult replaceFile(const std::string& target, std::string_view content, TempFileFactory createTemp,
-                          std::string* reasonOut) {
+namespace {
+
+// The file a write to `path` replaces when links are not followed: `path`
+// itself, existing only when it is no symbolic link (a link is renamed over).
+bool nameItself(const std::string& path, FinalFile& file) {
+    file.path = path;
+    file.exists = false;
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
+    if (S_ISLNK(info.st_mode)) return true;
+    file.exists = true;
+    file.info = info;
+    return true;
+}
+
+ReplaceResult replace(const std::string& target, std::string_view content, TempFileFactory createTemp,
+                      std::string* reasonOut, bool followLinks) {
     std::string unused;
     std::string& reason = reasonOut != nullptr ? *reasonOut : unused;
     reason.clear();
     FinalFile file;
-    if (!resolveLinks(target, file)) return failedBecause(reason, std::strerror(errno));
+    if (!(followLinks ? resolveLinks(target, file) : nameItself(target, file)))
+        return failedBecause(reason, std::strerror(errno));
     if (file.exists) {
         // What a plain write would refuse, the replacement refuses too; a
         // device or FIFO is not swapped for a regular file.
@@ -353,4 +369,27 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
     // What a killed earlier write left beside the file would otherwise stay for good.
     removeAbandonedTemps(file.path);
     return ReplaceResult::replaced;
+}
+
+}  // namespace
+
+ReplaceResult replaceFile(const std::string& target, std::string_view content, TempFileFactory createTemp,
+                          std::string* reason) {
+    return replace(target, content, createTemp, reason, true);
+}
+
+ReplaceResult replaceFileItself(const std::string& target, std::string_view content,
+                                TempFileFactory createTemp, std::string* reason) {
+    return replace(target, content, createTemp, reason, false);
+}
+
+bool isSymbolicLink(const char* path) {
+    struct stat info;
+    return ::lstat(path, &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+PathKind pathKind(const char* path, std::string& reason) {
+    const PathKind kind = pathKind(path);
+    if (kind == PathKind::unknown) reason = std::strerror(errno);
+    return kind;
 }

@@ -467,3 +467,33 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
     removeAbandonedTemps(file.path);
     return ReplaceResult::replaced;
 }
+
+bool isSymbolicLink(const char* path) {
+    const std::wstring wide = path == nullptr ? std::wstring() : widePath(path);
+    if (wide.empty()) return false;
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The link itself goes first (a link to a folder is removed as a folder,
+// which removes only the link), then the name is free for a regular file.
+ReplaceResult replaceFileItself(const std::string& target, std::string_view content,
+                                TempFileFactory createTemp, std::string* reason) {
+    if (isSymbolicLink(target.c_str())) {
+        const std::wstring wide = widePath(target);
+        const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+        const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ::RemoveDirectoryW(wide.c_str())
+                                                                     : ::DeleteFileW(wide.c_str());
+        if (!removed) {
+            if (reason != nullptr) *reason = reasonOf(::GetLastError());
+            return ReplaceResult::failed;
+        }
+    }
+    return replaceFile(target, content, createTemp, reason);
+}
+
+PathKind pathKind(const char* path, std::string& reason) {
+    const PathKind kind = pathKind(path);
+    if (kind == PathKind::unknown) reason = reasonOf(::GetLastError());
+    return kind;
+}

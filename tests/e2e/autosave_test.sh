@@ -69,6 +69,21 @@ status=0
 [ "$status" -eq 1 ] && [ "$(cat err.txt)" = "Nothing to recover: map.mef.autosave does not exist" ] &&
     [ ! -s out.txt ] || fail "--recover without an autosave: status $status, '$(cat out.txt err.txt)'"
 
+step "SIGTERM while the export waits for a copy.bat that sleeps: copy.bat's group ends, the autosave is written, 143"
+new_workdir batch
+printf '%s' "$INITIAL" >map.mef
+printf 'sleep 60 &\necho $! > sleep.pid\nwait\necho after > after.txt\n' >copy.bat
+start_editor
+drag_junction
+export_map
+wait_for 5 "copy.bat to start its sleep" test -s sleep.pid
+kill -TERM "$E2E_PID"
+expect_exit 143 "SIGTERM during copy.bat"
+expect_file_content map.mef.autosave "$DRAGGED" "autosave after SIGTERM during copy.bat"
+expect_file_content map.mef "$INITIAL" "map.mef after SIGTERM during copy.bat"
+wait_for 5 "copy.bat's sleep to end" eval '! process_alive '"$(cat sleep.pid)"
+[ ! -e after.txt ] || fail "copy.bat went on after the signal"
+
 step "a drag, then the display lost: the autosave holds the dragged map"
 new_workdir lost
 start_editor

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Hostile starts and readers: closed standard output, a reader that closes the
 # pipe, a full disk under standard output, a start-point listing far longer
-# than its map under a small memory limit, and one write per message.
+# than its map and a map crossing itself tens of millions of times under a
+# small memory limit, and one write per message.
 source "$(dirname "$0")/lib.sh"
 
 # Little room beside the libraries: a listing held whole fails at once.
@@ -44,6 +45,29 @@ printf 'echo ran >copied.txt\n' >copy.bat
 [ "$(wc -l <gnd.pts)" = 30003 ] || fail "gnd.pts: $(wc -l <gnd.pts) lines"
 [ "$(wc -l <go)" = 54 ] || fail "go: $(wc -l <go) lines"
 [ -f copied.txt ] || fail "copy.bat did not run"
+
+step "a star of 12,001 segments meeting itself tens of millions of times: --check and --export in seconds under a small memory limit"
+new_workdir star
+awk 'BEGIN { n = 12001; for (i = 0; i < n; i++) {
+    a = 2 * 3.14159265358979 * i * 6000 / n; b = 2 * 3.14159265358979 * (i + 1) * 6000 / n
+    x0 = 5000 + 1000 * cos(a); y0 = 3000 + 1000 * sin(a); x1 = 5000 + 1000 * cos(b); y1 = 3000 + 1000 * sin(b)
+    printf "%.10g %.10g %.10g %.10g\n%.10g %.10g %.10g %.10g\n0\n", x0, y0, x0, y0, x1, y1, x1, y1 } }' >star.mef
+start=$(date +%s%N)
+rc=0
+env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --check star.mef >out.txt 2>err.txt || rc=$?
+took=$((($(date +%s%N) - start) / 1000000))
+echo "--check of the star: $took ms"
+[ "$rc" = 1 ] && [ ! -s err.txt ] || fail "--check of the star: status $rc, $(cat err.txt)"
+[ "$(wc -l <out.txt)" = 101 ] || fail "--check of the star printed $(wc -l <out.txt) lines"
+[ "$(tail -1 out.txt)" = "star.mef: ... and more than 9900 more" ] || fail "--check of the star ends: $(tail -1 out.txt)"
+[ "$took" -lt 10000 ] || fail "--check of the star took $took ms"
+printf 'echo ran >copied.txt\n' >copy.bat
+rc=0
+env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --export star.mef >out.txt 2>err.txt || rc=$?
+[ "$rc" = 0 ] || fail "--export of the star: status $rc, $(cat err.txt)"
+[ "$(cat err.txt)" = "Warning: the ground crosses itself at (6000, -2999.48), segment 2 and the left foot line (more than 10000 crossings in all)" ] ||
+    fail "--export of the star warned: $(cat err.txt)"
+[ -f copied.txt ] || fail "copy.bat did not run after the star's export"
 
 step "--help to a full disk: status 1"
 rc=0

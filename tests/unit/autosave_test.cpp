@@ -4,8 +4,10 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Autosave.h"
@@ -162,17 +164,72 @@ TEST(Autosave, AFailedWriteWarnsOnceAndIsTriedAgainLater) {
     saver.markClean();
     editor.appendSegment();
     for (std::uint32_t t = 0; t <= 4u * Autosave::delay; t += 1000) saver.tick(t);
-    saver.finish();
+    std::fflush(messages);
     const std::string warned = readFile("messages.txt");
     EXPECT_EQ(warned.rfind("Warning: missing/map.mef.autosave: ", 0), 0u) << warned;
     EXPECT_EQ(warned.find('\n'), warned.size() - 1) << warned;
+    // The last write at the end always says that the changes are lost.
+    EXPECT_FALSE(saver.finish());
+    const std::string lost = readFile("messages.txt").substr(warned.size());
+    EXPECT_EQ(lost, "The unsaved changes are lost: missing/map.mef.autosave could not be written: " +
+                        warned.substr(std::strlen("Warning: missing/map.mef.autosave: ")));
 
     std::filesystem::create_directory("missing");
-    saver.finish();
+    EXPECT_TRUE(saver.finish());
     EXPECT_EQ(readFile("missing/map.mef.autosave"), formatMapFile(editor.getSegments()));
-    EXPECT_EQ(readFile("messages.txt"), warned);
+    EXPECT_EQ(readFile("messages.txt"), warned + lost);
     std::fclose(messages);
 }
+
+// Names up to the longest a file may have: the autosave's name always fits,
+// cut before a whole UTF-8 character, and two long names differing only at
+// the end keep autosaves of their own. The start finds them (StartMap test).
+TEST(Autosave, EveryMapNameGetsAnAutosaveNameThatFits) {
+    std::string accents = std::string(236, 'm');
+    for (int i = 0; i < 7; ++i) accents += "\xc3\xa9";
+    const std::pair<std::string, std::size_t> cases[] = {{std::string(246, 'm'), 255},
+                                                         {std::string(247, 'm'), 255},
+                                                         {accents, 254},
+                                                         {std::string(255, 'm'), 255}};
+    for (const auto& [name, size] : cases) {
+        ScratchDir scratch;
+        MapEditor editor;
+        editor.setMapFileName(name);
+        Autosave saver(editor);
+        saver.markClean();
+        editor.appendSegment();
+        ASSERT_TRUE(saver.finish());
+        const std::string path = Autosave::pathFor(name);
+        EXPECT_EQ(path.size(), size);
+        EXPECT_EQ(path == name + ".autosave", name.size() == 246);
+        EXPECT_EQ(readFile(path), formatMapFile(editor.getSegments())) << name.size();
+    }
+    EXPECT_NE(Autosave::pathFor(std::string(250, 'm') + "a"), Autosave::pathFor(std::string(250, 'm') + "b"));
+    EXPECT_EQ(Autosave::pathFor("levels/" + std::string(250, 'm')).rfind("levels/", 0), 0u);
+}
+
+#ifndef _WIN32
+// A symbolic link in the autosave's place, to the map file or to anything
+// else, is replaced by the autosave, never written through.
+TEST(Autosave, ReplacesALinkInItsPlaceNeverWritingThroughIt) {
+    for (const char* target : {"map.mef", "elsewhere.txt", "missing.txt"}) {
+        SCOPED_TRACE(target);
+        ScratchDir scratch;
+        writeFile("map.mef", "the map, ");
+        writeFile("elsewhere.txt", "someone else's");
+        std::filesystem::create_symlink(target, "map.mef.autosave");
+        MapEditor editor;
+        Autosave saver(editor);
+        saver.markClean();
+        editor.appendSegment();
+        ASSERT_TRUE(saver.finish());
+        EXPECT_FALSE(std::filesystem::is_symlink("map.mef.autosave"));
+        EXPECT_EQ(readFile("map.mef.autosave"), formatMapFile(editor.getSegments()));
+        EXPECT_EQ(readFile("map.mef") + readFile("elsewhere.txt"), "the map, someone else's");
+        EXPECT_FALSE(exists("missing.txt"));
+    }
+}
+#endif
 
 #ifdef SIGHUP
 constexpr int hangUp = SIGHUP;

@@ -125,6 +125,13 @@ TEST(StartMap, AnnouncesOrRecoversTheAutosave) {
     writeFile("good.mef", "0 10 3 5\n5 5 8 10\n7");
     writeFile("good.mef.autosave", "oops");
     const char* notAMap = "File input error: good.mef.autosave: record 1, line 1: \"oops\" is not a number\n";
+    // A long name's autosave is found under its shortened name.
+    const std::string longName(250, 'm');
+    writeFile(Autosave::pathFor(longName), "0 10 3 5\n5 5 8 10\n3");
+#ifndef _WIN32
+    std::filesystem::create_symlink("bad.mef", "link.mef.autosave");
+    const std::string linkNotRead = "link.mef.autosave is a symbolic link, not an autosave\n";
+#endif
     const struct {
         std::vector<std::string> args;
         bool ok;
@@ -135,6 +142,12 @@ TEST(StartMap, AnnouncesOrRecoversTheAutosave) {
         {{"good.mef"}, true, 7, "Unsaved changes from ", ""},
         {{"--recover", "good.mef"}, false, 5, "", notAMap},
         {{"--recover", "new.mef"}, false, 5, "", "Nothing to recover: new.mef.autosave does not exist\n"},
+        {{longName}, true, 5, "Unsaved changes from ", ""},
+        {{"--recover", longName}, true, 3, "", ""},
+#ifndef _WIN32
+        {{"link.mef"}, true, 5, "Warning: link.mef.autosave: a symbolic link, not an autosave; the next ", ""},
+        {{"--recover", "link.mef"}, false, 5, "", "Nothing to recover: " + linkNotRead},
+#endif
     };
     for (const auto& c : cases) {
         const CommandLine commandLine = parseCommandLine(c.args);

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -148,6 +150,9 @@ TEST(Export, OnlyARegularCopyBatIsRunByTheWindowAndTheCommandLine) {
         {"mkdir copy.bat", "copy.bat: not a regular file\n"},
         {"mkdir d && ln -s d copy.bat", "copy.bat: not a regular file\n"},
         {"mkfifo copy.bat", "copy.bat: not a regular file\n"},
+        {"ln -s copy.bat copy.bat",
+         "copy.bat could not be looked at: Too many levels of symbolic links; gnd.pts and go were not "
+         "delivered\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setUp);
@@ -231,6 +236,22 @@ TEST(BatchRunner, WaitsForTheBatchFileToEnd) {
     writeFile("slow.bat", "sleep 0.2\necho done > finished\n");
     EXPECT_EQ(runBatchFile("./slow.bat"), 0);
     EXPECT_EQ(readFile("finished"), "done\n");
+}
+
+// An end signal during the wait ends it within seconds, even for a batch file
+// that ignores the signal (the e2e autosave test: the group gets it).
+TEST(BatchRunner, AnEndSignalDuringTheWaitEndsTheBatchFile) {
+    ScratchDir scratch;
+    watchEndSignalsDuringBatch([] { return std::filesystem::exists("started") ? SIGTERM : 0; });
+    for (const char* ignore : {"", "trap '' TERM\n"}) {
+        std::filesystem::remove("started");
+        writeFile("sleepy.bat", std::string(ignore) + "sleep 30 &\ntouch started\nwait\ntouch after\n");
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(runBatchFile("./sleepy.bat"), 128 + (*ignore ? SIGKILL : SIGTERM)) << ignore;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << ignore;
+        EXPECT_FALSE(std::filesystem::exists("after")) << ignore;
+    }
+    watchEndSignalsDuringBatch(nullptr);
 }
 
 TEST(BatchRunner, ReturnsTheExitStatusOfTheBatchFile) {

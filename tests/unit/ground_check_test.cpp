@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EditorFiles.h"
@@ -126,6 +127,57 @@ TEST(GroundCheck, SmallMapsWithKnownAnswers) {
     // The reason is the system's own words, which differ between platforms.
     EXPECT_EQ(missing.err.rfind("File input error: missing.mef: ", 0), 0u) << missing.err;
     EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
+}
+
+// A chain of straight segments of resolution 0 through `points` times `scale`,
+// every number written exactly.
+std::string straightChain(const std::vector<std::pair<double, double>>& points, double scale) {
+    std::string map;
+    char line[200];
+    for (std::size_t k = 0; k + 1 < points.size(); ++k) {
+        const double x0 = points[k].first * scale, y0 = points[k].second * scale;
+        const double x1 = points[k + 1].first * scale, y1 = points[k + 1].second * scale;
+        std::snprintf(line, sizeof line, "%.17g %.17g %.17g %.17g\n%.17g %.17g %.17g %.17g\n0\n", x0, y0, x0,
+                      y0, x1, y1, x1, y1);
+        map += line;
+    }
+    return map;
+}
+
+// Shapes far smaller than the feet get the same verdict at every scale, down
+// to where the printed numbers run out. Each was misjudged at one scale or
+// another when the verdicts were taken with a tolerance.
+TEST(GroundCheck, SmallShapesGetTheSameVerdictAtEveryScale) {
+    ScratchDir scratch;
+    const std::vector<std::pair<double, double>> fold = {{0, 10}, {10, 10}, {5, 5}, {5, 12}},
+                                                 back = {{0, 0}, {2, 0}, {1, 0}, {1, 1}},
+                                                 corner = {{0, 0}, {1, 0}, {1, 1}},
+                                                 down = {{0, 0}, {1, 0}, {1, -1}};
+    const struct {
+        const std::vector<std::pair<double, double>>* shape;
+        double scale;
+        const char* out;
+    } cases[] = {
+        {&fold, 1e-16, "segments 1 and 3: cross at (5e-16, -1e-15)\n"},
+        {&fold, 1e-9, "segments 1 and 3: cross at (5e-09, -1e-08)\n"},
+        {&fold, 1e-6, "segments 1 and 3: cross at (5e-06, -1e-05)\n"},
+        {&back, 1e-16, "segments 1 and 2: overlap from (1e-16, -0) to (2e-16, -0)\n"},
+        {&back, 1e-9, "segments 1 and 2: overlap from (1e-09, -0) to (2e-09, -0)\n"},
+        {&back, 1e-6, "segments 1 and 2: overlap from (1e-06, -0) to (2e-06, -0)\n"},
+        {&corner, 1e-16, ""},
+        {&corner, 1e-9, ""},
+        {&corner, 1e-6, ""},
+        {&down, 1e-16, ""},
+        {&down, 1e-9, ""},
+        {&down, 1e-6, ""},
+    };
+    for (const auto& c : cases) {
+        writeFile("small.mef", straightChain(*c.shape, c.scale));
+        const CheckRun run = checkFile("small.mef");
+        const std::string expected = *c.out ? "small.mef: " + std::string(c.out) : "";
+        EXPECT_EQ(run.out, expected) << readFile("small.mef");
+        EXPECT_EQ(run.status, *c.out ? 1 : 0) << readFile("small.mef");
+    }
 }
 
 TEST(GroundCheck, ListsAHundredProblemsThenHowManyMore) {

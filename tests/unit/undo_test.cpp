@@ -181,9 +181,37 @@ TEST(Undo, TheOldestStepsGoFirstBeyondTheBounds) {
     editor.setHistoryLimits(1000, 2 * oneLoad + oneLoad / 2);
     editor.loadChain(chain);
     EXPECT_EQ(editor.getHistory().undoCount(), 2u);
-    editor.setHistoryLimits(1000, oneLoad / 2);  // a step larger than the bound is not kept
-    editor.loadChain(chain);
-    EXPECT_EQ(editor.getHistory().undoCount(), 0u);
+}
+
+// A load whose step (the chain it replaced) alone passes the byte bound stays
+// undoable, whatever came before it: the older steps go, the load's stays.
+TEST(Undo, ALoadLargerThanTheByteBoundCanBeUndone) {
+    const std::vector<Segment> big = wanderingChain(7, 1000, {6.0, 3.0, 9, -40, 120, -30, 90});
+    struct Case {
+        const char* name;
+        std::function<void(MapEditor&)> before;
+    };
+    const Case cases[] = {
+        {"nothing", [](MapEditor&) {}},
+        {"a drag and an undone append",
+         [](MapEditor& e) { drag(e, 100, 100, 140, 170), e.appendSegment(), e.undo(); }},
+        {"a load of the big map", [&big](MapEditor& e) { e.loadChain(big); }},
+    };
+    for (const Case& c : cases) {
+        MapEditor editor;
+        editor.setHistoryLimits(1000, 4096);
+        editor.replaceChain(big);
+        c.before(editor);
+        const State before = stateOf(editor);
+        editor.loadChain(big);
+        const State loaded = stateOf(editor);
+        EXPECT_GT(editor.getHistory().bytes(), 4096u) << c.name;
+        EXPECT_EQ(editor.getHistory().undoCount(), 1u) << c.name;
+        ASSERT_TRUE(editor.undo()) << c.name;
+        EXPECT_TRUE(stateOf(editor) == before) << c.name;
+        ASSERT_TRUE(editor.redo()) << c.name;
+        EXPECT_TRUE(stateOf(editor) == loaded) << c.name;
+    }
 }
 
 // A seeded random walk of steps, then undone to the bottom and redone to the
