@@ -6,7 +6,7 @@
 #include "TextFile.h"
 #include "TickCounter.h"
 
-Autosave::Autosave(const MapEditor& editor, std::FILE* messages) : editor(editor), messages(messages) {}
+Autosave::Autosave(const MapEditor& editor, Messages& messages) : editor(editor), messages(messages) {}
 
 std::string Autosave::pathFor(const std::string& mapFile) {
 #ifdef _WIN32
@@ -79,9 +79,7 @@ bool Autosave::finish() {
     }
     std::string reason;
     if (write(reason)) return true;
-    std::fprintf(messages, "The unsaved changes are lost: %s could not be written: %s\n", path().c_str(),
-                 reason.c_str());
-    std::fflush(messages);
+    messages.problemLine("The unsaved changes are lost: " + path() + " could not be written: " + reason);
     return false;
 }
 
@@ -89,8 +87,7 @@ void Autosave::write() {
     std::string reason;
     if (write(reason) || warned) return;
     warned = true;
-    std::fprintf(messages, "Warning: %s: %s\n", path().c_str(), reason.c_str());
-    std::fflush(messages);
+    messages.problemLine("Warning: " + path() + ": " + reason);
 }
 
 bool Autosave::write(std::string& reason) {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "MapEditor.h"
+#include "Messages.h"
 
 // The autosave beside the map file: "<map file>.autosave", in the map file's
 // format, written through the safe replacement of the file code (a symbolic
@@ -20,7 +20,8 @@ public:
     // Longest time a change waits for the autosave, in milliseconds.
     static constexpr int delay = 30000;
 
-    explicit Autosave(const MapEditor& editor, std::FILE* messages = stdout);
+    // Its warnings and the news of a last write that failed go to `messages`.
+    explicit Autosave(const MapEditor& editor, Messages& messages = windowMessages());
 
     // The autosave file's name for the map file `mapFile`: "<mapFile>.autosave",
     // or, where that name would be longer than a file name may be, the map
@@ -56,8 +57,8 @@ public:
     // autosave when the map has become clean.
     void tick(std::uint32_t now);
     // The editor ends: the unsaved map is written at once; this run's
-    // autosave of a clean map is removed. False, after a line on the
-    // messages stream, when the unsaved map could not be written.
+    // autosave of a clean map is removed. False, after a problem line, when
+    // the unsaved map could not be written.
     bool finish();
 
 private:
@@ -68,7 +69,7 @@ private:
     void removeOwnFile();
 
     const MapEditor& editor;
-    std::FILE* messages;
+    Messages& messages;
     std::uint64_t cleanId = 0;
     // When `owned`: the content id the file holds.
     std::uint64_t writtenId = 0;

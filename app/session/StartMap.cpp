@@ -6,7 +6,7 @@
 #include "FileTime.h"
 #include "TextFile.h"
 
-bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::FILE* errors) {
+bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, Messages& messages) {
     editor.setMapFileName(commandLine.mapFile);
     // --recover starts with the autosave's map instead, even when MAP itself is damaged.
     if (!commandLine.mapGiven || commandLine.recover) return true;
@@ -15,14 +15,12 @@ bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, std::F
     // reader, which refuses (and reports) what is not a map file.
     if (pathKind(commandLine.mapFile.c_str()) == PathKind::missing) return true;
     std::vector<Segment> segments;
-    StreamMessages messages(errors, errors);
     if (!readMap(commandLine.mapFile, segments, messages)) return false;
     editor.replaceChain(std::move(segments));
     return true;
 }
 
-bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& commandLine, std::FILE* out,
-                   std::FILE* errors) {
+bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& commandLine, Messages& messages) {
     autosave.markClean();
     const std::string path = autosave.path();
     // An autosave is a regular file this editor wrote; a link in its place
@@ -31,33 +29,26 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
     const PathKind kind = pathKind(path.c_str());
     if (!commandLine.recover) {
         if (link) {
-            std::fprintf(out,
-                         "Warning: %s: a symbolic link, not an autosave; the next autosave replaces it\n",
-                         path.c_str());
-            std::fflush(out);
+            messages.reportLine("Warning: " + path + ": a symbolic link, not an autosave; the next autosave replaces it");
             return true;
         }
         if (kind == PathKind::regularFile) {
             std::string when = fileModifiedLocalTime(path);
             if (when.empty()) when = "an earlier run";
-            std::fprintf(out, "Unsaved changes from %s are in %s; start with --recover to continue them\n",
-                         when.c_str(), path.c_str());
-            std::fflush(out);
+            messages.reportLine("Unsaved changes from " + when + " are in " + path +
+                                "; start with --recover to continue them");
         }
         return true;
     }
     if (link) {
-        std::fprintf(errors, "Nothing to recover: %s is a symbolic link, not an autosave\n", path.c_str());
-        std::fflush(errors);
+        messages.problemLine("Nothing to recover: " + path + " is a symbolic link, not an autosave");
         return false;
     }
     if (kind == PathKind::missing) {
-        std::fprintf(errors, "Nothing to recover: %s does not exist\n", path.c_str());
-        std::fflush(errors);
+        messages.problemLine("Nothing to recover: " + path + " does not exist");
         return false;
     }
     std::vector<Segment> segments;
-    StreamMessages messages(errors, errors);
     if (!readMap(path, segments, messages)) return false;
     editor.replaceChain(std::move(segments));
     autosave.takeOver();

@@ -160,7 +160,8 @@ TEST(Autosave, AFailedWriteWarnsOnceAndIsTriedAgainLater) {
     editor.setMapFileName("missing/map.mef");
     std::FILE* messages = std::fopen("messages.txt", "w");
     ASSERT_NE(messages, nullptr);
-    Autosave saver(editor, messages);
+    StreamMessages problems(messages, messages);
+    Autosave saver(editor, problems);
     saver.markClean();
     editor.appendSegment();
     for (std::uint32_t t = 0; t <= 4u * Autosave::delay; t += 1000) saver.tick(t);

@@ -95,7 +95,8 @@ TEST(StartMap, LoadsAnExistingMapKeepsTheInitialOneForANewFileAndRefusesABadOne)
         MapEditor editor;
         std::FILE* errors = std::tmpfile();
         ASSERT_NE(errors, nullptr);
-        EXPECT_EQ(prepareMapAtStart(editor, parseCommandLine({c.file}), errors), c.ok) << c.file;
+        StreamMessages messages(errors, errors);
+        EXPECT_EQ(prepareMapAtStart(editor, parseCommandLine({c.file}), messages), c.ok) << c.file;
         std::rewind(errors);
         char buffer[256] = {};
         EXPECT_EQ(std::string(buffer, std::fread(buffer, 1, sizeof buffer - 1, errors)), c.message) << c.file;
@@ -156,8 +157,9 @@ TEST(StartMap, AnnouncesOrRecoversTheAutosave) {
         std::FILE* out = std::tmpfile();
         std::FILE* errors = std::tmpfile();
         ASSERT_TRUE(out != nullptr && errors != nullptr);
-        EXPECT_EQ(prepareMapAtStart(editor, commandLine, errors) &&
-                      startAutosave(editor, autosave, commandLine, out, errors),
+        StreamMessages messages(out, errors);
+        EXPECT_EQ(prepareMapAtStart(editor, commandLine, messages) &&
+                      startAutosave(editor, autosave, commandLine, messages),
                   c.ok)
             << c.args.back();
         EXPECT_EQ(readBack(out).substr(0, c.out.size()), c.out) << c.args.back();
