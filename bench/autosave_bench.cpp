@@ -9,9 +9,9 @@
 #include <string>
 #include <system_error>
 
-#include "EditorFiles.h"
 #include "Autosave.h"
 #include "Courses.h"
+#include "EditorFiles.h"
 #include "MapEditor.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <string>
 
-#include "EditorFiles.h"
 #include "Courses.h"
+#include "EditorFiles.h"
 #include "MapEditor.h"
 #include "MapFile.h"
 

@@ -209,6 +209,7 @@ MapFileLoad readMapFile(const char* path, std::vector<Segment>& segments) {
     return load;
 }
 
-FileWrite storeMapFile(const std::string& path, const std::vector<Segment>& segments, TempFileFactory createTemp) {
+FileWrite storeMapFile(const std::string& path, const std::vector<Segment>& segments,
+                       TempFileFactory createTemp) {
     return storeFile(path, formatMapFile(segments), createTemp);
 }

@@ -6,6 +6,7 @@
 #include "Export.h"
 #include "GroundCheck.h"
 #include "GroundFile.h"
+#include "GroundReport.h"
 #include "MapFile.h"
 
 bool readMap(const std::string& path, std::vector<Segment>& segments, Messages& messages) {
@@ -15,8 +16,9 @@ bool readMap(const std::string& path, std::vector<Segment>& segments, Messages& 
         return false;
     }
     if (load.droppedRecord > 0)
-        messages.problemLine("Warning: " + path + ": incomplete last record " + std::to_string(load.droppedRecord) +
-                             " dropped (" + std::to_string(load.droppedValues) + " of 9 values)");
+        messages.problemLine("Warning: " + path + ": incomplete last record " +
+                             std::to_string(load.droppedRecord) + " dropped (" +
+                             std::to_string(load.droppedValues) + " of 9 values)");
     return true;
 }
 
@@ -47,12 +49,15 @@ bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restL
         return false;
     }
     // The warnings of a file written in place come as the files were written.
-    if (write.ground.result == ReplaceResult::writtenInPlace) tellFileWrite(groundFileName, write.ground, messages);
-    if (write.script.result == ReplaceResult::writtenInPlace) tellFileWrite(scriptFileName, write.script, messages);
+    if (write.ground.result == ReplaceResult::writtenInPlace)
+        tellFileWrite(groundFileName, write.ground, messages);
+    if (write.script.result == ReplaceResult::writtenInPlace)
+        tellFileWrite(scriptFileName, write.script, messages);
     // The listing, which may be long, comes after the files, so that a reader
     // who closes the pipe, or a kill, cannot keep them from being written. It
     // stops at the first line that could not be delivered.
-    writeSharedStartPointListing(segments, [&messages](std::string_view piece) { return messages.report(piece); });
+    writeSharedStartPointListing(segments,
+                                 [&messages](std::string_view piece) { return messages.report(piece); });
     if (write.ground.written())
         messages.reportLine("Saved " + std::to_string(static_cast<int>(segments.size())) +
                             " segments, containing " + std::to_string(write.pointTotal) + " points");

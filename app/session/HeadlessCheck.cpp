@@ -5,6 +5,7 @@
 
 #include "EditorFiles.h"
 #include "GroundCheck.h"
+#include "GroundReport.h"
 
 int checkWithoutWindow(const std::string& mapFile, Messages& messages) {
     std::vector<Segment> segments;

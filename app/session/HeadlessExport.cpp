@@ -24,7 +24,8 @@ int exportWithoutWindow(const std::string& mapFile, bool runBatch, Messages& mes
     if (!writeExport(segments, MapEditor::initialRestLocation, messages)) return 1;
     if (!runBatch) return 0;
 
-    if (std::string refusal = batchFileRefusal(); !refusal.empty()) return failure(messages, std::move(refusal));
+    if (std::string refusal = batchFileRefusal(); !refusal.empty())
+        return failure(messages, std::move(refusal));
     const std::optional<int> status = runBatchFile("./copy.bat");
     if (!status) return failure(messages, "Could not start the command interpreter for copy.bat");
     if (*status != 0) return failure(messages, "copy.bat exited with status " + std::to_string(*status));

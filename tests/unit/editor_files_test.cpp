@@ -207,7 +207,8 @@ TEST(EditorFiles, MapsPastTheSampleBudgetAreRefused) {
         std::string text, output;  // how the output begins; empty: loaded, silently
     } cases[] = {
         {records(filling, 9998), ""},
-        {records(filling, 9998) + records(1, 0), "File input error: m.mef: " + std::to_string(sampleBudget + 2) + limit},
+        {records(filling, 9998) + records(1, 0),
+         "File input error: m.mef: " + std::to_string(sampleBudget + 2) + limit},
         {records(100000, 10000), "File input error: m.mef: 1000200000" + limit},
         // Checked to the end all the same: a bad value past the budget is named.
         {records(100000, 10000) + "x", "File input error: m.mef: record "},

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "EditorFiles.h"
 #include "BatchRunner.h"
+#include "EditorFiles.h"
 #include "Export.h"
 #include "HeadlessExport.h"
 #include "MapEditor.h"

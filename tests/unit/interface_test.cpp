@@ -141,7 +141,6 @@ TEST_F(Screen, PanelChildrenInOrderAtTheirWindowPositions) {
     expectColor(confirmLabel.getTextColor(), 255, 255, 255);
 }
 
-
 TEST_F(Screen, FileBarTogglesOnOneSpotWithItsMessages) {
     testing::internal::CaptureStdout();
     clickAt(770, 20);
@@ -285,6 +284,5 @@ TEST_F(Screen, ExportWritesTheGroundAndScriptFiles) {
     EXPECT_TRUE(std::filesystem::exists("gnd.pts"));
     EXPECT_TRUE(std::filesystem::exists("go"));
 }
-
 
 }  // namespace

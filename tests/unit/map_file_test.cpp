@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -13,18 +12,16 @@
 #include <string>
 #include <vector>
 
+#include "InitialMap.h"
 #include "MapEditor.h"
 #include "MapFile.h"
 #include "NumberFormat.h"
 #include "SampleBudget.h"
 #include "ScratchDir.h"
-#include "InitialMap.h"
 #include "SegmentFactory.h"
 #include "TextFile.h"
 
 namespace {
-
-
 
 // ---- Writing ----
 

@@ -257,7 +257,8 @@ TEST(TextFile, InPlaceSaveOnAFullDiskLeavesTheOldBytesAndABusyNameIsWrittenInPla
     fillUp("disk/filler");
     const std::vector<Segment> larger = chainOf(2000);
     ASSERT_GT(formatMapFile(larger).size(), old.size() + 8192);
-    const SaveOutcome full = saveUnprivileged([&] { return storeTelling("disk/d/map.mef", formatMapFile(larger)); });
+    const SaveOutcome full =
+        saveUnprivileged([&] { return storeTelling("disk/d/map.mef", formatMapFile(larger)); });
     EXPECT_FALSE(full.ok);
     EXPECT_EQ(full.output, "File output error: disk/d/map.mef: No space left on device\n");
     EXPECT_TRUE(readFile("disk/d/map.mef") == old) << "the old map was changed";

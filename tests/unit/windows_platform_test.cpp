@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "EditorFiles.h"
 #include "BatchRunner.h"
+#include "EditorFiles.h"
 #include "Export.h"
 #include "MapEditor.h"
 #include "ScratchDir.h"
