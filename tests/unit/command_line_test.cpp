@@ -43,7 +43,11 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         {{"--check", "--no-batch"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
         {{"--export", "--check"}, Action::usageError, "map.mef", true, "--check excludes --export"},
         {{"a.mef", "--recover"}, Action::edit, "a.mef", true, ""},
-        {{"--recover", "--export"}, Action::usageError, "map.mef", true, "--recover works only in the window"},
+        {{"--recover", "--export"},
+         Action::usageError,
+         "map.mef",
+         true,
+         "--recover works only in the window"},
     };
     for (const auto& c : cases) {
         std::string shown;

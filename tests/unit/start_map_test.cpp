@@ -86,7 +86,11 @@ TEST(StartMap, AnnouncesOrRecoversTheAutosave) {
         {{longName}, true, 5, "Unsaved changes from ", ""},
         {{"--recover", longName}, true, 3, "", ""},
 #ifndef _WIN32
-        {{"link.mef"}, true, 5, "Warning: link.mef.autosave: a symbolic link, not an autosave; the next ", ""},
+        {{"link.mef"},
+         true,
+         5,
+         "Warning: link.mef.autosave: a symbolic link, not an autosave; the next ",
+         ""},
         {{"--recover", "link.mef"}, false, 5, "", "Nothing to recover: " + linkNotRead},
 #endif
     };
