@@ -327,4 +327,48 @@ bad map|--export --no-batch bad.mef|1
 usage error|--export a.mef b.mef|2
 TABLE
 
+# The ways a session of mapeditor.com ends, each after a drag of the map's
+# junction: the window writes its autosave first and ends with the status
+# given ("-" when nobody waits for it any more).
+# how | status
+ENDING_MAP=$'0 10 0.5 18\n10 18 10.5 10\n5\n10.5 10 12 8\n14 8 16 10\n5'
+ENDING_DRAGGED=$'0 10 0.5 18\n18.5 22 19 14\n5\n19 14 20.5 12\n14 8 16 10\n5'
+# windows_pid PROGRAM: the Linux process that runs the Wine program PROGRAM.
+windows_pid() {
+    local file
+    for file in /proc/[0-9]*/cmdline; do
+        { tr '\0' ' ' <"$file"; } 2>/dev/null | grep -qiE "^[^ ]*[\\/]$1( |\$)" && { basename "$(dirname "$file")"; return 0; }
+    done
+    return 1
+}
+while IFS='|' read -r how status <&3; do
+    step "mapeditor.com, a drag, then $how: the autosave is written, status $status"
+    new_workdir "end-${how// /-}"
+    cp "$WIN_EXE" "${WIN_EXE%.exe}.com" .
+    printf '%s' "$ENDING_MAP" >map.mef
+    WIN_EXE=$PWD/mapeditor.com start_windows_editor
+    drag 3 115 110 150 130 180 140 200 150
+    wait_pixel 202 152 $MAGENTA "the junction drawn at (200, 150)"
+    companion=$(windows_pid mapeditor.com) || fail "no process runs mapeditor.com"
+    editor=$(windows_pid mapeditor.exe) || fail "no process runs mapeditor.exe"
+    case $how in
+    Ctrl+C) kill -INT "$companion" ;;
+    "the companion killed") "$WINE_RUN" taskkill /F /IM mapeditor.com >/dev/null 2>&1 ;;
+    "the session ended") "$WINE_RUN" wineboot --end-session >/dev/null 2>&1 & ;;
+    esac
+    wait_for 10 "the editor to end" eval '! process_alive '"$editor"
+    RC=0
+    wait "$E2E_PID" || RC=$?
+    E2E_PID=
+    [ "$status" = - ] || [ "$RC" = "$status" ] || fail "exit status $RC, expected $status"
+    expect_file_content map.mef.autosave "$ENDING_DRAGGED" "the autosave"
+    [ -z "$(stray_files map.mef map.mef.autosave mapeditor.exe mapeditor.com editor.log shot.rgb)" ] ||
+        fail "stray files: $(stray_files map.mef map.mef.autosave mapeditor.exe mapeditor.com editor.log shot.rgb)"
+    "$WINE_RUN" --wait-for-server
+done 3<<'TABLE'
+Ctrl+C|130
+the companion killed|-
+the session ended|-
+TABLE
+
 echo "PASS"
