@@ -16,25 +16,46 @@ void writeMessagesAtOnce() {
     std::setvbuf(stderr, errBuffer, _IOFBF, sizeof errBuffer);
 }
 
-// Started from Explorer, a shortcut or "start", or with a handle closed, a
-// stream has no handle and every write to it fails: it is opened on NUL, as
-// POSIX opens /dev/null, so that only a real failure counts as one. A closed
+namespace {
+
+// Whether `handle` leads nowhere: there is none (a GUI program started from
+// Explorer, a shortcut or "start"), it is not valid (a closed descriptor
+// under Wine), or it is a character device that aborts every write (Wine's
+// stand-in for a missing console). A zero-byte write tells, and succeeds on
+// a pipe whose reader is gone, whose failure stays a failure.
+bool leadsNowhere(HANDLE handle) {
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return true;
+    DWORD written = 0;
+    if (::WriteFile(handle, "", 0, &written, nullptr)) return false;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_INVALID_HANDLE || error == ERROR_OPERATION_ABORTED;
+}
+
+// Standard output led nowhere at start. A GUI program's C runtime marks such
+// a stream as having no file at all, and cannot reopen it: its writes keep
+// failing, which is then no failure of the work.
+bool outputLeadsNowhere = false;
+
+}  // namespace
+
+// Where standard output or standard error leads nowhere, every write to it
+// would fail: it is opened on NUL where the C runtime can, as POSIX opens /dev/null in place of a
+// closed descriptor, so that only a real failure counts as one. A closed
 // pipe is an error of the write, never a signal.
 void guardStandardStreams() {
     const struct {
         DWORD handle;
         std::FILE* stream;
-        const char* mode;
-    } streams[] = {{STD_INPUT_HANDLE, stdin, "r"}, {STD_OUTPUT_HANDLE, stdout, "w"}, {STD_ERROR_HANDLE, stderr, "w"}};
+    } streams[] = {{STD_OUTPUT_HANDLE, stdout}, {STD_ERROR_HANDLE, stderr}};
     for (const auto& standard : streams) {
-        const HANDLE handle = ::GetStdHandle(standard.handle);
-        ::SetLastError(NO_ERROR);
-        const bool usable = handle != nullptr && handle != INVALID_HANDLE_VALUE && _fileno(standard.stream) >= 0 &&
-                            (::GetFileType(handle) != FILE_TYPE_UNKNOWN || ::GetLastError() == NO_ERROR);
-        if (usable) continue;
-        if (std::freopen("NUL", standard.mode, standard.stream) == nullptr) continue;
+        if (!leadsNowhere(::GetStdHandle(standard.handle))) continue;
+        if (standard.stream == stdout) outputLeadsNowhere = true;
+        if (std::freopen("NUL", "w", standard.stream) == nullptr) continue;
         ::SetStdHandle(standard.handle, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(standard.stream))));
     }
 }
 
-bool standardOutputFailed() { return std::fflush(stdout) != 0 || std::ferror(stdout); }
+bool standardOutputFailed() {
+    const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout);
+    return failed && !outputLeadsNowhere;
+}

@@ -327,6 +327,33 @@ bad map|--export --no-batch bad.mef|1
 usage error|--export a.mef b.mef|2
 TABLE
 
+# Without standard output (started by "start", as from Explorer or a
+# shortcut, or with the descriptor closed) the status is that of the work.
+# how | arguments | exit status | file the work writes
+while IFS='|' read -r how args status writes; do
+    step "mapeditor.exe $args, $how: status $status"
+    new_workdir "no-output-$row"
+    row=$((row + 1))
+    mkdir maps
+    printf '%s' "$MAP" >maps/m.mef
+    cp "$WIN_EXE" .
+    RC=0
+    # shellcheck disable=SC2086 # the arguments of the table are split on purpose
+    case $how in
+    start) env -u DISPLAY "$WINE_RUN" start /wait mapeditor.exe $args </dev/null || RC=$? ;;
+    closed) env -u DISPLAY "$WINE_RUN" mapeditor.exe $args </dev/null >&- || RC=$? ;;
+    esac
+    [ "$RC" = "$status" ] || fail "exit status $RC, expected $status"
+    [ -z "$writes" ] || [ -s "$writes" ] || fail "$writes was not written"
+done <<'TABLE'
+start|--export --no-batch maps/m.mef|0|gnd.pts
+start|--version|0|
+start|--export --no-batch --in-map-folder maps/m.mef|0|maps/gnd.pts
+start|--export --no-batch none.mef|1|
+closed|--version|0|
+closed|--export --no-batch maps/m.mef|0|go
+TABLE
+
 # The ways a session of mapeditor.com ends, each after a drag of the map's
 # junction: the window writes its autosave first and ends with the status
 # given ("-" when nobody waits for it any more).
