@@ -8,7 +8,8 @@
 
 Autosave::Autosave(const MapEditor& editor, std::FILE* messages) : editor(editor), messages(messages) {}
 
-std::string Autosave::pathFor(const std::string& mapFile) { return mapFile + ".autosave"; }
+// Beside the file the system keeps: "a.mef." edits "a.mef" on Windows.
+std::string Autosave::pathFor(const std::string& mapFile) { return systemFileName(mapFile) + ".autosave"; }
 
 std::string Autosave::path() const { return pathFor(editor.getMapFileName()); }
 

@@ -134,6 +134,23 @@ ReadError readRegularFile(const char* path, std::string& text, std::string& reas
     return ReadError::none;
 }
 
+std::string systemFileName(const std::string& path) {
+    const std::size_t start = path.find_last_of("\\/:") + 1;
+    const std::string last = path.substr(start);
+    if (last.empty() || last == "." || last == "..") return path;
+    // The full path as Windows makes it, whose last part is the name it keeps.
+    const std::wstring wide = widePath(path);
+    if (wide.empty()) return path;
+    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    const std::string name = utf8Name(full.c_str() + full.find_last_of(L"\\/") + 1);
+    return name.empty() ? path : path.substr(0, start) + name;
+}
+
 PathKind pathKind(const char* path) {
     const std::wstring wide = path == nullptr ? std::wstring() : widePath(path);
     if (wide.empty()) return PathKind::missing;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "Autosave.h"
 #include "BatchRunner.h"
 #include "Export.h"
 #include "MapEditor.h"
@@ -204,6 +205,28 @@ TEST(WindowsTextFile, ALinkedTargetIsReplacedAtItsEndAndStaysALink) {
     EXPECT_EQ(readFile("repo\\real.mef"), "new");
     EXPECT_TRUE(std::filesystem::is_symlink("map.mef"));
     EXPECT_EQ(directoryEntries(), (std::set<std::string>{"map.mef", "repo"}));
+}
+
+TEST(WindowsTextFile, TheAutosaveIsNamedAfterTheFileWindowsKeeps) {
+    ScratchDir scratch;
+    const struct {
+        const char* given;
+        const char* kept;
+    } cases[] = {
+        {"a.mef.", "a.mef"},           {"a.mef ", "a.mef"},
+        {"a.mef. .", "a.mef"},         {"levels\\a.mef..", "levels\\a.mef"},
+        {"levels/\xc3\xa9.mef ", "levels/\xc3\xa9.mef"}, {"C:a.mef.", "C:a.mef"},
+        {"a.mef", "a.mef"},            {"a. b.mef", "a. b.mef"},
+        {"..", ".."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(systemFileName(c.given), c.kept) << c.given;
+        EXPECT_EQ(Autosave::pathFor(c.given), std::string(c.kept) + ".autosave") << c.given;
+    }
+    // The name a save writes is the one the autosave is named after.
+    writeFile("b.mef ", "x");
+    EXPECT_TRUE(std::filesystem::exists("b.mef"));
+    EXPECT_EQ(Autosave::pathFor("b.mef "), "b.mef.autosave");
 }
 
 TEST(WindowsBatchRunner, RunsTheWorkingDirectoryCopyBatNeverOneOnThePath) {
