@@ -356,10 +356,11 @@ TABLE
 
 # The ways a session of mapeditor.com ends, each after a drag of the map's
 # junction: the window writes its autosave first and ends with the status
-# given ("-" when nobody waits for it any more).
-# how | status
+# given ("-" when nobody waits for it any more). The map is given as NAME,
+# which Windows keeps as a.mef; the autosave is named after the latter.
+# how | NAME | status
 ENDING_MAP=$'0 10 0.5 18\n10 18 10.5 10\n5\n10.5 10 12 8\n14 8 16 10\n5'
-ENDING_DRAGGED=$'0 10 0.5 18\n18.5 22 19 14\n5\n19 14 20.5 12\n14 8 16 10\n5'
+ENDING_DRAGGED=$'0 10 0.5 18\n18.4 21.9 18.9 13.9\n5\n18.9 13.9 20.4 11.9\n14 8 16 10\n5'
 # windows_pid PROGRAM: the Linux process that runs the Wine program PROGRAM.
 windows_pid() {
     local file
@@ -368,14 +369,16 @@ windows_pid() {
     done
     return 1
 }
-while IFS='|' read -r how status <&3; do
-    step "mapeditor.com, a drag, then $how: the autosave is written, status $status"
-    new_workdir "end-${how// /-}"
+while IFS='|' read -r how name status <&3; do
+    step "mapeditor.com '$name', a drag, then $how: the autosave is written, status $status"
+    new_workdir "end-$row"
+    row=$((row + 1))
     cp "$WIN_EXE" "${WIN_EXE%.exe}.com" .
-    printf '%s' "$ENDING_MAP" >map.mef
-    WIN_EXE=$PWD/mapeditor.com start_windows_editor
-    drag 3 115 110 150 130 180 140 200 150
-    wait_pixel 202 152 $MAGENTA "the junction drawn at (200, 150)"
+    printf '%s' "$ENDING_MAP" >a.mef
+    WIN_EXE=$PWD/mapeditor.com E2E_TITLE='^Map Editor - ' start_windows_editor "$name"
+    # The loaded map's junction (10.5, 10) moved to (18.9, 13.9).
+    drag 3 105 100 140 120 170 130 190 140
+    wait_pixel 192 142 $MAGENTA "the junction drawn at (190, 140)"
     companion=$(windows_pid mapeditor.com) || fail "no process runs mapeditor.com"
     editor=$(windows_pid mapeditor.exe) || fail "no process runs mapeditor.exe"
     case $how in
@@ -388,14 +391,15 @@ while IFS='|' read -r how status <&3; do
     wait "$E2E_PID" || RC=$?
     E2E_PID=
     [ "$status" = - ] || [ "$RC" = "$status" ] || fail "exit status $RC, expected $status"
-    expect_file_content map.mef.autosave "$ENDING_DRAGGED" "the autosave"
-    [ -z "$(stray_files map.mef map.mef.autosave mapeditor.exe mapeditor.com editor.log shot.rgb)" ] ||
-        fail "stray files: $(stray_files map.mef map.mef.autosave mapeditor.exe mapeditor.com editor.log shot.rgb)"
+    expect_file_content a.mef.autosave "$ENDING_DRAGGED" "the autosave"
+    [ -z "$(stray_files a.mef a.mef.autosave mapeditor.exe mapeditor.com editor.log shot.rgb)" ] ||
+        fail "stray files: $(stray_files a.mef a.mef.autosave mapeditor.exe mapeditor.com editor.log shot.rgb)"
     "$WINE_RUN" --wait-for-server
 done 3<<'TABLE'
-Ctrl+C|130
-the companion killed|-
-the session ended|-
+Ctrl+C|a.mef|130
+Ctrl+C|a.mef.|130
+the companion killed|a.mef |-
+the session ended|a.mef|-
 TABLE
 
 echo "PASS"
