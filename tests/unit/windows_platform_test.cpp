@@ -61,9 +61,9 @@ TEST(WindowsTextFile, ReplacesAnExistingFileWithExactlyTheBytesGiven) {
 }
 
 TEST(WindowsTextFile, TargetHeldByAReaderIsKeptWithTheReasonAndNoTemporaryFileStays) {
-    // As the simulator or an editor might hold it: no sharing at all, or
-    // the ordinary sharing of a reader.
-    for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+    // As the simulator or an editor might hold it: no sharing at all, the
+    // ordinary sharing of a reader, or a reader that lets others write.
+    for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
         SCOPED_TRACE(sharing);
         ScratchDir scratch;
         writeFile("map.mef", "old");
@@ -153,6 +153,9 @@ TEST(WindowsTextFile, ReadsBytesUnchangedAndRefusesWhatIsNoRegularFile) {
     } refused[] = {
         {"folder", ReadError::notRegularFile},
         {"NUL", ReadError::notRegularFile},
+        {"CON", ReadError::notRegularFile},
+        {"CONIN$", ReadError::notRegularFile},
+        {"CONOUT$", ReadError::notRegularFile},
         {"big.mef", ReadError::tooLarge},
         {"missing.mef", ReadError::cannotOpen},
     };
