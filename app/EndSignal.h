@@ -4,14 +4,14 @@
 // system has them). Their handler only records the signal; the frame loop
 // asks for it and leaves through exit(), so that the autosave is written.
 
-// Windows: starts a thread that turns the requests to end that are not
-// signals there into end signals: Ctrl+C and Ctrl+Break in the console of
-// the console companion (mapeditor.com), the companion's own end, and the end
-// of the session. Until installEndSignalHandlers, Ctrl+C and Ctrl+Break end
-// the process at once. POSIX: nothing to do. Called first thing.
+// Windows: starts a thread that turns the requests of the console companion
+// (mapeditor.com) into end signals: Ctrl+C, Ctrl+Break and its console
+// closed, and the companion's own end. Until installEndSignalHandlers,
+// Ctrl+C and Ctrl+Break end the process at once. POSIX: nothing to do.
+// Called first thing.
 void watchEndRequests();
 
-// Installs the handler. A second signal while the first is still pending ends
+// Installs the handler (on Windows, the end of the session too). A second signal while the first is still pending ends
 // the process at once, as if no handler were installed.
 void installEndSignalHandlers();
 

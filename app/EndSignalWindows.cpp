@@ -14,8 +14,8 @@
 // (mapeditor.com), which hands down its own process handle and three events
 // (Ctrl+C, Ctrl+Break, and its console closed). A watcher thread turns them
 // into SIGINT, SIGBREAK and SIGTERM, as does the end of the companion itself
-// (killed from Task Manager) and the end of the session (log off, shut down),
-// which a hidden top-level window of the thread hears of.
+// (killed from Task Manager); another thread's hidden window hears of the end
+// of the session (log off, shut down).
 
 namespace {
 
@@ -79,54 +79,58 @@ int takeCompanionHandles(HANDLE handles[4]) {
 
 HANDLE companionHandles[4];
 
-DWORD WINAPI watcherThread(void* parameter) {
-    HANDLE* const handles = companionHandles;
-    DWORD count = static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(parameter));
-
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = sessionWindowProcedure;
-    windowClass.hInstance = ::GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"MapEditorSession";
-    ::RegisterClassW(&windowClass);
-    // Top-level (a message-only window hears nothing of the session) and never shown.
-    ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                      windowClass.hInstance, nullptr);
-
+DWORD WINAPI watchCompanion(void*) {
     static constexpr int signals[] = {0, SIGINT, SIGBREAK, SIGTERM};
     for (;;) {
-        const DWORD which = ::MsgWaitForMultipleObjects(count, handles, FALSE, INFINITE, QS_ALLINPUT);
-        if (which < WAIT_OBJECT_0 + count) {
-            const DWORD index = which - WAIT_OBJECT_0;
-            if (index == 0) {
-                // The companion is gone, nobody waits for the editor any
-                // more: the window ends with its autosave. Work without a
-                // window goes on to its end, which is near.
-                count = 0;
-                int none = 0;
-                if (handlersInstalled) endSignal.compare_exchange_strong(none, SIGTERM);
-            } else {
-                requestEnd(signals[index]);
-            }
-        } else if (which == WAIT_OBJECT_0 + count) {
-            MSG message;
-            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        const DWORD which = ::WaitForMultipleObjects(4, companionHandles, FALSE, INFINITE);
+        if (which == WAIT_OBJECT_0) {
+            // The companion is gone, nobody waits for the editor any more:
+            // the window ends with its autosave. Work without a window goes
+            // on to its end, which is near.
+            int none = 0;
+            if (handlersInstalled) endSignal.compare_exchange_strong(none, SIGTERM);
+            return 0;
+        }
+        if (which > WAIT_OBJECT_0 && which < WAIT_OBJECT_0 + 4) {
+            requestEnd(signals[which - WAIT_OBJECT_0]);
         } else {
             return 0;
         }
     }
 }
 
+// A hidden top-level window of a thread of its own hears of the session's end
+// (a message-only window hears nothing of it).
+DWORD WINAPI watchSession(void*) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = sessionWindowProcedure;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"MapEditorSession";
+    ::RegisterClassW(&windowClass);
+    if (::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                          windowClass.hInstance, nullptr) == nullptr)
+        return 0;
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);
+    return 0;
+}
+
+void startThread(LPTHREAD_START_ROUTINE routine) {
+    const HANDLE thread = ::CreateThread(nullptr, 0, routine, nullptr, 0, nullptr);
+    if (thread != nullptr) ::CloseHandle(thread);
+}
+
 }  // namespace
 
 void watchEndRequests() {
-    const std::uintptr_t count = static_cast<std::uintptr_t>(takeCompanionHandles(companionHandles));
-    const HANDLE thread = ::CreateThread(nullptr, 0, watcherThread, reinterpret_cast<void*>(count), 0, nullptr);
-    if (thread != nullptr) ::CloseHandle(thread);
+    if (takeCompanionHandles(companionHandles) == 4) startThread(watchCompanion);
 }
 
 void installEndSignalHandlers() {
     for (int signal : {SIGTERM, SIGINT, SIGBREAK}) std::signal(signal, recordEndSignal);
     handlersInstalled = true;
+    // Only a window's run has anything to save when the session ends.
+    startThread(watchSession);
 }
 
 int pendingEndSignal() { return endSignal; }

@@ -386,10 +386,12 @@ while IFS='|' read -r how name status <&3; do
     "the companion killed") "$WINE_RUN" taskkill /F /IM mapeditor.com >/dev/null 2>&1 ;;
     "the session ended") "$WINE_RUN" wineboot --end-session >/dev/null 2>&1 & ;;
     esac
+    # Watched apart from the companion, which may be gone first.
+    launcher=$E2E_PID
+    E2E_PID=
     wait_for 10 "the editor to end" eval '! process_alive '"$editor"
     RC=0
-    wait "$E2E_PID" || RC=$?
-    E2E_PID=
+    wait "$launcher" || RC=$?
     [ "$status" = - ] || [ "$RC" = "$status" ] || fail "exit status $RC, expected $status"
     expect_file_content a.mef.autosave "$ENDING_DRAGGED" "the autosave"
     [ -z "$(stray_files a.mef a.mef.autosave mapeditor.exe mapeditor.com editor.log shot.rgb)" ] ||
