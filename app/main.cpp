@@ -102,6 +102,7 @@ int withOutputChecked(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    watchEndRequests();
     guardStandardStreams();
     // Messages appear at once even when standard output goes to a file or a pipe.
     writeMessagesAtOnce();

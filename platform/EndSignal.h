@@ -4,7 +4,14 @@
 // system has them). Their handler only records the signal; the frame loop
 // asks for it and leaves through exit(), so that the autosave is written.
 
-// Installs the handler. A second signal while the first is still pending ends
+// Windows: starts a thread that turns the requests of the console companion
+// (mapeditor.com) into end signals: Ctrl+C, Ctrl+Break and its console
+// closed, and the companion's own end. Until installEndSignalHandlers,
+// Ctrl+C and Ctrl+Break end the process at once. POSIX: nothing to do.
+// Called first thing.
+void watchEndRequests();
+
+// Installs the handler (on Windows, the end of the session too). A second signal while the first is still pending ends
 // the process at once, as if no handler were installed.
 void installEndSignalHandlers();
 

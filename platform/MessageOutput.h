@@ -13,7 +13,8 @@ void writeMessagesAtOnce();
 // with. POSIX: descriptors 0, 1 and 2 are opened on /dev/null where they were
 // closed (else the first file or connection opened would take their place and
 // receive the messages), and a write to a closed pipe fails instead of ending
-// the process. Windows: nothing to do.
+// the process. Windows: a stream without a usable handle (started from
+// Explorer, a shortcut or "start") is opened on NUL.
 void guardStandardStreams();
 
 // Whether anything written to standard output so far failed to reach it

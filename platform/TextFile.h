@@ -52,6 +52,11 @@ PathKind pathKind(const char* path);
 // of symbolic links", "Permission denied").
 PathKind pathKind(const char* path, std::string& reason);
 
+// The name under which the system keeps the file `path` (UTF-8) names: on
+// Windows, which drops the dots and spaces at the end of a name, "a.mef." and
+// "a.mef " name "a.mef"; elsewhere `path` itself. Only the last part changes.
+std::string systemFileName(const std::string& path);
+
 // Makes the folder of `path` (UTF-8) the working directory and leaves in
 // `path` the file's name alone, so that the name still reaches the same file.
 // A bare name changes nothing. False, with errno set, when the folder cannot

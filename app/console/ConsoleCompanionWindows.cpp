@@ -10,7 +10,9 @@
 // exits with its status, all 32 bits of it.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 namespace {
@@ -70,14 +72,49 @@ std::string reason(DWORD error) {
     return utf8(message);
 }
 
-// The window program, once started. Ctrl+C, Ctrl+Break and closing the
-// console end it as they would end a console program; the status it then
-// has is returned as this program's own.
+// The window program, once started, and the events that ask it to end: it
+// writes its autosave first, as on an end signal, and this program hands on
+// the status it then has (130 after Ctrl+C, 149 after Ctrl+Break). The
+// editor watches this program's process too: killed, it ends the editor.
 HANDLE windowProgram = nullptr;
+HANDLE interruptEvent = nullptr;
+HANDLE breakEvent = nullptr;
+HANDLE closeEvent = nullptr;
 
-BOOL WINAPI onConsoleEvent(DWORD /*event*/) {
-    if (windowProgram != nullptr) ::TerminateProcess(windowProgram, STATUS_CONTROL_C_EXIT);
+BOOL WINAPI onConsoleEvent(DWORD event) {
+    if (windowProgram == nullptr) return FALSE;
+    if (event == CTRL_C_EVENT) {
+        ::SetEvent(interruptEvent);
+    } else if (event == CTRL_BREAK_EVENT) {
+        ::SetEvent(breakEvent);
+    } else {
+        // The console closes or the session ends: the system ends this
+        // program once the handler returns (or after 5 s); the editor gets
+        // that long to write its autosave and go.
+        ::SetEvent(closeEvent);
+        ::WaitForSingleObject(windowProgram, 4500);
+    }
     return TRUE;
+}
+
+// The handles the editor watches, inherited under the same values, passed in
+// MAPEDITOR_COMPANION as "PROCESS:CTRL_C:CTRL_BREAK:CLOSE".
+bool passEndRequests() {
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE self = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentProcess(), ::GetCurrentProcess(), &self, SYNCHRONIZE,
+                           TRUE, 0))
+        return false;
+    for (HANDLE* event : {&interruptEvent, &breakEvent, &closeEvent}) {
+        *event = ::CreateEventW(&inherited, FALSE, FALSE, nullptr);
+        if (*event == nullptr) return false;
+    }
+    std::wstring value;
+    for (HANDLE handle : {self, interruptEvent, breakEvent, closeEvent}) {
+        if (!value.empty()) value += L':';
+        value += std::to_wstring(reinterpret_cast<std::uintptr_t>(handle));
+    }
+    return ::SetEnvironmentVariableW(L"MAPEDITOR_COMPANION", value.c_str()) != 0;
 }
 
 }  // namespace
@@ -95,6 +132,7 @@ int main() {
     startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process{};
+    passEndRequests();
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
     if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                           &startup, &process)) {

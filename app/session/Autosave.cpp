@@ -8,16 +8,18 @@
 
 Autosave::Autosave(const MapEditor& editor, Messages& messages) : editor(editor), messages(messages) {}
 
+// Beside the file the system keeps ("a.mef." edits "a.mef" on Windows), its
+// name shortened to fit the file system the way temporary names are.
 std::string Autosave::pathFor(const std::string& mapFile) {
+    const std::string kept = systemFileName(mapFile);
 #ifdef _WIN32
-    const std::size_t slash = mapFile.find_last_of("/\\");
+    const std::size_t slash = kept.find_last_of("/\\");
 #else
-    const std::size_t slash = mapFile.rfind('/');
+    const std::size_t slash = kept.rfind('/');
 #endif
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     static constexpr char suffix[] = ".autosave";
-    return mapFile.substr(0, nameStart) + fittingStemOf(mapFile.substr(nameStart), sizeof suffix - 1) +
-           suffix;
+    return kept.substr(0, nameStart) + fittingStemOf(kept.substr(nameStart), sizeof suffix - 1) + suffix;
 }
 
 std::string Autosave::path() const { return pathFor(editor.getMapFileName()); }

@@ -25,9 +25,19 @@ set(CPACK_NSIS_MUI_ICON ${PROJECT_BINARY_DIR}/app/mapeditor.ico)
 set(CPACK_NSIS_MUI_UNIICON ${PROJECT_BINARY_DIR}/app/mapeditor.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME mapeditor.exe)
 set(CPACK_NSIS_URL_INFO_ABOUT "")
-# The Start-menu shortcut "Map Editor" to the program at the top of the installation.
-set(CPACK_PACKAGE_EXECUTABLES mapeditor "Map Editor")
-set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+# The Start-menu shortcut "Map Editor" to the program at the top of the
+# installation, started in the user's Documents folder: the editor reads and
+# writes its files in the folder it works in, and a standard user cannot
+# write in Program Files. CreateShortCut takes $OUTDIR as the folder to start
+# in; the shell expands the variable for whoever starts it.
+set(CPACK_NSIS_CREATE_ICONS_EXTRA [=[
+  StrCpy $OUTDIR "%USERPROFILE%\Documents"
+  CreateShortCut "$SMPROGRAMS\$STARTMENU_FOLDER\Map Editor.lnk" "$INSTDIR\mapeditor.exe"
+  StrCpy $OUTDIR "$INSTDIR"
+]=])
+set(CPACK_NSIS_DELETE_ICONS_EXTRA [=[
+  Delete "$SMPROGRAMS\$MUI_TEMP\Map Editor.lnk"
+]=])
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # A 64-bit installer for a 64-bit program: it also runs where 32-bit programs
 # cannot (a 64-bit-only Wine).

@@ -31,3 +31,6 @@ void installEndSignalHandlers() {
 }
 
 int pendingEndSignal() { return endSignal; }
+
+// Signals reach a POSIX program by themselves.
+void watchEndRequests() {}

@@ -64,6 +64,8 @@ ReadError readRegularFile(const char* path, std::string& text, std::string& reas
     return error;
 }
 
+std::string systemFileName(const std::string& path) { return path; }
+
 PathKind pathKind(const char* path) {
     struct stat info;
     if (::stat(path, &info) == 0) return S_ISREG(info.st_mode) ? PathKind::regularFile : PathKind::other;

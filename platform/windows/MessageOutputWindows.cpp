@@ -1,3 +1,7 @@
+#include <windows.h>
+
+#include <io.h>
+
 #include <cstdio>
 
 #include "MessageOutput.h"
@@ -12,8 +16,46 @@ void writeMessagesAtOnce() {
     std::setvbuf(stderr, errBuffer, _IOFBF, sizeof errBuffer);
 }
 
-// A closed pipe is an error of the write, never a signal, and the C runtime
-// ignores standard handles that are missing.
-void guardStandardStreams() {}
+namespace {
 
-bool standardOutputFailed() { return std::fflush(stdout) != 0 || std::ferror(stdout); }
+// Whether `handle` leads nowhere: there is none (a GUI program started from
+// Explorer, a shortcut or "start"), it is not valid (a closed descriptor
+// under Wine), or it is a character device that aborts every write (Wine's
+// stand-in for a missing console). A zero-byte write tells, and succeeds on
+// a pipe whose reader is gone, whose failure stays a failure.
+bool leadsNowhere(HANDLE handle) {
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return true;
+    DWORD written = 0;
+    if (::WriteFile(handle, "", 0, &written, nullptr)) return false;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_INVALID_HANDLE || error == ERROR_OPERATION_ABORTED;
+}
+
+// Standard output led nowhere at start. A GUI program's C runtime marks such
+// a stream as having no file at all, and cannot reopen it: its writes keep
+// failing, which is then no failure of the work.
+bool outputLeadsNowhere = false;
+
+}  // namespace
+
+// Where standard output or standard error leads nowhere, every write to it
+// would fail: it is opened on NUL where the C runtime can, as POSIX opens /dev/null in place of a
+// closed descriptor, so that only a real failure counts as one. A closed
+// pipe is an error of the write, never a signal.
+void guardStandardStreams() {
+    const struct {
+        DWORD handle;
+        std::FILE* stream;
+    } streams[] = {{STD_OUTPUT_HANDLE, stdout}, {STD_ERROR_HANDLE, stderr}};
+    for (const auto& standard : streams) {
+        if (!leadsNowhere(::GetStdHandle(standard.handle))) continue;
+        if (standard.stream == stdout) outputLeadsNowhere = true;
+        if (std::freopen("NUL", "w", standard.stream) == nullptr) continue;
+        ::SetStdHandle(standard.handle, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(standard.stream))));
+    }
+}
+
+bool standardOutputFailed() {
+    const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout);
+    return failed && !outputLeadsNowhere;
+}

@@ -83,6 +83,10 @@ std::string reasonOf(DWORD error) {
     return reason.empty() ? "error " + std::to_string(error) : reason;
 }
 
+// CON, CONIN$ and CONOUT$ in a program without a console: no file, as they
+// are in one.
+bool consoleWithoutConsole(DWORD error) { return error == ERROR_INVALID_HANDLE; }
+
 // A name that is not valid UTF-8 never reaches the system.
 constexpr DWORD invalidNameError = ERROR_NO_UNICODE_TRANSLATION;
 
@@ -106,7 +110,9 @@ ReadError readRegularFile(const char* path, std::string& text, std::string& reas
     Handle in(::CreateFileW(wide.c_str(), GENERIC_READ, shareAll, nullptr, OPEN_EXISTING,
                             FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!in.valid()) {
-        reason = reasonOf(::GetLastError());
+        const DWORD error = ::GetLastError();
+        if (consoleWithoutConsole(error)) return ReadError::notRegularFile;
+        reason = reasonOf(error);
         return ReadError::cannotOpen;
     }
     if (!isRegularFile(in.get())) return ReadError::notRegularFile;
@@ -134,6 +140,23 @@ ReadError readRegularFile(const char* path, std::string& text, std::string& reas
     return ReadError::none;
 }
 
+std::string systemFileName(const std::string& path) {
+    const std::size_t start = path.find_last_of("\\/:") + 1;
+    const std::string last = path.substr(start);
+    if (last.empty() || last == "." || last == "..") return path;
+    // The full path as Windows makes it, whose last part is the name it keeps.
+    const std::wstring wide = widePath(path);
+    if (wide.empty()) return path;
+    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    const std::string name = utf8Name(full.c_str() + full.find_last_of(L"\\/") + 1);
+    return name.empty() ? path : path.substr(0, start) + name;
+}
+
 PathKind pathKind(const char* path) {
     const std::wstring wide = path == nullptr ? std::wstring() : widePath(path);
     if (wide.empty()) return PathKind::missing;
@@ -148,7 +171,7 @@ PathKind pathKind(const char* path) {
     // opened without access rights (no effect on any device) is regular.
     Handle handle(::CreateFileW(wide.c_str(), 0, shareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                 nullptr));
-    if (!handle.valid()) return PathKind::unknown;
+    if (!handle.valid()) return consoleWithoutConsole(::GetLastError()) ? PathKind::other : PathKind::unknown;
     return isRegularFile(handle.get()) ? PathKind::regularFile : PathKind::other;
 }
 
@@ -353,7 +376,10 @@ std::string whyNotWritable(const FinalFile& file) {
     if (file.attributes & FILE_ATTRIBUTE_READONLY) return reasonOf(ERROR_ACCESS_DENIED);
     Handle out(::CreateFileW(widePath(file.path).c_str(), GENERIC_WRITE, shareAll, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out.valid()) return reasonOf(::GetLastError());
+    if (!out.valid()) {
+        const DWORD error = ::GetLastError();
+        return consoleWithoutConsole(error) ? notRegularFileReason : reasonOf(error);
+    }
     if (::GetFileType(out.get()) != FILE_TYPE_DISK) return notRegularFileReason;
     return {};
 }
@@ -410,6 +436,16 @@ DWORD writeInPlace(const std::string& path, std::string_view content) {
     return 0;
 }
 
+// The replacement removes the old file: a reader that shares writing but
+// not deletion refuses that with "Access is denied", although the file is
+// no read-only one. Asking for the right to delete it tells the two apart.
+DWORD renameError(const std::string& target, DWORD error) {
+    if (error != ERROR_ACCESS_DENIED) return error;
+    Handle probe(::CreateFileW(widePath(target).c_str(), DELETE, shareAll, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return !probe.valid() && ::GetLastError() == ERROR_SHARING_VIOLATION ? ERROR_SHARING_VIOLATION : error;
+}
+
 ReplaceResult failedBecause(std::string& reason, const std::string& why) {
     reason = why;
     return ReplaceResult::failed;
@@ -458,7 +494,7 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
     const std::wstring from = widePath(temp.path);
     if (why.empty() && !::MoveFileExW(from.c_str(), widePath(file.path).c_str(),
                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        why = reasonOf(::GetLastError());
+        why = reasonOf(renameError(file.path, ::GetLastError()));
     if (!why.empty()) {
         ::DeleteFileW(from.c_str());
         return failedBecause(reason, why);

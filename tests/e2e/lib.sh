@@ -218,12 +218,12 @@ expect_pixel() {
 
 # wait_pixel X Y R G B WHAT: polls screenshots until the pixel has that colour.
 wait_pixel() {
-    wait_for 5 "$6: pixel ($1, $2) to become ($3 $4 $5)" pixel_is_now "$1" "$2" "$3" "$4" "$5"
+    wait_for 15 "$6: pixel ($1, $2) to become ($3 $4 $5)" pixel_is_now "$1" "$2" "$3" "$4" "$5"
 }
 
 # wait_pixel_not X Y R G B WHAT: polls until the pixel no longer has that colour.
 wait_pixel_not() {
-    wait_for 5 "$6: pixel ($1, $2) to change from ($3 $4 $5)" pixel_is_not_now "$1" "$2" "$3" "$4" "$5"
+    wait_for 15 "$6: pixel ($1, $2) to change from ($3 $4 $5)" pixel_is_not_now "$1" "$2" "$3" "$4" "$5"
 }
 
 # lit_pixels X Y W H: the number of pixels in the rectangle of the last
@@ -292,11 +292,11 @@ log_lines() { wc -l <"$E2E_LOG"; }
 log_has_more_lines_than() { [ "$(log_lines)" -gt "$1" ]; }
 
 wait_for_log_line() {
-    wait_for "${2:-5}" "the output line '$1'" log_has_line "$1"
+    wait_for "${2:-15}" "the output line '$1'" log_has_line "$1"
 }
 
 wait_for_log_match() {
-    wait_for "${2:-5}" "an output line matching '$1'" log_matches "$1"
+    wait_for "${2:-15}" "an output line matching '$1'" log_matches "$1"
 }
 
 # stray_files NAME...: prints the entries of the current directory other than
@@ -370,7 +370,7 @@ save_map() {
     click 587 20
     wait_pixel 402 340 $TEAL "the confirmation panel to show"
     click 430 340
-    wait_for 5 "map.mef to be written" test -f map.mef
+    wait_for 15 "map.mef to be written" test -f map.mef
     wait_pixel_not 402 340 $TEAL "the confirmation panel to hide"
 }
 
@@ -380,7 +380,7 @@ export_map() {
     open_file_bar
     E2E_LINES_BEFORE_EXPORT=$(log_lines)
     click 707 20
-    wait_for 5 "the export's output" log_has_more_lines_than "$E2E_LINES_BEFORE_EXPORT"
+    wait_for 15 "the export's output" log_has_more_lines_than "$E2E_LINES_BEFORE_EXPORT"
 }
 
 start_xvfb

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "Autosave.h"
 #include "BatchRunner.h"
 #include "EditorFiles.h"
 #include "Export.h"
@@ -61,9 +62,9 @@ TEST(WindowsTextFile, ReplacesAnExistingFileWithExactlyTheBytesGiven) {
 }
 
 TEST(WindowsTextFile, TargetHeldByAReaderIsKeptWithTheReasonAndNoTemporaryFileStays) {
-    // As the simulator or an editor might hold it: no sharing at all, or
-    // the ordinary sharing of a reader.
-    for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+    // As the simulator or an editor might hold it: no sharing at all, the
+    // ordinary sharing of a reader, or a reader that lets others write.
+    for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
         SCOPED_TRACE(sharing);
         ScratchDir scratch;
         writeFile("map.mef", "old");
@@ -153,6 +154,9 @@ TEST(WindowsTextFile, ReadsBytesUnchangedAndRefusesWhatIsNoRegularFile) {
     } refused[] = {
         {"folder", ReadError::notRegularFile},
         {"NUL", ReadError::notRegularFile},
+        {"CON", ReadError::notRegularFile},
+        {"CONIN$", ReadError::notRegularFile},
+        {"CONOUT$", ReadError::notRegularFile},
         {"big.mef", ReadError::tooLarge},
         {"missing.mef", ReadError::cannotOpen},
     };
@@ -204,6 +208,23 @@ TEST(WindowsTextFile, ALinkedTargetIsReplacedAtItsEndAndStaysALink) {
     EXPECT_EQ(readFile("repo\\real.mef"), "new");
     EXPECT_TRUE(std::filesystem::is_symlink("map.mef"));
     EXPECT_EQ(directoryEntries(), (std::set<std::string>{"map.mef", "repo"}));
+}
+
+TEST(WindowsTextFile, TheAutosaveIsNamedAfterTheFileWindowsKeeps) {
+    const struct {
+        const char* given;
+        const char* kept;
+    } cases[] = {
+        {"a.mef.", "a.mef"},           {"a.mef ", "a.mef"},
+        {"a.mef. .", "a.mef"},         {"levels\\a.mef..", "levels\\a.mef"},
+        {"levels/\xc3\xa9.mef ", "levels/\xc3\xa9.mef"}, {"C:a.mef.", "C:a.mef"},
+        {"a.mef", "a.mef"},            {"a. b.mef", "a. b.mef"},
+        {"..", ".."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(systemFileName(c.given), c.kept) << c.given;
+        EXPECT_EQ(Autosave::pathFor(c.given), std::string(c.kept) + ".autosave") << c.given;
+    }
 }
 
 TEST(WindowsBatchRunner, RunsTheWorkingDirectoryCopyBatNeverOneOnThePath) {

@@ -327,4 +327,81 @@ bad map|--export --no-batch bad.mef|1
 usage error|--export a.mef b.mef|2
 TABLE
 
+# Without standard output (started by "start", as from Explorer or a
+# shortcut, or with the descriptor closed) the status is that of the work.
+# how | arguments | exit status | file the work writes
+while IFS='|' read -r how args status writes; do
+    step "mapeditor.exe $args, $how: status $status"
+    new_workdir "no-output-$row"
+    row=$((row + 1))
+    mkdir maps
+    printf '%s' "$MAP" >maps/m.mef
+    cp "$WIN_EXE" .
+    RC=0
+    # shellcheck disable=SC2086 # the arguments of the table are split on purpose
+    case $how in
+    start) env -u DISPLAY "$WINE_RUN" start /wait mapeditor.exe $args </dev/null || RC=$? ;;
+    closed) env -u DISPLAY "$WINE_RUN" mapeditor.exe $args </dev/null >&- || RC=$? ;;
+    esac
+    [ "$RC" = "$status" ] || fail "exit status $RC, expected $status"
+    [ -z "$writes" ] || [ -s "$writes" ] || fail "$writes was not written"
+done <<'TABLE'
+start|--export --no-batch maps/m.mef|0|gnd.pts
+start|--version|0|
+start|--export --no-batch --in-map-folder maps/m.mef|0|maps/gnd.pts
+start|--export --no-batch none.mef|1|
+closed|--version|0|
+closed|--export --no-batch maps/m.mef|0|go
+TABLE
+
+# The ways a session of mapeditor.com ends, each after a drag of the map's
+# junction: the window writes its autosave first and ends with the status
+# given ("-" when nobody waits for it any more). The map is given as NAME,
+# which Windows keeps as a.mef; the autosave is named after the latter.
+# how | NAME | status
+ENDING_MAP=$'0 10 0.5 18\n10 18 10.5 10\n5\n10.5 10 12 8\n14 8 16 10\n5'
+ENDING_DRAGGED=$'0 10 0.5 18\n18.4 21.9 18.9 13.9\n5\n18.9 13.9 20.4 11.9\n14 8 16 10\n5'
+# windows_pid PROGRAM: the Linux process that runs the Wine program PROGRAM.
+windows_pid() {
+    local file
+    for file in /proc/[0-9]*/cmdline; do
+        { tr '\0' ' ' <"$file"; } 2>/dev/null | grep -qiE "^[^ ]*[\\/]$1( |\$)" && { basename "$(dirname "$file")"; return 0; }
+    done
+    return 1
+}
+while IFS='|' read -r how name status <&3; do
+    step "mapeditor.com '$name', a drag, then $how: the autosave is written, status $status"
+    new_workdir "end-$row"
+    row=$((row + 1))
+    cp "$WIN_EXE" "${WIN_EXE%.exe}.com" .
+    printf '%s' "$ENDING_MAP" >a.mef
+    WIN_EXE=$PWD/mapeditor.com E2E_TITLE='^Map Editor - ' start_windows_editor "$name"
+    # The loaded map's junction (10.5, 10) moved to (18.9, 13.9).
+    drag 3 105 100 140 120 170 130 190 140
+    wait_pixel 192 142 $MAGENTA "the junction drawn at (190, 140)"
+    companion=$(windows_pid mapeditor.com) || fail "no process runs mapeditor.com"
+    editor=$(windows_pid mapeditor.exe) || fail "no process runs mapeditor.exe"
+    case $how in
+    Ctrl+C) kill -INT "$companion" ;;
+    "the companion killed") "$WINE_RUN" taskkill /F /IM mapeditor.com >/dev/null 2>&1 ;;
+    "the session ended") "$WINE_RUN" wineboot --end-session >/dev/null 2>&1 & ;;
+    esac
+    # Watched apart from the companion, which may be gone first.
+    launcher=$E2E_PID
+    E2E_PID=
+    wait_for 10 "the editor to end" eval '! process_alive '"$editor"
+    RC=0
+    wait "$launcher" || RC=$?
+    [ "$status" = - ] || [ "$RC" = "$status" ] || fail "exit status $RC, expected $status"
+    expect_file_content a.mef.autosave "$ENDING_DRAGGED" "the autosave"
+    [ -z "$(stray_files a.mef a.mef.autosave mapeditor.exe mapeditor.com editor.log shot.rgb)" ] ||
+        fail "stray files: $(stray_files a.mef a.mef.autosave mapeditor.exe mapeditor.com editor.log shot.rgb)"
+    "$WINE_RUN" --wait-for-server
+done 3<<'TABLE'
+Ctrl+C|a.mef|130
+Ctrl+C|a.mef.|130
+the companion killed|a.mef |-
+the session ended|a.mef|-
+TABLE
+
 echo "PASS"

@@ -48,11 +48,15 @@ step "silent install"
 wine "$SETUP" /S || fail "the installer exited with status $?"
 wineserver -w
 INSTDIR="$WINEPREFIX/drive_c/Program Files/Map Editor"
-for file in mapeditor.exe mapeditor.com README.md LICENSE copy.bat Uninstall.exe; do
+for file in mapeditor.exe mapeditor.com README.md LICENSE copy.bat.example Uninstall.exe; do
     [ -f "$INSTDIR/$file" ] || fail "$file is not installed"
 done
-[ -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Map Editor/Map Editor.lnk" ] ||
-    fail "no Start-menu shortcut"
+[ ! -e "$INSTDIR/copy.bat" ] || fail "a copy.bat is installed"
+SHORTCUT="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Map Editor/Map Editor.lnk"
+[ -f "$SHORTCUT" ] || fail "no Start-menu shortcut"
+# Started in the user's Documents folder, where a standard user can write.
+strings -el "$SHORTCUT" | grep -qxF '%USERPROFILE%\Documents' ||
+    fail "the shortcut starts in: $(strings -el "$SHORTCUT" | tr '\n' ' ')"
 
 step "the file type and its command in the registry"
 [ "$(reg_value 'HKCR\.mef')" = MapEditor.Map ] || fail ".mef is not a map: '$(reg_value 'HKCR\.mef')'"
@@ -74,8 +78,17 @@ printf '0 10 0.5 18\n10 18 10.5 10\n5' >"$WORK/maps/canyon/c.mef"
     fail "--export --in-map-folder failed"
 [ -f "$WORK/maps/canyon/gnd.pts" ] && [ -f "$WORK/maps/canyon/go" ] || fail "the export did not write beside the map"
 
-step "silent uninstall leaves nothing"
+step "a reinstall keeps the copy.bat the user made in the installation"
+printf '@echo mine\r\n' >"$INSTDIR/copy.bat"
+wine "$SETUP" /S || fail "the reinstall exited with status $?"
+wineserver -w
+[ "$(cat "$INSTDIR/copy.bat")" = $'@echo mine\r' ] || fail "copy.bat was replaced"
+[ -f "$INSTDIR/mapeditor.exe" ] || fail "the reinstall left no mapeditor.exe"
+
+step "silent uninstall leaves nothing of its own, and the user's copy.bat"
 wine 'C:\Program Files\Map Editor\Uninstall.exe' /S || fail "the uninstaller exited with status $?"
 wineserver -w
+[ "$(ls "$INSTDIR")" = copy.bat ] || fail "the installation folder holds: $(ls "$INSTDIR" | tr '\n' ' ')"
+rm -r "$INSTDIR"
 [ -z "$(traces)" ] || fail "left behind: $(traces)"
 echo PASS
