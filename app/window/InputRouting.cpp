@@ -16,6 +16,8 @@ constexpr int wheelUp = 3;
 constexpr int wheelDown = 4;
 constexpr int wheelLeft = 5;
 constexpr int wheelRight = 6;
+// The wheel's buttons are one range, which mouseCallback tests as such.
+static_assert(wheelUp < wheelDown && wheelDown < wheelLeft && wheelLeft < wheelRight);
 
 // What GLUT hands the keyboard callback for Ctrl+Y and Ctrl+Z (with or without Shift).
 constexpr unsigned char ctrlY = 25;
