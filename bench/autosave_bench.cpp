@@ -11,6 +11,7 @@
 
 #include "Autosave.h"
 #include "Courses.h"
+#include "EditorFiles.h"
 #include "MapEditor.h"
 
 namespace {
@@ -50,7 +51,7 @@ BENCHMARK(Autosave_Write)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void Autosave_Save(benchmark::State& state) {
     CourseEditor& course = courseEditor();
-    for (auto _ : state) benchmark::DoNotOptimize(course.editor.saveMapFile());
+    for (auto _ : state) benchmark::DoNotOptimize(saveMapFile(course.editor));
 }
 BENCHMARK(Autosave_Save)->Unit(benchmark::kMillisecond)->UseRealTime();
 

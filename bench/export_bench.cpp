@@ -1,5 +1,5 @@
 // The ground points export at 1,000, 10,000 and 100,000 segments, into memory:
-// what writeGroundFile prints and writes, without the disk.
+// what the export writes to "gnd.pts" and prints, without the disk.
 #include <benchmark/benchmark.h>
 
 #include <charconv>

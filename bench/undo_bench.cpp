@@ -14,6 +14,7 @@
 #include <string>
 
 #include "Courses.h"
+#include "EditorFiles.h"
 #include "MapEditor.h"
 #include "MapFile.h"
 
@@ -122,7 +123,7 @@ const std::string& courseFile() {
 
 void loads(benchmark::State& state, bool history) {
     MapEditor editor = courseEditor(history);
-    timeEach(state, [&] { editor.loadMapFile(courseFile().c_str()); });
+    timeEach(state, [&] { loadMapFile(editor, courseFile().c_str()); });
     if (editor.segmentCount() != courseLength) state.SkipWithError("the load failed");
 }
 
@@ -134,7 +135,7 @@ BENCHMARK(Undo_LoadWithoutHistory)->UseManualTime()->Unit(benchmark::kMillisecon
 
 void Undo_UndoLoad(benchmark::State& state) {
     MapEditor editor = courseEditor(true);
-    editor.loadMapFile(courseFile().c_str());
+    loadMapFile(editor, courseFile().c_str());
     exchangeTimed(state, editor, true);
 }
 BENCHMARK(Undo_UndoLoad)->UseManualTime()->Unit(benchmark::kMillisecond);

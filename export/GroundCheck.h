@@ -104,14 +104,3 @@ struct GroundProblems {
 // maxCrossings of them: the outline's pieces go into an R-tree and only
 // pieces whose boxes meet are compared.
 GroundProblems checkGround(const std::vector<Segment>& segments);
-
-// One line per problem, in outline order, without line ends, in the form
-// "NAME: segment N: ..." or "NAME: segments N and M: ...", segments counted
-// from 1.
-std::vector<std::string> groundProblemLines(const GroundProblems& problems, const std::string& name);
-
-// At most one line per kind of problem, each naming the first occurrence and
-// how many there are in all, without line ends: "Warning: the ground crosses
-// itself at (x, y), segments N and M (K crossings in all)" ("(more than 10000
-// crossings in all)" past maxCrossings) and the like.
-std::vector<std::string> groundWarnings(const GroundProblems& problems);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <system_error>
 
 #include "NumberFormat.h"
@@ -180,13 +179,10 @@ std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records) 
     return segments;
 }
 
-MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::FILE* messages) {
-    std::string text, reason;
-    if (!readWholeFile(path, text, nullptr, &reason)) {
-        std::fprintf(messages, "File input error: %s: %s\n", path, reason.c_str());
-        std::fflush(messages);
-        return MapFileRead::cannotRead;
-    }
+MapFileLoad readMapFile(const char* path, std::vector<Segment>& segments) {
+    MapFileLoad load;
+    std::string text;
+    if (!readWholeFile(path, text, nullptr, &load.reason)) return load;
     // The whole file is checked before anything changes.
     MapFileParse parsed = parseMapFile(text);
     // What is read is kept no longer than needed: the segments made next are
@@ -194,29 +190,26 @@ MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::F
     std::string().swap(text);
     parsed.records.shrink_to_fit();
     if (!parsed.ok()) {
-        std::fprintf(messages, "File input error: %s: %s\n", path, parsed.error.c_str());
-        std::fflush(messages);
-        return MapFileRead::notAMap;
+        load.status = MapFileRead::notAMap;
+        load.reason = std::move(parsed.error);
+        return load;
     }
     if (parsed.sampleTotal > sampleBudget) {
-        std::fprintf(messages, "File input error: %s: %lld points, more than the editor holds (%lld)\n", path,
-                     parsed.sampleTotal, sampleBudget);
-        std::fflush(messages);
-        return MapFileRead::notAMap;
+        load.status = MapFileRead::notAMap;
+        load.reason = std::to_string(parsed.sampleTotal) + " points, more than the editor holds (" +
+                      std::to_string(sampleBudget) + ")";
+        return load;
     }
     if (parsed.incompleteDropped) {
-        std::fprintf(messages, "Warning: %s: incomplete last record %d dropped (%d of 9 values)\n", path,
-                     static_cast<int>(parsed.records.size()) + 1, parsed.incompleteValues);
-        std::fflush(messages);
+        load.droppedRecord = static_cast<int>(parsed.records.size()) + 1;
+        load.droppedValues = parsed.incompleteValues;
     }
     segments = segmentsFromRecords(parsed.records);
-    return MapFileRead::loaded;
+    load.status = MapFileRead::loaded;
+    return load;
 }
 
-bool storeMapFile(const std::string& path, const std::vector<Segment>& segments, TempFileFactory createTemp) {
-    std::string reason;
-    if (replaceFileReporting(path, formatMapFile(segments), createTemp, &reason)) return true;
-    std::printf("File output error: %s: %s\n", path.c_str(), reason.c_str());
-    std::fflush(stdout);
-    return false;
+FileWrite storeMapFile(const std::string& path, const std::vector<Segment>& segments,
+                       TempFileFactory createTemp) {
+    return storeFile(path, formatMapFile(segments), createTemp);
 }

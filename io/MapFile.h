@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,18 +64,27 @@ std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records);
 // What readMapFile made of a file.
 enum class MapFileRead { loaded, cannotRead, notAMap };
 
-// Reads the map file `path` with every check of parseMapFile. When it is a
-// map, `segments` becomes its chain; otherwise `segments` is left alone. The
-// loader's one-line messages go to `messages`: "File input error: PATH: " and
-// why when the file cannot be read (the system's reason, or the refusal of
-// readWholeFile), what is wrong and where when it is not a map, or that it
-// holds more samples than sampleBudget (refused before its segments are
-// made), and a warning when an incomplete last record was dropped.
-MapFileRead readMapFile(const char* path, std::vector<Segment>& segments, std::FILE* messages);
+// What readMapFile found, for the caller to tell.
+struct MapFileLoad {
+    MapFileRead status = MapFileRead::cannotRead;
+    // cannotRead and notAMap: why. The system's reason or the refusal of
+    // readWholeFile when the file cannot be read; what is wrong and where
+    // when it is not a map, or that it holds more samples than sampleBudget
+    // (refused before its segments are made).
+    std::string reason;
+    // loaded: the number of an incomplete last record that was dropped (0
+    // when none was) and how many of its values were present.
+    int droppedRecord = 0;
+    int droppedValues = 0;
 
-// Writes the file text for `segments` to `path` through replaceFileReporting
-// (links followed, permissions kept, the previous file surviving any failure);
-// on failure prints "File output error: PATH: " and the reason on standard
-// output and returns false.
-bool storeMapFile(const std::string& path, const std::vector<Segment>& segments,
-                  TempFileFactory createTemp = createTempFileBeside);
+    bool loaded() const { return status == MapFileRead::loaded; }
+};
+
+// Reads the map file `path` with every check of parseMapFile. When it is a
+// map, `segments` becomes its chain; otherwise `segments` is left alone.
+MapFileLoad readMapFile(const char* path, std::vector<Segment>& segments);
+
+// Writes the file text for `segments` to `path` through storeFile (links
+// followed, permissions kept, the previous file surviving any failure).
+FileWrite storeMapFile(const std::string& path, const std::vector<Segment>& segments,
+                       TempFileFactory createTemp = createTempFileBeside);

@@ -40,7 +40,7 @@ double zoomOfLevel(int level) {
 MapEditor::MapEditor() {
     markers.push_back(Marker());
     buildInitialMap();
-    restLocation = {0.5, 0.5};
+    restLocation = initialRestLocation;
     viewOffset = {10.0, 10.0};
     applyViewOffset();
 }
@@ -139,7 +139,7 @@ void MapEditor::loadChain(std::vector<Segment> loaded) {
 void MapEditor::setChain(std::vector<Segment> loaded) {
     segments = std::move(loaded);
     markers.clear();
-    restLocation = {0.5, 0.5};
+    restLocation = initialRestLocation;
     viewOffset = {1.0, 1.0};
     zoomLevel = 0;
     zoom = 1.0;

@@ -37,6 +37,8 @@ public:
     const ControlPoint& getViewOffset() const { return viewOffset; }
     double getZoom() const { return zoom; }
     const ControlPoint& getRestLocation() const { return restLocation; }
+    // The rest location of a new editor and of a loaded map.
+    static constexpr ControlPoint initialRestLocation{0.5, 0.5};
     // What a successful load does: the chain becomes `loaded`, the markers go,
     // the rest location becomes (0.5, 0.5), the view offset (1, 1) and the zoom 1.
     // The undo history starts anew, with this map at its bottom.
@@ -95,18 +97,9 @@ public:
     void splitSelected();
 
     // The map file, "map.mef" unless set otherwise: what "Load QUIV File"
-    // reads and what saveMapFile writes (defined with the file code in io/).
+    // reads and "Save QUIV File" writes (app/session/EditorFiles.h).
     const std::string& getMapFileName() const { return mapFileName; }
     void setMapFileName(std::string name) { mapFileName = std::move(name); }
-    // Returns whether the file was written.
-    bool saveMapFile();
-    void loadMapFile(const char* name);
-
-    // Export to the simulator (defined with the export code in export/).
-    void listSharedStartPoints();
-    void writeGroundFile();
-    void writeScenarioScript();
-    void exportMap();
 
 private:
     // After the chain was replaced or reordered: the index, the point count

@@ -2,7 +2,6 @@
 // commands are run through the same functions the controls call.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -11,7 +10,6 @@
 #include <vector>
 
 #include "Autosave.h"
-#include "EndSignal.h"
 #include "Globals.h"
 #include "Interface.h"
 #include "MapFile.h"
@@ -160,7 +158,8 @@ TEST(Autosave, AFailedWriteWarnsOnceAndIsTriedAgainLater) {
     editor.setMapFileName("missing/map.mef");
     std::FILE* messages = std::fopen("messages.txt", "w");
     ASSERT_NE(messages, nullptr);
-    Autosave saver(editor, messages);
+    StreamMessages problems(messages, messages);
+    Autosave saver(editor, problems);
     saver.markClean();
     editor.appendSegment();
     for (std::uint32_t t = 0; t <= 4u * Autosave::delay; t += 1000) saver.tick(t);
@@ -230,19 +229,5 @@ TEST(Autosave, ReplacesALinkInItsPlaceNeverWritingThroughIt) {
     }
 }
 #endif
-
-#ifdef SIGHUP
-constexpr int hangUp = SIGHUP;
-#else
-constexpr int hangUp = SIGINT;  // Windows has no SIGHUP
-#endif
-
-TEST(EndSignal, IsRecordedForTheFrameLoop) {
-    installEndSignalHandlers();
-    EXPECT_EQ(pendingEndSignal(), 0);
-    std::raise(hangUp);
-    EXPECT_EQ(pendingEndSignal(), hangUp);
-    EXPECT_EQ(endSignalExitStatus(hangUp), 128 + hangUp);
-}
 
 }  // namespace

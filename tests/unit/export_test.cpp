@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BatchRunner.h"
+#include "EditorFiles.h"
 #include "Export.h"
 #include "HeadlessExport.h"
 #include "MapEditor.h"
@@ -35,7 +36,7 @@ std::vector<std::string> splitLines(const std::string& text) {
 std::string captureExport(MapEditor& editor, std::string* errors = nullptr) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    editor.exportMap();
+    exportMap(editor);
     const std::string errorText = testing::internal::GetCapturedStderr();
     if (errors) *errors = errorText;
     return testing::internal::GetCapturedStdout();
@@ -172,8 +173,9 @@ TEST(Export, OnlyARegularCopyBatIsRunByTheWindowAndTheCommandLine) {
         ASSERT_TRUE(storeMapFile("map.mef", editor.getSegments()));
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
+        StreamMessages messages(out, err);
         ASSERT_TRUE(out && err);
-        EXPECT_EQ(exportWithoutWindow("map.mef", true, out, err), runs ? 0 : 1);
+        EXPECT_EQ(exportWithoutWindow("map.mef", true, messages), runs ? 0 : 1);
         std::rewind(err);
         char buffer[256] = {};
         EXPECT_EQ(std::string(buffer, std::fread(buffer, 1, sizeof buffer - 1, err)), c.message);

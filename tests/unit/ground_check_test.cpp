@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "EditorFiles.h"
 #include "Export.h"
 #include "GroundFile.h"
 #include "HeadlessCheck.h"
@@ -40,7 +41,8 @@ struct CheckRun {
 CheckRun checkFile(const std::string& name) {
     std::FILE* out = newStream("check.out");
     std::FILE* err = newStream("check.err");
-    const int status = checkWithoutWindow(name, out, err);
+    StreamMessages messages(out, err);
+    const int status = checkWithoutWindow(name, messages);
     return {status, contentOf(out), contentOf(err)};
 }
 
@@ -204,7 +206,7 @@ TEST(GroundCheck, ExportWarnsAfterItsMessagesAndOnlyAboutFaults) {
     writeFile("copy.bat", "");
     MapEditor editor;
     testing::internal::CaptureStdout();
-    editor.exportMap();
+    exportMap(editor);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "0\n1\nSaved 2 segments, containing 14 points\n");
     std::string ground;
     appendGroundFile(ground, editor.getSegments());
@@ -221,15 +223,16 @@ TEST(GroundCheck, ExportWarnsAfterItsMessagesAndOnlyAboutFaults) {
     const std::string messages = "0\n1\n2\n1\n2\nSaved 3 segments, containing 15 points\n";
     std::FILE* out = newStream("export.out");
     std::FILE* err = newStream("export.err");
-    EXPECT_EQ(exportWithoutWindow("canyon.mef", false, out, err), 0);
+    StreamMessages streams(out, err);
+    EXPECT_EQ(exportWithoutWindow("canyon.mef", false, streams), 0);
     EXPECT_EQ(contentOf(out), messages);
     EXPECT_EQ(contentOf(err), warnings);
 
     std::vector<Segment> canyon;
-    ASSERT_EQ(readMapFile("canyon.mef", canyon, stderr), MapFileRead::loaded);
+    ASSERT_TRUE(readMapFile("canyon.mef", canyon).loaded());
     editor.replaceChain(canyon);
     testing::internal::CaptureStdout();
-    editor.exportMap();
+    exportMap(editor);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), messages + warnings);
 }
 

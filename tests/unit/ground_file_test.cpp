@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "Export.h"
 #include "GroundFile.h"
 #include "MapEditor.h"
-#include "ScratchDir.h"
 #include "SegmentFactory.h"
 
 namespace {
@@ -116,41 +114,6 @@ TEST(StartPointListing, MatchesThePairwiseLoopOnRandomChains) {
         for (int i = 0; i < n; ++i) chain.push_back(startingAt(pool[pick(random)], pool[pick(random)]));
         ASSERT_EQ(sharedStartPointListing(chain), literalListing(chain)) << "round " << round;
     }
-}
-
-TEST(WriteGroundFile, PrintsListingThenCountMessage) {
-    ScratchDir scratch;
-    MapEditor editor;
-    testing::internal::CaptureStdout();
-    editor.writeGroundFile();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0\n1\nSaved 2 segments, containing 14 points\n");
-    EXPECT_EQ(readFile("gnd.pts"), initialMapGround);
-
-    editor.replaceChain({makeSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10, 0)});
-    testing::internal::CaptureStdout();
-    editor.writeGroundFile();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "0\nSaved 1 segments, containing 2 points\n");
-    const std::string oneSegment = readFile("gnd.pts");
-    EXPECT_EQ(std::count(oneSegment.begin(), oneSegment.end(), '\n'), 4);
-}
-
-TEST(WriteGroundFile, UnwritableFileGivesNoCountMessage) {
-    ScratchDir scratch;
-    std::filesystem::create_directory("gnd.pts");
-    MapEditor editor;
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(writeGroundFileAt(editor.getSegments(), "gnd.pts"));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "0\n1\nFile output error: gnd.pts: not a regular file\n");
-    EXPECT_EQ(directoryEntries(), std::set<std::string>{"gnd.pts"});
-}
-
-TEST(WriteGroundFile, EmptyChainWritesNothing) {
-    ScratchDir scratch;
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(writeGroundFileAt({}, "gnd.pts"));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Nothing to export: the map has no segments\n");
-    EXPECT_TRUE(directoryEntries().empty());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "EditorFiles.h"
 #include "MapDraw.h"
 #include "MapEditor.h"
 #include "MapFile.h"
@@ -61,7 +62,7 @@ State stateOf(MapEditor& editor, bool save = false) {
     for (const Marker& m : editor.getMarkers()) add(m.getX()), add(m.getY());
     add(editor.getRestLocation().x), add(editor.getRestLocation().y);
     if (save) {
-        editor.saveMapFile();
+        saveMapFile(editor);
         state.saved = readFile("map.mef");
     } else {
         state.saved = formatMapFile(editor.getSegments());

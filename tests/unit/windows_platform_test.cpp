@@ -9,6 +9,7 @@
 
 #include "Autosave.h"
 #include "BatchRunner.h"
+#include "EditorFiles.h"
 #include "Export.h"
 #include "MapEditor.h"
 #include "ScratchDir.h"
@@ -73,7 +74,7 @@ TEST(WindowsTextFile, TargetHeldByAReaderIsKeptWithTheReasonAndNoTemporaryFileSt
         EXPECT_EQ(replaceFile("map.mef", "new"), ReplaceResult::failed);
         MapEditor editor;
         testing::internal::CaptureStdout();
-        editor.saveMapFile();
+        saveMapFile(editor);
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
                   "File output error: map.mef: used by another program\n");
         ::CloseHandle(held);
@@ -182,10 +183,9 @@ TEST(WindowsTextFile, ReadOnlyTargetsAreKeptAndRefusingFoldersGetAnInPlaceWrite)
     // A folder that refuses new files: the existing file is rewritten in place,
     // a missing one cannot be made.
     writeFile("map.mef", std::string(5000, '9'));
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(replaceFileReporting("map.mef", "new", refusedByTheFolder));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Warning: map.mef: folder not writable, saved in place\n");
+    const FileWrite inPlace = storeFile("map.mef", "new", refusedByTheFolder);
+    EXPECT_EQ(inPlace.result, ReplaceResult::writtenInPlace);
+    EXPECT_EQ(inPlace.reason, "folder not writable");
     EXPECT_EQ(readFile("map.mef"), "new");
     // Growing in place: the space is reserved, then written.
     EXPECT_EQ(replaceFile("map.mef", std::string(6000, '8'), refusedByTheFolder),
@@ -246,7 +246,7 @@ TEST(WindowsBatchRunner, RunsTheWorkingDirectoryCopyBatNeverOneOnThePath) {
     // Nor does one that cmd would find for "copy.bat" by adding an extension.
     writeFile("copy.bat.cmd", "echo impostor> impostor-ran\r\n");
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(exportToSimulator(MapEditor().getSegments(), {0.5, 0.5}));
+    EXPECT_FALSE(exportMap(MapEditor()));
     EXPECT_NE(testing::internal::GetCapturedStdout().find("copy.bat not found in the working directory"),
               std::string::npos);
     EXPECT_FALSE(std::filesystem::exists("impostor-ran"));

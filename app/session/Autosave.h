@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "MapEditor.h"
+#include "Messages.h"
+
+// The autosave beside the map file: "<map file>.autosave", in the map file's
+// format, written through the safe replacement of the file code (a symbolic
+// link in its place is replaced, never followed) while the map
+// has unsaved changes, and removed when it holds nothing unsaved any more.
+//
+// The map has unsaved changes when its chain's content id differs from the
+// one it had at the last load or save (or at start). The map file itself is
+// never written here.
+class Autosave {
+public:
+    // Longest time a change waits for the autosave, in milliseconds.
+    static constexpr int delay = 30000;
+
+    // Its warnings and the news of a last write that failed go to `messages`.
+    explicit Autosave(const MapEditor& editor, Messages& messages = windowMessages());
+
+    // The autosave file's name for the map file `mapFile`: "<mapFile>.autosave",
+    // or, where that name would be longer than a file name may be, the map
+    // file's name shortened as the temporary files' names are (its first
+    // bytes, "~" and a hash of the whole name) before ".autosave".
+    static std::string pathFor(const std::string& mapFile);
+    // The autosave file of the editor's current map file.
+    std::string path() const;
+
+    // The map now holds what the map file holds (at start, and after a load):
+    // no unsaved changes. An autosave of this run's own is removed; another
+    // run's stays.
+    void markClean();
+    // After a load: no unsaved changes. When `undoable` (the load's step is
+    // in the undo history, so the map before it can be brought back) an
+    // autosave of this run's own is removed like markClean's; otherwise it
+    // stays, as if an earlier run had left it, since it holds changes that
+    // nothing else holds any more.
+    void mapLoaded(bool undoable);
+    // After a successful save: no unsaved changes, and the autosave file is
+    // removed whoever wrote it.
+    void mapSaved();
+    // After --recover replaced the chain with the autosave's: the file counts
+    // as this run's and holds the map as it is now.
+    void takeOver();
+
+    bool unsavedChanges() const { return editor.contentId() != cleanId; }
+    // Whether the autosave file that exists now is this run's.
+    bool ownsFile() const { return owned; }
+
+    // Called between frames with the tick count: writes the autosave once a
+    // change it does not hold has waited `delay` ms, and removes this run's
+    // autosave when the map has become clean.
+    void tick(std::uint32_t now);
+    // The editor ends: the unsaved map is written at once; this run's
+    // autosave of a clean map is removed. False, after a problem line, when
+    // the unsaved map could not be written.
+    bool finish();
+
+private:
+    // Writes the autosave; a failure is reported once until a write succeeds.
+    void write();
+    // Writes the autosave; false with the reason when it failed.
+    bool write(std::string& reason);
+    void removeOwnFile();
+
+    const MapEditor& editor;
+    Messages& messages;
+    std::uint64_t cleanId = 0;
+    // When `owned`: the content id the file holds.
+    std::uint64_t writtenId = 0;
+    bool owned = false;
+    // Tick at which a change the autosave does not hold was first seen.
+    std::optional<std::uint32_t> pendingSince;
+    // A failed write was reported; cleared by the next successful one.
+    bool warned = false;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ControlPoint.h"
+#include "MapEditor.h"
+#include "Messages.h"
+#include "Segment.h"
+#include "TextFile.h"
+
+// What the editor does with its files: the load, the save and the export of
+// the window's buttons, and the reading and writing that the command-line
+// modes share with them. Each says what happened through `messages`.
+
+// Reads the map file `path` with every check of the map file format. When it
+// is a map, `segments` becomes its chain and true is returned; otherwise
+// `segments` is left alone. The loader's one line goes to messages.problem:
+// "File input error: PATH: " and why when the file cannot be read or is not a
+// map, or "Warning: PATH: incomplete last record N dropped (V of 9 values)"
+// when it was loaded without its incomplete last record.
+bool readMap(const std::string& path, std::vector<Segment>& segments, Messages& messages);
+
+// Says what a write of `path` came to: "File output error: PATH: " and the
+// reason as a problem when it failed, "Warning: PATH: WHY, saved in place" as a
+// report when it was written in place, nothing when it was replaced.
+void tellFileWrite(const std::string& path, const FileWrite& write, Messages& messages);
+
+// "Load QUIV File": reads `path` and, when it is a map, makes it the chain
+// as one undo step (MapEditor::loadChain). A file that is not a map leaves
+// the map on screen as it was. Returns whether the map was loaded.
+bool loadMapFile(MapEditor& editor, const std::string& path, Messages& messages = windowMessages());
+
+// "Save QUIV File": writes the chain to the editor's map file. Returns whether
+// the file was written.
+bool saveMapFile(const MapEditor& editor, Messages& messages = windowMessages());
+
+// The two files of an export in the working directory, "gnd.pts" and then
+// "go", and then what the export says: the warnings of a file written in
+// place, the start-point listing, "Saved N segments, containing P points"
+// when the ground file was written, the failure when a file was not, and
+// when both were written a warning for each kind of fault in the ground
+// outline the simulator will read (nothing for a sound one). An empty chain
+// writes nothing and says "Nothing to export: the map has no segments".
+// Returns whether both files were written.
+bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restLocation, Messages& messages);
+
+// "Export Map": writeExport, and when both files were written, runs
+// "copy.bat" and waits for it, unless batchFileRefusal says why not (which
+// is then said). The batch file's status is not examined. Returns whether
+// both files were written and the batch file was started.
+bool exportMap(const MapEditor& editor, Messages& messages = windowMessages());

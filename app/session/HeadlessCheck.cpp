@@ -1,0 +1,30 @@
+#include "HeadlessCheck.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "EditorFiles.h"
+#include "GroundCheck.h"
+#include "GroundReport.h"
+
+int checkWithoutWindow(const std::string& mapFile, Messages& messages) {
+    std::vector<Segment> segments;
+    if (!readMap(mapFile, segments, messages)) return 1;
+    // The export refuses an empty chain: there is no ground to hand on.
+    if (segments.empty()) {
+        messages.reportLine(mapFile + ": the map has no segments");
+        return 1;
+    }
+    const GroundProblems problems = checkGround(segments);
+    const std::vector<std::string> lines = groundProblemLines(problems, mapFile);
+    const std::size_t shown = std::min(lines.size(), static_cast<std::size_t>(maxCheckLines));
+    std::string text;
+    for (std::size_t k = 0; k < shown; ++k) text += lines[k] + "\n";
+    // Past maxCrossings crossings the search stops, so the rest is counted no further.
+    if (lines.size() > shown)
+        text += mapFile + ": ... and " + (problems.moreCrossings ? "more than " : "") +
+                std::to_string(lines.size() - shown) + " more\n";
+    // A sound outline says nothing.
+    if (!text.empty()) messages.report(text);
+    return lines.empty() ? 0 : 1;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Where the lines a run has to say go. The file code and the export below
+// print nothing: they return what happened, and the session says it through
+// one of these, so that whoever starts a run decides where its messages go.
+class Messages {
+public:
+    virtual ~Messages() = default;
+
+    // Whole lines, each with its line end, of what was done: listings,
+    // counts, notices, and the warning that a file was written in place.
+    // False once they cannot be delivered (a closed pipe, a full disk), so
+    // that a long listing stops.
+    virtual bool report(std::string_view lines) = 0;
+    // Whole lines, each with its line end: why something was not done, and
+    // warnings about what was read or checked.
+    virtual void problem(std::string_view lines) = 0;
+
+    // One line, given without its line end.
+    bool reportLine(std::string line);
+    void problemLine(std::string line);
+};
+
+// Messages written to C streams: each call's lines in one write, flushed at once.
+class StreamMessages final : public Messages {
+public:
+    StreamMessages(std::FILE* reports, std::FILE* problems) : reports(reports), problems(problems) {}
+
+    bool report(std::string_view lines) override;
+    void problem(std::string_view lines) override;
+
+private:
+    std::FILE* reports;
+    std::FILE* problems;
+};
+
+// The window's messages: both kinds on standard output.
+Messages& windowMessages();
+// The command-line modes' and the start's: reports on standard output,
+// problems on standard error.
+Messages& consoleMessages();

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Autosave.h"
+#include "CommandLine.h"
+#include "MapEditor.h"
+#include "Messages.h"
+
+// Prepares `editor` for the window of `commandLine`: the map file becomes
+// commandLine.mapFile, and a named map file that exists is loaded as "Load
+// QUIV File" would load it (view offset (1, 1), markers cleared), except
+// with --recover, which starts with the autosave's map instead. A named file
+// that does not exist leaves the initial map; the first save creates it.
+// Returns false, after the loader's one problem line, when the file exists
+// but cannot be read or is not a map: the editor must not open a window that
+// could save over it.
+bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, Messages& messages = consoleMessages());
+
+// After prepareMapAtStart: the map as it stands holds no unsaved changes. An
+// autosave that an earlier run left beside the map file is announced with one
+// report line; with --recover the editor starts with its map instead, with
+// unsaved changes, and the autosave becomes this run's. Returns false, after
+// one problem line, when --recover finds no autosave or cannot read it. A
+// symbolic link in the autosave's place is never read: without --recover a
+// report line warns of it, with --recover it is refused.
+bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& commandLine,
+                   Messages& messages = consoleMessages());

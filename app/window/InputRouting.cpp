@@ -1,0 +1,80 @@
+#include "InputRouting.h"
+
+#include "Globals.h"
+
+ModifierSource readModifiers = nullptr;
+
+namespace {
+
+// GLUT's left, middle and right buttons.
+constexpr int leftButton = 0;
+constexpr int rightButton = 2;
+
+// How freeglut reports the wheel: the vertical wheel turned up and down, the
+// horizontal wheel to the left and to the right, each step as buttons.
+constexpr int wheelUp = 3;
+constexpr int wheelDown = 4;
+constexpr int wheelLeft = 5;
+constexpr int wheelRight = 6;
+// The wheel's buttons are one range, which mouseCallback tests as such.
+static_assert(wheelUp < wheelDown && wheelDown < wheelLeft && wheelLeft < wheelRight);
+
+// What GLUT hands the keyboard callback for Ctrl+Y and Ctrl+Z (with or without Shift).
+constexpr unsigned char ctrlY = 25;
+constexpr unsigned char ctrlZ = 26;
+
+constexpr int press = 0;          // GLUT_DOWN
+constexpr int shiftModifier = 1;  // GLUT_ACTIVE_SHIFT
+
+// Pixels the view moves for one scroll step: three presses of a view key.
+constexpr double scrollStep = 45.0;
+
+bool shiftHeld() { return readModifiers != nullptr && (readModifiers() & shiftModifier) != 0; }
+
+// One wheel step: the vertical wheel zooms about the pointer, the horizontal
+// wheel and Shift with the vertical one scroll sideways. Scrolling to the left
+// shows more of the left, as the key "a" does.
+void wheelStep(int button, int x, int y) {
+    const bool sideways = button == wheelLeft || button == wheelRight || shiftHeld();
+    const bool towardsLeft = button == wheelUp || button == wheelLeft;
+    if (sideways) {
+        mapEditor.shiftView(towardsLeft ? scrollStep : -scrollStep, 0.0);
+    } else {
+        mapEditor.zoomAt(x, y, towardsLeft ? 1 : -1);
+    }
+}
+
+}  // namespace
+
+void mouseCallback(int button, int state, int x, int y) {
+    // A wheel step comes as a press and a release; the press does the step.
+    // The controls take no part in it, so it never runs a command.
+    if (button >= wheelUp && button <= wheelRight) {
+        if (state == press) wheelStep(button, x, y);
+        return;
+    }
+    // Side buttons and whatever else freeglut reports after the wheel's are
+    // not clicks and must run no command: only left, middle and right go on,
+    // and those three act alike.
+    if (button < leftButton || button > rightButton) return;
+    if (!guiManager.handleMouse(state, x, y)) mapEditor.mouse(state, x, y);
+}
+
+void motionCallback(int x, int y) {
+    if (!guiManager.handleDrag(x, y)) mapEditor.motion(x, y);
+}
+
+void passiveMotionCallback(int x, int y) { guiManager.handleHover(x, y); }
+
+// Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. Every other key goes to the map.
+void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
+    if (key == ctrlZ && !shiftHeld()) {
+        mapEditor.undo();
+    } else if (key == ctrlZ || key == ctrlY) {
+        mapEditor.redo();
+    } else {
+        mapEditor.keyboard(key);
+    }
+}
+
+void specialCallback(int /*key*/, int /*x*/, int /*y*/) {}

@@ -1,0 +1,172 @@
+// Input routing: a mouse event is offered to the controls first, keys go to
+// the map alone, wheel steps zoom or scroll the map.
+#include <gtest/gtest.h>
+
+#include "ScreenFixture.h"
+
+namespace {
+
+TEST_F(Screen, PressWithNoControlHoveredReachesTheMapWhateverTheButton) {
+    for (int button : {0, 1, 2}) {
+        mapEditor = MapEditor();
+        passiveMotionCallback(10, 110);
+        mouseCallback(button, press, 10, 110);
+        EXPECT_TRUE(mapEditor.segment(0).isSelected()) << "button " << button;
+        EXPECT_EQ(mapEditor.segment(0).getDragPoint(), PointRole::startPoint);
+    }
+    // Over a control that no hover test has marked, the press still goes to the map.
+    passiveMotionCallback(-1, -1);
+    mouseCallback(0, press, 770, 20);
+    EXPECT_FALSE(mapEditor.segment(0).isSelected());
+    EXPECT_TRUE(filePanel.isHidden());
+}
+
+// freeglut reports wheel and scroll steps as buttons 3 to 6; side buttons come
+// after. Those zoom or scroll at most: no command, selection or pick.
+TEST_F(Screen, OnlyLeftMiddleAndRightButtonsReachTheControlsAndTheMap) {
+    for (int button = 0; button <= 8; ++button) {
+        SetUp();
+        const bool acts = button <= 2;
+        testing::internal::CaptureStdout();
+        clickAt(770, 20, button);  // "Max" of the file bar
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), acts ? "Maximize pressed\n" : "") << button;
+        EXPECT_EQ(filePanel.isHidden(), !acts) << button;
+
+        // Over the junction: a click selects both segments and picks the junction.
+        mapEditor = MapEditor();
+        passiveMotionCallback(115, 110);
+        mouseCallback(button, press, 115, 110);
+        motionCallback(135, 150);
+        EXPECT_EQ(mapEditor.segment(1).isSelected(), acts) << button;
+        EXPECT_EQ(mapEditor.segment(1).getStartPoint(),
+                  acts ? (ControlPoint{12.5, 14}) : (ControlPoint{10.5, 10}))
+            << button;
+        mouseCallback(button, release, 135, 150);
+
+        // A left drag of the start point goes on through a step of this button.
+        mapEditor = MapEditor();
+        mouseCallback(0, press, 10, 110);
+        clickAt(300, 300, button);
+        EXPECT_EQ(mapEditor.segment(0).getDragPoint(), acts ? PointRole::none : PointRole::startPoint)
+            << button;
+        EXPECT_EQ(mapEditor.segment(0).isSelected(), !acts) << button;
+    }
+}
+
+int heldModifiers = 0;
+int readHeldModifiers() { return heldModifiers; }
+
+TEST_F(Screen, WheelZoomsAboutThePointerAndScrollsWithShiftOrSideways) {
+    struct Case {
+        int button, modifiers;
+        double zoom;
+        ControlPoint offset;  // after one step at (115, 110), from (10, 10)
+    };
+    const double in = 1.25, out = 1 / 1.25;
+    for (const Case& c : std::vector<Case>{{3, 0, in, {115 - 105 * in, 110 - 100 * in}},
+                                           {4, 0, out, {115 - 105 * out, 110 - 100 * out}},
+                                           {4, 2, out, {115 - 105 * out, 110 - 100 * out}},  // Ctrl
+                                           {3, 1, 1, {55, 10}},
+                                           {4, 1, 1, {-35, 10}},
+                                           {5, 0, 1, {55, 10}},
+                                           {6, 1, 1, {-35, 10}}}) {
+        SetUp();
+        readModifiers = readHeldModifiers;
+        heldModifiers = c.modifiers;
+        passiveMotionCallback(115, 110);
+        mouseCallback(c.button, press, 115, 110);
+        mouseCallback(c.button, release, 115, 110);
+        readModifiers = nullptr;
+        EXPECT_DOUBLE_EQ(mapEditor.getZoom(), c.zoom) << c.button << " " << c.modifiers;
+        EXPECT_DOUBLE_EQ(mapEditor.getViewOffset().x, c.offset.x) << c.button << " " << c.modifiers;
+        EXPECT_DOUBLE_EQ(mapEditor.getViewOffset().y, c.offset.y) << c.button << " " << c.modifiers;
+    }
+}
+
+TEST_F(Screen, PressOverAHoveredVisiblePanelStaysWithTheControls) {
+    selectFirstSegment();
+    // Inside the restore panel but beside its button: nothing runs and the map keeps its selection.
+    clickAt(757, 20, 2);
+    EXPECT_TRUE(mapEditor.segment(0).isSelected());
+    EXPECT_TRUE(filePanel.isHidden());
+    EXPECT_FALSE(fileMaxPanel.isHidden());
+}
+
+TEST_F(Screen, ReleaseAlwaysReachesTheMap) {
+    passiveMotionCallback(10, 110);
+    mouseCallback(0, press, 10, 110);
+    ASSERT_EQ(mapEditor.segment(0).getDragPoint(), PointRole::startPoint);
+    passiveMotionCallback(770, 20);
+    mouseCallback(0, release, 770, 20);
+    EXPECT_EQ(mapEditor.segment(0).getDragPoint(), PointRole::none);
+    EXPECT_TRUE(mapEditor.segment(0).isSelected());
+    EXPECT_TRUE(filePanel.isHidden()) << "a release runs no command";
+}
+
+TEST_F(Screen, MotionWithAButtonGoesToTheControlsFirstAndPassiveMotionOnlyToThem) {
+    passiveMotionCallback(10, 110);
+    mouseCallback(0, press, 10, 110);
+    const ControlPoint start = mapEditor.segment(0).getStartPoint();
+
+    passiveMotionCallback(50, 150);
+    EXPECT_EQ(mapEditor.segment(0).getStartPoint(), start) << "passive motion reached the map";
+
+    // A drag while the slider is hovered moves the slider, not the map.
+    passiveMotionCallback(400, 590);
+    motionCallback(300, 590);
+    EXPECT_EQ(resolutionSlider.getValue(), 18);
+    EXPECT_EQ(mapEditor.segment(0).getStartPoint(), start);
+
+    // With nothing hovered the drag moves the picked point under the pointer.
+    passiveMotionCallback(300, 300);
+    motionCallback(50, 150);
+    EXPECT_EQ(mapEditor.segment(0).getStartPoint(), (ControlPoint{4.0, 14.0}));
+}
+
+TEST_F(Screen, KeysGoOnlyToTheMapAndSpecialKeysDoNothing) {
+    clickAt(770, 20);  // restores the file bar, leaving the pointer over its "Min" button
+    testing::internal::CaptureStdout();
+    keyboardCallback('a', 770, 20);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(mapEditor.getViewOffset(), (ControlPoint{25.0, 10.0}));
+    EXPECT_FALSE(filePanel.isHidden());
+
+    const ControlPoint startBefore = mapEditor.segment(0).getStartPoint();
+    for (int key : {100, 101, 102, 103, 1, 12}) specialCallback(key, 770, 20);  // arrows, F1, F12
+    EXPECT_EQ(mapEditor.getViewOffset(), (ControlPoint{25.0, 10.0}));
+    EXPECT_EQ(mapEditor.segment(0).getStartPoint(), startBefore);
+    EXPECT_FALSE(filePanel.isHidden());
+}
+
+// A slider gesture through the real routing is one step; Ctrl+Z (26) undoes
+// it, Ctrl+Shift+Z (26 with Shift) and Ctrl+Y (25) redo it, silently.
+TEST_F(Screen, ControlKeysUndoAndRedoASliderGesture) {
+    selectFirstSegment();
+    passiveMotionCallback(400, 590);
+    mouseCallback(0, press, 400, 590);
+    for (int x : {300, 500, 200}) motionCallback(x, 590);
+    mouseCallback(0, release, 200, 590);
+    readModifiers = readHeldModifiers;
+    testing::internal::CaptureStdout();
+    std::vector<int> resolutions;
+    for (int key : {26, 26, 26 + 100, 26, 25}) {
+        heldModifiers = key / 100;  // Shift
+        keyboardCallback(static_cast<unsigned char>(key % 100), 400, 590);
+        resolutions.push_back(mapEditor.segment(0).getResolution());
+    }
+    readModifiers = nullptr;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(resolutions, (std::vector<int>{5, 5, 31, 5, 31}));
+    EXPECT_EQ(resolutionSlider.getValue(), 12);  // the slider stays where the gesture left it
+}
+
+TEST_F(Screen, StartupPressAtTheCornerHitsNothing) {
+    mouseCallback(0, press, 0, 0);
+    for (const Segment& s : mapEditor.getSegments()) {
+        EXPECT_FALSE(s.isSelected());
+        EXPECT_EQ(s.getDragPoint(), PointRole::none);
+    }
+    EXPECT_FALSE(mapEditor.getMarkers().at(0).isGrabbed());
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// The map the window starts with: a named map file that exists, is missing
+// or is not a map, and the autosave that an earlier run left beside it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Autosave.h"
+#include "CommandLine.h"
+#include "MapEditor.h"
+#include "ScratchDir.h"
+#include "StartMap.h"
+
+namespace {
+
+// What the window starts with for a named map file that exists, is missing,
+// or is not a map; the file name is what Load and Save use afterwards.
+TEST(StartMap, LoadsAnExistingMapKeepsTheInitialOneForANewFileAndRefusesABadOne) {
+    ScratchDir scratch;
+    writeFile("good.mef", "0 10 3 5\n5 5 8 10\n3");
+    writeFile("bad.mef", "0 10 3 5\n5 5 oops 10\n3");
+    const MapEditor initial;
+    const struct {
+        const char* file;
+        bool ok;
+        int segments;
+        double offset;
+        std::string message;
+    } cases[] = {
+        {"good.mef", true, 1, 1.0, ""},
+        {"new.mef", true, initial.segmentCount(), initial.getViewOffset().x, ""},
+        {"bad.mef", false, initial.segmentCount(), initial.getViewOffset().x,
+         "File input error: bad.mef: record 1, line 2: \"oops\" is not a number\n"},
+        {".", false, initial.segmentCount(), initial.getViewOffset().x,
+         "File input error: .: not a regular file\n"},
+    };
+    for (const auto& c : cases) {
+        MapEditor editor;
+        std::FILE* errors = std::tmpfile();
+        ASSERT_NE(errors, nullptr);
+        StreamMessages messages(errors, errors);
+        EXPECT_EQ(prepareMapAtStart(editor, parseCommandLine({c.file}), messages), c.ok) << c.file;
+        std::rewind(errors);
+        char buffer[256] = {};
+        EXPECT_EQ(std::string(buffer, std::fread(buffer, 1, sizeof buffer - 1, errors)), c.message) << c.file;
+        std::fclose(errors);
+        EXPECT_EQ(editor.segmentCount(), c.segments) << c.file;
+        EXPECT_EQ(editor.getViewOffset().x, c.offset) << c.file;
+        EXPECT_EQ(editor.getMapFileName(), c.file);
+    }
+}
+
+std::string readBack(std::FILE* stream) {
+    std::rewind(stream);
+    char buffer[512] = {};
+    return std::string(buffer, std::fread(buffer, 1, sizeof buffer - 1, stream));
+}
+
+// --recover does not read MAP, so a damaged MAP is no obstacle; the start
+// line itself is checked end to end, with the file's time.
+TEST(StartMap, AnnouncesOrRecoversTheAutosave) {
+    ScratchDir scratch;
+    writeFile("bad.mef", "0 10 3 5\n5 5 oops 10\n3");
+    writeFile("bad.mef.autosave", "0 10 3 5\n5 5 8 10\n3");
+    writeFile("good.mef", "0 10 3 5\n5 5 8 10\n7");
+    writeFile("good.mef.autosave", "oops");
+    const char* notAMap = "File input error: good.mef.autosave: record 1, line 1: \"oops\" is not a number\n";
+    // A long name's autosave is found under its shortened name.
+    const std::string longName(250, 'm');
+    writeFile(Autosave::pathFor(longName), "0 10 3 5\n5 5 8 10\n3");
+#ifndef _WIN32
+    std::filesystem::create_symlink("bad.mef", "link.mef.autosave");
+    const std::string linkNotRead = "link.mef.autosave is a symbolic link, not an autosave\n";
+#endif
+    const struct {
+        std::vector<std::string> args;
+        bool ok;
+        int resolution;  // of the first segment the window starts with; unsaved when 3
+        std::string out, errors;
+    } cases[] = {
+        {{"--recover", "bad.mef"}, true, 3, "", ""},
+        {{"good.mef"}, true, 7, "Unsaved changes from ", ""},
+        {{"--recover", "good.mef"}, false, 5, "", notAMap},
+        {{"--recover", "new.mef"}, false, 5, "", "Nothing to recover: new.mef.autosave does not exist\n"},
+        {{longName}, true, 5, "Unsaved changes from ", ""},
+        {{"--recover", longName}, true, 3, "", ""},
+#ifndef _WIN32
+        {{"link.mef"},
+         true,
+         5,
+         "Warning: link.mef.autosave: a symbolic link, not an autosave; the next ",
+         ""},
+        {{"--recover", "link.mef"}, false, 5, "", "Nothing to recover: " + linkNotRead},
+#endif
+    };
+    for (const auto& c : cases) {
+        const CommandLine commandLine = parseCommandLine(c.args);
+        MapEditor editor;
+        Autosave autosave(editor);
+        std::FILE* out = std::tmpfile();
+        std::FILE* errors = std::tmpfile();
+        ASSERT_TRUE(out != nullptr && errors != nullptr);
+        StreamMessages messages(out, errors);
+        EXPECT_EQ(prepareMapAtStart(editor, commandLine, messages) &&
+                      startAutosave(editor, autosave, commandLine, messages),
+                  c.ok)
+            << c.args.back();
+        EXPECT_EQ(readBack(out).substr(0, c.out.size()), c.out) << c.args.back();
+        EXPECT_EQ(readBack(errors), c.errors) << c.args.back();
+        std::fclose(out);
+        std::fclose(errors);
+        EXPECT_EQ(editor.segment(0).getResolution(), c.resolution) << c.args.back();
+        EXPECT_EQ(autosave.unsavedChanges(), c.resolution == 3) << c.args.back();
+        EXPECT_EQ(autosave.ownsFile(), c.resolution == 3) << c.args.back();
+    }
+}
+
+}  // namespace
