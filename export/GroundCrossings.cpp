@@ -140,6 +140,7 @@ Meetings findMeetings(const std::vector<GroundPoint>& points) {
         Bounds bounds{};
     };
     std::vector<Run> runs;
+    runs.reserve(m / runLength + 1);
     bool previousInRange = inRange(at(0));
     for (std::size_t k = 0; k < m; ++k) {
         const bool nextInRange = inRange(at(k + 1));
