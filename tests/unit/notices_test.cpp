@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "FrameLoop.h"
 #include "MapFile.h"
 #include "Notices.h"
 #include "ScratchDir.h"
@@ -117,6 +118,20 @@ TEST_F(WindowNotices, TheNoticeShowsTheLatestLineAndTakesOnlyItsOwnClicks) {
     EXPECT_FALSE(noticePanel.isHidden());
     EXPECT_EQ(std::string(noticeCountLabel.getText()), "click to dismiss");
     updateNoticePanel(2 + Notices::lifetime);
+    EXPECT_TRUE(noticePanel.isHidden());
+}
+
+// A window given another size shows the picture scaled: a click lands on what
+// is drawn under the pointer.
+TEST_F(WindowNotices, AClickInAScaledWindowLandsOnWhatIsDrawnThere) {
+    windowNotices().post("Warning: scaled", 0);
+    updateNoticePanel(0);
+    setDrawableSize(1024, 749);
+    clickAt(1024 * 130 / 800, 749 * 500 / 600);  // above the notice in the picture
+    const bool keptByAClickAbove = !noticePanel.isHidden();
+    clickAt(1024 * 130 / 800, 749 * 520 / 600);
+    setDrawableSize(800, 600);
+    EXPECT_TRUE(keptByAClickAbove);
     EXPECT_TRUE(noticePanel.isHidden());
 }
 
