@@ -10,9 +10,19 @@ title_is() { [ "$(title)" = "$1" ]; }
 # The notice's face right of its text; black while no notice shows.
 NOTICE_X=790 NOTICE_Y=510
 
-step "the size hints and the class are on the window"
+step "a window manager finds the class and the size hints when it maps the window"
 new_workdir notice
+"${CXX:-g++}" -O1 -o "$E2E_ROOT/map_request" "$E2E_HERE/map_request.cpp" -lX11 ||
+    fail "could not build the map_request helper"
+"$E2E_ROOT/map_request" >manager.log 2>&1 &
+manager=$!
+wait_for 10 "the stand-in window manager" grep -qx ready manager.log
 start_editor
+kill "$manager"
+wait "$manager" 2>/dev/null || true
+last=$(grep '^map request: ' manager.log | tail -1)
+[ "$last" = "map request: class mapeditor Mapeditor, minimum 800x600, maximum 800x600" ] ||
+    fail "the window manager saw: $(cat manager.log)"
 hints=$(xprop -id "$WID" WM_NORMAL_HINTS WM_CLASS)
 for expected in "program specified minimum size: 800 by 600" "program specified maximum size: 800 by 600" \
     'WM_CLASS(STRING) = "mapeditor", "Mapeditor"'; do
