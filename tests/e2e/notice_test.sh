@@ -23,12 +23,8 @@ wait "$manager" 2>/dev/null || true
 last=$(grep '^map request: ' manager.log | tail -1)
 [ "$last" = "map request: class mapeditor Mapeditor, minimum 800x600, maximum 800x600" ] ||
     fail "the window manager saw: $(cat manager.log)"
-hints=$(xprop -id "$WID" WM_NORMAL_HINTS WM_CLASS)
-for expected in "program specified minimum size: 800 by 600" "program specified maximum size: 800 by 600" \
-    'WM_CLASS(STRING) = "mapeditor", "Mapeditor"'; do
-    grep -qF "$expected" <<<"$hints" || fail "no '$expected' in:
-$hints"
-done
+[ "$(xprop -id "$WID" WM_NORMAL_HINTS | grep -c 'program specified m[a-z]* size: 800 by 600')" -eq 2 ] ||
+    fail "xprop shows no minimum and maximum size of 800 x 600"
 
 step "an export that cannot write gnd.pts shows a notice; a click dismisses it"
 mkdir gnd.pts
@@ -38,9 +34,6 @@ export_map
 wait_pixel $NOTICE_X $NOTICE_Y $TEAL "the notice of the failed export"
 [ "$(grep -c '^File output error: gnd.pts: ' editor.log)" -eq 1 ] || fail "the error is not on standard output once"
 [ "$(lit_pixels 125 508 300 30)" -gt 100 ] || fail "the notice shows no text"
-click 300 504
-shot
-expect_pixel $NOTICE_X $NOTICE_Y $TEAL "a click just above the notice leaves it"
 click 400 520
 wait_pixel $NOTICE_X $NOTICE_Y $BLACK "the notice to go after a click on it"
 
