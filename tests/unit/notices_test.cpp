@@ -46,7 +46,7 @@ TEST(Notices, ShowTheLatestLineWithACountForTenSecondsOrUntilDismissed) {
 // gets what was said, whole.
 TEST(Notices, ProblemsAndWarningReportsBecomeNotices) {
     ScratchDir scratch;
-    std::FILE* stream = std::fopen("out.txt", "w+");
+    std::FILE* stream = std::fopen("out.txt", "wb+");
     ASSERT_NE(stream, nullptr);
     Notices notices;
     NoticeMessages messages(stream, stream, notices, [] { return std::uint32_t{5}; });
@@ -126,7 +126,7 @@ TEST_F(WindowNotices, TheRecoveryOfferHoldsTheEarlierAutosaveUntilAnswered) {
         ASSERT_TRUE(autosave.finish());
         EXPECT_EQ(readFile("map.mef.autosave") == earlier, answer == "none") << answer;
     }
-    std::FILE* out = std::fopen("start.txt", "w");
+    std::FILE* out = std::fopen("start.txt", "wb");
     ASSERT_NE(out, nullptr);
     StreamMessages messages(out, out);
     startAutosave(mapEditor, autosave, commandLine, messages);
