@@ -167,7 +167,10 @@ private:
         };
         for (int i = 0; i < pieces; ++i) {
             const double t0 = theta1 + step * i, t1 = theta1 + step * (i + 1);
-            const double c0 = std::cos(t0), s0 = std::sin(t0), c1 = std::cos(t1), s1 = std::sin(t1);
+            // Rounding noise dropped, so that the quarters of an upright ellipse have upright handles.
+            auto clean = [](double v) { return std::fabs(v) < 1e-12 ? 0.0 : v; };
+            const double c0 = clean(std::cos(t0)), s0 = clean(std::sin(t0));
+            const double c1 = clean(std::cos(t1)), s1 = clean(std::sin(t1));
             // The ends are exact: the current point, and the arc's end point.
             const ControlPoint end = i + 1 == pieces ? to : onEllipse(c1, s1);
             add({current, onEllipse(c0 - k * s0, s0 + k * c0), onEllipse(c1 + k * s1, s1 - k * c1), end});

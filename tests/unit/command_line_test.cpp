@@ -63,6 +63,38 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
     }
 }
 
+TEST(CommandLine, ConvertAndImport) {
+    const struct {
+        std::vector<std::string> args;
+        Action action;
+        std::string mapFile, output, importFile, error;
+    } cases[] = {
+        {{"--convert", "a.svg", "b.mef"}, Action::convert, "a.svg", "b.mef", "", ""},
+        {{"a.mef", "--convert", "b.svg"}, Action::convert, "a.mef", "b.svg", "", ""},
+        {{"--convert", "a.svg"}, Action::usageError, "", "", "", "--convert needs a file to read and a file to write"},
+        {{"--convert", "a", "b", "c"}, Action::usageError, "", "", "", "more than one map file: 'b'"},
+        {{"--convert", "--check", "a", "b"}, Action::usageError, "", "", "", "--convert excludes --export and --check"},
+        {{"--convert", "--in-map-folder", "a", "b"},
+         Action::usageError, "", "", "", "--in-map-folder does not work with --convert or --import"},
+        {{"--import", "g.svg#x", "a.mef"}, Action::edit, "a.mef", "", "g.svg#x", ""},
+        {{"--import", "--export"}, Action::edit, "map.mef", "", "--export", ""},
+        {{"--import"}, Action::usageError, "", "", "", "--import needs a drawing file"},
+        {{"--import", "g.svg", "--recover"},
+         Action::usageError, "", "", "", "--import works only in the window, without --recover"},
+        {{"--check", "--import", "g.svg"},
+         Action::usageError, "", "", "", "--import works only in the window, without --recover"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine got = parseCommandLine(c.args);
+        EXPECT_EQ(got.action, c.action) << c.args[0];
+        EXPECT_EQ(got.error, c.error) << c.args[0];
+        if (c.action == Action::usageError) continue;
+        EXPECT_EQ(got.mapFile, c.mapFile);
+        EXPECT_EQ(got.convertOutput, c.output);
+        EXPECT_EQ(got.importFile, c.importFile);
+    }
+}
+
 TEST(CommandLine, WindowTitleNamesTheMapFileWithoutDirectories) {
     EXPECT_EQ(windowTitle(parseCommandLine({})), "Map Editor");
     EXPECT_EQ(windowTitle(parseCommandLine({"map.mef"})), "Map Editor - map.mef");
