@@ -95,15 +95,17 @@ struct PathPolicy {
 using Cubic = std::array<ControlPoint, 4>;
 
 // Collects the cubic segments of the first subpath that draws, and counts
-// the other subpaths that draw.
+// the other subpaths that draw; or, with `everySubpath`, collects them all.
 class PathContext {
 public:
+    explicit PathContext(bool everySubpath) : everySubpath(everySubpath) {}
+
     std::vector<Cubic> cubics;
     int subpathsLeft = 0;
 
     void path_move_to(double x, double y, svgpp::tag::coordinate::absolute) {
         current = start = {x, y};
-        if (phase == Phase::drawing) phase = Phase::done;
+        if (phase == Phase::drawing && !everySubpath) phase = Phase::done;
         newSubpath = true;
     }
     void path_line_to(double x, double y, svgpp::tag::coordinate::absolute) { line({x, y}); }
@@ -118,7 +120,7 @@ public:
     void path_close_subpath() {
         // The closing line; none when the subpath already ends at its start.
         if (current != start) line(start);
-        if (phase == Phase::drawing) phase = Phase::done;
+        if (phase == Phase::drawing && !everySubpath) phase = Phase::done;
         current = start;
         newSubpath = true;
     }
@@ -130,7 +132,7 @@ private:
     void add(const Cubic& cubic) {
         if (newSubpath) {
             newSubpath = false;
-            if (phase == Phase::before)
+            if (phase == Phase::before || everySubpath)
                 phase = Phase::drawing;
             else
                 ++subpathsLeft;
@@ -177,6 +179,7 @@ private:
         }
     }
 
+    const bool everySubpath;
     Phase phase = Phase::before;
     bool newSubpath = true;
     ControlPoint start;
@@ -200,6 +203,12 @@ Affine transformOf(const XmlNode& node, bool& any) {
     return total;
 }
 
+// Whether `path` is still what formatDrawing wrote: its data has the digest written with it.
+bool writtenHere(const XmlNode& path, const std::string& d) {
+    const char* digest = attributeValue(path, "data-path-digest");
+    return digest && pathDataDigest(d) == digest;
+}
+
 // The resolutions of data-resolution, when the path data is still the one
 // they were written for and they fit it; empty otherwise (with the reason as a
 // warning when they were there).
@@ -207,8 +216,7 @@ std::vector<int> writtenResolutions(const XmlNode& path, const std::string& d, s
                                     std::vector<std::string>& warnings) {
     const char* list = attributeValue(path, "data-resolution");
     if (!list) return {};
-    const char* digest = attributeValue(path, "data-path-digest");
-    if (!digest || pathDataDigest(d) != digest) {
+    if (!writtenHere(path, d)) {
         warnings.push_back("the path was changed since it was written; every segment gets resolution 5");
         return {};
     }
@@ -275,7 +283,9 @@ DrawingRead readDrawing(std::string text, const std::string& pathId) {
     std::size_t size = 0;
     const char* data = attributeValue(*path, "d", &size);
     const std::string d = data ? std::string(data, size) : std::string();
-    PathContext context;
+    // A chain with gaps was written as several subpaths: an unchanged
+    // drawing of this program's own gives them all back.
+    PathContext context(writtenHere(*path, d));
     Affine transform;
     bool transformed = false;
     try {

@@ -33,7 +33,8 @@ struct DrawingRead {
 // are applied; coordinates are divided by 10. Each segment gets resolution 5,
 // or the one that the path's data-resolution list gives when the path data is
 // still what writeDrawing wrote (its data-path-digest matches). A chain past
-// sampleBudget is refused.
+// sampleBudget is refused. Such an unchanged path gives every subpath, so
+// that a chain with gaps comes back whole.
 DrawingRead readDrawing(std::string text, const std::string& pathId = {});
 
 // The SVG 1.1 document of `segments` (not empty): the chain as the path
