@@ -112,6 +112,9 @@ headless --convert canyon.svg#nothing other.mef
     [ ! -e other.mef ] || fail "a missing path: $RC $ERR"
 headless --convert canyon.mef other.txt
 [ "$RC" -eq 2 ] && [ ! -e other.txt ] || fail "no conversion by these endings: $RC $ERR"
+: >empty.mef
+headless --convert empty.mef other.svg
+[ "$RC" -eq 1 ] && [ "$ERR" = 'empty.mef: the map has no segments' ] && [ ! -e other.svg ] || fail "empty map: $RC $ERR"
 
 step "usage errors, --help and --version, all without a display"
 new_workdir usage

@@ -122,34 +122,17 @@ TEST(StartMap, ImportStartsWithTheDrawingUnsaved) {
     ScratchDir scratch;
     writeFile("bad.mef", "oops");
     writeFile("g.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"><path d=\"M0 0 L30 0 L30 30\"/></svg>");
-    const struct {
-        std::vector<std::string> args;
-        bool ok;
-        std::size_t segments;
-        std::string errors;
-    } cases[] = {
-        {{"--import", "g.svg", "bad.mef"}, true, 2, ""},
-        {{"--import", "g.svg#x"}, false, 0, "File input error: g.svg#x: no <path> with the id \"x\"\n"},
-    };
-    for (const auto& c : cases) {
-        const CommandLine commandLine = parseCommandLine(c.args);
+    for (const char* drawing : {"g.svg", "g.svg#x"}) {
+        const CommandLine commandLine = parseCommandLine({"--import", drawing, "bad.mef"});
         MapEditor editor;
         Autosave autosave(editor);
-        std::FILE* out = std::tmpfile();
-        std::FILE* errors = std::tmpfile();
-        ASSERT_TRUE(out != nullptr && errors != nullptr);
-        StreamMessages messages(out, errors);
-        EXPECT_EQ(prepareMapAtStart(editor, commandLine, messages) &&
-                      startAutosave(editor, autosave, commandLine, messages) &&
-                      importAtStart(editor, commandLine, messages),
-                  c.ok);
-        EXPECT_EQ(readBack(errors), c.errors);
-        std::fclose(out);
-        std::fclose(errors);
-        if (!c.ok) continue;
-        EXPECT_EQ(static_cast<std::size_t>(editor.segmentCount()), c.segments);
-        EXPECT_EQ(editor.segment(1).getEndPoint(), (ControlPoint{3, 3}));
-        EXPECT_TRUE(autosave.unsavedChanges());
+        const bool imported = std::string(drawing) == "g.svg";
+        EXPECT_EQ(prepareMapAtStart(editor, commandLine) && startAutosave(editor, autosave, commandLine) &&
+                      importAtStart(editor, commandLine),
+                  imported);
+        EXPECT_EQ(editor.segmentCount(), imported ? 2 : MapEditor().segmentCount());
+        EXPECT_EQ(editor.segment(editor.segmentCount() - 1).getEndPoint() == (ControlPoint{3, 3}), imported);
+        EXPECT_EQ(autosave.unsavedChanges(), imported);
         EXPECT_EQ(editor.getMapFileName(), "bad.mef");
     }
 }
