@@ -100,7 +100,10 @@ class PathContext {
 public:
     explicit PathContext(bool everySubpath) : everySubpath(everySubpath) {}
 
+    // At most maxCubics; `drawn` counts them all, so that a huge path costs no memory.
+    static constexpr std::size_t maxCubics = sampleBudget / samplesAtResolution(0);
     std::vector<Cubic> cubics;
+    std::size_t drawn = 0;
     int subpathsLeft = 0;
 
     void path_move_to(double x, double y, svgpp::tag::coordinate::absolute) {
@@ -137,7 +140,7 @@ private:
             else
                 ++subpathsLeft;
         }
-        if (phase == Phase::drawing) cubics.push_back(cubic);
+        if (phase == Phase::drawing && ++drawn <= maxCubics) cubics.push_back(cubic);
         current = cubic[3];
     }
 
@@ -152,13 +155,14 @@ private:
     // degrees of the ellipse's angle each.
     void arc(double rx, double ry, double rotation, bool largeArc, bool sweep, const ControlPoint& to) {
         if (to == current) return;  // SVG draws nothing
-        if (rx == 0 || ry == 0) return line(to);
+        if (rx == 0 || ry == 0 || !std::isfinite(rx * ry * rotation)) return line(to);
         double cx = 0, cy = 0, theta1 = 0, theta2 = 0;
         svgpp::arc_endpoint_to_center(current.x, current.y, to.x, to.y, rx, ry, rotation, largeArc, sweep, cx, cy,
                                       theta1, theta2);
         if (sweep && theta2 < theta1) theta2 += 2 * pi;
         if (!sweep && theta2 > theta1) theta2 -= 2 * pi;
         const double sweepAngle = theta2 - theta1;
+        if (!std::isfinite(sweepAngle)) return line(to);
         // A tolerance so that half a turn makes two pieces, not three.
         const int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(sweepAngle) / (pi / 2) - 1e-9)));
         const double step = sweepAngle / pieces;
@@ -297,6 +301,9 @@ DrawingRead readDrawing(std::string text, const std::string& pathId) {
         return refusal(std::string("the path cannot be read: ") + error.what());
     }
     if (context.cubics.empty()) return refusal("the path has no drawing command");
+    if (context.drawn > context.cubics.size())
+        return refusal(std::to_string(context.drawn) + " segments, more than the editor holds (" +
+                       std::to_string(PathContext::maxCubics) + ")");
 
     DrawingRead read;
     if (context.subpathsLeft > 0)
