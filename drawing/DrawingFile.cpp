@@ -44,7 +44,8 @@ const char* attributeValue(const XmlNode& node, const char* name, std::size_t* s
 // Containers whose content is drawn only where something refers to it.
 bool isNeverDrawn(const XmlNode& node) {
     static constexpr const char* names[] = {"defs", "symbol", "clipPath", "mask", "pattern", "marker"};
-    return std::any_of(std::begin(names), std::end(names), [&](const char* n) { return isSvgElement(node, n); });
+    return std::any_of(std::begin(names), std::end(names),
+                       [&](const char* n) { return isSvgElement(node, n); });
 }
 
 // Depth first, in document order: the first <path> (with the id when one is given).
@@ -68,7 +69,7 @@ struct Affine {
     double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
 
     Affine then(const Affine& inner) const {
-        return {a * inner.a + c * inner.b, b * inner.a + d * inner.b, a * inner.c + c * inner.d,
+        return {a * inner.a + c * inner.b, b * inner.a + d * inner.b,     a * inner.c + c * inner.d,
                 b * inner.c + d * inner.d, a * inner.e + c * inner.f + e, b * inner.e + d * inner.f + f};
     }
     ControlPoint apply(const ControlPoint& p) const { return {a * p.x + c * p.y + e, b * p.x + d * p.y + f}; }
@@ -116,8 +117,8 @@ public:
                               svgpp::tag::coordinate::absolute) {
         add({current, {x1, y1}, {x2, y2}, {x, y}});
     }
-    void path_elliptical_arc_to(double rx, double ry, double rotation, bool largeArc, bool sweep, double x, double y,
-                                svgpp::tag::coordinate::absolute) {
+    void path_elliptical_arc_to(double rx, double ry, double rotation, bool largeArc, bool sweep, double x,
+                                double y, svgpp::tag::coordinate::absolute) {
         arc(std::fabs(rx), std::fabs(ry), rotation * pi / 180, largeArc, sweep, {x, y});
     }
     void path_close_subpath() {
@@ -146,8 +147,10 @@ private:
 
     void line(const ControlPoint& to) {
         const ControlPoint from = current;
-        add({from, {from.x + (to.x - from.x) / 3, from.y + (to.y - from.y) / 3},
-             {from.x + 2 * (to.x - from.x) / 3, from.y + 2 * (to.y - from.y) / 3}, to});
+        add({from,
+             {from.x + (to.x - from.x) / 3, from.y + (to.y - from.y) / 3},
+             {from.x + 2 * (to.x - from.x) / 3, from.y + 2 * (to.y - from.y) / 3},
+             to});
     }
 
     // SVG's elliptical arc from the current point to `to`, its out-of-range
@@ -157,8 +160,8 @@ private:
         if (to == current) return;  // SVG draws nothing
         if (rx == 0 || ry == 0 || !std::isfinite(rx * ry * rotation)) return line(to);
         double cx = 0, cy = 0, theta1 = 0, theta2 = 0;
-        svgpp::arc_endpoint_to_center(current.x, current.y, to.x, to.y, rx, ry, rotation, largeArc, sweep, cx, cy,
-                                      theta1, theta2);
+        svgpp::arc_endpoint_to_center(current.x, current.y, to.x, to.y, rx, ry, rotation, largeArc, sweep, cx,
+                                      cy, theta1, theta2);
         if (sweep && theta2 < theta1) theta2 += 2 * pi;
         if (!sweep && theta2 > theta1) theta2 -= 2 * pi;
         const double sweepAngle = theta2 - theta1;
@@ -199,8 +202,8 @@ Affine transformOf(const XmlNode& node, bool& any) {
     if (const char* value = attributeValue(node, "transform", &size)) {
         TransformContext context;
         svgpp::value_parser<svgpp::tag::type::transform_list>::parse(
-            svgpp::tag::attribute::transform(), context, boost::iterator_range<const char*>(value, value + size),
-            svgpp::tag::source::attribute());
+            svgpp::tag::attribute::transform(), context,
+            boost::iterator_range<const char*>(value, value + size), svgpp::tag::source::attribute());
         total = total.then(context.matrix);
         any = true;
     }
@@ -282,7 +285,8 @@ DrawingRead readDrawing(std::string text, const std::string& pathId) {
     while (root && root->type() != rapidxml_ns::node_element) root = root->next_sibling();
     if (!root || !isSvgElement(*root, "svg")) return refusal("not an SVG file (no <svg> element)");
     const XmlNode* path = root ? findPath(*root, pathId) : nullptr;
-    if (!path) return refusal(pathId.empty() ? "no <path> element" : "no <path> with the id \"" + pathId + "\"");
+    if (!path)
+        return refusal(pathId.empty() ? "no <path> element" : "no <path> with the id \"" + pathId + "\"");
 
     std::size_t size = 0;
     const char* data = attributeValue(*path, "d", &size);
@@ -295,7 +299,8 @@ DrawingRead readDrawing(std::string text, const std::string& pathId) {
     try {
         transform = transformOf(*path, transformed);
         svgpp::value_parser<svgpp::tag::type::path_data, svgpp::path_policy<PathPolicy>>::parse(
-            svgpp::tag::attribute::d(), context, boost::iterator_range<const char*>(d.data(), d.data() + d.size()),
+            svgpp::tag::attribute::d(), context,
+            boost::iterator_range<const char*>(d.data(), d.data() + d.size()),
             svgpp::tag::source::attribute());
     } catch (const svgpp::exception_base& error) {
         return refusal(std::string("the path cannot be read: ") + error.what());

@@ -59,7 +59,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--recover") {
             result.recover = true;
         } else if (arg == "--import") {
-            if (k + 1 == args.size() || args[k + 1].empty()) return usageError("--import needs a drawing file");
+            if (k + 1 == args.size() || args[k + 1].empty())
+                return usageError("--import needs a drawing file");
             result.importFile = args[++k];
         } else if (arg == "--convert") {
             convert = true;
@@ -93,7 +94,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 }
 
 const char* usageLine() {
-    return "usage: mapeditor [--export [--no-batch] | --check | --recover | --import DRAWING] [--in-map-folder] [--] [MAP]\n"
+    return "usage: mapeditor [--export [--no-batch] | --check | --recover | --import DRAWING] "
+           "[--in-map-folder] [--] [MAP]\n"
            "       mapeditor --convert IN OUT\n";
 }
 

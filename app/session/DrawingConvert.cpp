@@ -23,7 +23,8 @@ void splitPathId(const std::string& path, std::string& file, std::string& id) {
     file = path;
     id.clear();
     const std::size_t hash = path.rfind('#');
-    if (endsWith(path, ".svg") || hash == std::string::npos || !endsWith(path.substr(0, hash), ".svg")) return;
+    if (endsWith(path, ".svg") || hash == std::string::npos || !endsWith(path.substr(0, hash), ".svg"))
+        return;
     file = path.substr(0, hash);
     id = path.substr(hash + 1);
 }
@@ -43,7 +44,8 @@ bool readDrawingFile(const std::string& path, std::vector<Segment>& segments, Me
         messages.problemLine("File input error: " + path + ": " + read.error);
         return false;
     }
-    for (const std::string& warning : read.warnings) messages.problemLine("Warning: " + path + ": " + warning);
+    for (const std::string& warning : read.warnings)
+        messages.problemLine("Warning: " + path + ": " + warning);
     segments = segmentsFromRecords(read.records);
     return true;
 }
@@ -64,8 +66,9 @@ int convertWithoutWindow(const std::string& in, const std::string& out, Messages
         }
         write = storeFile(out, formatDrawing(segments));
     } else {
-        messages.problem("mapeditor: --convert turns a .svg file into a .mef file or a .mef file into a .svg file\n" +
-                         std::string(usageLine()));
+        messages.problem(
+            "mapeditor: --convert turns a .svg file into a .mef file or a .mef file into a .svg file\n" +
+            std::string(usageLine()));
         return usageExitStatus;
     }
     tellFileWrite(out, write, messages);

@@ -17,4 +17,5 @@ bool readDrawingFile(const std::string& path, std::vector<Segment>& segments, Me
 // through the safe replacement. Returns the exit status: 0 when OUT was
 // written; 1 when IN could not be read or converted, or OUT could not be
 // written (nothing written then); 2 when the endings name no conversion.
-int convertWithoutWindow(const std::string& in, const std::string& out, Messages& messages = consoleMessages());
+int convertWithoutWindow(const std::string& in, const std::string& out,
+                         Messages& messages = consoleMessages());

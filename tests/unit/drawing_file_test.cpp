@@ -17,7 +17,9 @@
 
 namespace {
 
-std::string svg(const std::string& body) { return "<svg xmlns=\"http://www.w3.org/2000/svg\">" + body + "</svg>"; }
+std::string svg(const std::string& body) {
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\">" + body + "</svg>";
+}
 std::string path(const std::string& d) { return svg("<path d=\"" + d + "\"/>"); }
 
 // A silent sink that keeps what it was told.
@@ -38,9 +40,11 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
         {path("M0 0 H30 V30 h-30 v-30"), "",
          "0 0 1 0\n2 0 3 0\n5\n3 0 3 1\n3 2 3 3\n5\n3 3 2 3\n1 3 0 3\n5\n0 3 0 2\n0 1 0 0\n5", ""},
         // The closing line; none when the subpath is closed already.
-        {path("M0 0 L30 0 L30 30 Z"), "", "0 0 1 0\n2 0 3 0\n5\n3 0 3 1\n3 2 3 3\n5\n3 3 2 2\n1 1 0 0\n5", ""},
+        {path("M0 0 L30 0 L30 30 Z"), "", "0 0 1 0\n2 0 3 0\n5\n3 0 3 1\n3 2 3 3\n5\n3 3 2 2\n1 1 0 0\n5",
+         ""},
         {path("M0 0 L30 0 L0 0 z"), "", "0 0 1 0\n2 0 3 0\n5\n3 0 2 0\n1 0 0 0\n5", ""},
-        {path("M0 0 C10 0 20 10 30 10 c10 0 20 -10 30 -10"), "", "0 0 1 0\n2 1 3 1\n5\n3 1 4 1\n5 0 6 0\n5", ""},
+        {path("M0 0 C10 0 20 10 30 10 c10 0 20 -10 30 -10"), "", "0 0 1 0\n2 1 3 1\n5\n3 1 4 1\n5 0 6 0\n5",
+         ""},
         // Smooth cubics: the first handle reflects the one before.
         {path("M0 0 C0 10 20 10 30 0 S60 -10 60 0 s10 10 30 0"), "",
          "0 0 0 1\n2 1 3 0\n5\n3 0 4 -1\n6 -1 6 0\n5\n6 0 6 1\n7 1 9 0\n5", ""},
@@ -55,18 +59,23 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
         // A quarter is one, three quarters (about the centre (10, 10)) are three.
         {path("M0 0 A10 10 0 0 1 10 10"), "", "0 0 0.552285 0\n1 0.447715 1 1\n5", ""},
         {path("M10 0 A10 10 0 1 1 0 10"), "",
-         "1 0 1.55228 0\n2 0.447715 2 1\n5\n2 1 2 1.55228\n1.55228 2 1 2\n5\n1 2 0.447715 2\n0 1.55228 0 1\n5", ""},
+         "1 0 1.55228 0\n2 0.447715 2 1\n5\n2 1 2 1.55228\n1.55228 2 1 2\n5\n1 2 0.447715 2\n0 1.55228 0 "
+         "1\n5",
+         ""},
         // Zero radius: a line.
         {path("M0 0 A0 10 0 0 1 30 0"), "", "0 0 1 0\n2 0 3 0\n5", ""},
-        {svg("<g transform=\"translate(10 20) scale(2)\"><path transform=\"rotate(90)\" d=\"M0 0 L0 -15\"/></g>"),
+        {svg("<g transform=\"translate(10 20) scale(2)\"><path transform=\"rotate(90)\" d=\"M0 0 L0 "
+             "-15\"/></g>"),
          "", "1 2 2 2\n3 2 4 2\n5", ""},
         {path("M0 0 L30 0 M0 10 L30 10 Z M5 5 L6 6 M7 7"), "", "0 0 1 0\n2 0 3 0\n5",
          "the path has 3 subpaths; the first was taken, 2 were left out"},
-        {svg("<path data-path-digest=\"" + pathDataDigest("M0 0 h30 M0 10 h30") + "\" d=\"M0 0 h30 M0 10 h30\"/>"), "",
-         "0 0 1 0\n2 0 3 0\n5\n0 1 1 1\n2 1 3 1\n5", ""},
+        {svg("<path data-path-digest=\"" + pathDataDigest("M0 0 h30 M0 10 h30") +
+             "\" d=\"M0 0 h30 M0 10 h30\"/>"),
+         "", "0 0 1 0\n2 0 3 0\n5\n0 1 1 1\n2 1 3 1\n5", ""},
         {svg("<defs><path d=\"M0 0 L9 9\"/></defs><path d=\"M0 0 L30 0\"/><path id=\"b\" d=\"M0 0 L0 30\"/>"),
          "", "0 0 1 0\n2 0 3 0\n5", ""},
-        {svg("<path d=\"M0 0 L30 0\"/><g><path id=\"b\" d=\"M0 0 L0 30\"/></g>"), "b", "0 0 0 1\n0 2 0 3\n5", ""},
+        {svg("<path d=\"M0 0 L30 0\"/><g><path id=\"b\" d=\"M0 0 L0 30\"/></g>"), "b", "0 0 0 1\n0 2 0 3\n5",
+         ""},
         {svg("<rect width=\"3\" height=\"3\"/>"), "", "", "no <path> element"},
         {path("M0 0 L30 0"), "b", "", "no <path> with the id \"b\""},
         {path("M10 10"), "", "", "the path has no drawing command"},
@@ -82,7 +91,8 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
          "", "0 0 1 0\n2 0 3 0\n7\n3 0 3 1\n3 2 3 3\n0", ""},
         {svg("<path data-resolution=\"7 0\" data-path-digest=\"" + pathDataDigest("M0 0 h30 v30") +
              "\" d=\"M0 0 h30 v20\"/>"),
-         "", "0 0 1 0\n2 0 3 0\n5\n3 0 3 0.666667\n3 1.33333 3 2\n5", "the path was changed since it was written"},
+         "", "0 0 1 0\n2 0 3 0\n5\n3 0 3 0.666667\n3 1.33333 3 2\n5",
+         "the path was changed since it was written"},
         {svg("<path data-resolution=\"7\" data-path-digest=\"" + pathDataDigest("M0 0 h30 v30") +
              "\" d=\"M0 0 h30 v30\"/>"),
          "", "0 0 1 0\n2 0 3 0\n5\n3 0 3 1\n3 2 3 3\n5", "its data-resolution does not fit the path"},
@@ -158,17 +168,20 @@ TEST(DrawingFile, RenderedGroundLiesWhereTheEditorDrawsIt) {
         s.setResolution(200);
         for (const ControlPoint& p : s.getSamples()) curve.push_back({p.x * 10 - left, p.y * 10 - top});
     }
-    for (const ControlPoint& p : curve) ASSERT_TRUE(near(p.x, p.y, 2, 0)) << "no ground at " << p.x << ", " << p.y;
+    for (const ControlPoint& p : curve)
+        ASSERT_TRUE(near(p.x, p.y, 2, 0)) << "no ground at " << p.x << ", " << p.y;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             double nearest = 1e9;
-            for (const ControlPoint& p : curve) nearest = std::min(nearest, std::hypot(p.x - x - 0.5, p.y - y - 0.5));
+            for (const ControlPoint& p : curve)
+                nearest = std::min(nearest, std::hypot(p.x - x - 0.5, p.y - y - 0.5));
             ASSERT_TRUE(nearest < 3.5 || !near(x + 0.5, y + 0.5, 2, 0)) << "ground at " << x << ", " << y;
         }
     // The outline runs from the first point to the left foot (400 map units down) across the bottom edge.
     const ControlPoint first = course.front().getStartPoint();
     const double bottom = top + height - 0.5;
-    EXPECT_TRUE(near((first.x - 0.5 * (bottom - first.y * 10) / (4000 - first.y * 10)) * 10 - left, height - 1, 0, 2));
+    EXPECT_TRUE(near((first.x - 0.5 * (bottom - first.y * 10) / (4000 - first.y * 10)) * 10 - left,
+                     height - 1, 0, 2));
 }
 
 }  // namespace
