@@ -14,6 +14,7 @@
 #include "BatchRunner.h"
 #include "BitmapFont.h"
 #include "CommandLine.h"
+#include "DrawingConvert.h"
 #include "EndSignal.h"
 #include "FileTime.h"
 #include "FrameLoop.h"
@@ -139,6 +140,8 @@ int main(int argc, char** argv) {
             return withOutputChecked(exportWithoutWindow(commandLine.mapFile, commandLine.runBatch));
         case CommandLine::Action::check:
             return withOutputChecked(checkWithoutWindow(commandLine.mapFile));
+        case CommandLine::Action::convert:
+            return withOutputChecked(convertWithoutWindow(commandLine.mapFile, commandLine.convertOutput));
         case CommandLine::Action::edit:
             break;
     }
@@ -148,6 +151,7 @@ int main(int argc, char** argv) {
     static NoticeMessages startMessages(stdout, stderr, windowNotices(), tickCount);
     if (!prepareMapAtStart(mapEditor, commandLine, startMessages) && !commandLine.inMapFolder) return 1;
     if (!startAutosave(mapEditor, autosave, commandLine, startMessages)) return 1;
+    if (!importAtStart(mapEditor, commandLine, startMessages)) return 1;
     // Every way the window's run ends goes through exit(): a closed window, a
     // lost display (Xlib's handler) and the end signals alike.
     installEndSignalHandlers();
