@@ -2,14 +2,15 @@
 
 #include <vector>
 
+#include "DrawingConvert.h"
 #include "EditorFiles.h"
 #include "FileTime.h"
 #include "TextFile.h"
 
 bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, Messages& messages) {
     editor.setMapFileName(commandLine.mapFile);
-    // --recover starts with the autosave's map instead, even when MAP itself is damaged.
-    if (!commandLine.mapGiven || commandLine.recover) return true;
+    // --recover and --import start with another map instead, even when MAP itself is damaged.
+    if (!commandLine.mapGiven || commandLine.recover || !commandLine.importFile.empty()) return true;
     // Only a name that is free starts with the initial map. Anything else,
     // a device, a folder or a name that cannot even be checked, goes to the
     // reader, which refuses (and reports) what is not a map file.
@@ -27,6 +28,13 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
     // is not read (it may point at the map file itself, or anywhere).
     const bool link = isSymbolicLink(path.c_str());
     const PathKind kind = pathKind(path.c_str());
+    // What earlier runs left while an earlier autosave waited for an answer.
+    for (int n = 2; pathKind(autosave.sparePath(n).c_str()) == PathKind::regularFile; ++n) {
+        const std::string spare = autosave.sparePath(n);
+        std::string when = fileModifiedLocalTime(spare);
+        if (when.empty()) when = "an earlier run";
+        messages.reportLine("Unsaved changes from " + when + " are in " + spare + "; open that file to continue them");
+    }
     if (!commandLine.recover) {
         if (link) {
             messages.reportLine("Warning: " + path + ": a symbolic link, not an autosave; the next autosave replaces it");
@@ -37,6 +45,7 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
             if (when.empty()) when = "an earlier run";
             messages.reportLine("Unsaved changes from " + when + " are in " + path +
                                 "; start with --recover to continue them");
+            autosave.holdEarlier();
         }
         return true;
     }
@@ -52,5 +61,13 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
     if (!readMap(path, segments, messages)) return false;
     editor.replaceChain(std::move(segments));
     autosave.takeOver();
+    return true;
+}
+
+bool importAtStart(MapEditor& editor, const CommandLine& commandLine, Messages& messages) {
+    if (commandLine.importFile.empty()) return true;
+    std::vector<Segment> segments;
+    if (!readDrawingFile(commandLine.importFile, segments, messages)) return false;
+    editor.replaceChain(std::move(segments));
     return true;
 }
