@@ -37,6 +37,23 @@ double zoomOfLevel(int level) {
 
 }  // namespace
 
+ShownChain::ShownChain(const ShownChain& other)
+    : std::vector<Segment>(other), view(std::make_shared<View>(*other.view)) {
+    showAll();
+}
+
+ShownChain& ShownChain::operator=(const ShownChain& other) {
+    if (this == &other) return *this;
+    std::vector<Segment>::operator=(other);
+    view = std::make_shared<View>(*other.view);
+    showAll();
+    return *this;
+}
+
+void ShownChain::showAll() {
+    for (Segment& s : *this) s.showThrough(view);
+}
+
 MapEditor::MapEditor() {
     markers.push_back(Marker());
     buildInitialMap();
@@ -52,14 +69,12 @@ void MapEditor::buildInitialMap() {
     Segment second;
     second.setPoints(10.5, 10.0, 12.0, 8.0, 14.0, 8.0, 16.0, 10.0);
     segments.push_back(second);
+    segments.showAll();
     chainChanged();
 }
 
 void MapEditor::applyViewOffset() {
-    for (Segment& s : segments) {
-        s.setViewOffset(viewOffset.x, viewOffset.y);
-        s.setZoom(zoom);
-    }
+    segments.setView({viewOffset, zoom});
     changed();
 }
 
@@ -138,6 +153,7 @@ void MapEditor::loadChain(std::vector<Segment> loaded) {
 
 void MapEditor::setChain(std::vector<Segment> loaded) {
     segments = std::move(loaded);
+    segments.showAll();
     markers.clear();
     restLocation = initialRestLocation;
     viewOffset = {1.0, 1.0};
@@ -311,8 +327,7 @@ void MapEditor::exchange(UndoStep& step) {
         for (std::size_t i = run.at; i < run.at + run.length; ++i) {
             Segment& s = segments[i];
             s.pick(1, 0, 0);
-            s.setViewOffset(viewOffset.x, viewOffset.y);
-            s.setZoom(zoom);
+            segments.show(i);
         }
         restored += run.length;
     }

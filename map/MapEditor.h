@@ -13,6 +13,28 @@
 #include "SegmentIndex.h"
 #include "UndoHistory.h"
 
+// The chain's segments, all shown through one view that belongs to the chain:
+// a pan or zoom changes that one value, and a copy of the chain gets a view of
+// its own, through which its segments are then shown.
+class ShownChain : public std::vector<Segment> {
+public:
+    ShownChain() = default;
+    ShownChain(const ShownChain& other);
+    ShownChain& operator=(const ShownChain& other);
+    ShownChain(ShownChain&&) = default;
+    ShownChain& operator=(ShownChain&&) = default;
+    using std::vector<Segment>::operator=;
+
+    // Shows segment i, or every segment, through the chain's view.
+    void show(std::size_t i) { (*this)[i].showThrough(view); }
+    void showAll();
+    const View& getView() const { return *view; }
+    void setView(const View& v) { *view = v; }
+
+private:
+    std::shared_ptr<View> view = std::make_shared<View>();
+};
+
 // The map being edited: the chain of segments, the markers, the view offset
 // and the rest location, with the map's drawing, input and commands.
 class MapEditor {
@@ -22,7 +44,7 @@ public:
 
     // Model.
     void buildInitialMap();
-    // Gives every segment the view offset and the zoom.
+    // Shows the chain in the view offset and the zoom.
     void applyViewOffset();
     // Distinct points of the ground profile: sum of resolutions + segments + 1,
     // a negative resolution counting as 0 (such a segment is sampled as 0).
@@ -127,7 +149,7 @@ private:
     // Undo and redo alike: the step's version of the map comes back.
     void exchange(UndoStep& step);
 
-    std::vector<Segment> segments;
+    ShownChain segments;
     std::vector<Marker> markers;
     ControlPoint restLocation;
     ControlPoint viewOffset;
