@@ -50,6 +50,17 @@ ShownChain& ShownChain::operator=(const ShownChain& other) {
     return *this;
 }
 
+ShownChain::ShownChain(ShownChain&& other)
+    : std::vector<Segment>(std::move(other)),
+      view(std::exchange(other.view, std::make_shared<View>(*other.view))) {}
+
+ShownChain& ShownChain::operator=(ShownChain&& other) {
+    if (this == &other) return *this;
+    std::vector<Segment>::operator=(std::move(other));
+    view = std::exchange(other.view, std::make_shared<View>(*other.view));
+    return *this;
+}
+
 void ShownChain::showAll() {
     for (Segment& s : *this) s.showThrough(view);
 }

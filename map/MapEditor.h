@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,8 +22,9 @@ public:
     ShownChain() = default;
     ShownChain(const ShownChain& other);
     ShownChain& operator=(const ShownChain& other);
-    ShownChain(ShownChain&&) = default;
-    ShownChain& operator=(ShownChain&&) = default;
+    // The segments keep their view; the emptied chain gets a new one.
+    ShownChain(ShownChain&& other);
+    ShownChain& operator=(ShownChain&& other);
     using std::vector<Segment>::operator=;
 
     // Shows segment i, or every segment, through the chain's view.

@@ -43,7 +43,7 @@ public:
     // Shows the segment through `shared`, which its holder may change: a chain
     // of segments sharing one view pans and zooms by changing that one value.
     void showThrough(std::shared_ptr<const View> shared) { view = std::move(shared); }
-    // Give the segment a view of its own with the offset or zoom changed.
+    // Gives the segment a view of its own with the offset or zoom changed.
     void setViewOffset(double x, double y);
     const ControlPoint& getViewOffset() const { return view->offset; }
     // The map's magnification on top of the 10 pixels per map unit.
