@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The one notation for every double the program writes to a file: general
 // notation with six significant digits, a full stop as decimal point whatever
@@ -23,3 +24,9 @@ std::string formatNumber(double value);
 // The value a reader gets back from the text formatNumber writes for `value`:
 // `value` rounded to six significant digits (NaN and infinities kept).
 double printedValue(double value);
+
+// Reads one number as the map file's reader does (a sign, digits, a decimal
+// point, an exponent; blanks around it ignored). Empty when `text` is a
+// finite number in a double's range, which is stored in `value`; otherwise
+// why not, for example "\"abc\" is not a number".
+std::string readNumber(std::string_view text, double& value);
