@@ -33,7 +33,7 @@ std::string readNumber(std::string_view text, double& value) {
     while (!text.empty() && blank(text.front())) text.remove_prefix(1);
     while (!text.empty() && blank(text.back())) text.remove_suffix(1);
     const std::string quoted = "\"" + std::string(text) + "\"";
-    if (text.empty()) return "no number given";
+    if (text.empty()) return quoted + " is not a number";
     const char* digits = text.data();
     const char* const end = digits + text.size();
     // The reader of map files takes a leading plus, which from_chars does not.

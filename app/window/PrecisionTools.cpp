@@ -67,7 +67,7 @@ void closeEntry() {
 void openEntry() {
     const auto& picked = mapEditor.lastPicked();
     if (picked.empty()) {
-        windowMessages().problemLine("Typed position: no point picked, press one first");
+        windowMessages().reportLine("No point picked: press a point before Ctrl+E");
         return;
     }
     const ControlPoint p = mapEditor.segment(static_cast<int>(picked.front().first)).pointOf(picked.front().second);
@@ -87,8 +87,8 @@ void applyEntry() {
     const std::string yProblem = readNumber(yField.getText(), typed.y);
     xField.setMarked(!xProblem.empty());
     yField.setMarked(!yProblem.empty());
-    if (!xProblem.empty()) windowMessages().problemLine("Typed position: X " + xProblem);
-    if (!yProblem.empty()) windowMessages().problemLine("Typed position: Y " + yProblem);
+    if (!xProblem.empty()) windowMessages().problemLine("Warning: position X " + xProblem);
+    if (!yProblem.empty()) windowMessages().problemLine("Warning: position Y " + yProblem);
     if (!xProblem.empty() || !yProblem.empty()) {
         focus(xProblem.empty() ? yField : xField);
         return;

@@ -34,7 +34,7 @@ step "Ctrl+E refuses a text that is not a number and keeps the panel open"
 keys ctrl+e
 wait_pixel 528 240 $TEAL "the entry panel to show"
 keys a b c Return
-wait_for_log_line 'Typed position: X "abc" is not a number'
+wait_for_log_line 'Warning: position X "abc" is not a number'
 expect_pixel 528 240 $TEAL "the panel stays open"
 keys Escape
 wait_pixel_not 528 240 $TEAL "Escape closes the panel"

@@ -187,10 +187,10 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
         {"7\t-2\r", false, "7", "-2", false, false, {7, -2}, ""},
         {"12\b3\t\t\t\r", false, "13", "10", false, false, {13, 10}, ""},
         {"99\tw\x1b", false, "99", "w", false, false, {10.5, 10}, ""},  // "w" does not pan
-        {"abc\r", true, "abc", "10", true, false, {10.5, 10}, "Typed position: X \"abc\" is not a number\n"},
+        {"abc\r", true, "abc", "10", true, false, {10.5, 10}, "Warning: position X \"abc\" is not a number\n"},
         {"\t1e999\r", true, "10.5", "1e999", false, true, {10.5, 10},
-         "Typed position: Y \"1e999\" is out of range\n"},
-        {"\b\r", true, "", "10", true, false, {10.5, 10}, "Typed position: X no number given\n"},
+         "Warning: position Y \"1e999\" is out of range\n"},
+        {"\b\r", true, "", "10", true, false, {10.5, 10}, "Warning: position X \"\" is not a number\n"},
     };
     for (const Case& c : cases) {
         SetUp();
@@ -219,7 +219,7 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
     SetUp();
     testing::internal::CaptureStdout();
     keyboardCallback(ctrlE, 0, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Typed position: no point picked, press one first\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "No point picked: press a point before Ctrl+E\n");
     EXPECT_FALSE(entryPanelOpen());
 }
 
