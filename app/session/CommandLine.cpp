@@ -24,12 +24,20 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     CommandLine result;
     bool noBatch = false;
     bool check = false;
+    bool convert = false;
     bool optionsEnded = false;
-    for (const std::string& arg : args) {
+    // A second file name, OUT of --convert.
+    std::string secondName;
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const std::string& arg = args[k];
         const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
         if (!isOption) {
             if (arg.empty()) return usageError("the map file name is empty");
-            if (result.mapGiven) return usageError("more than one map file: '" + arg + "'");
+            if (result.mapGiven) {
+                if (!secondName.empty()) return usageError("more than one map file: '" + secondName + "'");
+                secondName = arg;
+                continue;
+            }
             result.mapFile = arg;
             result.mapGiven = true;
         } else if (arg == "--") {
@@ -50,9 +58,23 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             result.inMapFolder = true;
         } else if (arg == "--recover") {
             result.recover = true;
+        } else if (arg == "--import") {
+            if (k + 1 == args.size() || args[k + 1].empty())
+                return usageError("--import needs a drawing file");
+            result.importFile = args[++k];
+        } else if (arg == "--convert") {
+            convert = true;
         } else {
             return usageError("unknown option '" + arg + "'");
         }
+    }
+    if (!convert && !secondName.empty()) return usageError("more than one map file: '" + secondName + "'");
+    if (convert) {
+        if (result.action == CommandLine::Action::exportMap || check)
+            return usageError("--convert excludes --export and --check");
+        if (secondName.empty()) return usageError("--convert needs a file to read and a file to write");
+        result.action = CommandLine::Action::convert;
+        result.convertOutput = secondName;
     }
     if (check) {
         if (result.action == CommandLine::Action::exportMap) return usageError("--check excludes --export");
@@ -62,11 +84,20 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         return usageError("--no-batch needs --export");
     if (result.recover && result.action != CommandLine::Action::edit)
         return usageError("--recover works only in the window");
+    if (!result.importFile.empty() && (result.action != CommandLine::Action::edit || result.recover))
+        return usageError("--import works only in the window, without --recover");
+    // Both name files beside the working directory, which --in-map-folder would change.
+    if (result.inMapFolder && (result.action == CommandLine::Action::convert || !result.importFile.empty()))
+        return usageError("--in-map-folder does not work with --convert or --import");
     result.runBatch = !noBatch;
     return result;
 }
 
-const char* usageLine() { return "usage: mapeditor [--export [--no-batch] | --check | --recover] [--in-map-folder] [--] [MAP]\n"; }
+const char* usageLine() {
+    return "usage: mapeditor [--export [--no-batch] | --check | --recover | --import DRAWING] "
+           "[--in-map-folder] [--] [MAP]\n"
+           "       mapeditor --convert IN OUT\n";
+}
 
 std::string helpText() {
     return std::string(usageLine()) +
@@ -85,6 +116,13 @@ std::string helpText() {
            "               as one; nothing written, no window\n"
            "  --recover    start with the map of MAP.autosave, the unsaved changes that\n"
            "               an earlier run left; a save then writes MAP\n"
+           "  --import DRAWING\n"
+           "               start with the first path of the SVG file DRAWING (or the\n"
+           "               path ID of DRAWING#ID) as the map, unsaved; a save writes MAP\n"
+           "  --convert IN OUT\n"
+           "               convert a drawing IN.svg (or IN.svg#ID) to the map file\n"
+           "               OUT.mef, or a map file IN.mef to the drawing OUT.svg; no\n"
+           "               window; one map unit is ten SVG units\n"
            "  --help       print this text and exit\n"
            "  --version    print the version, the copyright and the licence, and exit\n"
            "  --           end of options: the next argument is MAP\n"
@@ -94,6 +132,8 @@ std::string helpText() {
            "segments, a file could not be written, or copy.bat is missing or failed.\n"
            "Exit status of --check: 0 when the outline is a simple closed polygon with no\n"
            "merged points; 1 when a problem was found or MAP could not be read.\n"
+           "Exit status of --convert: 0 when OUT was written; 1 when IN could not be read\n"
+           "or converted, or OUT could not be written.\n"
            "A usage error exits with status 2.\n"
            "\n"
            "While the map has unsaved changes, the window keeps them in MAP.autosave\n"

@@ -9,6 +9,7 @@ struct CommandLine {
         edit,        // open the window on mapFile
         exportMap,   // export mapFile without a window
         check,       // check the ground outline of mapFile without a window
+        convert,     // convert mapFile (a drawing or a map) to convertOutput without a window
         help,        // print helpText() to standard output
         version,     // print versionText() to standard output
         usageError,  // print `error` and the usage line to standard error
@@ -24,6 +25,10 @@ struct CommandLine {
     bool inMapFolder = false;
     // --recover: the window starts with the map of mapFile's autosave.
     bool recover = false;
+    // --import: the drawing whose chain the window starts with, unsaved.
+    std::string importFile;
+    // --convert IN OUT: IN is mapFile, OUT is this.
+    std::string convertOutput;
     // For usageError: the problem, one line without the line end.
     std::string error;
 };
@@ -34,6 +39,8 @@ struct CommandLine {
 //   --in-map-folder               with either: work in MAP's folder
 //   --check [MAP]                 check the ground outline of MAP's export
 //   --recover [MAP]               edit MAP, starting with its autosave's map
+//   --import DRAWING [MAP]        edit MAP, starting with DRAWING's chain
+//   --convert IN OUT              convert a drawing to a map or back
 //   --help, --version
 // Options and MAP may come in any order; "--" ends the options. Arguments are
 // taken in order and the first --help, --version or problem decides.

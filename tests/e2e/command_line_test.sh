@@ -100,11 +100,28 @@ copy.bat a folder|printf '%s' "$CANYON" >m.mef; mkdir copy.bat|--export m.mef|1|
 copy.bat fails|printf '%s' "$CANYON" >m.mef; printf 'touch ran\nexit 3\n' >copy.bat|--export m.mef|1|^copy\.bat exited with status 3$|new|yes|yes
 TABLE
 
+step "--convert: a map to a drawing and back, byte for byte, without a display"
+new_workdir convert
+printf '%s' "$CANYON" >canyon.mef
+headless --convert canyon.mef canyon.svg
+[ "$RC" -eq 0 ] && [ -z "$OUT$ERR" ] && grep -q '<path id="ground"' canyon.svg || fail "to SVG: $RC $OUT $ERR"
+headless --convert canyon.svg back.mef
+[ "$RC" -eq 0 ] && cmp -s canyon.mef back.mef || fail "back from SVG: $RC $ERR"
+headless --convert canyon.svg#nothing other.mef
+[ "$RC" -eq 1 ] && [ "$ERR" = 'File input error: canyon.svg#nothing: no <path> with the id "nothing"' ] &&
+    [ ! -e other.mef ] || fail "a missing path: $RC $ERR"
+headless --convert canyon.mef other.txt
+[ "$RC" -eq 2 ] && [ ! -e other.txt ] || fail "no conversion by these endings: $RC $ERR"
+: >empty.mef
+headless --convert empty.mef other.svg
+[ "$RC" -eq 1 ] && [ "$ERR" = 'empty.mef: the map has no segments' ] && [ ! -e other.svg ] || fail "empty map: $RC $ERR"
+
 step "usage errors, --help and --version, all without a display"
 new_workdir usage
 headless a.mef --bogus
 [ "$RC" -eq 2 ] && [ "$ERR" = "mapeditor: unknown option '--bogus'
-usage: mapeditor [--export [--no-batch] | --check | --recover] [--in-map-folder] [--] [MAP]" ] || fail "a usage error exited $RC and printed: $ERR"
+usage: mapeditor [--export [--no-batch] | --check | --recover | --import DRAWING] [--in-map-folder] [--] [MAP]
+       mapeditor --convert IN OUT" ] || fail "a usage error exited $RC and printed: $ERR"
 headless --version
 [ "$RC" -eq 0 ] && [[ "$OUT" =~ ^mapeditor\ [0-9]+\.[0-9]+\.[0-9]+$'\n'Copyright\ .*$'\n'.*MIT\ License ]] ||
     fail "--version: $RC '$OUT'"

@@ -63,6 +63,35 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
     }
 }
 
+TEST(CommandLine, ConvertAndImport) {
+    const struct {
+        std::vector<std::string> args;
+        Action action;
+        std::string error;  // for usageError; otherwise "map file|output|drawing"
+    } cases[] = {
+        {{"a.mef", "--convert", "b.svg"}, Action::convert, "a.mef|b.svg|"},
+        {{"--import", "g.svg#x", "a.mef"}, Action::edit, "a.mef||g.svg#x"},
+        {{"--convert", "a.svg"}, Action::usageError, "--convert needs a file to read and a file to write"},
+        {{"--convert", "a", "b", "c"}, Action::usageError, "more than one map file: 'b'"},
+        {{"--convert", "--check", "a", "b"}, Action::usageError, "--convert excludes --export and --check"},
+        {{"--convert", "--in-map-folder", "a", "b"},
+         Action::usageError,
+         "--in-map-folder does not work with --convert or --import"},
+        {{"--import"}, Action::usageError, "--import needs a drawing file"},
+        {{"--check", "--import", "g.svg"},
+         Action::usageError,
+         "--import works only in the window, without --recover"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine got = parseCommandLine(c.args);
+        EXPECT_EQ(got.action, c.action) << c.args[0];
+        EXPECT_EQ(c.action == Action::usageError
+                      ? got.error
+                      : got.mapFile + "|" + got.convertOutput + "|" + got.importFile,
+                  c.error);
+    }
+}
+
 TEST(CommandLine, WindowTitleNamesTheMapFileWithoutDirectories) {
     EXPECT_EQ(windowTitle(parseCommandLine({})), "Map Editor");
     EXPECT_EQ(windowTitle(parseCommandLine({"map.mef"})), "Map Editor - map.mef");
