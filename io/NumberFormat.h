@@ -8,8 +8,10 @@
 // the locale, trailing zeros dropped, negative zero kept as "-0".
 // 10 -> "10", 10.5 -> "10.5", 123.4567 -> "123.457", 1e6 -> "1e+06".
 
-// Longest text formatNumber can produce ("-1.23457e-308" and the like).
+// Room for the text formatNumber writes; the longest it writes is
+// maxFormattedLength characters ("-1.23457e-308", "-0.000123457").
 constexpr int maxNumberLength = 24;
+constexpr int maxFormattedLength = 13;
 
 // Writes `value` at `out`, which has room for maxNumberLength characters;
 // returns the end of the text. No terminating zero is written.
@@ -25,8 +27,15 @@ std::string formatNumber(double value);
 // `value` rounded to six significant digits (NaN and infinities kept).
 double printedValue(double value);
 
+// The value a reader gets back from the text [first, last) that formatNumber
+// wrote, exactly what std::from_chars reads from it. The digits formatNumber
+// writes make an integer below 10^6 times a power of ten, which for powers
+// up to 10^22 either way is one correctly rounded multiplication or division
+// of two exact doubles; only other powers take std::from_chars.
+double readNumber(const char* first, const char* last);
+
 // Reads one number as the map file's reader does (a sign, digits, a decimal
 // point, an exponent; blanks around it ignored). Empty when `text` is a
 // finite number in a double's range, which is stored in `value`; otherwise
 // why not, for example "\"abc\" is not a number".
-std::string readNumber(std::string_view text, double& value);
+std::string readTypedNumber(std::string_view text, double& value);

@@ -4,7 +4,6 @@
 
 #include "BatchRunner.h"
 #include "Export.h"
-#include "GroundCheck.h"
 #include "GroundFile.h"
 #include "GroundReport.h"
 #include "MapFile.h"
@@ -69,7 +68,7 @@ bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restL
     // A line for each kind of fault in the outline the simulator will read:
     // a warning, not a failure.
     std::string warnings;
-    for (const std::string& warning : groundWarnings(checkGround(segments))) warnings += warning + "\n";
+    for (const std::string& warning : groundWarnings(write.problems)) warnings += warning + "\n";
     if (!warnings.empty()) messages.problem(warnings);
     return true;
 }
@@ -82,9 +81,11 @@ bool exportMap(const MapEditor& editor, Messages& messages) {
         messages.problemLine(std::move(refusal));
         return false;
     }
-    if (!runBatchFile("./copy.bat")) {
+    const std::optional<int> status = runBatchFile("./copy.bat");
+    if (!status) {
         messages.problemLine("Could not start the command interpreter for copy.bat");
         return false;
     }
+    if (*status != 0) messages.problemLine("copy.bat exited with status " + std::to_string(*status));
     return true;
 }

@@ -1,5 +1,6 @@
 #include "InputRouting.h"
 
+#include "FrameLoop.h"
 #include "Globals.h"
 #include "PrecisionTools.h"
 
@@ -48,6 +49,7 @@ void wheelStep(int button, int x, int y) {
 }  // namespace
 
 void mouseCallback(int button, int state, int x, int y) {
+    toPicture(x, y);
     // A wheel step comes as a press and a release; the press does the step.
     // The controls take no part in it, so it never runs a command.
     if (button >= wheelUp && button <= wheelRight) {
@@ -62,11 +64,13 @@ void mouseCallback(int button, int state, int x, int y) {
 }
 
 void motionCallback(int x, int y) {
+    toPicture(x, y);
     pointerMoved(x, y);
     if (!guiManager.handleDrag(x, y)) mapEditor.motion(x, y);
 }
 
 void passiveMotionCallback(int x, int y) {
+    toPicture(x, y);
     pointerMoved(x, y);
     guiManager.handleHover(x, y);
 }

@@ -83,8 +83,8 @@ void openEntry() {
 // each refused field is marked and the sink says why.
 void applyEntry() {
     ControlPoint typed;
-    const std::string xProblem = readNumber(xField.getText(), typed.x);
-    const std::string yProblem = readNumber(yField.getText(), typed.y);
+    const std::string xProblem = readTypedNumber(xField.getText(), typed.x);
+    const std::string yProblem = readTypedNumber(yField.getText(), typed.y);
     xField.setMarked(!xProblem.empty());
     yField.setMarked(!yProblem.empty());
     if (!xProblem.empty()) windowMessages().problemLine("Warning: position X " + xProblem);
