@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <getopt.h>
+
 namespace {
 
 // What separates folders in a path: on Windows the backslash too, and the
@@ -11,6 +13,34 @@ constexpr const char* folderSeparators = "/\\:";
 constexpr const char* folderSeparators = "/";
 #endif
 
+// What getopt_long returns for each option; the short options return their letter.
+enum OptionCode : int {
+    mapArgument = 1,  // a MAP, in its place among the options (the "-" of shortOptions)
+    helpOption = 'h',
+    versionOption = 'V',
+    exportOption = 256,
+    noBatchOption,
+    inMapFolderOption,
+    checkOption,
+    recoverOption,
+};
+
+// Every long option: the one table that getopt_long and the messages read.
+const option longOptions[] = {
+    {"help", no_argument, nullptr, helpOption},
+    {"version", no_argument, nullptr, versionOption},
+    {"export", no_argument, nullptr, exportOption},
+    {"no-batch", no_argument, nullptr, noBatchOption},
+    {"in-map-folder", no_argument, nullptr, inMapFolderOption},
+    {"check", no_argument, nullptr, checkOption},
+    {"recover", no_argument, nullptr, recoverOption},
+    {nullptr, 0, nullptr, 0},
+};
+
+// The leading "-" hands over each MAP in order (as mapArgument) instead of
+// moving them behind the options, whatever POSIXLY_CORRECT says.
+constexpr char shortOptions[] = "-hV";
+
 CommandLine usageError(std::string problem) {
     CommandLine result;
     result.action = CommandLine::Action::usageError;
@@ -18,55 +48,117 @@ CommandLine usageError(std::string problem) {
     return result;
 }
 
+// Why getopt_long refused `arg`, the argument it was reading; `letter` is
+// the short option it refused, if that is what it was.
+std::string optionProblem(const std::string& arg, int letter) {
+    if (arg.compare(0, 2, "--") != 0)
+        return "unknown option '-" + std::string(1, static_cast<char>(letter)) + "'";
+    const std::string name = arg.substr(2, arg.find('=') - 2);
+    std::vector<const option*> matches;
+    for (const option* o = longOptions; o->name != nullptr && !name.empty(); ++o) {
+        if (name == o->name) {
+            matches = {o};
+            break;
+        }
+        if (std::string(o->name).compare(0, name.size(), name) == 0) matches.push_back(o);
+    }
+    if (matches.empty()) return "unknown option '" + arg + "'";
+    if (matches.size() > 1) {
+        std::string problem = "option '--" + name + "' is ambiguous:";
+        for (const option* o : matches) problem += std::string(" --") + o->name;
+        return problem;
+    }
+    const std::string full = std::string("--") + matches[0]->name;
+    if (matches[0]->has_arg == no_argument) return "option '" + full + "' takes no argument";
+    return "option '" + full + "' needs an argument";
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    // getopt_long wants a writable argv with the program's name first.
+    std::vector<std::string> words{"mapeditor"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+
     CommandLine result;
-    bool noBatch = false;
-    bool check = false;
-    bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-        if (!isOption) {
-            if (arg.empty()) return usageError("the map file name is empty");
-            if (result.mapGiven) return usageError("more than one map file: '" + arg + "'");
-            result.mapFile = arg;
-            result.mapGiven = true;
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help") {
-            result.action = CommandLine::Action::help;
-            return result;
-        } else if (arg == "--version") {
-            result.action = CommandLine::Action::version;
-            return result;
-        } else if (arg == "--export") {
-            result.action = CommandLine::Action::exportMap;
-        } else if (arg == "--check") {
-            check = true;
-        } else if (arg == "--no-batch") {
-            noBatch = true;
-        } else if (arg == "--in-map-folder") {
-            result.inMapFolder = true;
-        } else if (arg == "--recover") {
-            result.recover = true;
-        } else {
-            return usageError("unknown option '" + arg + "'");
+    bool exportMap = false, check = false, noBatch = false;
+    std::vector<std::string> maps;
+    // getopt_long keeps its place in globals: 0 starts it afresh; it prints nothing itself.
+    optind = 0;
+    opterr = 0;
+    for (;;) {
+        const int current = optind == 0 ? 1 : optind;
+        const int code = getopt_long(argc, argv.data(), shortOptions, longOptions, nullptr);
+        if (code == -1) break;
+        switch (code) {
+            case mapArgument:
+                if (*optarg == '\0') return usageError("the map file name is empty");
+                maps.emplace_back(optarg);
+                break;
+            case helpOption:
+                result.action = CommandLine::Action::help;
+                return result;
+            case versionOption:
+                result.action = CommandLine::Action::version;
+                return result;
+            case exportOption:
+                exportMap = true;
+                break;
+            case noBatchOption:
+                noBatch = true;
+                break;
+            case inMapFolderOption:
+                result.inMapFolder = true;
+                break;
+            case checkOption:
+                check = true;
+                break;
+            case recoverOption:
+                result.recover = true;
+                break;
+            default:
+                return usageError(optionProblem(argv[current], optopt));
         }
     }
-    if (check) {
-        if (result.action == CommandLine::Action::exportMap) return usageError("--check excludes --export");
-        result.action = CommandLine::Action::check;
+    // After "--": only maps.
+    for (int k = optind; k < argc; ++k) {
+        if (*argv[k] == '\0') return usageError("the map file name is empty");
+        maps.emplace_back(argv[k]);
     }
-    if (noBatch && result.action != CommandLine::Action::exportMap)
-        return usageError("--no-batch needs --export");
-    if (result.recover && result.action != CommandLine::Action::edit)
-        return usageError("--recover works only in the window");
+
+    if (exportMap) result.action = CommandLine::Action::exportMap;
+    if (check) result.action = CommandLine::Action::check;
+    const bool windowless = exportMap || check;
+    if (maps.size() > 1 && !check) return usageError("more than one map file: '" + maps[1] + "'");
+    if (check && exportMap) return usageError("--check excludes --export");
+    if (noBatch && !exportMap) return usageError("--no-batch needs --export");
+    if (result.recover && windowless) return usageError("--recover works only in the window");
+    for (const std::string& map : maps)
+        if (map == standardInputName && !windowless)
+            return usageError("'-' (standard input) is a map only for --check and --export");
+    if (!maps.empty()) {
+        result.mapFile = maps.front();
+        result.mapGiven = true;
+    }
+    result.mapFiles = maps.empty() ? std::vector<std::string>{result.mapFile} : maps;
     result.runBatch = !noBatch;
     return result;
 }
 
-const char* usageLine() { return "usage: mapeditor [--export [--no-batch] | --check | --recover] [--in-map-folder] [--] [MAP]\n"; }
+const char* usageLine() {
+    return "usage: mapeditor [--export [--no-batch] | --recover] [--in-map-folder] [--] [MAP]\n"
+           "   or: mapeditor --check [--] [MAP...]\n"
+           "   or: mapeditor -h | --help | -V | --version\n";
+}
+
+std::string usageErrorText(const CommandLine& commandLine) {
+    return "mapeditor: " + commandLine.error + "\n" + usageLine() +
+           "Try 'mapeditor --help' for more information.\n";
+}
 
 std::string helpText() {
     return std::string(usageLine()) +
@@ -80,20 +172,24 @@ std::string helpText() {
            "  --in-map-folder\n"
            "               work in MAP's folder: gnd.pts, go and copy.bat are those\n"
            "               beside MAP (how the desktop opens a map file)\n"
-           "  --check      check the ground outline that --export would write: one line\n"
-           "               per crossing, gap between segments or run of points printed\n"
-           "               as one; nothing written, no window\n"
+           "  --check      check the ground outline that --export would write, of each\n"
+           "               MAP in turn: one line per crossing, gap between segments or\n"
+           "               run of points printed as one; nothing written, no window\n"
            "  --recover    start with the map of MAP.autosave, the unsaved changes that\n"
            "               an earlier run left; a save then writes MAP\n"
-           "  --help       print this text and exit\n"
-           "  --version    print the version, the copyright and the licence, and exit\n"
-           "  --           end of options: the next argument is MAP\n"
+           "  -h, --help   print this text and exit\n"
+           "  -V, --version\n"
+           "               print the version, the copyright and the licence, and exit\n"
+           "  --           end of options: the arguments that follow are maps\n"
+           "\n"
+           "A long option may be shortened to any unique beginning (--exp). With\n"
+           "--export and --check, a MAP of - is standard input.\n"
            "\n"
            "Exit status of --export: 0 when both files were written (and copy.bat ran\n"
            "and exited 0); 1 when MAP could not be read or is not a map, the map has no\n"
            "segments, a file could not be written, or copy.bat is missing or failed.\n"
-           "Exit status of --check: 0 when the outline is a simple closed polygon with no\n"
-           "merged points; 1 when a problem was found or MAP could not be read.\n"
+           "Exit status of --check: 0 when every outline is a simple closed polygon with\n"
+           "no merged points; 1 when a problem was found or a MAP could not be read.\n"
            "A usage error exits with status 2.\n"
            "\n"
            "While the map has unsaved changes, the window keeps them in MAP.autosave\n"

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "BatchRunner.h"
+#include "CommandLine.h"
 #include "Export.h"
 #include "GroundCheck.h"
 #include "GroundFile.h"
@@ -10,7 +11,8 @@
 #include "MapFile.h"
 
 bool readMap(const std::string& path, std::vector<Segment>& segments, Messages& messages) {
-    const MapFileLoad load = readMapFile(path.c_str(), segments);
+    const MapFileLoad load =
+        path == standardInputName ? readMapInput(segments) : readMapFile(path.c_str(), segments);
     if (!load.loaded()) {
         messages.problemLine("File input error: " + path + ": " + load.reason);
         return false;
