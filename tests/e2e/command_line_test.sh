@@ -135,13 +135,9 @@ while IFS='|' read -r args input status first lines; do
     fi
 done <<'TABLE'
 -h|none|0|USAGE|-
---he|none|0|USAGE|-
 -V --bogus|none|0|mapeditor 1.0.0|3
--x|none|2|mapeditor: unknown option '-x'|5
 a.mef --bogus|none|2|mapeditor: unknown option '--bogus'|5
---exp=a.mef|none|2|mapeditor: option '--export' takes no argument|5
 a.mef b.mef|none|2|mapeditor: more than one map file: 'b.mef'|5
--|sound.mef|2|mapeditor: '-' (standard input) is a map only for --check and --export|5
 --check -- -h|none|0||0
 --check sound.mef canyon.mef sound.mef|none|1|canyon.mef: segment 2: crosses the right foot line at (10.5098, -13.8497)|3
 --check sound.mef none.mef|none|1|File input error: none.mef: No such file or directory|1

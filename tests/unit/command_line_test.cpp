@@ -73,14 +73,6 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
     }
 }
 
-TEST(CommandLine, AUsageErrorEndsWithTheWayToTheHelp) {
-    const std::string text = usageErrorText(parseCommandLine({"--bogus"}));
-    EXPECT_EQ(text.substr(0, text.find('\n')), "mapeditor: unknown option '--bogus'");
-    EXPECT_EQ(text.substr(text.find('\n') + 1, std::string(usageLine()).size()), usageLine());
-    EXPECT_EQ(text.substr(text.rfind('\n', text.size() - 2) + 1),
-              "Try 'mapeditor --help' for more information.\n");
-}
-
 TEST(CommandLine, WindowTitleNamesTheMapFileWithoutDirectories) {
     EXPECT_EQ(windowTitle(parseCommandLine({})), "Map Editor");
     EXPECT_EQ(windowTitle(parseCommandLine({"map.mef"})), "Map Editor - map.mef");
