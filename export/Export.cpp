@@ -1,5 +1,6 @@
 #include "Export.h"
 
+#include "BatchRunner.h"
 #include "GroundFile.h"
 #include "ScenarioScript.h"
 
@@ -22,6 +23,8 @@ std::string batchFileRefusal() {
     std::string reason;
     switch (pathKind(batchFileName, reason)) {
         case PathKind::regularFile:
+            if (std::string folder = batchFolderRefusal(); !folder.empty())
+                return "copy.bat cannot be run: " + folder + "; gnd.pts and go were not delivered";
             return {};
         case PathKind::missing:
             return "copy.bat not found in the working directory: gnd.pts and go were not delivered";

@@ -44,6 +44,7 @@ ExportWrite writeExportFiles(const std::vector<Segment>& segments, const Control
 // run something else or nothing and report success (sh reads a folder as an
 // empty script; cmd, not finding "copy.bat", runs "copy.bat.exe" or
 // "copy.bat.cmd"): "copy.bat not found in the working directory: gnd.pts and
-// go were not delivered", "copy.bat: not a regular file", or that it could
-// not be looked at, with the system's reason.
+// go were not delivered", "copy.bat: not a regular file", that it could not
+// be looked at, with the system's reason, or that the command interpreter
+// cannot run it in this folder (batchFolderRefusal).
 std::string batchFileRefusal();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 // Runs the batch file at `path` with the system's command interpreter and
 // waits for it to end. The interpreter reads the file itself: no program
@@ -16,6 +17,13 @@
 // - Windows: the whole 32-bit exit code as cmd shows it (`exit /b -256` gives
 //   -256, 9009 stays 9009): any code but 0 is a failure, 256 included.
 std::optional<int> runBatchFile(const char* path);
+
+// Why the command interpreter cannot run a batch file in the working folder,
+// in words, or empty when it can.
+// - Windows: cmd.exe does not start in a folder whose path is longer than
+//   258 characters, although the program itself works there.
+// - POSIX: always empty.
+std::string batchFolderRefusal();
 
 // Where runBatchFile looks for an end signal while it waits: a function that
 // returns the signal that asked the program to end, or 0 (null: none is

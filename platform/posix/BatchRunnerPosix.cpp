@@ -52,6 +52,8 @@ bool waitWatching(pid_t child, EndSignalSource endSignal, int& status) {
 
 }  // namespace
 
+std::string batchFolderRefusal() { return {}; }
+
 std::optional<int> runBatchFile(const char* path) {
     // Our buffered messages must come out before anything the batch file prints.
     std::fflush(stdout);

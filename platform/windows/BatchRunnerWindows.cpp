@@ -34,6 +34,17 @@ std::wstring batchArgument(const char* path) {
 
 }  // namespace
 
+std::string batchFolderRefusal() {
+    // The longest working folder that SetCurrentDirectory, and so cmd.exe,
+    // takes: MAX_PATH less the final backslash and the terminating null.
+    constexpr DWORD longestFolder = MAX_PATH - 2;
+    // With no buffer, the length the path needs with its terminating null.
+    const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+    if (needed == 0 || needed - 1 <= longestFolder) return {};
+    return "the working folder's path has " + std::to_string(needed - 1) +
+           " characters, more than the command interpreter takes (" + std::to_string(longestFolder) + ")";
+}
+
 std::optional<int> runBatchFile(const char* path) {
     // Our buffered messages must come out before anything the batch file prints.
     std::fflush(stdout);

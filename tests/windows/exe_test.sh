@@ -277,6 +277,19 @@ RC=0
 env -u DISPLAY "$WINE_RUN" "$WIN_EXE" --export m.mef >out.txt 2>err.txt </dev/null || RC=$?
 [ "$RC:$(tr -d '\r' <err.txt)" = "1:copy.bat exited with status 256" ] || fail "status $RC, printed: $(cat err.txt)"
 
+step "--export in a folder whose path is too long for cmd.exe says so, and copy.bat does not run"
+new_workdir cli-long-folder
+folder=$PWD
+while [ ${#folder} -lt 300 ]; do folder=$folder/$(printf 'folder%040d' 0); done
+mkdir -p "$folder"
+printf '%s' "$MAP" >"$folder/m.mef"
+printf '@type nul > ran\r\n' >"$folder/copy.bat"
+RC=0
+env -u DISPLAY "$WINE_RUN" "$WIN_EXE" --in-map-folder --export "Z:${folder//\//\\}\\m.mef" >out.txt 2>err.txt </dev/null || RC=$?
+expected="copy.bat cannot be run: the working folder's path has $((${#folder} + 2)) characters, more than the command interpreter takes (258); gnd.pts and go were not delivered"
+[ "$RC:$(tr -d '\r' <err.txt)" = "1:$expected" ] || fail "status $RC, printed: $(cat err.txt)"
+[ -f "$folder/gnd.pts" ] && [ ! -e "$folder/ran" ] || fail "gnd.pts missing or copy.bat ran"
+
 step "Export Map without copy.bat does not run copy.bat.exe, which Explorer shows as copy.bat"
 new_workdir lookalike
 printf '%s' "$MAP" >map.mef
