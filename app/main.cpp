@@ -14,6 +14,7 @@
 #include "BatchRunner.h"
 #include "BitmapFont.h"
 #include "CommandLine.h"
+#include "DrawingConvert.h"
 #include "EndSignal.h"
 #include "FrameLoop.h"
 #include "Globals.h"
@@ -123,11 +124,14 @@ int main(int argc, char** argv) {
             return withOutputChecked(exportWithoutWindow(commandLine.mapFile, commandLine.runBatch));
         case CommandLine::Action::check:
             return withOutputChecked(checkWithoutWindow(commandLine.mapFiles));
+        case CommandLine::Action::convert:
+            return withOutputChecked(convertWithoutWindow(commandLine.mapFile, commandLine.convertOutput));
         case CommandLine::Action::edit:
             break;
     }
     if (!prepareMapAtStart(mapEditor, commandLine)) return 1;
     if (!startAutosave(mapEditor, autosave, commandLine)) return 1;
+    if (!importAtStart(mapEditor, commandLine)) return 1;
     // Every way the window's run ends goes through exit(): a closed window, a
     // lost display (Xlib's handler) and the end signals alike.
     installEndSignalHandlers();

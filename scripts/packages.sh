@@ -4,16 +4,18 @@
 
 # shellcheck disable=SC2034 # the lists are used by the scripts that source this file
 # Needed to build and run the editor.
-BUILD_PACKAGES=(cmake g++ ninja-build freeglut3-dev libgl-dev libegl-dev libgtest-dev libbenchmark-dev libboost-dev)
+BUILD_PACKAGES=(cmake g++ ninja-build freeglut3-dev libgl-dev libegl-dev libgtest-dev libbenchmark-dev libboost-dev
+    libsvgpp-dev)
 # Needed on top of those to run every test: the X server and tools that drive
 # the real window, Mesa's software renderer and its surfaceless EGL platform
 # for the offscreen drawing tests, and the compilers and tools of the checking
 # builds, and what the package test needs: dpkg-shlibdeps (dpkg-dev) and
 # file for the package's dependencies, man for checking the manual page, and
 # the validators of the package, the desktop entry, the metainfo and the map
-# file type; xprop (x11-utils) reads the window's properties.
+# file type; xprop (x11-utils) reads the window's properties; rsvg-convert
+# (librsvg2-bin) renders the drawings the editor writes.
 TEST_PACKAGES=(xvfb xdotool imagemagick libgl1-mesa-dri libegl-mesa0 clang libclang-rt-14-dev valgrind
-    dpkg-dev file man-db lintian desktop-file-utils appstream shared-mime-info x11-utils strace)
+    dpkg-dev file man-db lintian desktop-file-utils appstream shared-mime-info x11-utils strace librsvg2-bin)
 
 package_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
@@ -61,5 +63,5 @@ ensure_packages() {
 # it and its tests under Wine (scripts/build-windows, stage windows), which
 # installs them without Wine's many recommended packages (sound, fonts,
 # GStreamer) that neither the build nor the tests use.
-WINDOWS_PACKAGES=(cmake ninja-build libboost-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick dpkg-dev googletest
+WINDOWS_PACKAGES=(cmake ninja-build libboost-dev libsvgpp-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick dpkg-dev googletest
     nsis icoutils)

@@ -23,6 +23,8 @@ enum OptionCode : int {
     inMapFolderOption,
     checkOption,
     recoverOption,
+    importOption,
+    convertOption,
 };
 
 // Every long option: the one table that getopt_long and the messages read.
@@ -34,6 +36,8 @@ const option longOptions[] = {
     {"in-map-folder", no_argument, nullptr, inMapFolderOption},
     {"check", no_argument, nullptr, checkOption},
     {"recover", no_argument, nullptr, recoverOption},
+    {"import", required_argument, nullptr, importOption},
+    {"convert", no_argument, nullptr, convertOption},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -70,6 +74,7 @@ std::string optionProblem(const std::string& arg, int letter) {
     }
     const std::string full = std::string("--") + matches[0]->name;
     if (matches[0]->has_arg == no_argument) return "option '" + full + "' takes no argument";
+    if (matches[0]->val == importOption) return "--import needs a drawing file";
     return "option '" + full + "' needs an argument";
 }
 
@@ -85,7 +90,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     const int argc = static_cast<int>(words.size());
 
     CommandLine result;
-    bool exportMap = false, check = false, noBatch = false;
+    bool exportMap = false, check = false, noBatch = false, convert = false;
     std::vector<std::string> maps;
     // getopt_long keeps its place in globals: 0 starts it afresh; it prints nothing itself.
     optind = 0;
@@ -120,6 +125,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             case recoverOption:
                 result.recover = true;
                 break;
+            case importOption:
+                if (*optarg == '\0') return usageError("--import needs a drawing file");
+                result.importFile = optarg;
+                break;
+            case convertOption:
+                convert = true;
+                break;
             default:
                 return usageError(optionProblem(argv[current], optopt));
         }
@@ -132,26 +144,39 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
 
     if (exportMap) result.action = CommandLine::Action::exportMap;
     if (check) result.action = CommandLine::Action::check;
-    const bool windowless = exportMap || check;
-    if (maps.size() > 1 && !check) return usageError("more than one map file: '" + maps[1] + "'");
+    if (convert) result.action = CommandLine::Action::convert;
+    // How many maps each mode takes: --check any number, --convert IN and OUT, the others one.
+    const std::size_t mapsTaken = check ? maps.size() : convert ? 2 : 1;
+    if (maps.size() > mapsTaken) return usageError("more than one map file: '" + maps[mapsTaken] + "'");
+    if (convert && (exportMap || check)) return usageError("--convert excludes --export and --check");
+    if (convert && maps.size() < 2) return usageError("--convert needs a file to read and a file to write");
     if (check && exportMap) return usageError("--check excludes --export");
     if (noBatch && !exportMap) return usageError("--no-batch needs --export");
-    if (result.recover && windowless) return usageError("--recover works only in the window");
+    if (result.recover && (exportMap || check || convert))
+        return usageError("--recover works only in the window");
+    if (!result.importFile.empty() && (exportMap || check || convert || result.recover))
+        return usageError("--import works only in the window, without --recover");
+    // Both name files beside the working directory, which --in-map-folder would change.
+    if (result.inMapFolder && (convert || !result.importFile.empty()))
+        return usageError("--in-map-folder does not work with --convert or --import");
     for (const std::string& map : maps)
-        if (map == standardInputName && !windowless)
+        if (map == standardInputName && !exportMap && !check)
             return usageError("'-' (standard input) is a map only for --check and --export");
     if (!maps.empty()) {
         result.mapFile = maps.front();
         result.mapGiven = true;
     }
+    if (convert) result.convertOutput = maps[1];
     result.mapFiles = maps.empty() ? std::vector<std::string>{result.mapFile} : maps;
     result.runBatch = !noBatch;
     return result;
 }
 
 const char* usageLine() {
-    return "usage: mapeditor [--export [--no-batch] | --recover] [--in-map-folder] [--] [MAP]\n"
+    return "usage: mapeditor [--export [--no-batch] | --recover | --import DRAWING] [--in-map-folder] [--] "
+           "[MAP]\n"
            "   or: mapeditor --check [--] [MAP...]\n"
+           "   or: mapeditor --convert [--] IN OUT\n"
            "   or: mapeditor -h | --help | -V | --version\n";
 }
 
@@ -177,6 +202,13 @@ std::string helpText() {
            "               run of points printed as one; nothing written, no window\n"
            "  --recover    start with the map of MAP.autosave, the unsaved changes that\n"
            "               an earlier run left; a save then writes MAP\n"
+           "  --import DRAWING\n"
+           "               start with the first path of the SVG file DRAWING (or the\n"
+           "               path ID of DRAWING#ID) as the map, unsaved; a save writes MAP\n"
+           "  --convert IN OUT\n"
+           "               convert a drawing IN.svg (or IN.svg#ID) to the map file\n"
+           "               OUT.mef, or a map file IN.mef to the drawing OUT.svg; no\n"
+           "               window; one map unit is ten SVG units\n"
            "  -h, --help   print this text and exit\n"
            "  -V, --version\n"
            "               print the version, the copyright and the licence, and exit\n"
@@ -190,6 +222,8 @@ std::string helpText() {
            "segments, a file could not be written, or copy.bat is missing or failed.\n"
            "Exit status of --check: 0 when every outline is a simple closed polygon with\n"
            "no merged points; 1 when a problem was found or a MAP could not be read.\n"
+           "Exit status of --convert: 0 when OUT was written; 1 when IN could not be read\n"
+           "or converted, or OUT could not be written.\n"
            "A usage error exits with status 2.\n"
            "\n"
            "While the map has unsaved changes, the window keeps them in MAP.autosave\n"

@@ -9,6 +9,7 @@ struct CommandLine {
         edit,        // open the window on mapFile
         exportMap,   // export mapFile without a window
         check,       // check the ground outline of each of mapFiles without a window
+        convert,     // convert mapFile (a drawing or a map) to convertOutput without a window
         help,        // print helpText() to standard output
         version,     // print versionText() to standard output
         usageError,  // print `error`, the usage and the hint to --help to standard error
@@ -18,7 +19,8 @@ struct CommandLine {
     // The map: the first MAP named, or "map.mef". "-" (with --export and
     // --check only) is standard input.
     std::string mapFile = "map.mef";
-    // Every MAP named, in order (more than one only with --check).
+    // Every MAP named, in order (more than one only with --check; IN and OUT
+    // with --convert).
     std::vector<std::string> mapFiles;
     // MAP was named on the command line (the window title then shows it).
     bool mapGiven = false;
@@ -28,6 +30,10 @@ struct CommandLine {
     bool inMapFolder = false;
     // --recover: the window starts with the map of mapFile's autosave.
     bool recover = false;
+    // --import: the drawing whose chain the window starts with, unsaved.
+    std::string importFile;
+    // --convert IN OUT: IN is mapFile, OUT is this.
+    std::string convertOutput;
     // For usageError: the problem, one line without the line end.
     std::string error;
 };
@@ -41,6 +47,8 @@ constexpr const char* standardInputName = "-";
 //   --in-map-folder               with either: work in MAP's folder
 //   --check [MAP...]              check the ground outline of each MAP's export
 //   --recover [MAP]               edit MAP, starting with its autosave's map
+//   --import DRAWING [MAP]        edit MAP, starting with DRAWING's chain
+//   --convert IN OUT              convert a drawing to a map or back
 //   -h, --help; -V, --version
 // A long option may be shortened to any beginning that is unique. Options and
 // MAP may come in any order; "--" ends the options. Arguments are taken in

@@ -2,14 +2,15 @@
 
 #include <vector>
 
+#include "DrawingConvert.h"
 #include "EditorFiles.h"
 #include "FileTime.h"
 #include "TextFile.h"
 
 bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, Messages& messages) {
     editor.setMapFileName(commandLine.mapFile);
-    // --recover starts with the autosave's map instead, even when MAP itself is damaged.
-    if (!commandLine.mapGiven || commandLine.recover) return true;
+    // --recover and --import start with another map instead, even when MAP itself is damaged.
+    if (!commandLine.mapGiven || commandLine.recover || !commandLine.importFile.empty()) return true;
     // Only a name that is free starts with the initial map. Anything else,
     // a device, a folder or a name that cannot even be checked, goes to the
     // reader, which refuses (and reports) what is not a map file.
@@ -52,5 +53,13 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
     if (!readMap(path, segments, messages)) return false;
     editor.replaceChain(std::move(segments));
     autosave.takeOver();
+    return true;
+}
+
+bool importAtStart(MapEditor& editor, const CommandLine& commandLine, Messages& messages) {
+    if (commandLine.importFile.empty()) return true;
+    std::vector<Segment> segments;
+    if (!readDrawingFile(commandLine.importFile, segments, messages)) return false;
+    editor.replaceChain(std::move(segments));
     return true;
 }

@@ -8,7 +8,7 @@
 // Prepares `editor` for the window of `commandLine`: the map file becomes
 // commandLine.mapFile, and a named map file that exists is loaded as "Load
 // QUIV File" would load it (view offset (1, 1), markers cleared), except
-// with --recover, which starts with the autosave's map instead. A named file
+// with --recover and --import, which start with another map instead. A named file
 // that does not exist leaves the initial map; the first save creates it.
 // Returns false, after the loader's one problem line, when the file exists
 // but cannot be read or is not a map: the editor must not open a window that
@@ -24,3 +24,8 @@ bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, Messag
 // report line warns of it, with --recover it is refused.
 bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& commandLine,
                    Messages& messages = consoleMessages());
+
+// After startAutosave: with --import, the editor starts with the drawing's
+// chain, as unsaved changes to MAP. Returns false, after the drawing's one
+// problem line, when it cannot be read or converted.
+bool importAtStart(MapEditor& editor, const CommandLine& commandLine, Messages& messages = consoleMessages());

@@ -111,6 +111,22 @@ copy.bat a folder|printf '%s' "$CANYON" >m.mef; mkdir copy.bat|--export m.mef|1|
 copy.bat fails|printf '%s' "$CANYON" >m.mef; printf 'touch ran\nexit 3\n' >copy.bat|--export m.mef|1|^copy\.bat exited with status 3$|new|yes|yes
 TABLE
 
+step "--convert: a map to a drawing and back, byte for byte, without a display"
+new_workdir convert
+printf '%s' "$CANYON" >canyon.mef
+headless --convert canyon.mef canyon.svg
+[ "$RC" -eq 0 ] && [ -z "$OUT$ERR" ] && grep -q '<path id="ground"' canyon.svg || fail "to SVG: $RC $OUT $ERR"
+headless --convert canyon.svg back.mef
+[ "$RC" -eq 0 ] && cmp -s canyon.mef back.mef || fail "back from SVG: $RC $ERR"
+headless --convert canyon.svg#nothing other.mef
+[ "$RC" -eq 1 ] && [ "$ERR" = 'File input error: canyon.svg#nothing: no <path> with the id "nothing"' ] &&
+    [ ! -e other.mef ] || fail "a missing path: $RC $ERR"
+headless --convert canyon.mef other.txt
+[ "$RC" -eq 2 ] && [ ! -e other.txt ] || fail "no conversion by these endings: $RC $ERR"
+: >empty.mef
+headless --convert empty.mef other.svg
+[ "$RC" -eq 1 ] && [ "$ERR" = 'empty.mef: the map has no segments' ] && [ ! -e other.svg ] || fail "empty map: $RC $ERR"
+
 step "short options, abbreviations, --, usage errors, several maps, - as standard input"
 new_workdir usage
 printf '%s' "$CANYON" >canyon.mef
@@ -118,7 +134,7 @@ printf '0 10 0.5 18\n10 18 10.5 10\n5' >sound.mef
 cp sound.mef ./-h
 printf '1 2 x' >notmap.txt
 echo 'touch ran' >copy.bat
-USAGE='usage: mapeditor [--export [--no-batch] | --recover] [--in-map-folder] [--] [MAP]'
+USAGE='usage: mapeditor [--export [--no-batch] | --recover | --import DRAWING] [--in-map-folder] [--] [MAP]'
 # arguments | standard input | status | the first line of standard output, or else of standard error |
 # its lines that are not empty (- for any number)
 while IFS='|' read -r args input status first lines; do
@@ -136,8 +152,9 @@ while IFS='|' read -r args input status first lines; do
 done <<'TABLE'
 -h|none|0|USAGE|-
 -V --bogus|none|0|mapeditor 1.0.0|3
-a.mef --bogus|none|2|mapeditor: unknown option '--bogus'|5
-a.mef b.mef|none|2|mapeditor: more than one map file: 'b.mef'|5
+a.mef --bogus|none|2|mapeditor: unknown option '--bogus'|6
+a.mef b.mef|none|2|mapeditor: more than one map file: 'b.mef'|6
+--c a.mef|none|2|mapeditor: option '--c' is ambiguous: --check --convert|6
 --check -- -h|none|0||0
 --check sound.mef canyon.mef sound.mef|none|1|canyon.mef: segment 2: crosses the right foot line at (10.5098, -13.8497)|3
 --check sound.mef none.mef|none|1|File input error: none.mef: No such file or directory|1

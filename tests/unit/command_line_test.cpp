@@ -57,6 +57,18 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         {{"--export", "--check"}, Action::usageError, {}, true, "--check excludes --export"},
         {{"a.mef", "--recover"}, Action::edit, {"a.mef"}, true, ""},
         {{"--recover", "--export"}, Action::usageError, {}, true, "--recover works only in the window"},
+        {{"--c", "a.mef"}, Action::usageError, {}, true, "option '--c' is ambiguous: --check --convert"},
+        {{"--i", "a.mef"},
+         Action::usageError,
+         {},
+         true,
+         "option '--i' is ambiguous: --in-map-folder --import"},
+        {{"--im=g.svg", "a.mef"}, Action::edit, {"a.mef"}, true, ""},
+        {{"--convert", "-", "a.svg"},
+         Action::usageError,
+         {},
+         true,
+         "'-' (standard input) is a map only for --check and --export"},
     };
     for (const auto& c : cases) {
         std::string shown;
@@ -70,6 +82,35 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
             EXPECT_EQ(got.runBatch, c.runBatch) << shown;
             EXPECT_EQ(got.recover, shown.find("'--r") != std::string::npos) << shown;
         }
+    }
+}
+
+TEST(CommandLine, ConvertAndImport) {
+    const struct {
+        std::vector<std::string> args;
+        Action action;
+        std::string error;  // for usageError; otherwise "map file|output|drawing"
+    } cases[] = {
+        {{"a.mef", "--convert", "b.svg"}, Action::convert, "a.mef|b.svg|"},
+        {{"--import", "g.svg#x", "a.mef"}, Action::edit, "a.mef||g.svg#x"},
+        {{"--convert", "a.svg"}, Action::usageError, "--convert needs a file to read and a file to write"},
+        {{"--convert", "a", "b", "c"}, Action::usageError, "more than one map file: 'c'"},
+        {{"--convert", "--check", "a", "b"}, Action::usageError, "--convert excludes --export and --check"},
+        {{"--convert", "--in-map-folder", "a", "b"},
+         Action::usageError,
+         "--in-map-folder does not work with --convert or --import"},
+        {{"--import"}, Action::usageError, "--import needs a drawing file"},
+        {{"--check", "--import", "g.svg"},
+         Action::usageError,
+         "--import works only in the window, without --recover"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine got = parseCommandLine(c.args);
+        EXPECT_EQ(got.action, c.action) << c.args[0];
+        EXPECT_EQ(c.action == Action::usageError
+                      ? got.error
+                      : got.mapFile + "|" + got.convertOutput + "|" + got.importFile,
+                  c.error);
     }
 }
 

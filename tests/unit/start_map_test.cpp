@@ -116,4 +116,25 @@ TEST(StartMap, AnnouncesOrRecoversTheAutosave) {
     }
 }
 
+// --import: the drawing's chain, unsaved, to be saved as MAP (which is not read);
+// a drawing that cannot be converted opens no window.
+TEST(StartMap, ImportStartsWithTheDrawingUnsaved) {
+    ScratchDir scratch;
+    writeFile("bad.mef", "oops");
+    writeFile("g.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"><path d=\"M0 0 L30 0 L30 30\"/></svg>");
+    for (const char* drawing : {"g.svg", "g.svg#x"}) {
+        const CommandLine commandLine = parseCommandLine({"--import", drawing, "bad.mef"});
+        MapEditor editor;
+        Autosave autosave(editor);
+        const bool imported = std::string(drawing) == "g.svg";
+        EXPECT_EQ(prepareMapAtStart(editor, commandLine) && startAutosave(editor, autosave, commandLine) &&
+                      importAtStart(editor, commandLine),
+                  imported);
+        EXPECT_EQ(editor.segmentCount(), imported ? 2 : MapEditor().segmentCount());
+        EXPECT_EQ(editor.segment(editor.segmentCount() - 1).getEndPoint() == (ControlPoint{3, 3}), imported);
+        EXPECT_EQ(autosave.unsavedChanges(), imported);
+        EXPECT_EQ(editor.getMapFileName(), "bad.mef");
+    }
+}
+
 }  // namespace

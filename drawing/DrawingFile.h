@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "MapFile.h"
+#include "Segment.h"
+
+// A drawing file: the ground as an SVG document, to bring in a ground drawn in
+// a vector editor and to show one in a browser or a document. One map unit is
+// ten SVG user units, as the editor shows it ten pixels wide.
+
+// What readDrawing made of an SVG text.
+struct DrawingRead {
+    // The chain, one record per drawing command of the path's first subpath.
+    std::vector<MapRecord> records;
+    // Lines without their line end about what was left out or changed.
+    std::vector<std::string> warnings;
+    // Empty when the drawing became a chain; otherwise why not, one line.
+    std::string error;
+
+    bool ok() const { return error.empty(); }
+};
+
+// Reads the SVG document `text` and makes a chain of its first <path> element
+// in document order (outside <defs> and the other containers that are never
+// drawn on their own), or of the <path> whose id is `pathId` when that is not
+// empty. Every command of the path's first subpath becomes one cubic segment:
+// cubic curves as they are (the smooth ones with their reflected handle),
+// quadratic curves as the same curve in cubic form, lines and the closing
+// line with their handles at one and two thirds, arcs as cubics of at most 90
+// degrees each. The transforms of the path and of every element around it
+// are applied; coordinates are divided by 10. Each segment gets resolution 5,
+// or the one that the path's data-resolution list gives when the path data is
+// still what writeDrawing wrote (its data-path-digest matches). A chain past
+// sampleBudget is refused. Such an unchanged path gives every subpath, so
+// that a chain with gaps comes back whole.
+DrawingRead readDrawing(std::string text, const std::string& pathId = {});
+
+// The SVG 1.1 document of `segments` (not empty): the chain as the path
+// "ground" ("M" and one "C" per segment, a new "M" where a segment does not
+// start where the one before ends), with the segments' resolutions and the
+// digest of its data, and the closed outline that the ground points file
+// gives the simulator as the thin path "outline". The view box holds the
+// chain with a margin, in SVG user units as large as the editor's pixels.
+std::string formatDrawing(const std::vector<Segment>& segments);
+
+// The digest that data-path-digest holds for the path data `d`: 16 hex digits
+// of its 64-bit FNV-1a hash.
+std::string pathDataDigest(const std::string& d);

@@ -1,0 +1,187 @@
+// Drawings: SVG paths made into chains, chains written as SVG, the round trip
+// of a map through a drawing, and the drawing as a renderer shows it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Courses.h"
+#include "DrawingConvert.h"
+#include "DrawingFile.h"
+#include "MapFile.h"
+#include "ScratchDir.h"
+
+namespace {
+
+std::string svg(const std::string& body) {
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\">" + body + "</svg>";
+}
+std::string path(const std::string& d) { return svg("<path d=\"" + d + "\"/>"); }
+
+// A silent sink that keeps what it was told.
+struct Recorded final : Messages {
+    std::string reports, problems;
+    bool report(std::string_view lines) override { return reports += lines, true; }
+    void problem(std::string_view lines) override { problems += lines; }
+};
+
+TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
+    // 521 segments of resolution 10000 are past the point budget.
+    std::string many = "M0 0", manyResolutions;
+    for (int i = 0; i < 521; ++i) many += " h1", manyResolutions += " 10000";
+    const struct {
+        std::string text, id, map, errorOrWarning;
+    } cases[] = {
+        {path("M0 0 L30 0 l0 30"), "", "0 0 1 0\n2 0 3 0\n5\n3 0 3 1\n3 2 3 3\n5", ""},
+        {path("M0 0 H30 V30 h-30 v-30"), "",
+         "0 0 1 0\n2 0 3 0\n5\n3 0 3 1\n3 2 3 3\n5\n3 3 2 3\n1 3 0 3\n5\n0 3 0 2\n0 1 0 0\n5", ""},
+        // The closing line; none when the subpath is closed already.
+        {path("M0 0 L30 0 L30 30 Z"), "", "0 0 1 0\n2 0 3 0\n5\n3 0 3 1\n3 2 3 3\n5\n3 3 2 2\n1 1 0 0\n5",
+         ""},
+        {path("M0 0 L30 0 L0 0 z"), "", "0 0 1 0\n2 0 3 0\n5\n3 0 2 0\n1 0 0 0\n5", ""},
+        {path("M0 0 C10 0 20 10 30 10 c10 0 20 -10 30 -10"), "", "0 0 1 0\n2 1 3 1\n5\n3 1 4 1\n5 0 6 0\n5",
+         ""},
+        // Smooth cubics: the first handle reflects the one before.
+        {path("M0 0 C0 10 20 10 30 0 S60 -10 60 0 s10 10 30 0"), "",
+         "0 0 0 1\n2 1 3 0\n5\n3 0 4 -1\n6 -1 6 0\n5\n6 0 6 1\n7 1 9 0\n5", ""},
+        // Quadratics: handles two thirds of the way to the control point.
+        {path("M0 0 Q15 30 30 0 T60 0 q15 30 30 0 t30 0"), "",
+         "0 0 1 2\n2 2 3 0\n5\n3 0 4 -2\n5 -2 6 0\n5\n6 0 7 2\n8 2 9 0\n5\n9 0 10 -2\n11 -2 12 0\n5", ""},
+        // Half a turn is two quarter circles.
+        {path("M0 0 A10 10 0 0 1 20 0"), "",
+         "0 0 0 -0.552285\n0.447715 -1 1 -1\n5\n1 -1 1.55228 -1\n2 -0.552285 2 0\n5", ""},
+        {path("M20 0 a10 10 0 0 0 -20 0"), "",
+         "2 0 2 -0.552285\n1.55228 -1 1 -1\n5\n1 -1 0.447715 -1\n0 -0.552285 0 0\n5", ""},
+        // A quarter is one, three quarters (about the centre (10, 10)) are three.
+        {path("M0 0 A10 10 0 0 1 10 10"), "", "0 0 0.552285 0\n1 0.447715 1 1\n5", ""},
+        {path("M10 0 A10 10 0 1 1 0 10"), "",
+         "1 0 1.55228 0\n2 0.447715 2 1\n5\n2 1 2 1.55228\n1.55228 2 1 2\n5\n1 2 0.447715 2\n0 1.55228 0 "
+         "1\n5",
+         ""},
+        // Zero radius: a line.
+        {path("M0 0 A0 10 0 0 1 30 0"), "", "0 0 1 0\n2 0 3 0\n5", ""},
+        {svg("<g transform=\"translate(10 20) scale(2)\"><path transform=\"rotate(90)\" d=\"M0 0 L0 "
+             "-15\"/></g>"),
+         "", "1 2 2 2\n3 2 4 2\n5", ""},
+        {path("M0 0 L30 0 M0 10 L30 10 Z M5 5 L6 6 M7 7"), "", "0 0 1 0\n2 0 3 0\n5",
+         "the path has 3 subpaths; the first was taken, 2 were left out"},
+        {svg("<path data-path-digest=\"" + pathDataDigest("M0 0 h30 M0 10 h30") +
+             "\" d=\"M0 0 h30 M0 10 h30\"/>"),
+         "", "0 0 1 0\n2 0 3 0\n5\n0 1 1 1\n2 1 3 1\n5", ""},
+        {svg("<defs><path d=\"M0 0 L9 9\"/></defs><path d=\"M0 0 L30 0\"/><path id=\"b\" d=\"M0 0 L0 30\"/>"),
+         "", "0 0 1 0\n2 0 3 0\n5", ""},
+        {svg("<path d=\"M0 0 L30 0\"/><g><path id=\"b\" d=\"M0 0 L0 30\"/></g>"), "b", "0 0 0 1\n0 2 0 3\n5",
+         ""},
+        {svg("<rect width=\"3\" height=\"3\"/>"), "", "", "no <path> element"},
+        {path("M0 0 L30 0"), "b", "", "no <path> with the id \"b\""},
+        {path("M10 10"), "", "", "the path has no drawing command"},
+        {path("M0 0 L30"), "", "", "the path cannot be read"},
+        {"ground", "", "", "not an SVG file (not XML"},
+        {"<html><path d=\"M0 0 L1 1\"/></html>", "", "", "not an SVG file (no <svg> element)"},
+        {svg("<path data-resolution=\"" + manyResolutions + "\" data-path-digest=\"" + pathDataDigest(many) +
+             "\" d=\"" + many + "\"/>"),
+         "", "", "5211042 points, more than the editor holds (5200000)"},
+        // Resolutions are taken only for the path data they were written for.
+        {svg("<path data-resolution=\"7,0\" data-path-digest=\"" + pathDataDigest("M0 0 h30 v30") +
+             "\" d=\"M0 0 h30 v30\"/>"),
+         "", "0 0 1 0\n2 0 3 0\n7\n3 0 3 1\n3 2 3 3\n0", ""},
+        {svg("<path data-resolution=\"7 0\" data-path-digest=\"" + pathDataDigest("M0 0 h30 v30") +
+             "\" d=\"M0 0 h30 v20\"/>"),
+         "", "0 0 1 0\n2 0 3 0\n5\n3 0 3 0.666667\n3 1.33333 3 2\n5",
+         "the path was changed since it was written"},
+        {svg("<path data-resolution=\"7\" data-path-digest=\"" + pathDataDigest("M0 0 h30 v30") +
+             "\" d=\"M0 0 h30 v30\"/>"),
+         "", "0 0 1 0\n2 0 3 0\n5\n3 0 3 1\n3 2 3 3\n5", "its data-resolution does not fit the path"},
+    };
+    for (const auto& c : cases) {
+        const DrawingRead read = readDrawing(c.text, c.id);
+        std::string said = read.error;
+        for (const std::string& w : read.warnings) said += w;
+        if (!c.map.empty()) {
+            EXPECT_TRUE(read.ok()) << c.text << ": " << read.error;
+            EXPECT_EQ(formatMapFile(segmentsFromRecords(read.records)), c.map) << c.text;
+        } else {
+            EXPECT_FALSE(read.ok()) << c.text;
+            EXPECT_TRUE(read.records.empty()) << c.text;
+        }
+        if (c.errorOrWarning.empty())
+            EXPECT_EQ(said, "") << c.text;
+        else
+            EXPECT_NE(said.find(c.errorOrWarning), std::string::npos) << c.text << ": " << said;
+    }
+}
+
+TEST(DrawingFile, MapToDrawingAndBackGivesTheSameMapFile) {
+    ScratchDir scratch;
+    std::vector<Segment> course = longCourse(20000, 5, 36);
+    std::mt19937 rng(36);
+    for (Segment& s : course) s.setResolution(std::uniform_int_distribution<int>(0, 50)(rng));
+    // Signs, negative zero, exponents and a gap (a second subpath in the drawing).
+    std::vector<Segment> small(3);
+    small[0].setPoints(-0.0, -0.0, -1.5, 1e-07, 123457, -0.000123457, 1e+06, 2);
+    small[1].setPoints(1e+06, 2, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6);
+    small[2].setPoints(7, 7, 8, 8, 9, 9, 10, 10);
+    for (const auto* chain : {&course, &small}) {
+        ASSERT_TRUE(storeMapFile("in.mef", *chain));
+        Recorded messages;
+        ASSERT_EQ(convertWithoutWindow("in.mef", "drawing.svg", messages), 0) << messages.problems;
+        ASSERT_EQ(convertWithoutWindow("drawing.svg", "out.mef", messages), 0) << messages.problems;
+        EXPECT_EQ(messages.problems, "");
+        EXPECT_EQ(readFile("out.mef"), readFile("in.mef"));
+    }
+}
+
+// The exported drawing rendered by librsvg: the ground's pixels lie on the
+// curve, where the editor draws it (ten pixels per map unit, less the view
+// box's corner), and the curve has ground pixels all along.
+TEST(DrawingFile, RenderedGroundLiesWhereTheEditorDrawsIt) {
+    ScratchDir scratch;
+    const std::vector<Segment> course = longCourse(12, 5, 7);
+    writeFile("course.svg", formatDrawing(course));
+    ASSERT_EQ(std::system("rsvg-convert course.svg -o course.png && convert course.png course.ppm"), 0);
+    std::istringstream ppm(readFile("course.ppm"));
+    std::string magic, pixels;
+    int width = 0, height = 0, maximum = 0;
+    ppm >> magic >> width >> height >> maximum;
+    ppm.get();
+    pixels.assign(std::istreambuf_iterator<char>(ppm), {});
+    ASSERT_TRUE(magic == "P6" && pixels.size() == static_cast<std::size_t>(width) * height * 3);
+    const std::string drawing = readFile("course.svg");
+    double left = 0, top = 0;
+    ASSERT_EQ(std::sscanf(drawing.c_str() + drawing.find("viewBox=\""), "viewBox=\"%lf %lf", &left, &top), 2);
+    // Whether a pixel of the 3 x 3 around (x, y) is mostly blue (the ground) or red (the outline).
+    auto near = [&](double x, double y, int more, int less) {
+        for (int k = 0; k < 9; ++k) {
+            const int px = int(x) + k % 3 - 1, py = int(y) + k / 3 - 1;
+            if (px < 0 || py < 0 || px >= width || py >= height) continue;
+            const unsigned char* rgb = reinterpret_cast<const unsigned char*>(&pixels[(py * width + px) * 3]);
+            if (rgb[more] > rgb[less] + 40 && rgb[less] < 150) return true;
+        }
+        return false;
+    };
+    std::vector<ControlPoint> curve;
+    for (Segment s : course) {
+        s.setResolution(200);
+        for (const ControlPoint& p : s.getSamples()) curve.push_back({p.x * 10 - left, p.y * 10 - top});
+    }
+    for (const ControlPoint& p : curve)
+        ASSERT_TRUE(near(p.x, p.y, 2, 0)) << "no ground at " << p.x << ", " << p.y;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            double nearest = 1e9;
+            for (const ControlPoint& p : curve)
+                nearest = std::min(nearest, std::hypot(p.x - x - 0.5, p.y - y - 0.5));
+            ASSERT_TRUE(nearest < 3.5 || !near(x + 0.5, y + 0.5, 2, 0)) << "ground at " << x << ", " << y;
+        }
+    // The outline runs from the first point to the left foot (400 map units down) across the bottom edge.
+    const ControlPoint first = course.front().getStartPoint();
+    const double bottom = top + height - 0.5;
+    EXPECT_TRUE(near((first.x - 0.5 * (bottom - first.y * 10) / (4000 - first.y * 10)) * 10 - left,
+                     height - 1, 0, 2));
+}
+
+}  // namespace
