@@ -93,7 +93,7 @@ grep -qx 'MimeType=application/x-mapeditor-map;' "$desktop" && grep -qx 'Icon=ma
     grep -qx 'TryExec=mapeditor' "$desktop" || fail "the desktop entry names another file type, icon or program"
 
 echo "--- bash completion: options after -, map files and folders otherwise"
-mkdir -p "$work/complete/levels" && cd "$work/complete" && touch a.mef b.txt levels/c.mef ./-x.mef
+mkdir -p "$work/complete/levels" && cd "$work/complete" && touch a.mef b.txt d.svg levels/c.mef ./-x.mef
 # line | word to complete | completions, sorted
 while IFS='|' read -r line word expected; do
     got=$(
@@ -109,7 +109,9 @@ while IFS='|' read -r line word expected; do
 done <<'TABLE'
 |--ch|--check
 --check --|-|-x.mef
---export|-|--check --export --help --in-map-folder --no-batch --recover --version -V -h
+--export|-|--check --convert --export --help --import --in-map-folder --no-batch --recover --version -V -h
+--import|d|d.svg
+--convert a.mef||-x.mef a.mef d.svg levels
 |l|levels
 --check|lev|levels
 --check -- a.mef||-x.mef a.mef levels
