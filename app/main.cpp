@@ -16,6 +16,7 @@
 #include "CommandLine.h"
 #include "DrawingConvert.h"
 #include "EndSignal.h"
+#include "FileTime.h"
 #include "FrameLoop.h"
 #include "Globals.h"
 #include "GlyphAtlas.h"
@@ -25,10 +26,12 @@
 #include "Interface.h"
 #include "MapFolder.h"
 #include "MessageOutput.h"
+#include "Notices.h"
 #include "ProgramArguments.h"
 #include "StartMap.h"
 #include "TickCounter.h"
 #include "WindowIdentity.h"
+#include "WindowNotices.h"
 
 namespace {
 
@@ -61,6 +64,17 @@ constexpr bool waitBetweenFrames = false;
 constexpr bool waitBetweenFrames = true;
 #endif
 
+// The title as the run started it; " *" is added while the map has unsaved changes.
+std::string startTitle;
+bool titleMarked = false;
+
+void markTitle() {
+    const bool unsaved = autosave.unsavedChanges();
+    if (unsaved == titleMarked) return;
+    titleMarked = unsaved;
+    setWindowTitle(unsaved ? startTitle + " *" : startTitle);
+}
+
 }  // namespace
 
 // Display and idle callback alike. Between frames it sleeps until the next one
@@ -69,6 +83,8 @@ constexpr bool waitBetweenFrames = true;
 void display() {
     if (const int signal = pendingEndSignal()) std::exit(endSignalExitStatus(signal));
     const std::uint32_t wait = runFrame(frameTimer, tickCount, [] {
+        updateNoticePanel(tickCount());
+        markTitle();
         captureFont();
         drawScene();
         glutSwapBuffers();
@@ -129,9 +145,13 @@ int main(int argc, char** argv) {
         case CommandLine::Action::edit:
             break;
     }
-    if (!prepareMapAtStart(mapEditor, commandLine)) return 1;
-    if (!startAutosave(mapEditor, autosave, commandLine)) return 1;
-    if (!importAtStart(mapEditor, commandLine)) return 1;
+    // Opened from the desktop, a map that cannot be read still opens the
+    // window, with the initial map and the reason as a notice, so that a
+    // double-click never does nothing; from a terminal it ends the run.
+    static NoticeMessages startMessages(stdout, stderr, windowNotices(), tickCount);
+    if (!prepareMapAtStart(mapEditor, commandLine, startMessages) && !commandLine.inMapFolder) return 1;
+    if (!startAutosave(mapEditor, autosave, commandLine, startMessages)) return 1;
+    if (!importAtStart(mapEditor, commandLine, startMessages)) return 1;
     // Every way the window's run ends goes through exit(): a closed window, a
     // lost display (Xlib's handler) and the end signals alike.
     installEndSignalHandlers();
@@ -154,9 +174,9 @@ int main(int argc, char** argv) {
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(100, 100);
     glutInitWindowSize(800, 600);
-    const std::string title = windowTitle(commandLine);
-    glutCreateWindow(title.c_str());
-    setWindowIdentity(title);
+    startTitle = windowTitle(commandLine);
+    glutCreateWindow(startTitle.c_str());
+    setWindowIdentity(startTitle);
 
     mapLayerCache.enable(loadGlFunction);
 
@@ -177,6 +197,9 @@ int main(int argc, char** argv) {
     BitmapFont::font9by15 = GLUT_BITMAP_9_BY_15;
     BitmapFont::drawGlyph = drawGlyph;
     buildInterface();
+    buildWindowNotices();
+    mapEditor.setRefusalSink([](const std::string& line) { windowMessages().problemLine(line); });
+    if (autosave.holdsEarlier()) showRecoveryOffer(fileModifiedLocalTime(autosave.path()));
 
     // One press at the top-left corner, routed like a user's, before any real event.
     mouseCallback(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);

@@ -100,6 +100,10 @@ public:
     // reads and "Save QUIV File" writes (app/session/EditorFiles.h).
     const std::string& getMapFileName() const { return mapFileName; }
     void setMapFileName(std::string name) { mapFileName = std::move(name); }
+    // Where a command's refusal goes (one line, without its line end): to
+    // standard output unless the editor's owner says otherwise.
+    using RefusalSink = void (*)(const std::string& line);
+    void setRefusalSink(RefusalSink sink) { refusalSink = sink; }
 
 private:
     // After the chain was replaced or reordered: the index, the point count
@@ -143,6 +147,7 @@ private:
     // The sample count a slider value last asked for in vain: the slider
     // repeats its value at every drag step, and the refusal is said once.
     long long refusedSamples = -1;
+    RefusalSink refusalSink = nullptr;
     // Every segment that is selected or holds a picked point, ascending (and
     // perhaps a few that no longer are): all others are neither, so a press
     // leaves them as they are unless it is near them.

@@ -40,8 +40,14 @@ void rejoin(Segment& before, const Segment& after) {
 
 bool MapEditor::withinBudget(long long samplesAfter, const char* what) {
     if (samplesAfter <= sampleBudget) return true;
-    std::printf("%s refused: %lld points, more than the editor holds (%lld)\n", what, samplesAfter, sampleBudget);
-    std::fflush(stdout);
+    const std::string line = std::string(what) + " refused: " + std::to_string(samplesAfter) +
+                             " points, more than the editor holds (" + std::to_string(sampleBudget) + ")";
+    if (refusalSink != nullptr) {
+        refusalSink(line);
+    } else {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    }
     return false;
 }
 

@@ -37,6 +37,7 @@ void Autosave::mapLoaded(bool undoable) {
 
 void Autosave::mapSaved() {
     markClean();
+    if (holding) return;
     // What another run left is superseded by the saved map too. Only a file
     // is removed: a folder of that name is nothing this editor made.
     const std::string name = path();
@@ -51,6 +52,8 @@ void Autosave::takeOver() {
 }
 
 void Autosave::tick(std::uint32_t now) {
+    // Nothing is written before the user answers about the earlier autosave.
+    if (holding) return;
     if (!unsavedChanges()) {
         // Undone back to the saved map: an autosave of ours holds nothing unsaved.
         pendingSince.reset();
@@ -79,25 +82,35 @@ bool Autosave::finish() {
         removeOwnFile();
         return true;
     }
+    const std::string target = finishPath();
     std::string reason;
-    if (write(reason)) return true;
-    messages.problemLine("The unsaved changes are lost: " + path() + " could not be written: " + reason);
+    if (write(target, reason)) return true;
+    messages.problemLine("The unsaved changes are lost: " + target + " could not be written: " + reason);
     return false;
 }
 
 void Autosave::write() {
     std::string reason;
-    if (write(reason) || warned) return;
+    if (write(path(), reason) || warned) return;
     warned = true;
     messages.problemLine("Warning: " + path() + ": " + reason);
 }
 
-bool Autosave::write(std::string& reason) {
+std::string Autosave::finishPath() const {
+    if (!holding) return path();
+    int n = 2;
+    while (pathKind(sparePath(n).c_str()) != PathKind::missing || isSymbolicLink(sparePath(n).c_str())) ++n;
+    return sparePath(n);
+}
+
+bool Autosave::write(const std::string& target, std::string& reason) {
     // The name itself is replaced: a link put in its place is never followed,
     // so no file it points to (the map file itself) can be overwritten.
-    if (replaceFileItself(path(), formatMapFile(editor.getSegments()), createTempFileBeside, &reason) ==
+    if (replaceFileItself(target, formatMapFile(editor.getSegments()), createTempFileBeside, &reason) ==
         ReplaceResult::failed)
         return false;
+    // A spare file is left for the next run: it is not this run's autosave.
+    if (target != path()) return true;
     owned = true;
     writtenId = editor.contentId();
     warned = false;

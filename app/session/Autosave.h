@@ -48,6 +48,16 @@ public:
     // as this run's and holds the map as it is now.
     void takeOver();
 
+    // An earlier run's autosave lies at path() and the user has not said yet
+    // whether to continue it: until releaseEarlier, this run neither writes
+    // nor removes that file, and finish writes this run's unsaved map to a
+    // spare file beside it instead.
+    void holdEarlier() { holding = true; }
+    void releaseEarlier() { holding = false; }
+    bool holdsEarlier() const { return holding; }
+    // The n-th spare autosave file's name (n >= 2): path() + "-n".
+    std::string sparePath(int n) const { return path() + "-" + std::to_string(n); }
+
     bool unsavedChanges() const { return editor.contentId() != cleanId; }
     // Whether the autosave file that exists now is this run's.
     bool ownsFile() const { return owned; }
@@ -64,8 +74,10 @@ public:
 private:
     // Writes the autosave; a failure is reported once until a write succeeds.
     void write();
-    // Writes the autosave; false with the reason when it failed.
-    bool write(std::string& reason);
+    // Writes the autosave to `target`; false with the reason when it failed.
+    bool write(const std::string& target, std::string& reason);
+    // While an earlier autosave is held: the first spare name that is free.
+    std::string finishPath() const;
     void removeOwnFile();
 
     const MapEditor& editor;
@@ -78,4 +90,5 @@ private:
     std::optional<std::uint32_t> pendingSince;
     // A failed write was reported; cleared by the next successful one.
     bool warned = false;
+    bool holding = false;
 };

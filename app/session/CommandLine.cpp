@@ -238,10 +238,54 @@ std::string versionText() {
            "Licensed under the MIT License; there is no warranty.\n";
 }
 
+namespace {
+
+// `text` with every byte that does not belong to a well-formed UTF-8
+// sequence (no overlong forms, surrogates or values past U+10FFFF) replaced
+// by U+FFFD.
+std::string validUtf8(const std::string& text) {
+    std::string valid;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+        const unsigned char lead = byte(i);
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+        if (lead < 0x80) {
+            length = 1;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        }
+        bool ok = length > 0 && i + length <= text.size();
+        for (std::size_t k = 1; ok && k < length; ++k) {
+            const unsigned char c = byte(i + k);
+            ok = k == 1 ? c >= low && c <= high : c >= 0x80 && c <= 0xBF;
+        }
+        if (ok) {
+            valid.append(text, i, length);
+            i += length;
+        } else {
+            valid += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return valid;
+}
+
+}  // namespace
+
 std::string windowTitle(const CommandLine& commandLine) {
     if (!commandLine.mapGiven) return "Map Editor";
     std::string name = commandLine.mapFile.substr(commandLine.mapFile.find_last_of(folderSeparators) + 1);
     // "maps/" names no file; the title shows what was given.
     if (name.empty()) name = commandLine.mapFile;
-    return "Map Editor - " + name;
+    return "Map Editor - " + validUtf8(name);
 }

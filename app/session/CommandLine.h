@@ -70,6 +70,7 @@ std::string helpText();
 // the licence, each line with its line end.
 std::string versionText();
 
-// The window title: "Map Editor", followed by " - " and MAP's file name
-// without its directories when MAP was named.
+// The window title in UTF-8: "Map Editor", followed by " - " and MAP's file
+// name without its directories when MAP was named; each byte of the name
+// that is not part of valid UTF-8 shows as U+FFFD.
 std::string windowTitle(const CommandLine& commandLine);

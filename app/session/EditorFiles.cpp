@@ -84,9 +84,11 @@ bool exportMap(const MapEditor& editor, Messages& messages) {
         messages.problemLine(std::move(refusal));
         return false;
     }
-    if (!runBatchFile("./copy.bat")) {
+    const std::optional<int> status = runBatchFile("./copy.bat");
+    if (!status) {
         messages.problemLine("Could not start the command interpreter for copy.bat");
         return false;
     }
+    if (*status != 0) messages.problemLine("copy.bat exited with status " + std::to_string(*status));
     return true;
 }

@@ -47,6 +47,7 @@ bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restL
 
 // "Export Map": writeExport, and when both files were written, runs
 // "copy.bat" and waits for it, unless batchFileRefusal says why not (which
-// is then said). The batch file's status is not examined. Returns whether
+// is then said). A batch file that fails is said with its status
+// ("copy.bat exited with status N"). Returns whether
 // both files were written and the batch file was started.
 bool exportMap(const MapEditor& editor, Messages& messages = windowMessages());

@@ -1,5 +1,8 @@
 #include "Messages.h"
 
+#include "Notices.h"
+#include "TickCounter.h"
+
 namespace {
 
 bool writeAll(std::FILE* stream, std::string_view lines) {
@@ -22,8 +25,33 @@ bool StreamMessages::report(std::string_view lines) { return writeAll(reports, l
 
 void StreamMessages::problem(std::string_view lines) { writeAll(problems, lines); }
 
+bool NoticeMessages::report(std::string_view lines) {
+    const bool written = stream.report(lines);
+    post(lines, isWarningReport);
+    return written;
+}
+
+void NoticeMessages::problem(std::string_view lines) {
+    stream.problem(lines);
+    post(lines, [](std::string_view) { return true; });
+}
+
+void NoticeMessages::post(std::string_view lines, bool (*wanted)(std::string_view line)) {
+    while (!lines.empty()) {
+        const std::size_t end = lines.find('\n');
+        const std::string_view line = lines.substr(0, end);
+        if (!line.empty() && wanted(line)) notices.post(std::string(line), clock());
+        lines.remove_prefix(end == std::string_view::npos ? lines.size() : end + 1);
+    }
+}
+
+Notices& windowNotices() {
+    static Notices notices;
+    return notices;
+}
+
 Messages& windowMessages() {
-    static StreamMessages messages(stdout, stdout);
+    static NoticeMessages messages(stdout, stdout, windowNotices(), tickCount);
     return messages;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -38,8 +39,32 @@ private:
     std::FILE* problems;
 };
 
-// The window's messages: both kinds on standard output.
+class Notices;
+
+// Messages written to C streams as StreamMessages writes them, whose problem
+// lines and warning reports also become notices, stamped with the tick count
+// `clock` gives.
+class NoticeMessages final : public Messages {
+public:
+    NoticeMessages(std::FILE* reports, std::FILE* problems, Notices& notices, std::uint32_t (*clock)())
+        : stream(reports, problems), notices(notices), clock(clock) {}
+
+    bool report(std::string_view lines) override;
+    void problem(std::string_view lines) override;
+
+private:
+    // Posts each line of `lines` that `wanted` picks.
+    void post(std::string_view lines, bool (*wanted)(std::string_view line));
+
+    StreamMessages stream;
+    Notices& notices;
+    std::uint32_t (*clock)();
+};
+
+// The window's messages: both kinds on standard output, the errors and
+// warnings also in windowNotices().
 Messages& windowMessages();
+Notices& windowNotices();
 // The command-line modes' and the start's: reports on standard output,
 // problems on standard error.
 Messages& consoleMessages();

@@ -28,6 +28,13 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
     // is not read (it may point at the map file itself, or anywhere).
     const bool link = isSymbolicLink(path.c_str());
     const PathKind kind = pathKind(path.c_str());
+    // What earlier runs left while an earlier autosave waited for an answer.
+    for (int n = 2; pathKind(autosave.sparePath(n).c_str()) == PathKind::regularFile; ++n) {
+        const std::string spare = autosave.sparePath(n);
+        std::string when = fileModifiedLocalTime(spare);
+        if (when.empty()) when = "an earlier run";
+        messages.reportLine("Unsaved changes from " + when + " are in " + spare + "; open that file to continue them");
+    }
     if (!commandLine.recover) {
         if (link) {
             messages.reportLine("Warning: " + path + ": a symbolic link, not an autosave; the next autosave replaces it");
@@ -38,6 +45,7 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
             if (when.empty()) when = "an earlier run";
             messages.reportLine("Unsaved changes from " + when + " are in " + path +
                                 "; start with --recover to continue them");
+            autosave.holdEarlier();
         }
         return true;
     }

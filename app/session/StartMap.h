@@ -11,14 +11,18 @@
 // with --recover and --import, which start with another map instead. A named file
 // that does not exist leaves the initial map; the first save creates it.
 // Returns false, after the loader's one problem line, when the file exists
-// but cannot be read or is not a map: the editor must not open a window that
-// could save over it.
+// but cannot be read or is not a map: started from a terminal, the editor
+// then opens no window; from the desktop (--in-map-folder) it opens one with
+// the initial map, whose save asks before replacing the file as every save does.
 bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, Messages& messages = consoleMessages());
 
 // After prepareMapAtStart: the map as it stands holds no unsaved changes. An
 // autosave that an earlier run left beside the map file is announced with one
-// report line; with --recover the editor starts with its map instead, with
-// unsaved changes, and the autosave becomes this run's. Returns false, after
+// report line, and `autosave` holds it (Autosave::holdEarlier) until the
+// window's offer is answered; each spare autosave that an unanswered run
+// left beside it gets a report line too. With --recover the editor starts
+// with its map instead, with unsaved changes, and the autosave becomes this
+// run's. Returns false, after
 // one problem line, when --recover finds no autosave or cannot read it. A
 // symbolic link in the autosave's place is never read: without --recover a
 // report line warns of it, with --recover it is refused.

@@ -19,6 +19,12 @@ void setDrawableSize(int width, int height) {
     drawableHeight = height;
 }
 
+void toPicture(int& x, int& y) {
+    // Wide arithmetic: a pointer far outside the window must not overflow.
+    if (drawableWidth > 0) x = static_cast<int>(static_cast<long long>(x) * 800 / drawableWidth);
+    if (drawableHeight > 0) y = static_cast<int>(static_cast<long long>(y) * 600 / drawableHeight);
+}
+
 std::uint32_t runFrame(FrameTimer& timer, TickSource readTicks, FrameDrawer drawFrame) {
     if (timer.frameDue(readTicks())) {
         drawFrame();

@@ -23,6 +23,9 @@ std::uint32_t runFrame(FrameTimer& timer, TickSource readTicks, FrameDrawer draw
 
 // The size of the window's drawable in pixels, as the last reshape gave it.
 void setDrawableSize(int width, int height);
+// The point of the 800 x 600 picture drawn under the drawable's pixel (x, y):
+// a window given another size shows the picture scaled to fill it.
+void toPicture(int& x, int& y);
 
 // Clears to black, draws the map and then the controls over it, and flushes.
 // With the map layer cache enabled, the black background and the map come

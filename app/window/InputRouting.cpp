@@ -1,5 +1,6 @@
 #include "InputRouting.h"
 
+#include "FrameLoop.h"
 #include "Globals.h"
 
 ModifierSource readModifiers = nullptr;
@@ -47,6 +48,7 @@ void wheelStep(int button, int x, int y) {
 }  // namespace
 
 void mouseCallback(int button, int state, int x, int y) {
+    toPicture(x, y);
     // A wheel step comes as a press and a release; the press does the step.
     // The controls take no part in it, so it never runs a command.
     if (button >= wheelUp && button <= wheelRight) {
@@ -61,10 +63,14 @@ void mouseCallback(int button, int state, int x, int y) {
 }
 
 void motionCallback(int x, int y) {
+    toPicture(x, y);
     if (!guiManager.handleDrag(x, y)) mapEditor.motion(x, y);
 }
 
-void passiveMotionCallback(int x, int y) { guiManager.handleHover(x, y); }
+void passiveMotionCallback(int x, int y) {
+    toPicture(x, y);
+    guiManager.handleHover(x, y);
+}
 
 // Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {

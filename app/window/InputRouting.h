@@ -2,6 +2,8 @@
 
 // The GLUT input callbacks. A mouse event is offered to the controls first and
 // reaches the map only when no control took it; keys go to the map alone.
+// Positions are mapped to the 800 x 600 picture first (toPicture), so that a
+// click lands on what is drawn under the pointer whatever the window's size.
 // Left, middle and right act alike. Wheel steps (buttons 3 to 6) zoom or
 // scroll the map and reach no control; further buttons do nothing.
 

@@ -20,6 +20,8 @@
 #include "GlyphAtlas.h"
 #include "Interface.h"
 #include "MapDraw.h"
+#include "Notices.h"
+#include "WindowNotices.h"
 #include "gl/OffscreenContext.h"
 
 extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
@@ -68,6 +70,7 @@ protected:
         context->beginFrame();
         atlas = GlyphAtlas::capture(bitmapGlyph, fontBits, loadProc);
         buildInterface();
+        buildWindowNotices();
         mouseRouted(0, 0);
     }
     static void TearDownTestSuite() {
@@ -245,4 +248,29 @@ TEST_F(FrameIdentity, OffscreenGlyphCaptureLeavesTheFrameAlone) {
     const Frame red = context->frame();
     EXPECT_NE(GlyphAtlas::capture(bitmapGlyph, fontBits, loadProc), nullptr);
     EXPECT_TRUE(context->frame() == red) << firstDifference(red, context->frame());
+}
+
+// A notice, as long as a path can make it, with more lines behind it, lights
+// pixels in its part of the band right of the counters (x 120..795,
+// y 505..539) and nowhere else; once dismissed the frame is as before.
+TEST_F(FrameIdentity, ANoticeDrawsInItsBandOnly) {
+    const Frame before = newFrame();
+    for (const std::string& line : {std::string("Warning: short"), "File output error: " + std::string(300, 'W')}) {
+        windowNotices().post(line, 1000);
+        windowNotices().post(line, 1000);
+        updateNoticePanel(1000);
+        const Frame shown = newFrame();
+        std::size_t inside = 0, outside = 0;
+        for (std::size_t i = 0; i < shown.size(); i += 4) {
+            if (shown[i] == before[i] && shown[i + 1] == before[i + 1] && shown[i + 2] == before[i + 2]) continue;
+            const std::size_t x = i / 4 % OffscreenContext::width;
+            const std::size_t y = OffscreenContext::height - 1 - i / 4 / OffscreenContext::width;
+            (x >= 120 && x <= 795 && y >= 505 && y <= 539 ? inside : outside) += 1;
+        }
+        EXPECT_GT(inside, 1000u) << line;
+        EXPECT_EQ(outside, 0u) << line;
+        noticePressed();
+        updateNoticePanel(1000);
+        EXPECT_TRUE(newFrame() == before) << line;
+    }
 }

@@ -118,6 +118,17 @@ TEST(CommandLine, WindowTitleNamesTheMapFileWithoutDirectories) {
     EXPECT_EQ(windowTitle(parseCommandLine({})), "Map Editor");
     EXPECT_EQ(windowTitle(parseCommandLine({"map.mef"})), "Map Editor - map.mef");
     EXPECT_EQ(windowTitle(parseCommandLine({"/srv/levels/canyon.mef"})), "Map Editor - canyon.mef");
+    // Bytes that are no UTF-8 (a Latin-1 name; overlong, surrogate and cut
+    // sequences) show as U+FFFD, one for each; valid UTF-8 stays.
+    const std::string bad = "\xEF\xBF\xBD";
+    const struct {
+        std::string name, title;
+    } names[] = {
+        {"caf\xe9.mef", "caf" + bad + ".mef"},
+        {"caf\xc3\xa9 \xF0\x9F\x97\xBA.mef", "caf\xc3\xa9 \xF0\x9F\x97\xBA.mef"},
+        {"\xC0\xAF\xED\xA0\x80\xF0\x9F.mef", bad + bad + bad + bad + bad + bad + bad + ".mef"},
+    };
+    for (const auto& n : names) EXPECT_EQ(windowTitle(parseCommandLine({n.name})), "Map Editor - " + n.title) << n.name;
 }
 
 }  // namespace

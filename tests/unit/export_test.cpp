@@ -124,8 +124,8 @@ TEST(Export, BatchFileSeesBothFilesComplete) {
               "exit 3\n");
     MapEditor editor;
     const std::string output = captureExport(editor);
-    // The batch file's own output follows the editor's messages; its status is ignored.
-    EXPECT_EQ(output, "0\n1\nSaved 2 segments, containing 14 points\ndelivered\n");
+    // The batch file's own output follows the editor's messages, and its failure follows that.
+    EXPECT_EQ(output, "0\n1\nSaved 2 segments, containing 14 points\ndelivered\ncopy.bat exited with status 3\n");
     std::istringstream counts(readFile("counts"));
     int groundLines = 0, scriptLines = 0;
     counts >> groundLines >> scriptLines;

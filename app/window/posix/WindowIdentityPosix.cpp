@@ -1,10 +1,12 @@
-// X11: the window's class, UTF-8 title, icon and process, as the desktop's
-// task bar and window list read them (ICCCM and the freedesktop window
-// manager hints). GLUT has mapped the window already; a window manager reads
-// these properties when it manages the window and follows later changes of
-// the title and the icon. Nothing here draws.
+// X11: the window's class, size hints, UTF-8 title, icon and process, as the
+// desktop's task bar and window list read them (ICCCM and the freedesktop
+// window manager hints). A window manager reads the class and the size hints
+// when it handles the window's map request, and GLUT has mapped the window
+// already: the window is withdrawn, given them and mapped again. Later
+// changes of the title and the icon are followed. Nothing here draws.
 #include "WindowIdentity.h"
 
+#include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -69,17 +71,48 @@ void setClass(Display* display, Window window) {
     XSetClassHint(display, window, &hint);
 }
 
+// The window keeps 800 x 600: as its minimum and maximum size, window
+// managers offer no maximise and tiling managers let it float. GLUT's own
+// hints (the position) stay.
+void setSizeHints(Display* display, Window window) {
+    XSizeHints* hints = XAllocSizeHints();
+    if (hints == nullptr) return;
+    long supplied = 0;
+    if (!XGetWMNormalHints(display, window, hints, &supplied)) hints->flags = 0;
+    hints->flags |= PMinSize | PMaxSize;
+    hints->min_width = hints->max_width = 800;
+    hints->min_height = hints->max_height = 600;
+    XSetWMNormalHints(display, window, hints);
+    XFree(hints);
+}
+
+void setTitle(Display* display, Window window, const std::string& titleUtf8) {
+    setUtf8Property(display, window, "_NET_WM_NAME", titleUtf8);
+    setUtf8Property(display, window, "_NET_WM_ICON_NAME", titleUtf8);
+    setLegacyTitle(display, window, titleUtf8);
+}
+
 }  // namespace
 
 void setWindowIdentity(const std::string& titleUtf8) {
     Display* display = glXGetCurrentDisplay();
     const GLXDrawable window = glXGetCurrentDrawable();
     if (display == nullptr || window == None) return;
+    XWithdrawWindow(display, window, DefaultScreen(display));
     setClass(display, window);
-    setUtf8Property(display, window, "_NET_WM_NAME", titleUtf8);
-    setUtf8Property(display, window, "_NET_WM_ICON_NAME", titleUtf8);
-    setLegacyTitle(display, window, titleUtf8);
+    setSizeHints(display, window);
+    setTitle(display, window, titleUtf8);
     setIcon(display, window);
     setProcess(display, window);
+    XMapWindow(display, window);
+    XFlush(display);
+}
+
+void setWindowTitle(const std::string& titleUtf8) {
+    glutSetWindowTitle(titleUtf8.c_str());
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable window = glXGetCurrentDrawable();
+    if (display == nullptr || window == None) return;
+    setTitle(display, window, titleUtf8);
     XFlush(display);
 }

@@ -1,5 +1,6 @@
 // GLUT hands the title to an ANSI window in the ANSI code page, which turns
 // UTF-8 into something else ("Ã©" for "é"); the title is set again as UTF-16.
+#include <GL/freeglut.h>
 #include <windows.h>
 
 #include "WindowIdentity.h"
@@ -16,4 +17,9 @@ void setWindowIdentity(const std::string& titleUtf8) {
     // text through freeglut's ANSI window procedure, and through the ANSI code
     // page with it, losing what that page lacks (an emoji, on most systems).
     ::DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+}
+
+void setWindowTitle(const std::string& titleUtf8) {
+    glutSetWindowTitle(titleUtf8.c_str());
+    setWindowIdentity(titleUtf8);
 }

@@ -1,0 +1,118 @@
+#include "WindowNotices.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "EditorFiles.h"
+#include "Globals.h"
+#include "Notices.h"
+#include "TextFile.h"
+
+Panel noticePanel;
+Label noticeTextLabels[2];
+Label noticeCountLabel;
+
+Panel offerPanel;
+Label offerLabels[2];
+Button recoverButton;
+Button discardButton;
+
+namespace {
+
+// The panels' colours are the confirmation's: white on dark cyan.
+constexpr int faceR = 0, faceG = 60, faceB = 60;
+
+// The second label of the message row starts where the first one's 39
+// characters end; its text is cut at the band's right edge.
+constexpr int labelColumns = Widget::textCapacity - 1;
+
+void addLabel(Panel& panel, Label& label, int x, int y, int width, int height) {
+    label.setGeometry(x, y, width, height);
+    label.setTextColor(255, 255, 255);
+    label.setBackgroundColor(faceR, faceG, faceB);
+    label.setBordered(false);
+    label.setIndex(panel.addChild(&label));
+}
+
+void addButton(Panel& panel, Button& button, int x, int y, const char* caption, Callback command) {
+    button.setGeometry(x, y, 80, 20);
+    button.setTextColor(255, 255, 255);
+    button.setText(caption);
+    button.setCallback(command);
+    button.setIndex(panel.addChild(&button));
+}
+
+void addPanel(Panel& panel, int x, int y, int width, int height, Callback command) {
+    panel.setGeometry(x, y, width, height);
+    panel.setBackgroundColor(faceR, faceG, faceB);
+    panel.setCallback(command);
+    panel.setHidden(true);
+    panel.setIndex(guiManager.add(&panel));
+}
+
+std::uint64_t shownVersion = 0;
+
+}  // namespace
+
+void buildWindowNotices() {
+    // The frame drawn one pixel outside the face fills x 120..794, y 505..539.
+    addPanel(noticePanel, 121, 506, 673, 33, noticePressed);
+    // The lower row first: the upper row's descenders are drawn over its face.
+    addLabel(noticePanel, noticeCountLabel, 4, 16, 381, 16);
+    addLabel(noticePanel, noticeTextLabels[0], 4, 0, labelColumns * 10 - 9, 16);
+    addLabel(noticePanel, noticeTextLabels[1], 4 + labelColumns * 9, 0, 673 - 4 - labelColumns * 9, 16);
+    noticePanel.layoutChildren();
+
+    addPanel(offerPanel, 250, 270, 300, 70, nullptr);
+    addLabel(offerPanel, offerLabels[0], 5, 3, 290, 16);
+    addLabel(offerPanel, offerLabels[1], 5, 20, 290, 16);
+    addButton(offerPanel, recoverButton, 15, 45, "Recover", recoverPressed);
+    addButton(offerPanel, discardButton, 205, 45, "Discard", discardPressed);
+    offerPanel.layoutChildren();
+}
+
+void updateNoticePanel(std::uint32_t now) {
+    const Notices& notices = windowNotices();
+    const bool shown = notices.shown(now);
+    noticePanel.setHidden(!shown);
+    if (!shown || notices.version() == shownVersion) return;
+    shownVersion = notices.version();
+    const std::string text = Notices::fitted(notices.latest(), noticeColumns);
+    noticeTextLabels[0].setText(text.substr(0, labelColumns).c_str());
+    noticeTextLabels[1].setText(text.size() > labelColumns ? text.substr(labelColumns).c_str() : "");
+    const int more = notices.more();
+    const std::string count = more == 0 ? "click to dismiss"
+                                        : "and " + std::to_string(more) + " more; click to dismiss";
+    noticeCountLabel.setText(count.c_str());
+}
+
+void showRecoveryOffer(const std::string& when) {
+    offerLabels[0].setText("Continue the unsaved changes");
+    offerLabels[1].setText(("from " + (when.empty() ? std::string("an earlier run") : when) + "?").c_str());
+    offerPanel.setHidden(false);
+}
+
+void noticePressed() {
+    windowNotices().dismiss();
+    noticePanel.setHidden(true);
+}
+
+// Like a load: one undo step, and the map is unsaved until a save, so the
+// autosave, now this run's, stays until then.
+void recoverPressed() {
+    std::vector<Segment> segments;
+    if (!readMap(autosave.path(), segments, windowMessages())) return;
+    offerPanel.setHidden(true);
+    mapEditor.loadChain(std::move(segments));
+    autosave.releaseEarlier();
+    autosave.takeOver();
+}
+
+void discardPressed() {
+    offerPanel.setHidden(true);
+    autosave.releaseEarlier();
+    const std::string path = autosave.path();
+    if (!isSymbolicLink(path.c_str()) && pathKind(path.c_str()) == PathKind::regularFile &&
+        std::remove(path.c_str()) != 0)
+        windowMessages().problemLine("Warning: " + path + " could not be removed");
+}
