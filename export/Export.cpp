@@ -1,5 +1,7 @@
 #include "Export.h"
 
+#include <utility>
+
 #include "BatchRunner.h"
 #include "GroundFile.h"
 #include "ScenarioScript.h"
@@ -12,10 +14,12 @@ ExportWrite writeExportFiles(const std::vector<Segment>& segments, const Control
         return write;
     }
     std::string text;
-    write.pointTotal = appendGroundFile(text, segments);
+    std::vector<GroundPoint> printed;
+    write.pointTotal = appendGroundFile(text, segments, &printed);
     write.ground = storeFile(groundFileName, text);
     text = std::string();
     if (write.ground.written()) write.script = storeFile(scriptFileName, formatScenarioScript(restLocation));
+    if (write.written()) write.problems = checkGround(segments, std::move(printed));
     return write;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ControlPoint.h"
+#include "GroundCheck.h"
 #include "Segment.h"
 #include "TextFile.h"
 
@@ -28,14 +29,18 @@ struct ExportWrite {
     // Every sample of every segment, the left-out first samples included:
     // the figure of the count message.
     long long pointTotal = 0;
+    // What the ground check found in the outline of the ground file, when
+    // both files were written.
+    GroundProblems problems;
 
     bool written() const { return ground.written() && script.written(); }
 };
 
 // The two files of an export in the working directory: "gnd.pts", then "go"
-// (only when "gnd.pts" was written). The text of the ground file is freed
-// before the call returns, so a long start-point listing made after it does
-// not hold both.
+// (only when "gnd.pts" was written), and the ground check of the outline
+// "gnd.pts" holds. The ground file is formatted once: the check reads its
+// points back from the text as it is made, and runs once the text is freed,
+// so a long start-point listing made after it does not hold both.
 ExportWrite writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation);
 
 // Why "copy.bat" in the working directory may not be run, as the line to show

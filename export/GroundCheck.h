@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "GroundFile.h"
 #include "Segment.h"
 
 // What would keep the ground points file from being a simple closed polygon,
@@ -11,12 +12,6 @@
 // significant digits, y negated), the two feet, and the closing line from the
 // right foot back to the left one. Every point and coordinate below is in the
 // simulator's frame, as printed.
-
-struct GroundPoint {
-    double x = 0.0;
-    double y = 0.0;
-    bool operator==(const GroundPoint& other) const { return x == other.x && y == other.y; }
-};
 
 // A piece of the outline that a problem names: a segment's part of the profile
 // (the straight join to it from the segment before included), one of the two
@@ -101,6 +96,11 @@ struct GroundProblems {
 // the same are taken as one for the crossing test. Whether and how two pieces
 // meet is decided exactly on the printed numbers, at every scale. Runs in
 // O(n log n) time for n points plus the crossings found, at most about
-// maxCrossings of them: the outline's pieces go into an R-tree and only
-// pieces whose boxes meet are compared.
+// maxCrossings of them: runs of the outline's pieces go into an R-tree and
+// only pieces whose boxes meet are compared.
 GroundProblems checkGround(const std::vector<Segment>& segments);
+
+// The same check on `printedLines`, the point of every line of the ground
+// points file of `segments` as appendGroundFile read them back from the text
+// it wrote; the check takes them over as its own outline.
+GroundProblems checkGround(const std::vector<Segment>& segments, std::vector<GroundPoint> printedLines);

@@ -10,6 +10,6 @@
 // of two pieces that are not neighbours, and every overlap of neighbours (the
 // outline folding back on itself), each point or stretch once, in outline
 // order; past maxCrossings the search stops and sets moreCrossings. Runs in
-// O(n log n) time for n points plus the crossings found: the pieces go into
-// an R-tree and only pieces whose boxes meet are compared.
-void findCrossings(const std::vector<Vertex>& vertices, GroundProblems& problems);
+// O(n log n) time for n points plus the crossings found: runs of pieces go
+// into an R-tree and only pieces whose boxes meet are compared.
+void findCrossings(const PrintedOutline& outline, GroundProblems& problems);

@@ -30,6 +30,13 @@ void writeSharedStartPointListing(const std::vector<Segment>& segments,
 // The whole listing as one text.
 std::string sharedStartPointListing(const std::vector<Segment>& segments);
 
+// A point of the outline in the simulator's frame, as the file prints it.
+struct GroundPoint {
+    double x = 0.0;
+    double y = 0.0;
+    bool operator==(const GroundPoint& other) const { return x == other.x && y == other.y; }
+};
+
 // The kinds of line of the ground points file, each one point of the outline.
 enum class OutlineLine { leftFoot, startPoint, profile, rightFoot };
 
@@ -59,7 +66,18 @@ void forEachOutlinePoint(const std::vector<Segment>& segments, Visit&& visit) {
     visit(OutlineLine::rightFoot, segments.size() - 1, last.x + 0.5, footY);
 }
 
+// The lines of the ground points file of `segments` (not empty): the feet,
+// the start point and every sample after each segment's first.
+std::size_t groundLineCount(const std::vector<Segment>& segments);
+
 // Appends the ground points file of `segments`, which must not be empty, to
 // `text`. Returns the point total of the count message: every sample of every
-// segment, the left-out first samples included.
-long long appendGroundFile(std::string& text, const std::vector<Segment>& segments);
+// segment, the left-out first samples included. With `printed`, also puts
+// there the point of every line as a reader of the file gets it back, read
+// from the line's own text: what the ground check checks.
+long long appendGroundFile(std::string& text, const std::vector<Segment>& segments,
+                           std::vector<GroundPoint>* printed = nullptr);
+
+// The point of every line of the ground points file of `segments` (not
+// empty), as appendGroundFile's `printed` holds them, without keeping the text.
+std::vector<GroundPoint> printedGroundPoints(const std::vector<Segment>& segments);

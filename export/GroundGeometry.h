@@ -43,6 +43,8 @@ struct PieceMeeting {
     Kind kind = Kind::none;
     GroundPoint a;
     GroundPoint b;
+    // Whether a and b are ends of the pieces, rather than a crossing worked out between them.
+    bool atEnds = false;
 };
 
 // How the pieces p1-p2 and q1-q2 meet; an overlap runs from a to b, and the
@@ -52,3 +54,7 @@ PieceMeeting meetingOf(const GroundPoint& p1, const GroundPoint& p2, const Groun
 
 // `p` with both coordinates as the ground points file prints them.
 GroundPoint printedPoint(const GroundPoint& p);
+
+// printedPoint of a point of the printed outline: most such points print as
+// they are, and are not printed again.
+GroundPoint printedEnd(const GroundPoint& p);

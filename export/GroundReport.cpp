@@ -87,28 +87,62 @@ std::string outOfRangeText(const OutOfRangePoints& n) {
 
 }  // namespace
 
-std::vector<std::string> groundProblemLines(const GroundProblems& problems, const std::string& name) {
-    std::vector<std::pair<std::size_t, std::string>> lines;
-    for (const GroundCrossing& c : problems.crossings) {
-        const auto text = crossingText(c);
-        lines.emplace_back(c.position, name + ": " + text.first + ": " + text.second);
+std::vector<std::string> groundProblemLines(const GroundProblems& problems, const std::string& name,
+                                            std::size_t limit) {
+    // Each problem by its kind and its place in its list, ordered first, so
+    // that only the lines asked for are worded.
+    enum class Kind { crossing, gap, merged, outOfRange };
+    struct Entry {
+        std::size_t position;
+        Kind kind;
+        std::size_t index;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(groundProblemCount(problems));
+    for (std::size_t k = 0; k < problems.crossings.size(); ++k)
+        entries.push_back({problems.crossings[k].position, Kind::crossing, k});
+    for (std::size_t k = 0; k < problems.gaps.size(); ++k)
+        entries.push_back({problems.gaps[k].position, Kind::gap, k});
+    for (std::size_t k = 0; k < problems.merged.size(); ++k)
+        entries.push_back({problems.merged[k].position, Kind::merged, k});
+    for (std::size_t k = 0; k < problems.outOfRange.size(); ++k)
+        entries.push_back({problems.outOfRange[k].position, Kind::outOfRange, k});
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.position < b.position; });
+    if (entries.size() > limit) entries.resize(limit);
+
+    std::vector<std::string> lines;
+    lines.reserve(entries.size());
+    for (const Entry& e : entries) {
+        switch (e.kind) {
+            case Kind::crossing: {
+                const auto text = crossingText(problems.crossings[e.index]);
+                lines.push_back(name + ": " + text.first + ": " + text.second);
+                break;
+            }
+            case Kind::gap: {
+                const GroundGap& g = problems.gaps[e.index];
+                lines.push_back(name + ": " + segmentsText(g.segment - 1, g.segment) + ": not joined: " + gapText(g));
+                break;
+            }
+            case Kind::merged: {
+                const MergedPoints& r = problems.merged[e.index];
+                lines.push_back(name + ": " + segmentsText(r.firstSegment, r.lastSegment) + ": " +
+                                std::to_string(r.count) + " consecutive points print as " + pointText(r.at));
+                break;
+            }
+            case Kind::outOfRange: {
+                const OutOfRangePoints& n = problems.outOfRange[e.index];
+                lines.push_back(name + ": " + segmentsText(n.segment, n.segment) + ": " + outOfRangeText(n));
+                break;
+            }
+        }
     }
-    for (const GroundGap& g : problems.gaps)
-        lines.emplace_back(
-            g.position, name + ": " + segmentsText(g.segment - 1, g.segment) + ": not joined: " + gapText(g));
-    for (const MergedPoints& r : problems.merged)
-        lines.emplace_back(r.position, name + ": " + segmentsText(r.firstSegment, r.lastSegment) + ": " +
-                                           std::to_string(r.count) + " consecutive points print as " +
-                                           pointText(r.at));
-    for (const OutOfRangePoints& n : problems.outOfRange)
-        lines.emplace_back(n.position,
-                           name + ": " + segmentsText(n.segment, n.segment) + ": " + outOfRangeText(n));
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<std::string> result;
-    result.reserve(lines.size());
-    for (auto& line : lines) result.push_back(std::move(line.second));
-    return result;
+    return lines;
+}
+
+std::size_t groundProblemCount(const GroundProblems& problems) {
+    return problems.crossings.size() + problems.gaps.size() + problems.merged.size() + problems.outOfRange.size();
 }
 
 std::vector<std::string> groundWarnings(const GroundProblems& problems) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,8 +12,12 @@
 
 // One line per problem, in outline order, without line ends, in the form
 // "NAME: segment N: ..." or "NAME: segments N and M: ...", segments counted
-// from 1.
-std::vector<std::string> groundProblemLines(const GroundProblems& problems, const std::string& name);
+// from 1; only the first `limit` lines when given.
+std::vector<std::string> groundProblemLines(const GroundProblems& problems, const std::string& name,
+                                            std::size_t limit = SIZE_MAX);
+
+// How many lines groundProblemLines gives without a limit.
+std::size_t groundProblemCount(const GroundProblems& problems);
 
 // At most one line per kind of problem, each naming the first occurrence and
 // how many there are in all, without line ends: "Warning: the ground crosses

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 char* formatNumber(char* out, double value) {
     // std::to_chars ignores the locale and, with general notation and precision
@@ -23,7 +24,43 @@ std::string formatNumber(double value) {
 double printedValue(double value) {
     if (!std::isfinite(value)) return value;
     char buffer[maxNumberLength];
-    double printed = value;
-    std::from_chars(buffer, formatNumber(buffer, value), printed);
-    return printed;
+    return readNumber(buffer, formatNumber(buffer, value));
+}
+
+double readNumber(const char* first, const char* last) {
+    // The powers of ten that a double holds exactly.
+    static constexpr double exactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                             1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr int maxExactPower = 22;
+    const char* p = first;
+    const bool negative = p != last && *p == '-';
+    if (negative) ++p;
+    std::uint64_t digits = 0;
+    int digitCount = 0;
+    int exponent = 0;
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    for (; p != last && isDigit(*p); ++p, ++digitCount) digits = digits * 10 + static_cast<unsigned>(*p - '0');
+    if (p != last && *p == '.') {
+        for (++p; p != last && isDigit(*p); ++p, ++digitCount, --exponent)
+            digits = digits * 10 + static_cast<unsigned>(*p - '0');
+    }
+    if (p != last && *p == 'e') {
+        ++p;
+        const bool negativePower = p != last && *p == '-';
+        if (p != last && (*p == '-' || *p == '+')) ++p;
+        int power = 0;
+        for (; p != last && isDigit(*p) && power < 1000; ++p) power = power * 10 + (*p - '0');
+        exponent += negativePower ? -power : power;
+    }
+    // Up to 15 digits the integer is exact in a double.
+    if (p == last && digitCount > 0 && digitCount <= 15 && exponent >= -maxExactPower &&
+        exponent <= maxExactPower) {
+        const double whole = static_cast<double>(digits);
+        const double value = exponent < 0 ? whole / exactPowers[-exponent] : whole * exactPowers[exponent];
+        return negative ? -value : value;
+    }
+    double value = 0.0;
+    std::from_chars(first, last, value);
+    return value;
 }

@@ -7,8 +7,10 @@
 // the locale, trailing zeros dropped, negative zero kept as "-0".
 // 10 -> "10", 10.5 -> "10.5", 123.4567 -> "123.457", 1e6 -> "1e+06".
 
-// Longest text formatNumber can produce ("-1.23457e-308" and the like).
+// Room for the text formatNumber writes; the longest it writes is
+// maxFormattedLength characters ("-1.23457e-308", "-0.000123457").
 constexpr int maxNumberLength = 24;
+constexpr int maxFormattedLength = 13;
 
 // Writes `value` at `out`, which has room for maxNumberLength characters;
 // returns the end of the text. No terminating zero is written.
@@ -23,3 +25,10 @@ std::string formatNumber(double value);
 // The value a reader gets back from the text formatNumber writes for `value`:
 // `value` rounded to six significant digits (NaN and infinities kept).
 double printedValue(double value);
+
+// The value a reader gets back from the text [first, last) that formatNumber
+// wrote, exactly what std::from_chars reads from it. The digits formatNumber
+// writes make an integer below 10^6 times a power of ten, which for powers
+// up to 10^22 either way is one correctly rounded multiplication or division
+// of two exact doubles; only other powers take std::from_chars.
+double readNumber(const char* first, const char* last);

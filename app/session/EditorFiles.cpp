@@ -5,7 +5,6 @@
 #include "BatchRunner.h"
 #include "CommandLine.h"
 #include "Export.h"
-#include "GroundCheck.h"
 #include "GroundFile.h"
 #include "GroundReport.h"
 #include "MapFile.h"
@@ -71,7 +70,7 @@ bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restL
     // A line for each kind of fault in the outline the simulator will read:
     // a warning, not a failure.
     std::string warnings;
-    for (const std::string& warning : groundWarnings(checkGround(segments))) warnings += warning + "\n";
+    for (const std::string& warning : groundWarnings(write.problems)) warnings += warning + "\n";
     if (!warnings.empty()) messages.problem(warnings);
     return true;
 }

@@ -1,6 +1,5 @@
 #include "HeadlessCheck.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "EditorFiles.h"
@@ -16,17 +15,17 @@ int checkWithoutWindow(const std::string& mapFile, Messages& messages) {
         return 1;
     }
     const GroundProblems problems = checkGround(segments);
-    const std::vector<std::string> lines = groundProblemLines(problems, mapFile);
-    const std::size_t shown = std::min(lines.size(), static_cast<std::size_t>(maxCheckLines));
+    const std::size_t count = groundProblemCount(problems);
+    const std::vector<std::string> lines = groundProblemLines(problems, mapFile, maxCheckLines);
     std::string text;
-    for (std::size_t k = 0; k < shown; ++k) text += lines[k] + "\n";
+    for (const std::string& line : lines) text += line + "\n";
     // Past maxCrossings crossings the search stops, so the rest is counted no further.
-    if (lines.size() > shown)
+    if (count > lines.size())
         text += mapFile + ": ... and " + (problems.moreCrossings ? "more than " : "") +
-                std::to_string(lines.size() - shown) + " more\n";
+                std::to_string(count - lines.size()) + " more\n";
     // A sound outline says nothing.
     if (!text.empty()) messages.report(text);
-    return lines.empty() ? 0 : 1;
+    return count == 0 ? 0 : 1;
 }
 
 int checkWithoutWindow(const std::vector<std::string>& mapFiles, Messages& messages) {

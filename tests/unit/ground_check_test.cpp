@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -13,6 +14,7 @@
 #include "EditorFiles.h"
 #include "Export.h"
 #include "GroundFile.h"
+#include "GroundGeometry.h"
 #include "HeadlessCheck.h"
 #include "HeadlessExport.h"
 #include "MapEditor.h"
@@ -234,6 +236,35 @@ TEST(GroundCheck, ExportWarnsAfterItsMessagesAndOnlyAboutFaults) {
     testing::internal::CaptureStdout();
     exportMap(editor);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), messages + warnings);
+}
+
+// Near-ties are decided by sums of doubles that carry their rounding errors,
+// and below 2^-300 on whole numbers; scaling by a power of two changes no
+// orientation, so both ways must agree on every triple.
+TEST(GroundCheck, BothExactOrientationsAgree) {
+    std::mt19937 random(77);
+    std::uniform_int_distribution<int> digits(-999999, 999999), power(-3, 3), nudge(-2, 2);
+    const auto decimal = [&] { return digits(random) * std::pow(10.0, power(random)); };
+    int ties = 0;
+    for (int k = 0; k < 20000; ++k) {
+        // c on the line through a and b (exactly on it for whole numbers), or
+        // a few units in the last place off it.
+        GroundPoint a{decimal(), decimal()}, b{decimal(), decimal()};
+        const double t = digits(random) / 1e6;
+        GroundPoint c{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+        if (k % 2 == 0) {
+            a = {std::trunc(a.x), std::trunc(a.y)};
+            b = {std::trunc(b.x), std::trunc(b.y)};
+            c = {a.x + 3 * (b.x - a.x), a.y + 3 * (b.y - a.y)};
+        }
+        for (int n = nudge(random); n != 0; n -= n > 0 ? 1 : -1)
+            c.y = std::nextafter(c.y, n > 0 ? INFINITY : -INFINITY);
+        const auto scaled = [](const GroundPoint& p) { return GroundPoint{std::ldexp(p.x, -700), std::ldexp(p.y, -700)}; };
+        const int expected = orientation(scaled(a), scaled(b), scaled(c));
+        ASSERT_EQ(orientation(a, b, c), expected) << k;
+        ties += expected == 0;
+    }
+    EXPECT_GT(ties, 0);
 }
 
 }  // namespace

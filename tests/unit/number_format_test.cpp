@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cfloat>
+#include <cstring>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -72,6 +74,26 @@ TEST(NumberFormat, LongestTextFitsTheBuffer) {
         char* end = formatNumber(buffer, value);
         EXPECT_LE(end - buffer, maxNumberLength);
         EXPECT_GT(end - buffer, 0);
+    }
+}
+
+// The ground check reads every printed number back with readNumber, which
+// must get exactly what std::from_chars gets, bit for bit, at every scale.
+TEST(NumberFormat, ReadsBackWhatFromCharsReads) {
+    std::mt19937_64 random(31);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> power(-330, 310);
+    const double specials[] = {0.0, -0.0, 5e-324, DBL_MIN, DBL_MAX, -DBL_MAX, 1e22, 1e23, 1e-22, 1e-23,
+                               999999.5, 0.0001, 0.00009, 123456789.0, std::numeric_limits<double>::infinity()};
+    const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    for (int k = 0; k < 200000; ++k) {
+        const double value = k < 15 ? specials[k] : mantissa(random) * std::pow(10.0, power(random));
+        char text[maxNumberLength];
+        char* end = formatNumber(text, value);
+        ASSERT_LE(end - text, maxFormattedLength) << value;
+        double expected = 0.0;
+        std::from_chars(text, end, expected);
+        ASSERT_TRUE(same(readNumber(text, end), expected)) << std::string(text, end);
     }
 }
 
