@@ -377,3 +377,30 @@ void MapLayer_ClearOnly(benchmark::State& state) {
 BENCHMARK(MapLayer_ClearOnly)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+// Precision mode's grid under the same frames: the zoom 1 course (a line every
+// 10 pixels, the most the grid draws) and the course at zoom 1/64.
+namespace {
+
+MapEditor withGrid(const MapEditor& editor) {
+    MapEditor copy = editor;
+    copy.setPrecision(true);
+    return copy;
+}
+
+void MapLayer_CourseDrawnGrid(benchmark::State& state) {
+    static const MapEditor editor = withGrid(idleCourseEditor());
+    drawnLayer(state, editor);
+}
+BENCHMARK(MapLayer_CourseDrawnGrid)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+void MapLayer_InitialDrawnGrid(benchmark::State& state) { drawnLayer(state, withGrid(MapEditor())); }
+BENCHMARK(MapLayer_InitialDrawnGrid)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+void DrawLongCourse_ZoomedOutGrid(benchmark::State& state) {
+    static const MapEditor editor = withGrid(zoomedOutEditor());
+    timeFrames(state, [&] { editor.draw(); });
+}
+BENCHMARK(DrawLongCourse_ZoomedOutGrid)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -64,3 +64,22 @@ double readNumber(const char* first, const char* last) {
     std::from_chars(first, last, value);
     return value;
 }
+
+std::string readTypedNumber(std::string_view text, double& value) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    const std::string quoted = "\"" + std::string(text) + "\"";
+    if (text.empty()) return quoted + " is not a number";
+    const char* digits = text.data();
+    const char* const end = digits + text.size();
+    // The reader of map files takes a leading plus, which from_chars does not.
+    if (*digits == '+' && digits + 1 != end && digits[1] != '-' && digits[1] != '+') ++digits;
+    double read = 0.0;
+    const std::from_chars_result r = std::from_chars(digits, end, read);
+    if (r.ec == std::errc::invalid_argument || r.ptr != end) return quoted + " is not a number";
+    if (r.ec == std::errc::result_out_of_range) return quoted + " is out of range";
+    if (!std::isfinite(read)) return quoted + " is not a finite number";
+    value = read;
+    return {};
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The one notation for every double the program writes to a file: general
 // notation with six significant digits, a full stop as decimal point whatever
@@ -32,3 +33,9 @@ double printedValue(double value);
 // up to 10^22 either way is one correctly rounded multiplication or division
 // of two exact doubles; only other powers take std::from_chars.
 double readNumber(const char* first, const char* last);
+
+// Reads one number as the map file's reader does (a sign, digits, a decimal
+// point, an exponent; blanks around it ignored). Empty when `text` is a
+// finite number in a double's range, which is stored in `value`; otherwise
+// why not, for example "\"abc\" is not a number".
+std::string readTypedNumber(std::string_view text, double& value);

@@ -33,3 +33,8 @@ void drawMapSegments(const std::vector<Segment>& segments, const std::vector<std
 // from drawMapSegments'; MapEditor::draw uses it only below zoom 1.
 void drawMapMerged(const std::vector<Segment>& segments, const std::vector<std::size_t>& which,
                    const std::vector<Marker>& markers, const ControlPoint& viewOffset, double zoom);
+
+// The grid of precision mode: lines `step` map units apart in a dim grey,
+// across the map window only (at most one line per 10 pixels when step is a
+// gridStep), placed by `viewOffset` and `zoom`.
+void drawGrid(const ControlPoint& viewOffset, double zoom, double step);

@@ -9,6 +9,7 @@
 #include "MapDraw.h"
 
 #include "PixelMath.h"
+#include "Precision.h"
 
 namespace {
 
@@ -78,6 +79,7 @@ int MapEditor::countPoints() const {
 void MapEditor::chainChanged() {
     index.rebuild(segments);
     points = countPoints();
+    if (segments.size() != pickedChainLength) picked.clear();
     marked.clear();
     for (std::size_t i = 0; i < segments.size(); ++i)
         if (segments[i].getDragPoint() != PointRole::none || segments[i].isSelected()) marked.push_back(i);
@@ -138,6 +140,7 @@ void MapEditor::loadChain(std::vector<Segment> loaded) {
 
 void MapEditor::setChain(std::vector<Segment> loaded) {
     segments = std::move(loaded);
+    picked.clear();
     markers.clear();
     restLocation = initialRestLocation;
     viewOffset = {1.0, 1.0};
@@ -198,6 +201,13 @@ void MapEditor::mouse(int state, int x, int y) {
         if (s.getDragPoint() != PointRole::none || s.isSelected()) marked.push_back(i);
     }
     for (Marker& m : markers) m.press(state, x, y, viewOffset.x, viewOffset.y, zoom);
+    if (state == 0) {
+        picked.clear();
+        pickedChainLength = segments.size();
+        nudged = false;
+        for (std::size_t i : marked)
+            if (segments[i].getDragPoint() != PointRole::none) picked.emplace_back(i, segments[i].getDragPoint());
+    }
     // A press that selects and picks what already was leaves the picture alone.
     if (picksChanged) changed();
     if (state != 0) endGesture();
@@ -210,7 +220,11 @@ void MapEditor::motion(int x, int y) {
     for (std::size_t i : marked) {
         if (segments[i].getDragPoint() == PointRole::none) continue;
         keepBefore(i);
-        segments[i].drag(x, y);
+        if (precise) {
+            segments[i].dragTo(snapToGrid(mapPointAt(x, y), currentGridStep()));
+        } else {
+            segments[i].drag(x, y);
+        }
         index.update(i, segments[i]);
         moved = true;
     }
@@ -250,6 +264,7 @@ void MapEditor::keepBefore(std::size_t i) {
 }
 
 void MapEditor::endGesture() {
+    nudging = false;
     if (!gesture.isOpen()) return;
     const std::uint64_t before = gesture.startContentId();
     bool contentChanged = false;
@@ -304,6 +319,7 @@ void MapEditor::exchange(UndoStep& step) {
     };
     const long long pointsOut = runPoints(step);
     const bool reshaped = step.exchange(segments, markers, restLocation, currentContentId);
+    if (reshaped) picked.clear();
     // Restored segments show the current view, and a drag of theirs that was
     // under way when they were kept does not come back.
     std::size_t restored = 0;
@@ -336,4 +352,82 @@ void MapEditor::exchange(UndoStep& step) {
                    std::back_inserter(touched));
     marked.swap(touched);
     changed();
+}
+
+void MapEditor::setPrecision(bool on) {
+    if (on == precise) return;
+    precise = on;
+    changed();
+}
+
+double MapEditor::currentGridStep() const { return gridStep(zoom); }
+
+ControlPoint MapEditor::mapPointAt(double x, double y) const { return ::mapPointAt(x, y, viewOffset, zoom); }
+
+bool MapEditor::nudge(int dx, int dy, bool large) {
+    if (picked.empty() || (dx == 0 && dy == 0)) return false;
+    // A run of nudges is one gesture, which the next press, command or undo ends.
+    if (!nudging) {
+        endGesture();
+        nudging = true;
+    }
+    const double step = precise ? currentGridStep() : (large ? 10.0 : 1.0) / (pixelsPerMapUnit * zoom);
+    for (const auto& [i, role] : picked) {
+        keepBefore(i);
+        Segment& s = segments[i];
+        ControlPoint to = s.pointOf(role);
+        if (precise) {
+            to.x = nextGridNode(to.x, dx, step);
+            to.y = nextGridNode(to.y, dy, step);
+        } else {
+            to.x += dx * step;
+            to.y += dy * step;
+        }
+        s.moveTo(role, to);
+        index.update(i, s);
+    }
+    nudged = true;
+    currentContentId = ++lastContentId;
+    changed();
+    return true;
+}
+
+bool MapEditor::movePickedTo(const ControlPoint& target) {
+    if (picked.empty()) return false;
+    endGesture();
+    const ControlPoint first = segments[picked.front().first].pointOf(picked.front().second);
+    for (const auto& [i, role] : picked) {
+        keepBefore(i);
+        Segment& s = segments[i];
+        const ControlPoint at = s.pointOf(role);
+        // The copies of a junction land exactly on the typed numbers too.
+        s.moveTo(role, at == first ? target : ControlPoint{at.x + target.x - first.x, at.y + target.y - first.y});
+        index.update(i, s);
+    }
+    currentContentId = ++lastContentId;
+    endGesture();
+    changed();
+    return true;
+}
+
+bool MapEditor::activePoint(PointReadout& out) const {
+    if (picked.empty()) return false;
+    const auto& [i, role] = picked.front();
+    if (!nudged && segments[i].getDragPoint() == PointRole::none) return false;
+    out = PointReadout{};
+    out.point = segments[i].pointOf(role);
+    // The tangent on each side of a start or end point; a handle on its point gives none.
+    const auto slope = [](const ControlPoint& from, const ControlPoint& to, bool& has, double& value) {
+        const ControlPoint d{to.x - from.x, to.y - from.y};
+        has = d.x != 0.0 || d.y != 0.0;
+        if (has) value = slopeDegrees(d);
+    };
+    for (const auto& [j, r] : picked) {
+        const Segment& s = segments[j];
+        if (r == PointRole::endPoint && s.getEndPoint() == out.point)
+            slope(s.getEndHandle(), s.getEndPoint(), out.hasSlopeBefore, out.slopeBefore);
+        if (r == PointRole::startPoint && s.getStartPoint() == out.point)
+            slope(s.getStartPoint(), s.getStartHandle(), out.hasSlopeAfter, out.slopeAfter);
+    }
+    return true;
 }

@@ -89,6 +89,38 @@ public:
     void motion(int x, int y);
     void keyboard(unsigned char key);
 
+    // Precision mode: a drag puts the picked point on the nearest node of the
+    // grid, whose step is gridStep(zoom); the map draws the grid under it.
+    void setPrecision(bool on);
+    bool precisionOn() const { return precise; }
+    double currentGridStep() const;
+    // The map point under window pixel (x, y).
+    ControlPoint mapPointAt(double x, double y) const;
+
+    // The control points the last press picked, remembered from the release
+    // until the next press (empty when it picked none): chain positions and roles.
+    const std::vector<std::pair<std::size_t, PointRole>>& lastPicked() const { return picked; }
+    // Moves the last picked points `dx`, `dy` steps (-1, 0 or 1 each): one
+    // pixel's worth of map units, ten with `large`, one grid step (onto the
+    // grid) in precision mode. Consecutive nudges are one undo step. False
+    // when no point was picked.
+    bool nudge(int dx, int dy, bool large);
+    // Moves the first of the last picked points exactly to `target`, the
+    // others by the same offset (their handles along): one undo step.
+    bool movePickedTo(const ControlPoint& target);
+    // What the precision readout shows of the point being dragged or nudged.
+    struct PointReadout {
+        ControlPoint point;
+        // At a start or end point: the ground's slope in degrees on each side
+        // (before and after it along the chain) where there is one.
+        bool hasSlopeBefore = false;
+        bool hasSlopeAfter = false;
+        double slopeBefore = 0.0;
+        double slopeAfter = 0.0;
+    };
+    // False unless a picked point is being dragged or was nudged since the last press.
+    bool activePoint(PointReadout& out) const;
+
     // Point commands. One that would take the map past sampleBudget changes
     // nothing and prints one line saying so.
     void appendSegment();
@@ -129,6 +161,15 @@ private:
 
     std::vector<Segment> segments;
     std::vector<Marker> markers;
+    bool precise = false;
+    std::vector<std::pair<std::size_t, PointRole>> picked;
+    // The chain's length when `picked` was made: a chain that changed its
+    // length since forgets them.
+    std::size_t pickedChainLength = 0;
+    // The open gesture is a run of nudges.
+    bool nudging = false;
+    // A nudge moved the picked points since the last press.
+    bool nudged = false;
     ControlPoint restLocation;
     ControlPoint viewOffset;
     // Wheel steps from zoom 1; zoom is 1.25 to that power, clamped.

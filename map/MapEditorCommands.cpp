@@ -111,6 +111,8 @@ void MapEditor::removeSelected() {
 // The slider runs this before every drag step: only the marked segments can
 // be selected, and the point count changes by what they gain or lose.
 void MapEditor::setResolutionOfSelected(int n) {
+    // A slider gesture is a step of its own, apart from the nudges before it.
+    if (nudging) endGesture();
     long long after = sampleCount();
     for (std::size_t i : marked)
         if (segments[i].isSelected())

@@ -170,6 +170,36 @@ void Segment::drag(int x, int y) {
     resample();
 }
 
+void Segment::dragTo(const ControlPoint& p) {
+    if (dragPoint == PointRole::none) return;
+    ControlPoint& moved = point(dragPoint);
+    moved = p;
+    if (dragCompanion != PointRole::none) {
+        point(dragCompanion) = {moved.x - companionOffset.x, moved.y - companionOffset.y};
+    }
+    resample();
+}
+
+const ControlPoint& Segment::pointOf(PointRole role) const { return const_cast<Segment*>(this)->point(role); }
+
+void Segment::moveTo(PointRole role, const ControlPoint& target) {
+    if (role == PointRole::none) return;
+    ControlPoint& moved = point(role);
+    const ControlPoint delta{target.x - moved.x, target.y - moved.y};
+    moved = target;
+    if (role == PointRole::startPoint || role == PointRole::endPoint) {
+        ControlPoint& handle = point(role == PointRole::startPoint ? PointRole::startHandle : PointRole::endHandle);
+        handle = {handle.x + delta.x, handle.y + delta.y};
+    }
+    resample();
+}
+
+void Segment::moveBy(PointRole role, const ControlPoint& delta) {
+    if (role == PointRole::none) return;
+    const ControlPoint& from = point(role);
+    moveTo(role, {from.x + delta.x, from.y + delta.y});
+}
+
 std::pair<Segment, Segment> Segment::split() const {
     const ControlPoint p01 = midpoint(startPoint, startHandle);
     const ControlPoint p12 = midpoint(startHandle, endHandle);

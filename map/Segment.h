@@ -47,6 +47,14 @@ public:
     bool pick(int state, int x, int y);
     // Moves the picked point (and its companion handle) under window pixel (x, y).
     void drag(int x, int y);
+    // Moves the picked point (and its companion handle) to map point `p`.
+    void dragTo(const ControlPoint& p);
+    // The control point of `role` (not none).
+    const ControlPoint& pointOf(PointRole role) const;
+    // Moves the control point of `role` by `delta` map units, or exactly to
+    // `target`; a start or end point takes its handle along by the same offset.
+    void moveBy(PointRole role, const ControlPoint& delta);
+    void moveTo(PointRole role, const ControlPoint& target);
 
     // de Casteljau at t = 0.5: two segments tracing this curve exactly.
     std::pair<Segment, Segment> split() const;

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "Globals.h"
+#include "PrecisionTools.h"
 
 FrameTimer frameTimer;
 MapLayerCache mapLayerCache;
@@ -51,5 +52,6 @@ void drawScene() {
         mapEditor.draw();
     }
     guiManager.drawAll();
+    drawPrecisionReadout();
     glFlush();
 }

@@ -2,6 +2,7 @@
 
 #include "FrameLoop.h"
 #include "Globals.h"
+#include "PrecisionTools.h"
 
 ModifierSource readModifiers = nullptr;
 
@@ -64,16 +65,20 @@ void mouseCallback(int button, int state, int x, int y) {
 
 void motionCallback(int x, int y) {
     toPicture(x, y);
+    pointerMoved(x, y);
     if (!guiManager.handleDrag(x, y)) mapEditor.motion(x, y);
 }
 
 void passiveMotionCallback(int x, int y) {
     toPicture(x, y);
+    pointerMoved(x, y);
     guiManager.handleHover(x, y);
 }
 
-// Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. Every other key goes to the map.
+// The open entry panel takes every key; Ctrl+G and Ctrl+E are precision
+// mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
+    if (precisionKey(key)) return;
     if (key == ctrlZ && !shiftHeld()) {
         mapEditor.undo();
     } else if (key == ctrlZ || key == ctrlY) {
@@ -83,4 +88,5 @@ void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
     }
 }
 
-void specialCallback(int /*key*/, int /*x*/, int /*y*/) {}
+// The arrow keys nudge the last picked points; other special keys do nothing.
+void specialCallback(int key, int /*x*/, int /*y*/) { precisionSpecialKey(key, shiftHeld()); }

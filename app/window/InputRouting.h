@@ -18,8 +18,10 @@ void mouseCallback(int button, int state, int x, int y);
 void motionCallback(int x, int y);
 // Pointer motion without a button: the only thing that updates the controls' hover flags.
 void passiveMotionCallback(int x, int y);
-// An ordinary key; the pointer position is dropped. Ctrl+Z undoes, Ctrl+Y and
-// Ctrl+Shift+Z redo.
+// An ordinary key; the pointer position is dropped. The open entry panel
+// takes every key; Ctrl+G toggles precision mode and Ctrl+E opens the entry
+// panel (PrecisionTools.h). Ctrl+Z undoes, Ctrl+Y and Ctrl+Shift+Z redo.
 void keyboardCallback(unsigned char key, int x, int y);
-// Arrow, function and other special keys: no effect.
+// Arrow keys nudge the last picked points (Shift: ten times as far); function
+// and other special keys: no effect.
 void specialCallback(int key, int x, int y);

@@ -6,6 +6,7 @@
 
 #include "EditorFiles.h"
 #include "Globals.h"
+#include "PrecisionTools.h"
 
 namespace {
 
@@ -120,6 +121,9 @@ bool buildInterface() {
     pointMaxPanel.layoutChildren();
 
     glShadeModel(GL_SMOOTH);
+
+    // The entry panel of typed positions lies above every other control.
+    buildPrecisionTools();
 
     // The file bar starts minimised.
     fileMaxPanel.setHidden(false);

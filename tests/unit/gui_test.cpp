@@ -13,6 +13,7 @@
 #include "Label.h"
 #include "Panel.h"
 #include "Slider.h"
+#include "TextField.h"
 
 namespace {
 
@@ -577,4 +578,24 @@ TEST_F(DrawTextTest, WithoutAGlyphFunctionNothingIsDrawn) {
     label.setText("fps");
     label.draw();
     EXPECT_EQ(glyphCount, 0);
+}
+
+// ---- text field -------------------------------------------------------------
+
+// Typing, Backspace and the selection go through the entry panel's table
+// (input_routing_test); here what only the field decides.
+TEST_F(GuiTest, TextFieldNeedsTheFocusTakesPrintableKeysOnlyAndStopsAtItsCapacity) {
+    TextField field;
+    field.setText("10.5");
+    for (char key : {'3', TextField::backspace}) field.onKey(key);  // no focus
+    EXPECT_STREQ(field.getText(), "10.5");
+    field.setFocused(true);
+    EXPECT_TRUE(field.isAllSelected());
+    for (char key : {'\t', '\r', '\x1b', '\x05'}) field.onKey(key);  // the owner's keys
+    EXPECT_STREQ(field.getText(), "10.5");
+    EXPECT_TRUE(field.isAllSelected());
+    field.onKey(TextField::deleteKey);  // as Backspace: the selection goes
+    EXPECT_STREQ(field.getText(), "");
+    for (int i = 0; i < 50; ++i) field.onKey('9');
+    EXPECT_EQ(field.getTextLength(), Widget::textCapacity - 1);
 }

@@ -2,6 +2,7 @@
 // the map alone, wheel steps zoom or scroll the map.
 #include <gtest/gtest.h>
 
+#include "PrecisionTools.h"
 #include "ScreenFixture.h"
 
 namespace {
@@ -123,7 +124,7 @@ TEST_F(Screen, MotionWithAButtonGoesToTheControlsFirstAndPassiveMotionOnlyToThem
     EXPECT_EQ(mapEditor.segment(0).getStartPoint(), (ControlPoint{4.0, 14.0}));
 }
 
-TEST_F(Screen, KeysGoOnlyToTheMapAndSpecialKeysDoNothing) {
+TEST_F(Screen, KeysGoOnlyToTheMapAndSpecialKeysWithoutAPickDoNothing) {
     clickAt(770, 20);  // restores the file bar, leaving the pointer over its "Min" button
     testing::internal::CaptureStdout();
     keyboardCallback('a', 770, 20);
@@ -132,6 +133,7 @@ TEST_F(Screen, KeysGoOnlyToTheMapAndSpecialKeysDoNothing) {
     EXPECT_FALSE(filePanel.isHidden());
 
     const ControlPoint startBefore = mapEditor.segment(0).getStartPoint();
+    // The press on "Max" picked no point: arrows nudge nothing.
     for (int key : {100, 101, 102, 103, 1, 12}) specialCallback(key, 770, 20);  // arrows, F1, F12
     EXPECT_EQ(mapEditor.getViewOffset(), (ControlPoint{25.0, 10.0}));
     EXPECT_EQ(mapEditor.segment(0).getStartPoint(), startBefore);
@@ -167,6 +169,74 @@ TEST_F(Screen, StartupPressAtTheCornerHitsNothing) {
         EXPECT_EQ(s.getDragPoint(), PointRole::none);
     }
     EXPECT_FALSE(mapEditor.getMarkers().at(0).isGrabbed());
+}
+
+// Ctrl+E on the picked junction (10.5, 10), then keys: the entry panel's
+// fields and what Enter, Escape and refused texts do.
+TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
+    struct Case {
+        const char* keys;
+        bool open;
+        const char* x;
+        const char* y;
+        bool xMarked, yMarked;
+        ControlPoint junction;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"7\t-2\r", false, "7", "-2", false, false, {7, -2}, ""},
+        {"12\b3\t\t\t\r", false, "13", "10", false, false, {13, 10}, ""},
+        {"99\tw\x1b", false, "99", "w", false, false, {10.5, 10}, ""},  // "w" does not pan
+        {"abc\r", true, "abc", "10", true, false, {10.5, 10}, "Warning: position X \"abc\" is not a number\n"},
+        {"\t1e999\r", true, "10.5", "1e999", false, true, {10.5, 10},
+         "Warning: position Y \"1e999\" is out of range\n"},
+        {"\b\r", true, "", "10", true, false, {10.5, 10}, "Warning: position X \"\" is not a number\n"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        entryPanel.setHidden(true);
+        clickAt(115, 110);
+        keyboardCallback(ctrlE, 0, 0);
+        ASSERT_TRUE(entryPanelOpen());
+        EXPECT_STREQ(xField.getText(), "10.5");
+        // Arrow keys do not nudge while the panel is open.
+        specialCallback(keyRight, 0, 0);
+        testing::internal::CaptureStdout();
+        for (const char* k = c.keys; *k != '\0'; ++k) keyboardCallback(static_cast<unsigned char>(*k), 0, 0);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.said) << c.keys;
+        EXPECT_EQ(entryPanelOpen(), c.open) << c.keys;
+        EXPECT_STREQ(xField.getText(), c.x) << c.keys;
+        EXPECT_STREQ(yField.getText(), c.y) << c.keys;
+        EXPECT_EQ(xField.isMarked(), c.xMarked) << c.keys;
+        EXPECT_EQ(yField.isMarked(), c.yMarked) << c.keys;
+        EXPECT_EQ(mapEditor.segment(0).getEndPoint(), c.junction) << c.keys;
+        EXPECT_EQ(mapEditor.segment(1).getStartPoint(), c.junction) << c.keys;
+        EXPECT_EQ(mapEditor.getViewOffset(), (ControlPoint{10, 10})) << c.keys;
+        EXPECT_EQ(mapEditor.getHistory().undoCount(), c.junction == (ControlPoint{10.5, 10}) ? 0u : 1u);
+    }
+    entryPanel.setHidden(true);
+    // Without a picked point Ctrl+E says so and opens nothing.
+    SetUp();
+    testing::internal::CaptureStdout();
+    keyboardCallback(ctrlE, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "No point picked: press a point before Ctrl+E\n");
+    EXPECT_FALSE(entryPanelOpen());
+}
+
+TEST_F(Screen, CtrlGTogglesPrecisionAndArrowsNudgeWithShiftTenTimes) {
+    readModifiers = readHeldModifiers;
+    clickAt(115, 110);
+    for (int shift : {0, 1}) {
+        heldModifiers = shift;
+        specialCallback(keyDown, 0, 0);
+    }
+    readModifiers = nullptr;
+    EXPECT_NEAR(mapEditor.segment(1).getStartPoint().y, 11.1, 1e-12);
+    keyboardCallback(ctrlG, 0, 0);
+    specialCallback(keyLeft, 0, 0);
+    EXPECT_EQ(mapEditor.segment(1).getStartPoint().x, 10);
+    keyboardCallback(ctrlG, 0, 0);
+    EXPECT_FALSE(mapEditor.precisionOn());
 }
 
 }  // namespace

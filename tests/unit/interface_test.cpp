@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "PrecisionTools.h"
 #include "ScreenFixture.h"
 
 namespace {
@@ -41,7 +42,7 @@ std::string caption(const Widget& w) {
 TEST_F(Screen, TopLevelControlsInOrderWithTheirGeometryLookAndVisibility) {
     const std::vector<Widget*> expected = {&resolutionSlider, &filePanel,     &fileMaxPanel, &fpsCounter,
                                            &fpsLabel,         &pointsCounter, &pointsLabel,  &confirmPanel,
-                                           &pointPanel,       &pointMaxPanel};
+                                           &pointPanel,       &pointMaxPanel, &entryPanel};
     ASSERT_EQ(guiManager.getWidgets(), expected);
     for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(expected[i]->getIndex(), static_cast<int>(i));
 
@@ -54,7 +55,8 @@ TEST_F(Screen, TopLevelControlsInOrderWithTheirGeometryLookAndVisibility) {
                                                      {&pointsLabel, 50, 530, 60, 20},
                                                      {&confirmPanel, 400, 300, 135, 55},
                                                      {&pointPanel, 395, 40, 400, 30},
-                                                     {&pointMaxPanel, 755, 40, 40, 30}})
+                                                     {&pointMaxPanel, 755, 40, 40, 30},
+                                                     {&entryPanel, 270, 230, 260, 80}})
         expectPlaced(p);
 
     for (const Widget* w : {&filePanel, &fileMaxPanel, &confirmPanel})
@@ -83,8 +85,8 @@ TEST_F(Screen, TopLevelControlsInOrderWithTheirGeometryLookAndVisibility) {
 }
 
 TEST_F(Screen, StartsWithBothBarsMinimisedAndNoConfirmation) {
-    // Slider, file bar, its restore panel, four labels, confirmation, point bar, its restore panel.
-    const std::vector<bool> expected = {false, true, false, false, false, false, false, true, true, false};
+    // Slider, file bar, its restore panel, four labels, confirmation, point bar, its restore panel, entry panel.
+    const std::vector<bool> expected = {false, true, false, false, false, false, false, true, true, false, true};
     EXPECT_EQ(afterLayout.hidden, expected);
 }
 

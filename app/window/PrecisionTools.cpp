@@ -1,0 +1,202 @@
+#include "PrecisionTools.h"
+
+#include <initializer_list>
+#include <string>
+
+#include "Globals.h"
+#include "Label.h"
+#include "Messages.h"
+#include "NumberFormat.h"
+#include "Panel.h"
+#include "TextField.h"
+
+Panel entryPanel;
+TextField xField;
+TextField yField;
+
+namespace {
+
+constexpr unsigned char tab = 9;
+constexpr unsigned char enter = 13;
+constexpr unsigned char escape = 27;
+
+// The readout's two rows, in the lower part of the band right of the
+// counters (x 120 to 795, y 541 to 575). Drawn by the frame, not registered
+// as controls, so that presses there still reach the map.
+Label pointerRow;
+Label gridCell;
+Label pointRow;
+Label slopeCell;
+
+Label xCaption;
+Label yCaption;
+Label entryHint;
+
+int pointerX = -1;
+int pointerY = -1;
+
+void addEntryCaption(Label& label, int x, int y, int width, const char* caption) {
+    label.setGeometry(x, y, width, 20);
+    label.setTextColor(255, 255, 255);
+    label.setBackgroundColor(0, 60, 60);
+    label.setBordered(false);
+    label.setText(caption);
+    entryPanel.addChild(&label);
+}
+
+void focus(TextField& field) {
+    TextField& other = &field == &xField ? yField : xField;
+    other.setFocused(false);
+    field.setFocused(true);
+}
+
+void addEntryField(TextField& field, int y, Callback pressed) {
+    field.setGeometry(30, y, 225, 20);
+    field.setTextColor(255, 255, 255);
+    field.setBackgroundColor(0, 30, 30);
+    field.setCallback(pressed);
+    field.setIndex(entryPanel.addChild(&field));
+}
+
+void closeEntry() {
+    entryPanel.setHidden(true);
+    xField.setFocused(false);
+    yField.setFocused(false);
+}
+
+void openEntry() {
+    const auto& picked = mapEditor.lastPicked();
+    if (picked.empty()) {
+        windowMessages().reportLine("No point picked: press a point before Ctrl+E");
+        return;
+    }
+    const ControlPoint p = mapEditor.segment(static_cast<int>(picked.front().first)).pointOf(picked.front().second);
+    xField.setText(formatNumber(p.x).c_str());
+    yField.setText(formatNumber(p.y).c_str());
+    xField.setMarked(false);
+    yField.setMarked(false);
+    entryPanel.setHidden(false);
+    focus(xField);
+}
+
+// Enter: both numbers valid move the point and close the panel; otherwise
+// each refused field is marked and the sink says why.
+void applyEntry() {
+    ControlPoint typed;
+    const std::string xProblem = readTypedNumber(xField.getText(), typed.x);
+    const std::string yProblem = readTypedNumber(yField.getText(), typed.y);
+    xField.setMarked(!xProblem.empty());
+    yField.setMarked(!yProblem.empty());
+    if (!xProblem.empty()) windowMessages().problemLine("Warning: position X " + xProblem);
+    if (!yProblem.empty()) windowMessages().problemLine("Warning: position Y " + yProblem);
+    if (!xProblem.empty() || !yProblem.empty()) {
+        focus(xProblem.empty() ? yField : xField);
+        return;
+    }
+    mapEditor.movePickedTo(typed);
+    closeEntry();
+}
+
+std::string readoutNumber(double value) { return formatNumber(value); }
+
+}  // namespace
+
+void buildPrecisionTools() {
+    entryPanel.setGeometry(270, 230, 260, 80);
+    entryPanel.setBackgroundColor(0, 60, 60);
+    entryPanel.setIndex(guiManager.add(&entryPanel));
+    addEntryCaption(xCaption, 5, 5, 20, "X");
+    addEntryField(xField, 5, [] { focus(xField); });
+    addEntryCaption(yCaption, 5, 30, 20, "Y");
+    addEntryField(yField, 30, [] { focus(yField); });
+    addEntryCaption(entryHint, 5, 55, 250, "Enter: apply  Esc: close");
+    entryPanel.layoutChildren();
+    entryPanel.setHidden(true);
+
+    for (Label* cell : {&pointerRow, &gridCell, &pointRow, &slopeCell}) {
+        cell->setTextColor(200, 200, 200);
+        cell->setBackgroundColor(0, 0, 0);
+        cell->setBordered(false);
+    }
+    pointerRow.setGeometry(120, 541, 350, 17);
+    gridCell.setGeometry(470, 541, 325, 17);
+    pointRow.setGeometry(120, 558, 350, 17);
+    slopeCell.setGeometry(470, 558, 325, 17);
+}
+
+bool entryPanelOpen() { return !entryPanel.isHidden(); }
+
+bool precisionKey(unsigned char key) {
+    if (entryPanelOpen()) {
+        if (key == escape) {
+            closeEntry();
+        } else if (key == enter || key == '\n') {
+            applyEntry();
+        } else if (key == tab) {
+            focus(xField.isFocused() ? yField : xField);
+        } else {
+            entryPanel.onKey(static_cast<char>(key));
+        }
+        return true;
+    }
+    if (key == ctrlG) {
+        mapEditor.setPrecision(!mapEditor.precisionOn());
+        return true;
+    }
+    if (key == ctrlE) {
+        openEntry();
+        return true;
+    }
+    return false;
+}
+
+void precisionSpecialKey(int key, bool shift) {
+    if (entryPanelOpen()) return;
+    switch (key) {
+        case keyLeft:
+            mapEditor.nudge(-1, 0, shift);
+            break;
+        case keyRight:
+            mapEditor.nudge(1, 0, shift);
+            break;
+        // Map y grows downward, as the window's does.
+        case keyUp:
+            mapEditor.nudge(0, -1, shift);
+            break;
+        case keyDown:
+            mapEditor.nudge(0, 1, shift);
+            break;
+        default:
+            break;
+    }
+}
+
+void pointerMoved(int x, int y) {
+    pointerX = x;
+    pointerY = y;
+}
+
+void drawPrecisionReadout() {
+    if (!mapEditor.precisionOn()) return;
+    std::string pointer;
+    if (pointerX >= 0) {
+        const ControlPoint p = mapEditor.mapPointAt(pointerX, pointerY);
+        pointer = "at " + readoutNumber(p.x) + ", " + readoutNumber(p.y);
+    }
+    pointerRow.setText(pointer.c_str());
+    gridCell.setText(("grid " + readoutNumber(mapEditor.currentGridStep())).c_str());
+    std::string point;
+    std::string slope;
+    MapEditor::PointReadout readout;
+    if (mapEditor.activePoint(readout)) {
+        point = "point " + readoutNumber(readout.point.x) + ", " + readoutNumber(readout.point.y);
+        // Both sides of a junction when they differ (a corner), one when they agree.
+        if (readout.hasSlopeBefore) slope = readoutNumber(readout.slopeBefore);
+        if (readout.hasSlopeAfter && (!readout.hasSlopeBefore || readout.slopeAfter != readout.slopeBefore))
+            slope += (readout.hasSlopeBefore ? " / " : "") + readoutNumber(readout.slopeAfter);
+        if (!slope.empty()) slope = "slope " + slope + " deg";
+    }
+    pointRow.setText(point.c_str());
+    slopeCell.setText(slope.c_str());
+    for (Label* cell : {&pointerRow, &gridCell, &pointRow, &slopeCell}) cell->draw();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Panel.h"
+#include "TextField.h"
+
+// Precision mode's window half: the readout of coordinates, the arrow-key
+// nudges and the entry panel for typed positions (Ctrl+E).
+
+// Ctrl+G and Ctrl+E as GLUT hands them to the keyboard callback.
+constexpr unsigned char ctrlE = 5;
+constexpr unsigned char ctrlG = 7;
+
+// The entry panel of typed positions and its two fields.
+extern Panel entryPanel;
+extern TextField xField;
+extern TextField yField;
+
+// GLUT's arrow keys.
+constexpr int keyLeft = 100;
+constexpr int keyUp = 101;
+constexpr int keyRight = 102;
+constexpr int keyDown = 103;
+
+// Registers the entry panel (hidden) with guiManager, above every other control.
+void buildPrecisionTools();
+
+// A key for precision mode or the open entry panel: Ctrl+G toggles the mode,
+// Ctrl+E opens the panel, and while the panel is open it takes every key.
+// True when the key was taken.
+bool precisionKey(unsigned char key);
+// An arrow key (GLUT's special key code) nudges the last picked points, Shift
+// for ten times as far; none while the entry panel is open.
+void precisionSpecialKey(int key, bool shift);
+// Where the pointer is, for the readout.
+void pointerMoved(int x, int y);
+// In precision mode: the readout, in the band right of the counters.
+void drawPrecisionReadout();
+
+bool entryPanelOpen();

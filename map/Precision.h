@@ -1,0 +1,29 @@
+#pragma once
+
+#include "ControlPoint.h"
+
+// The grid of precision mode and the conversions between window pixels and
+// map units that snapping and nudging need, kept in this one place.
+
+// Window pixels per map unit at zoom 1.
+constexpr double pixelsPerMapUnit = 10.0;
+
+// The smallest grid step, in map units, that is 1, 2 or 5 times a power of
+// ten and spans at least 10 pixels at `zoom` (1 map unit at zoom 1).
+double gridStep(double zoom);
+
+// `value` on the nearest multiple of `step` (a gridStep): computed as
+// n * mantissa / 10^k or n * mantissa * 10^k, so that a step of 0.1 gives
+// 0.3 rather than 0.30000000000000004.
+double snapToStep(double value, double step);
+ControlPoint snapToGrid(const ControlPoint& p, double step);
+// The next multiple of `step` from `value` in `direction` (-1, 0 or 1): one
+// step on from a value on the grid, the nearest node that way from one off it.
+double nextGridNode(double value, int direction, double step);
+
+// The map point drawn at window pixel (x, y) under the view offset and zoom.
+ControlPoint mapPointAt(double x, double y, const ControlPoint& viewOffset, double zoom);
+
+// The slope of the direction (dx, dy) in map units (y downward) in degrees,
+// positive where the ground rises to the right.
+double slopeDegrees(const ControlPoint& direction);
