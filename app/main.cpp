@@ -134,12 +134,12 @@ int main(int argc, char** argv) {
             std::fputs(versionText().c_str(), stdout);
             return withOutputChecked(0);
         case CommandLine::Action::usageError:
-            std::fprintf(stderr, "mapeditor: %s\n%s", commandLine.error.c_str(), usageLine());
+            std::fputs(usageErrorText(commandLine).c_str(), stderr);
             return usageExitStatus;
         case CommandLine::Action::exportMap:
             return withOutputChecked(exportWithoutWindow(commandLine.mapFile, commandLine.runBatch));
         case CommandLine::Action::check:
-            return withOutputChecked(checkWithoutWindow(commandLine.mapFile));
+            return withOutputChecked(checkWithoutWindow(commandLine.mapFiles));
         case CommandLine::Action::convert:
             return withOutputChecked(convertWithoutWindow(commandLine.mapFile, commandLine.convertOutput));
         case CommandLine::Action::edit:

@@ -179,10 +179,11 @@ std::vector<Segment> segmentsFromRecords(const std::vector<MapRecord>& records) 
     return segments;
 }
 
-MapFileLoad readMapFile(const char* path, std::vector<Segment>& segments) {
+namespace {
+
+// readMapFile and readMapInput once the text is read.
+MapFileLoad loadMapText(std::string text, std::vector<Segment>& segments) {
     MapFileLoad load;
-    std::string text;
-    if (!readWholeFile(path, text, nullptr, &load.reason)) return load;
     // The whole file is checked before anything changes.
     MapFileParse parsed = parseMapFile(text);
     // What is read is kept no longer than needed: the segments made next are
@@ -207,6 +208,22 @@ MapFileLoad readMapFile(const char* path, std::vector<Segment>& segments) {
     segments = segmentsFromRecords(parsed.records);
     load.status = MapFileRead::loaded;
     return load;
+}
+
+}  // namespace
+
+MapFileLoad readMapFile(const char* path, std::vector<Segment>& segments) {
+    std::string text;
+    MapFileLoad load;
+    if (!readWholeFile(path, text, nullptr, &load.reason)) return load;
+    return loadMapText(std::move(text), segments);
+}
+
+MapFileLoad readMapInput(std::vector<Segment>& segments) {
+    std::string text;
+    MapFileLoad load;
+    if (!readStandardInput(text, &load.reason)) return load;
+    return loadMapText(std::move(text), segments);
 }
 
 FileWrite storeMapFile(const std::string& path, const std::vector<Segment>& segments,

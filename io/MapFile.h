@@ -84,6 +84,10 @@ struct MapFileLoad {
 // map, `segments` becomes its chain; otherwise `segments` is left alone.
 MapFileLoad readMapFile(const char* path, std::vector<Segment>& segments);
 
+// readMapFile for the text on standard input, read to its end (at most
+// maxReadFileSize bytes, as for a file).
+MapFileLoad readMapInput(std::vector<Segment>& segments);
+
 // Writes the file text for `segments` to `path` through storeFile (links
 // followed, permissions kept, the previous file surviving any failure).
 FileWrite storeMapFile(const std::string& path, const std::vector<Segment>& segments,

@@ -4,7 +4,7 @@
 // segments at the slider's highest resolution, 50. It bounds the memory of
 // the window and of an export whatever a file or a run of commands asks for;
 // the costliest map at the budget, 2,600,000 segments of resolution 0, stays
-// under 1 GiB in either (the figures are in the README).
+// under 1 GiB in either (the figures are in docs/robustness.md).
 constexpr long long sampleBudget = 5200000;
 
 // Samples of a segment of resolution `resolution`: its start point, the

@@ -34,3 +34,7 @@ constexpr char mountPointReason[] = "a mount point";
 // failure); readWholeFile reports its result. For cannotOpen and readFailed,
 // `reason` gets the system's words for the failure.
 ReadError readRegularFile(const char* path, std::string& text, std::string& reason);
+
+// Makes standard input deliver its bytes untranslated (on Windows, no CRLF
+// made LF and no Ctrl-Z taken for the end).
+void readStandardInputAsBytes();

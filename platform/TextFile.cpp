@@ -1,8 +1,10 @@
 // The parts of the file code that are the same on every platform.
 #include "TextFile.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "TempFileName.h"
 
@@ -45,6 +47,32 @@ bool readWholeFile(const char* path, std::string& text, ReadError* error, std::s
         *reason = refusal != nullptr ? refusal : systemReason;
     }
     return result == ReadError::none;
+}
+
+bool readStandardInput(std::string& text, std::string* reason) {
+    readStandardInputAsBytes();
+    std::string result;
+    char buffer[1 << 16];
+    ReadError error = ReadError::none;
+    for (;;) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, stdin);
+        result.append(buffer, got);
+        if (result.size() > maxReadFileSize) {
+            error = ReadError::tooLarge;
+            break;
+        }
+        if (got < sizeof buffer) {
+            if (std::ferror(stdin)) error = ReadError::readFailed;
+            break;
+        }
+    }
+    if (error == ReadError::none) {
+        text = std::move(result);
+        return true;
+    }
+    if (reason != nullptr)
+        *reason = error == ReadError::tooLarge ? readErrorReason(error) : std::strerror(errno);
+    return false;
 }
 
 // The refusal message names the limit.

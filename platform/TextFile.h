@@ -32,6 +32,12 @@ enum class ReadError {
 bool readWholeFile(const char* path, std::string& text, ReadError* error = nullptr,
                    std::string* reason = nullptr);
 
+// Reads standard input to its end into `text`, as bytes (no line ends
+// translated), refusing more than maxReadFileSize bytes as readWholeFile
+// does; false when a read failed or it was too large, and then `text` is
+// unchanged and `reason` (when given) says why.
+bool readStandardInput(std::string& text, std::string* reason = nullptr);
+
 // The reason to show after "<name>: " for the refusals notRegularFile
 // ("not a regular file") and tooLarge ("larger than 256 MiB"); null for the
 // other errors, whose reason is the system's.

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <getopt.h>
+
 namespace {
 
 // What separates folders in a path: on Windows the backslash too, and the
@@ -11,6 +13,38 @@ constexpr const char* folderSeparators = "/\\:";
 constexpr const char* folderSeparators = "/";
 #endif
 
+// What getopt_long returns for each option; the short options return their letter.
+enum OptionCode : int {
+    mapArgument = 1,  // a MAP, in its place among the options (the "-" of shortOptions)
+    helpOption = 'h',
+    versionOption = 'V',
+    exportOption = 256,
+    noBatchOption,
+    inMapFolderOption,
+    checkOption,
+    recoverOption,
+    importOption,
+    convertOption,
+};
+
+// Every long option: the one table that getopt_long and the messages read.
+const option longOptions[] = {
+    {"help", no_argument, nullptr, helpOption},
+    {"version", no_argument, nullptr, versionOption},
+    {"export", no_argument, nullptr, exportOption},
+    {"no-batch", no_argument, nullptr, noBatchOption},
+    {"in-map-folder", no_argument, nullptr, inMapFolderOption},
+    {"check", no_argument, nullptr, checkOption},
+    {"recover", no_argument, nullptr, recoverOption},
+    {"import", required_argument, nullptr, importOption},
+    {"convert", no_argument, nullptr, convertOption},
+    {nullptr, 0, nullptr, 0},
+};
+
+// The leading "-" hands over each MAP in order (as mapArgument) instead of
+// moving them behind the options, whatever POSIXLY_CORRECT says.
+constexpr char shortOptions[] = "-hV";
+
 CommandLine usageError(std::string problem) {
     CommandLine result;
     result.action = CommandLine::Action::usageError;
@@ -18,85 +52,137 @@ CommandLine usageError(std::string problem) {
     return result;
 }
 
+// Why getopt_long refused `arg`, the argument it was reading; `letter` is
+// the short option it refused, if that is what it was.
+std::string optionProblem(const std::string& arg, int letter) {
+    if (arg.compare(0, 2, "--") != 0)
+        return "unknown option '-" + std::string(1, static_cast<char>(letter)) + "'";
+    const std::string name = arg.substr(2, arg.find('=') - 2);
+    std::vector<const option*> matches;
+    for (const option* o = longOptions; o->name != nullptr && !name.empty(); ++o) {
+        if (name == o->name) {
+            matches = {o};
+            break;
+        }
+        if (std::string(o->name).compare(0, name.size(), name) == 0) matches.push_back(o);
+    }
+    if (matches.empty()) return "unknown option '" + arg + "'";
+    if (matches.size() > 1) {
+        std::string problem = "option '--" + name + "' is ambiguous:";
+        for (const option* o : matches) problem += std::string(" --") + o->name;
+        return problem;
+    }
+    const std::string full = std::string("--") + matches[0]->name;
+    if (matches[0]->has_arg == no_argument) return "option '" + full + "' takes no argument";
+    if (matches[0]->val == importOption) return "--import needs a drawing file";
+    return "option '" + full + "' needs an argument";
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    // getopt_long wants a writable argv with the program's name first.
+    std::vector<std::string> words{"mapeditor"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+
     CommandLine result;
-    bool noBatch = false;
-    bool check = false;
-    bool convert = false;
-    bool optionsEnded = false;
-    // A second file name, OUT of --convert.
-    std::string secondName;
-    for (std::size_t k = 0; k < args.size(); ++k) {
-        const std::string& arg = args[k];
-        const bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
-        if (!isOption) {
-            if (arg.empty()) return usageError("the map file name is empty");
-            if (result.mapGiven) {
-                if (!secondName.empty()) return usageError("more than one map file: '" + secondName + "'");
-                secondName = arg;
-                continue;
-            }
-            result.mapFile = arg;
-            result.mapGiven = true;
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help") {
-            result.action = CommandLine::Action::help;
-            return result;
-        } else if (arg == "--version") {
-            result.action = CommandLine::Action::version;
-            return result;
-        } else if (arg == "--export") {
-            result.action = CommandLine::Action::exportMap;
-        } else if (arg == "--check") {
-            check = true;
-        } else if (arg == "--no-batch") {
-            noBatch = true;
-        } else if (arg == "--in-map-folder") {
-            result.inMapFolder = true;
-        } else if (arg == "--recover") {
-            result.recover = true;
-        } else if (arg == "--import") {
-            if (k + 1 == args.size() || args[k + 1].empty())
-                return usageError("--import needs a drawing file");
-            result.importFile = args[++k];
-        } else if (arg == "--convert") {
-            convert = true;
-        } else {
-            return usageError("unknown option '" + arg + "'");
+    bool exportMap = false, check = false, noBatch = false, convert = false;
+    std::vector<std::string> maps;
+    // getopt_long keeps its place in globals: 0 starts it afresh; it prints nothing itself.
+    optind = 0;
+    opterr = 0;
+    for (;;) {
+        const int current = optind == 0 ? 1 : optind;
+        const int code = getopt_long(argc, argv.data(), shortOptions, longOptions, nullptr);
+        if (code == -1) break;
+        switch (code) {
+            case mapArgument:
+                if (*optarg == '\0') return usageError("the map file name is empty");
+                maps.emplace_back(optarg);
+                break;
+            case helpOption:
+                result.action = CommandLine::Action::help;
+                return result;
+            case versionOption:
+                result.action = CommandLine::Action::version;
+                return result;
+            case exportOption:
+                exportMap = true;
+                break;
+            case noBatchOption:
+                noBatch = true;
+                break;
+            case inMapFolderOption:
+                result.inMapFolder = true;
+                break;
+            case checkOption:
+                check = true;
+                break;
+            case recoverOption:
+                result.recover = true;
+                break;
+            case importOption:
+                if (*optarg == '\0') return usageError("--import needs a drawing file");
+                result.importFile = optarg;
+                break;
+            case convertOption:
+                convert = true;
+                break;
+            default:
+                return usageError(optionProblem(argv[current], optopt));
         }
     }
-    if (!convert && !secondName.empty()) return usageError("more than one map file: '" + secondName + "'");
-    if (convert) {
-        if (result.action == CommandLine::Action::exportMap || check)
-            return usageError("--convert excludes --export and --check");
-        if (secondName.empty()) return usageError("--convert needs a file to read and a file to write");
-        result.action = CommandLine::Action::convert;
-        result.convertOutput = secondName;
+    // After "--": only maps.
+    for (int k = optind; k < argc; ++k) {
+        if (*argv[k] == '\0') return usageError("the map file name is empty");
+        maps.emplace_back(argv[k]);
     }
-    if (check) {
-        if (result.action == CommandLine::Action::exportMap) return usageError("--check excludes --export");
-        result.action = CommandLine::Action::check;
-    }
-    if (noBatch && result.action != CommandLine::Action::exportMap)
-        return usageError("--no-batch needs --export");
-    if (result.recover && result.action != CommandLine::Action::edit)
+
+    if (exportMap) result.action = CommandLine::Action::exportMap;
+    if (check) result.action = CommandLine::Action::check;
+    if (convert) result.action = CommandLine::Action::convert;
+    // How many maps each mode takes: --check any number, --convert IN and OUT, the others one.
+    const std::size_t mapsTaken = check ? maps.size() : convert ? 2 : 1;
+    if (maps.size() > mapsTaken) return usageError("more than one map file: '" + maps[mapsTaken] + "'");
+    if (convert && (exportMap || check)) return usageError("--convert excludes --export and --check");
+    if (convert && maps.size() < 2) return usageError("--convert needs a file to read and a file to write");
+    if (check && exportMap) return usageError("--check excludes --export");
+    if (noBatch && !exportMap) return usageError("--no-batch needs --export");
+    if (result.recover && (exportMap || check || convert))
         return usageError("--recover works only in the window");
-    if (!result.importFile.empty() && (result.action != CommandLine::Action::edit || result.recover))
+    if (!result.importFile.empty() && (exportMap || check || convert || result.recover))
         return usageError("--import works only in the window, without --recover");
     // Both name files beside the working directory, which --in-map-folder would change.
-    if (result.inMapFolder && (result.action == CommandLine::Action::convert || !result.importFile.empty()))
+    if (result.inMapFolder && (convert || !result.importFile.empty()))
         return usageError("--in-map-folder does not work with --convert or --import");
+    for (const std::string& map : maps)
+        if (map == standardInputName && !exportMap && !check)
+            return usageError("'-' (standard input) is a map only for --check and --export");
+    if (!maps.empty()) {
+        result.mapFile = maps.front();
+        result.mapGiven = true;
+    }
+    if (convert) result.convertOutput = maps[1];
+    result.mapFiles = maps.empty() ? std::vector<std::string>{result.mapFile} : maps;
     result.runBatch = !noBatch;
     return result;
 }
 
 const char* usageLine() {
-    return "usage: mapeditor [--export [--no-batch] | --check | --recover | --import DRAWING] "
-           "[--in-map-folder] [--] [MAP]\n"
-           "       mapeditor --convert IN OUT\n";
+    return "usage: mapeditor [--export [--no-batch] | --recover | --import DRAWING] [--in-map-folder] [--] "
+           "[MAP]\n"
+           "   or: mapeditor --check [--] [MAP...]\n"
+           "   or: mapeditor --convert [--] IN OUT\n"
+           "   or: mapeditor -h | --help | -V | --version\n";
+}
+
+std::string usageErrorText(const CommandLine& commandLine) {
+    return "mapeditor: " + commandLine.error + "\n" + usageLine() +
+           "Try 'mapeditor --help' for more information.\n";
 }
 
 std::string helpText() {
@@ -111,9 +197,9 @@ std::string helpText() {
            "  --in-map-folder\n"
            "               work in MAP's folder: gnd.pts, go and copy.bat are those\n"
            "               beside MAP (how the desktop opens a map file)\n"
-           "  --check      check the ground outline that --export would write: one line\n"
-           "               per crossing, gap between segments or run of points printed\n"
-           "               as one; nothing written, no window\n"
+           "  --check      check the ground outline that --export would write, of each\n"
+           "               MAP in turn: one line per crossing, gap between segments or\n"
+           "               run of points printed as one; nothing written, no window\n"
            "  --recover    start with the map of MAP.autosave, the unsaved changes that\n"
            "               an earlier run left; a save then writes MAP\n"
            "  --import DRAWING\n"
@@ -123,15 +209,19 @@ std::string helpText() {
            "               convert a drawing IN.svg (or IN.svg#ID) to the map file\n"
            "               OUT.mef, or a map file IN.mef to the drawing OUT.svg; no\n"
            "               window; one map unit is ten SVG units\n"
-           "  --help       print this text and exit\n"
-           "  --version    print the version, the copyright and the licence, and exit\n"
-           "  --           end of options: the next argument is MAP\n"
+           "  -h, --help   print this text and exit\n"
+           "  -V, --version\n"
+           "               print the version, the copyright and the licence, and exit\n"
+           "  --           end of options: the arguments that follow are maps\n"
+           "\n"
+           "A long option may be shortened to any unique beginning (--exp). With\n"
+           "--export and --check, a MAP of - is standard input.\n"
            "\n"
            "Exit status of --export: 0 when both files were written (and copy.bat ran\n"
            "and exited 0); 1 when MAP could not be read or is not a map, the map has no\n"
            "segments, a file could not be written, or copy.bat is missing or failed.\n"
-           "Exit status of --check: 0 when the outline is a simple closed polygon with no\n"
-           "merged points; 1 when a problem was found or MAP could not be read.\n"
+           "Exit status of --check: 0 when every outline is a simple closed polygon with\n"
+           "no merged points; 1 when a problem was found or a MAP could not be read.\n"
            "Exit status of --convert: 0 when OUT was written; 1 when IN could not be read\n"
            "or converted, or OUT could not be written.\n"
            "A usage error exits with status 2.\n"

@@ -8,15 +8,20 @@ struct CommandLine {
     enum class Action {
         edit,        // open the window on mapFile
         exportMap,   // export mapFile without a window
-        check,       // check the ground outline of mapFile without a window
+        check,       // check the ground outline of each of mapFiles without a window
         convert,     // convert mapFile (a drawing or a map) to convertOutput without a window
         help,        // print helpText() to standard output
         version,     // print versionText() to standard output
-        usageError,  // print `error` and the usage line to standard error
+        usageError,  // print `error`, the usage and the hint to --help to standard error
     };
 
     Action action = Action::edit;
+    // The map: the first MAP named, or "map.mef". "-" (with --export and
+    // --check only) is standard input.
     std::string mapFile = "map.mef";
+    // Every MAP named, in order (more than one only with --check; IN and OUT
+    // with --convert).
+    std::vector<std::string> mapFiles;
     // MAP was named on the command line (the window title then shows it).
     bool mapGiven = false;
     // --export runs "copy.bat" after writing the files, unless --no-batch.
@@ -33,24 +38,32 @@ struct CommandLine {
     std::string error;
 };
 
-// Reads the arguments that follow the program name:
+// The MAP that stands for standard input.
+constexpr const char* standardInputName = "-";
+
+// Reads the arguments that follow the program name, as getopt_long does:
 //   [MAP]                         edit MAP (default "map.mef")
 //   --export [--no-batch] [MAP]   export MAP without a window
 //   --in-map-folder               with either: work in MAP's folder
-//   --check [MAP]                 check the ground outline of MAP's export
+//   --check [MAP...]              check the ground outline of each MAP's export
 //   --recover [MAP]               edit MAP, starting with its autosave's map
 //   --import DRAWING [MAP]        edit MAP, starting with DRAWING's chain
 //   --convert IN OUT              convert a drawing to a map or back
-//   --help, --version
-// Options and MAP may come in any order; "--" ends the options. Arguments are
-// taken in order and the first --help, --version or problem decides.
+//   -h, --help; -V, --version
+// A long option may be shortened to any beginning that is unique. Options and
+// MAP may come in any order; "--" ends the options. Arguments are taken in
+// order: the first --help, --version or unknown option decides; what the
+// options mean together is judged once all are read.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
 
 // Exit status of a usage error.
 constexpr int usageExitStatus = 2;
 
-// The one-line synopsis, with its line end.
+// The synopsis, each line with its line end.
 const char* usageLine();
+// What a usage error prints to standard error: "mapeditor: " and the
+// problem, the synopsis, and where to find more.
+std::string usageErrorText(const CommandLine& commandLine);
 // The text of --help.
 std::string helpText();
 // The text of --version: "mapeditor" and the version, then the copyright and

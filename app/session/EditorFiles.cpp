@@ -3,13 +3,15 @@
 #include <string_view>
 
 #include "BatchRunner.h"
+#include "CommandLine.h"
 #include "Export.h"
 #include "GroundFile.h"
 #include "GroundReport.h"
 #include "MapFile.h"
 
 bool readMap(const std::string& path, std::vector<Segment>& segments, Messages& messages) {
-    const MapFileLoad load = readMapFile(path.c_str(), segments);
+    const MapFileLoad load =
+        path == standardInputName ? readMapInput(segments) : readMapFile(path.c_str(), segments);
     if (!load.loaded()) {
         messages.problemLine("File input error: " + path + ": " + load.reason);
         return false;

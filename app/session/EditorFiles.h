@@ -13,8 +13,8 @@
 // the window's buttons, and the reading and writing that the command-line
 // modes share with them. Each says what happened through `messages`.
 
-// Reads the map file `path` with every check of the map file format. When it
-// is a map, `segments` becomes its chain and true is returned; otherwise
+// Reads the map file `path` ("-": standard input) with every check of the
+// map file format. When it is a map, `segments` becomes its chain and true is returned; otherwise
 // `segments` is left alone. The loader's one line goes to messages.problem:
 // "File input error: PATH: " and why when the file cannot be read or is not a
 // map, or "Warning: PATH: incomplete last record N dropped (V of 9 values)"

@@ -27,3 +27,10 @@ int checkWithoutWindow(const std::string& mapFile, Messages& messages) {
     if (!text.empty()) messages.report(text);
     return count == 0 ? 0 : 1;
 }
+
+int checkWithoutWindow(const std::vector<std::string>& mapFiles, Messages& messages) {
+    int status = 0;
+    for (const std::string& mapFile : mapFiles)
+        if (checkWithoutWindow(mapFile, messages) != 0) status = 1;
+    return status;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "Messages.h"
 
@@ -18,3 +19,7 @@ constexpr int maxCheckLines = 100;
 // closed polygon with no merged points, 1 when a problem was found, the map
 // has no segments, or the map could not be read or is not a map.
 int checkWithoutWindow(const std::string& mapFile, Messages& messages = consoleMessages());
+
+// "mapeditor --check MAP...": checkWithoutWindow for each of `mapFiles` in
+// turn, each with its own lines. Returns 1 when any of them gave 1, else 0.
+int checkWithoutWindow(const std::vector<std::string>& mapFiles, Messages& messages = consoleMessages());

@@ -7,6 +7,9 @@ set(MAPEDITOR_MAINTAINER "Map Editor authors <mapeditor@example.org>"
     CACHE STRING "Name <address> for the Debian package's Maintainer field, its changelog and copyright")
 set(MAPEDITOR_HOMEPAGE "https://example.org/mapeditor"
     CACHE STRING "Web address of the project; the AppStream metainfo expects the README's screenshot at HOMEPAGE/screenshot.png")
+set(MAPEDITOR_APP_ID "org.example.mapeditor"
+    CACHE STRING "Reverse-DNS id of the AppStream component, also the name of the desktop entry (ID.desktop) and of the metainfo (ID.metainfo.xml)")
+set(MAPEDITOR_DEVELOPER "Map Editor authors" CACHE STRING "Developer name that the AppStream metainfo shows")
 # The release these files describe.
 set(MAPEDITOR_RELEASE_DATE 2026-12-07)
 set(MAPEDITOR_RELEASE_TIME "Mon, 07 Dec 2026 12:00:00 +0000")
@@ -26,12 +29,12 @@ string(REPLACE "\n\n" "\n.\n" license "${license}")
 string(REPLACE "\n" "\n " MAPEDITOR_LICENSE_TEXT " ${license}")
 configure_file(${linux_source}/copyright.in ${linux_generated}/copyright @ONLY)
 configure_file(${linux_source}/changelog.in ${linux_generated}/changelog @ONLY)
-configure_file(${linux_source}/mapeditor.metainfo.xml.in ${linux_generated}/mapeditor.metainfo.xml @ONLY)
+configure_file(${linux_source}/mapeditor.metainfo.xml.in ${linux_generated}/${MAPEDITOR_APP_ID}.metainfo.xml @ONLY)
 
 # Compressed as Debian wants them: the smallest size, no time stamp inside.
 find_program(GZIP gzip REQUIRED)
 set(gzipped)
-foreach(file ${CMAKE_CURRENT_SOURCE_DIR}/docs/mapeditor.1 ${linux_generated}/changelog)
+foreach(file ${CMAKE_CURRENT_SOURCE_DIR}/docs/mapeditor.1 ${linux_generated}/changelog ${CMAKE_CURRENT_SOURCE_DIR}/README.md)
   get_filename_component(name ${file} NAME)
   add_custom_command(OUTPUT ${linux_generated}/${name}.gz
                      COMMAND ${CMAKE_COMMAND} -E copy ${file} ${linux_generated}/${name}.gz.tmp
@@ -54,14 +57,23 @@ install(CODE "
 
 set(data ${CMAKE_INSTALL_DATAROOTDIR})
 install(FILES ${linux_generated}/mapeditor.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${linux_generated}/copyright ${linux_generated}/changelog.gz DESTINATION ${data}/doc/mapeditor)
-install(FILES ${linux_source}/mapeditor.desktop DESTINATION ${data}/applications)
-install(FILES ${linux_generated}/mapeditor.metainfo.xml DESTINATION ${data}/metainfo)
+install(FILES ${linux_generated}/copyright ${linux_generated}/changelog.gz ${linux_generated}/README.md.gz
+        DESTINATION ${data}/doc/mapeditor)
+install(FILES ${linux_source}/examples/copy.bat DESTINATION ${data}/doc/mapeditor/examples)
+install(FILES ${linux_source}/mapeditor.bash-completion DESTINATION ${data}/bash-completion/completions
+        RENAME mapeditor)
+install(FILES ${linux_source}/mapeditor.desktop DESTINATION ${data}/applications RENAME ${MAPEDITOR_APP_ID}.desktop)
+install(FILES ${linux_generated}/${MAPEDITOR_APP_ID}.metainfo.xml DESTINATION ${data}/metainfo)
 install(FILES ${linux_source}/mapeditor-mime.xml DESTINATION ${data}/mime/packages RENAME mapeditor.xml)
+# The program's icon and the map file's, at every size of the hicolor theme.
 install(FILES ${icons_source}/mapeditor.svg DESTINATION ${data}/icons/hicolor/scalable/apps)
-foreach(size 48 256)
+install(FILES ${icons_source}/mapeditor-map.svg DESTINATION ${data}/icons/hicolor/scalable/mimetypes
+        RENAME application-x-mapeditor-map.svg)
+foreach(size 16 32 48 64 128 256)
   install(FILES ${icons_source}/mapeditor-${size}.png DESTINATION ${data}/icons/hicolor/${size}x${size}/apps
           RENAME mapeditor.png)
+  install(FILES ${icons_source}/mapeditor-map-${size}.png DESTINATION ${data}/icons/hicolor/${size}x${size}/mimetypes
+          RENAME application-x-mapeditor-map.png)
 endforeach()
 
 set(CPACK_PACKAGE_NAME mapeditor)

@@ -66,6 +66,9 @@ ReadError readRegularFile(const char* path, std::string& text, std::string& reas
 
 std::string systemFileName(const std::string& path) { return path; }
 
+// POSIX never translates what a stream reads.
+void readStandardInputAsBytes() {}
+
 PathKind pathKind(const char* path) {
     struct stat info;
     if (::stat(path, &info) == 0) return S_ISREG(info.st_mode) ? PathKind::regularFile : PathKind::other;

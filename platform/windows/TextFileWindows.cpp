@@ -140,6 +140,8 @@ ReadError readRegularFile(const char* path, std::string& text, std::string& reas
     return ReadError::none;
 }
 
+void readStandardInputAsBytes() { _setmode(_fileno(stdin), _O_BINARY); }
+
 std::string systemFileName(const std::string& path) {
     const std::size_t start = path.find_last_of("\\/:") + 1;
     const std::string last = path.substr(start);

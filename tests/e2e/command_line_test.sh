@@ -18,6 +18,17 @@ headless() {
     ERR=$(cat err.txt)
 }
 
+# headless_input FILE ARG...: headless with FILE on standard input ("none": /dev/null).
+headless_input() {
+    local input=$1
+    shift
+    [ "$input" != none ] || input=/dev/null
+    RC=0
+    env -u DISPLAY "$E2E_EDITOR" "$@" >out.txt 2>err.txt <"$input" || RC=$?
+    OUT=$(cat out.txt)
+    ERR=$(cat err.txt)
+}
+
 step "mapeditor MAP loads MAP at start and names it in the title"
 new_workdir window
 mkdir levels
@@ -116,17 +127,44 @@ headless --convert canyon.mef other.txt
 headless --convert empty.mef other.svg
 [ "$RC" -eq 1 ] && [ "$ERR" = 'empty.mef: the map has no segments' ] && [ ! -e other.svg ] || fail "empty map: $RC $ERR"
 
-step "usage errors, --help and --version, all without a display"
+step "short options, abbreviations, --, usage errors, several maps, - as standard input"
 new_workdir usage
-headless a.mef --bogus
-[ "$RC" -eq 2 ] && [ "$ERR" = "mapeditor: unknown option '--bogus'
-usage: mapeditor [--export [--no-batch] | --check | --recover | --import DRAWING] [--in-map-folder] [--] [MAP]
-       mapeditor --convert IN OUT" ] || fail "a usage error exited $RC and printed: $ERR"
-headless --version
-[ "$RC" -eq 0 ] && [[ "$OUT" =~ ^mapeditor\ [0-9]+\.[0-9]+\.[0-9]+$'\n'Copyright\ .*$'\n'.*MIT\ License ]] ||
-    fail "--version: $RC '$OUT'"
-headless --help
-[ "$RC" -eq 0 ] && [[ "$OUT" == "usage: mapeditor "* ]] || fail "--help: $RC '$OUT'"
+printf '%s' "$CANYON" >canyon.mef
+printf '0 10 0.5 18\n10 18 10.5 10\n5' >sound.mef
+cp sound.mef ./-h
+printf '1 2 x' >notmap.txt
+echo 'touch ran' >copy.bat
+USAGE='usage: mapeditor [--export [--no-batch] | --recover | --import DRAWING] [--in-map-folder] [--] [MAP]'
+# arguments | standard input | status | the first line of standard output, or else of standard error |
+# its lines that are not empty (- for any number)
+while IFS='|' read -r args input status first lines; do
+    # shellcheck disable=SC2086 # the arguments of the table are split on purpose
+    headless_input "$input" $args
+    shown=$OUT
+    [ "$first" != USAGE ] || first=$USAGE
+    [ -n "$shown" ] || shown=$ERR
+    [ "$RC" -eq "$status" ] && [ "$(head -1 <<<"$shown")" = "$first" ] && { [ "$lines" = - ] || [ "$(grep -c . <<<"$shown")" -eq "$lines" ]; } ||
+        fail "mapeditor $args: status $RC, printed: $shown"
+    if [ "$status" -eq 2 ]; then
+        [ "$(sed -n 2p <<<"$ERR")" = "$USAGE" ] && [ "$(tail -1 <<<"$ERR")" = "Try 'mapeditor --help' for more information." ] ||
+            fail "mapeditor $args: the usage error ends: $ERR"
+    fi
+done <<'TABLE'
+-h|none|0|USAGE|-
+-V --bogus|none|0|mapeditor 1.0.0|3
+a.mef --bogus|none|2|mapeditor: unknown option '--bogus'|6
+a.mef b.mef|none|2|mapeditor: more than one map file: 'b.mef'|6
+--c a.mef|none|2|mapeditor: option '--c' is ambiguous: --check --convert|6
+--check -- -h|none|0||0
+--check sound.mef canyon.mef sound.mef|none|1|canyon.mef: segment 2: crosses the right foot line at (10.5098, -13.8497)|3
+--check sound.mef none.mef|none|1|File input error: none.mef: No such file or directory|1
+--ch - sound.mef|canyon.mef|1|-: segment 2: crosses the right foot line at (10.5098, -13.8497)|3
+--check -|/dev/null|1|-: the map has no segments|1
+--check -|notmap.txt|1|File input error: -: record 1, line 1: "x" is not a number|1
+--exp --no -|canyon.mef|0|0|6
+TABLE
+[ ! -e ran ] || fail "copy.bat ran"
+[ "$(head -c 4 gnd.pts)" = "-0.5" ] || fail "--export - did not write gnd.pts"
 
 step "--check reports the outline's problems and writes nothing"
 new_workdir check

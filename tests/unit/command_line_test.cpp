@@ -15,39 +15,60 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
     const struct {
         std::vector<std::string> args;
         Action action;
-        std::string mapFile;
+        std::vector<std::string> mapFiles;
         bool runBatch;
         std::string error;
     } cases[] = {
-        {{}, Action::edit, "map.mef", true, ""},
-        {{"levels/a.mef"}, Action::edit, "levels/a.mef", true, ""},
-        {{"-"}, Action::edit, "-", true, ""},
-        {{"--", "--export"}, Action::edit, "--export", true, ""},
-        {{"--export"}, Action::exportMap, "map.mef", true, ""},
-        {{"--export", "a.mef"}, Action::exportMap, "a.mef", true, ""},
-        {{"a.mef", "--no-batch", "--export"}, Action::exportMap, "a.mef", false, ""},
-        {{"--export", "--", "-x.mef"}, Action::exportMap, "-x.mef", true, ""},
-        {{"--help"}, Action::help, "map.mef", true, ""},
-        {{"--version", "--bogus"}, Action::version, "map.mef", true, ""},
-        {{"a.mef", "--help", "b.mef"}, Action::help, "a.mef", true, ""},
-        {{"--bogus", "--help"}, Action::usageError, "map.mef", true, "unknown option '--bogus'"},
-        {{"-h"}, Action::usageError, "map.mef", true, "unknown option '-h'"},
-        {{"--export=a.mef"}, Action::usageError, "map.mef", true, "unknown option '--export=a.mef'"},
-        {{"a.mef", "b.mef"}, Action::usageError, "map.mef", true, "more than one map file: 'b.mef'"},
-        {{"--export", "a", "--", "b"}, Action::usageError, "map.mef", true, "more than one map file: 'b'"},
-        {{""}, Action::usageError, "map.mef", true, "the map file name is empty"},
-        {{"--no-batch", "a.mef"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
-        {{"--in-map-folder", "--export", "a/b.mef"}, Action::exportMap, "a/b.mef", true, ""},
-        {{"--check"}, Action::check, "map.mef", true, ""},
-        {{"a.mef", "--check"}, Action::check, "a.mef", true, ""},
-        {{"--check", "--no-batch"}, Action::usageError, "map.mef", true, "--no-batch needs --export"},
-        {{"--export", "--check"}, Action::usageError, "map.mef", true, "--check excludes --export"},
-        {{"a.mef", "--recover"}, Action::edit, "a.mef", true, ""},
-        {{"--recover", "--export"},
+        {{}, Action::edit, {"map.mef"}, true, ""},
+        {{"levels/a.mef"}, Action::edit, {"levels/a.mef"}, true, ""},
+        {{"--", "--export"}, Action::edit, {"--export"}, true, ""},
+        {{"--export"}, Action::exportMap, {"map.mef"}, true, ""},
+        {{"--export", "a.mef"}, Action::exportMap, {"a.mef"}, true, ""},
+        {{"a.mef", "--no-batch", "--export"}, Action::exportMap, {"a.mef"}, false, ""},
+        {{"--export", "--", "-x.mef"}, Action::exportMap, {"-x.mef"}, true, ""},
+        {{"--exp", "--no", "a.mef"}, Action::exportMap, {"a.mef"}, false, ""},
+        {{"--e", "-"}, Action::exportMap, {"-"}, true, ""},
+        {{"--help"}, Action::help, {}, true, ""},
+        {{"-h"}, Action::help, {}, true, ""},
+        {{"--he"}, Action::help, {}, true, ""},
+        {{"-V", "--bogus"}, Action::version, {}, true, ""},
+        {{"--version", "--bogus"}, Action::version, {}, true, ""},
+        {{"a.mef", "--help", "b.mef"}, Action::help, {}, true, ""},
+        {{"--", "-h"}, Action::edit, {"-h"}, true, ""},
+        {{"--bogus", "--help"}, Action::usageError, {}, true, "unknown option '--bogus'"},
+        {{"-x", "--help"}, Action::usageError, {}, true, "unknown option '-x'"},
+        {{"-hx"}, Action::help, {}, true, ""},
+        {{"--export=a.mef"}, Action::usageError, {}, true, "option '--export' takes no argument"},
+        {{"--exp=a.mef"}, Action::usageError, {}, true, "option '--export' takes no argument"},
+        {{"--bogus=1"}, Action::usageError, {}, true, "unknown option '--bogus=1'"},
+        {{"--re"}, Action::edit, {"map.mef"}, true, ""},
+        {{"--r"}, Action::edit, {"map.mef"}, true, ""},
+        {{"a.mef", "b.mef"}, Action::usageError, {}, true, "more than one map file: 'b.mef'"},
+        {{"--export", "a", "--", "b"}, Action::usageError, {}, true, "more than one map file: 'b'"},
+        {{""}, Action::usageError, {}, true, "the map file name is empty"},
+        {{"--check", "--", ""}, Action::usageError, {}, true, "the map file name is empty"},
+        {{"-"}, Action::usageError, {}, true, "'-' (standard input) is a map only for --check and --export"},
+        {{"--no-batch", "a.mef"}, Action::usageError, {}, true, "--no-batch needs --export"},
+        {{"--in-map-folder", "--export", "a/b.mef"}, Action::exportMap, {"a/b.mef"}, true, ""},
+        {{"--check"}, Action::check, {"map.mef"}, true, ""},
+        {{"a.mef", "--check"}, Action::check, {"a.mef"}, true, ""},
+        {{"a.mef", "--check", "-", "--", "-b.mef"}, Action::check, {"a.mef", "-", "-b.mef"}, true, ""},
+        {{"--check", "--no-batch"}, Action::usageError, {}, true, "--no-batch needs --export"},
+        {{"--export", "--check"}, Action::usageError, {}, true, "--check excludes --export"},
+        {{"a.mef", "--recover"}, Action::edit, {"a.mef"}, true, ""},
+        {{"--recover", "--export"}, Action::usageError, {}, true, "--recover works only in the window"},
+        {{"--c", "a.mef"}, Action::usageError, {}, true, "option '--c' is ambiguous: --check --convert"},
+        {{"--i", "a.mef"},
          Action::usageError,
-         "map.mef",
+         {},
          true,
-         "--recover works only in the window"},
+         "option '--i' is ambiguous: --in-map-folder --import"},
+        {{"--im=g.svg", "a.mef"}, Action::edit, {"a.mef"}, true, ""},
+        {{"--convert", "-", "a.svg"},
+         Action::usageError,
+         {},
+         true,
+         "'-' (standard input) is a map only for --check and --export"},
     };
     for (const auto& c : cases) {
         std::string shown;
@@ -56,9 +77,10 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         EXPECT_EQ(got.action, c.action) << shown;
         EXPECT_EQ(got.error, c.error) << shown;
         if (c.action == Action::edit || c.action == Action::exportMap || c.action == Action::check) {
-            EXPECT_EQ(got.mapFile, c.mapFile) << shown;
+            EXPECT_EQ(got.mapFiles, c.mapFiles) << shown;
+            EXPECT_EQ(got.mapFile, c.mapFiles.front()) << shown;
             EXPECT_EQ(got.runBatch, c.runBatch) << shown;
-            EXPECT_EQ(got.recover, c.args.size() > 1 && c.args[1] == "--recover") << shown;
+            EXPECT_EQ(got.recover, shown.find("'--r") != std::string::npos) << shown;
         }
     }
 }
@@ -72,7 +94,7 @@ TEST(CommandLine, ConvertAndImport) {
         {{"a.mef", "--convert", "b.svg"}, Action::convert, "a.mef|b.svg|"},
         {{"--import", "g.svg#x", "a.mef"}, Action::edit, "a.mef||g.svg#x"},
         {{"--convert", "a.svg"}, Action::usageError, "--convert needs a file to read and a file to write"},
-        {{"--convert", "a", "b", "c"}, Action::usageError, "more than one map file: 'b'"},
+        {{"--convert", "a", "b", "c"}, Action::usageError, "more than one map file: 'c'"},
         {{"--convert", "--check", "a", "b"}, Action::usageError, "--convert excludes --export and --check"},
         {{"--convert", "--in-map-folder", "a", "b"},
          Action::usageError,

@@ -180,12 +180,14 @@ TABLE
 # (without the console's carriage returns, and with the system's reason after
 # a file error left out, since each system words it its own way) and gnd.pts
 # and go are the same.
+# Standard input is the folder's stdin.mef where there is one, else /dev/null.
 # Sets RC to the common exit status.
 run_both() {
-    local dir=$1 linux_rc=0 windows_rc=0 file
+    local dir=$1 linux_rc=0 windows_rc=0 file input=/dev/null
     shift
-    (cd "$dir/linux" && env -u DISPLAY "$E2E_EDITOR" "$@" >out.txt 2>err.txt </dev/null) || linux_rc=$?
-    (cd "$dir/windows" && env -u DISPLAY "$WINE_RUN" "$WIN_EXE" "$@" >out.txt 2>err.txt </dev/null) || windows_rc=$?
+    [ ! -f "$dir/linux/stdin.mef" ] || input=stdin.mef
+    (cd "$dir/linux" && env -u DISPLAY "$E2E_EDITOR" "$@" >out.txt 2>err.txt <"$input") || linux_rc=$?
+    (cd "$dir/windows" && env -u DISPLAY "$WINE_RUN" "$WIN_EXE" "$@" >out.txt 2>err.txt <"$input") || windows_rc=$?
     [ "$linux_rc" = "$windows_rc" ] || fail "exit status $windows_rc on Windows, $linux_rc on Linux
 $(cat "$dir/windows/err.txt")"
     local reason='s/^(File (input|output) error: [^:]*): [^:]*$/\1: REASON/'
@@ -249,6 +251,10 @@ copy.bat fails|printf '%s' "$MAP" >m.mef; printf '%s' "$BAT_FAIL" >copy.bat|--ex
 usage error|:|--export a.mef b.mef|2
 help|:|--help|0
 version|:|--version|0
+short option|:|-V|0
+abbreviations|printf '%s' "$MAP" >m.mef|--exp --no m.mef|0
+several maps checked|printf '%s' "$MAP" >m.mef; printf '%s' "$BAD_MAP" >b.mef|--check m.mef b.mef m.mef|1
+standard input with CRLF|printf '%s' "$MAP" >stdin.mef|--export --no-batch -|0
 TABLE
 
 step "--export: a read-only gnd.pts is kept (Windows refuses it even to an administrator)"

@@ -48,7 +48,7 @@ step "silent install"
 wine "$SETUP" /S || fail "the installer exited with status $?"
 wineserver -w
 INSTDIR="$WINEPREFIX/drive_c/Program Files/Map Editor"
-for file in mapeditor.exe mapeditor.com README.md LICENSE copy.bat.example Uninstall.exe; do
+for file in mapeditor.exe mapeditor.com README.md LICENSE docs/windows.md copy.bat.example Uninstall.exe; do
     [ -f "$INSTDIR/$file" ] || fail "$file is not installed"
 done
 [ ! -e "$INSTDIR/copy.bat" ] || fail "a copy.bat is installed"
