@@ -346,7 +346,7 @@ open_file_bar() {
         # right after an export that waited for copy.bat) while the bar was
         # open: the press then closed it, and a second one opens it.
         wait_for 15 "the file bar's button to answer" log_has_more_lines_than "$before"
-        if [ "$(tail -n +"$((before + 1))" "$E2E_LOG" | grep -x 'M[a-z]*imize pressed' | tail -n 1)" = 'Minimize pressed' ]; then
+        if [ "$(tail -n +"$((before + 1))" "$E2E_LOG" | tr -d '\r' | grep -x 'M[a-z]*imize pressed' | tail -n 1)" = 'Minimize pressed' ]; then
             click 770 20
         fi
         wait_pixel 372 20 $TEAL "the file bar to open"
