@@ -38,6 +38,34 @@ double zoomOfLevel(int level) {
 
 }  // namespace
 
+ShownChain::ShownChain(const ShownChain& other)
+    : std::vector<Segment>(other), view(std::make_shared<View>(*other.view)) {
+    showAll();
+}
+
+ShownChain& ShownChain::operator=(const ShownChain& other) {
+    if (this == &other) return *this;
+    std::vector<Segment>::operator=(other);
+    view = std::make_shared<View>(*other.view);
+    showAll();
+    return *this;
+}
+
+ShownChain::ShownChain(ShownChain&& other)
+    : std::vector<Segment>(std::move(other)),
+      view(std::exchange(other.view, std::make_shared<View>(*other.view))) {}
+
+ShownChain& ShownChain::operator=(ShownChain&& other) {
+    if (this == &other) return *this;
+    std::vector<Segment>::operator=(std::move(other));
+    view = std::exchange(other.view, std::make_shared<View>(*other.view));
+    return *this;
+}
+
+void ShownChain::showAll() {
+    for (Segment& s : *this) s.showThrough(view);
+}
+
 MapEditor::MapEditor() {
     markers.push_back(Marker());
     buildInitialMap();
@@ -53,14 +81,12 @@ void MapEditor::buildInitialMap() {
     Segment second;
     second.setPoints(10.5, 10.0, 12.0, 8.0, 14.0, 8.0, 16.0, 10.0);
     segments.push_back(second);
+    segments.showAll();
     chainChanged();
 }
 
 void MapEditor::applyViewOffset() {
-    for (Segment& s : segments) {
-        s.setViewOffset(viewOffset.x, viewOffset.y);
-        s.setZoom(zoom);
-    }
+    segments.setView({viewOffset, zoom});
     changed();
 }
 
@@ -140,6 +166,7 @@ void MapEditor::loadChain(std::vector<Segment> loaded) {
 
 void MapEditor::setChain(std::vector<Segment> loaded) {
     segments = std::move(loaded);
+    segments.showAll();
     picked.clear();
     markers.clear();
     restLocation = initialRestLocation;
@@ -327,8 +354,7 @@ void MapEditor::exchange(UndoStep& step) {
         for (std::size_t i = run.at; i < run.at + run.length; ++i) {
             Segment& s = segments[i];
             s.pick(1, 0, 0);
-            s.setViewOffset(viewOffset.x, viewOffset.y);
-            s.setZoom(zoom);
+            segments.show(i);
         }
         restored += run.length;
     }

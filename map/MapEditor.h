@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,29 @@
 #include "SegmentIndex.h"
 #include "UndoHistory.h"
 
+// The chain's segments, all shown through one view that belongs to the chain:
+// a pan or zoom changes that one value, and a copy of the chain gets a view of
+// its own, through which its segments are then shown.
+class ShownChain : public std::vector<Segment> {
+public:
+    ShownChain() = default;
+    ShownChain(const ShownChain& other);
+    ShownChain& operator=(const ShownChain& other);
+    // The segments keep their view; the emptied chain gets a new one.
+    ShownChain(ShownChain&& other);
+    ShownChain& operator=(ShownChain&& other);
+    using std::vector<Segment>::operator=;
+
+    // Shows segment i, or every segment, through the chain's view.
+    void show(std::size_t i) { (*this)[i].showThrough(view); }
+    void showAll();
+    const View& getView() const { return *view; }
+    void setView(const View& v) { *view = v; }
+
+private:
+    std::shared_ptr<View> view = std::make_shared<View>();
+};
+
 // The map being edited: the chain of segments, the markers, the view offset
 // and the rest location, with the map's drawing, input and commands.
 class MapEditor {
@@ -22,7 +46,7 @@ public:
 
     // Model.
     void buildInitialMap();
-    // Gives every segment the view offset and the zoom.
+    // Shows the chain in the view offset and the zoom.
     void applyViewOffset();
     // Distinct points of the ground profile: sum of resolutions + segments + 1,
     // a negative resolution counting as 0 (such a segment is sampled as 0).
@@ -159,7 +183,7 @@ private:
     // Undo and redo alike: the step's version of the map comes back.
     void exchange(UndoStep& step);
 
-    std::vector<Segment> segments;
+    ShownChain segments;
     std::vector<Marker> markers;
     bool precise = false;
     std::vector<std::pair<std::size_t, PointRole>> picked;

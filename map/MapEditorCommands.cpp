@@ -61,9 +61,8 @@ void MapEditor::appendSegment() {
     const double y = start.y;
     Segment added;
     added.setPoints(x, y, x + 1.0, y + 1.0, x + 2.0, y + 1.0, x + 3.0, y);
-    added.setViewOffset(viewOffset.x, viewOffset.y);
-    added.setZoom(zoom);
     segments.push_back(added);
+    segments.show(segments.size() - 1);
     index.append(segments.back());
     points += static_cast<int>(added.getSamples().size()) - 1;
     UndoStep step;

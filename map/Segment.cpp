@@ -38,9 +38,15 @@ AxisDifferences startDifferences(double p0, double p1, double p2, double p3, dou
     return {p0, 3.0 * h * (p1 - p0) + 3.0 * h2 * a + h3 * b, 6.0 * h2 * a + 6.0 * h3 * b, 6.0 * h3 * b};
 }
 
+// The view of a segment not shown through any other, shared by all of them.
+const std::shared_ptr<const View>& unmovedView() {
+    static const std::shared_ptr<const View> unmoved = std::make_shared<const View>();
+    return unmoved;
+}
+
 }  // namespace
 
-Segment::Segment() { resample(); }
+Segment::Segment() : view(unmovedView()) { resample(); }
 
 void Segment::setPoints(double x0, double y0, double x1, double y1, double x2, double y2, double x3,
                         double y3) {
@@ -60,7 +66,9 @@ void Segment::setResolution(int n) {
     resample();
 }
 
-void Segment::setViewOffset(double x, double y) { viewOffset = {x, y}; }
+void Segment::setViewOffset(double x, double y) { view = std::make_shared<const View>(View{{x, y}, view->zoom}); }
+
+void Segment::setZoom(double value) { view = std::make_shared<const View>(View{view->offset, value}); }
 
 ControlPoint& Segment::point(PointRole role) {
     switch (role) {
@@ -163,7 +171,8 @@ bool Segment::pick(int state, int x, int y) {
 void Segment::drag(int x, int y) {
     if (dragPoint == PointRole::none) return;
     ControlPoint& moved = point(dragPoint);
-    moved = {(x - viewOffset.x) / scale / zoom, (y - viewOffset.y) / scale / zoom};
+    const View& v = *view;
+    moved = {(x - v.offset.x) / scale / v.zoom, (y - v.offset.y) / scale / v.zoom};
     if (dragCompanion != PointRole::none) {
         point(dragCompanion) = {moved.x - companionOffset.x, moved.y - companionOffset.y};
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -9,8 +10,16 @@
 // chain's list copying or moving the segment.
 enum class PointRole { none, startPoint, endPoint, startHandle, endHandle };
 
+// Where the map shows in the window: map point p is drawn and picked at
+// window pixel p * 10 * zoom + offset.
+struct View {
+    ControlPoint offset;
+    double zoom = 1.0;
+};
+
 // One cubic Bezier piece of the ground profile, sampled into a polyline.
-// A plain value: copying it copies the samples and the drag state too.
+// A plain value: copying it copies the samples and the drag state too, and
+// the copy is shown through the same view.
 class Segment {
 public:
     Segment();
@@ -31,11 +40,15 @@ public:
     // Stores n as given and resamples.
     void setResolution(int n);
 
+    // Shows the segment through `shared`, which its holder may change: a chain
+    // of segments sharing one view pans and zooms by changing that one value.
+    void showThrough(std::shared_ptr<const View> shared) { view = std::move(shared); }
+    // Gives the segment a view of its own with the offset or zoom changed.
     void setViewOffset(double x, double y);
-    const ControlPoint& getViewOffset() const { return viewOffset; }
+    const ControlPoint& getViewOffset() const { return view->offset; }
     // The map's magnification on top of the 10 pixels per map unit.
-    void setZoom(double value) { zoom = value; }
-    double getZoom() const { return zoom; }
+    void setZoom(double value);
+    double getZoom() const { return view->zoom; }
 
     bool isSelected() const { return selected; }
     void setSelected(bool value) { selected = value; }
@@ -73,12 +86,14 @@ public:
     double pickTolerance() const { return 2.0 * handleSize; }
     // The map point drawn at window pixel `w`: the inverse of the view transform.
     ControlPoint toMap(const ControlPoint& w) const {
-        return {(w.x - viewOffset.x) / scale / zoom, (w.y - viewOffset.y) / scale / zoom};
+        const View& v = *view;
+        return {(w.x - v.offset.x) / scale / v.zoom, (w.y - v.offset.y) / scale / v.zoom};
     }
     // The window pixel at which map point `p` is drawn and picked.
     ControlPoint toWindow(const ControlPoint& p) const {
-        const double pixelsPerUnit = scale * zoom;
-        return {p.x * pixelsPerUnit + viewOffset.x, p.y * pixelsPerUnit + viewOffset.y};
+        const View& v = *view;
+        const double pixelsPerUnit = scale * v.zoom;
+        return {p.x * pixelsPerUnit + v.offset.x, p.y * pixelsPerUnit + v.offset.y};
     }
     bool handlesShown() const { return showHandles; }
     int getHandleSize() const { return handleSize; }
@@ -99,7 +114,7 @@ private:
     ControlPoint companionOffset;
     int handleSize = 3;
     double scale = 10.0;
-    double zoom = 1.0;
-    ControlPoint viewOffset;
+    // Never null: offset (0, 0) and zoom 1 until set or shared.
+    std::shared_ptr<const View> view;
     bool selected = false;
 };

@@ -475,6 +475,48 @@ TEST(MapEditorZoom, EditingAtAZoomUsesItAndALoadResetsIt) {
     for (const Segment& s : editor.getSegments()) EXPECT_EQ(s.getZoom(), 1.0);
 }
 
+// Every segment shows the editor's one view, however it came into the chain
+// (loaded, appended, split, brought back by an undo, copied with the editor):
+// a press where the editor's view puts a point picks it, at both zoom limits,
+// and a copy pans apart from its original.
+TEST(MapEditorZoom, PicksFollowThePanAndZoomOfEverySegment) {
+    const auto expectPicksInView = [](MapEditor& editor, const char* what) {
+        const ControlPoint o = editor.getViewOffset();
+        const double perUnit = 10.0 * editor.getZoom();
+        for (int i = 0; i < editor.segmentCount(); ++i) {
+            const ControlPoint p = editor.segment(i).getEndHandle();
+            const ControlPoint w = editor.segment(i).toWindow(p);
+            EXPECT_EQ(w.x, p.x * perUnit + o.x) << what << " segment " << i;
+            EXPECT_EQ(w.y, p.y * perUnit + o.y) << what << " segment " << i;
+            editor.mouse(press, static_cast<int>(w.x), static_cast<int>(w.y));
+            EXPECT_TRUE(editor.segment(i).isSelected()) << what << " segment " << i;
+            editor.mouse(release, static_cast<int>(w.x), static_cast<int>(w.y));
+        }
+    };
+    for (const int steps : {-19, 13}) {
+        MapEditor editor;
+        editor.replaceChain(chainOf(3));
+        pressStartHandleOf(editor, 1);
+        editor.splitSelected();
+        editor.appendSegment();
+        pressStartHandleOf(editor, 0);
+        editor.removeSelected();
+        ASSERT_TRUE(editor.undo());
+        editor.zoomAt(130, 70, steps);
+        editor.keyboard('a');
+        editor.keyboard('s');
+        ASSERT_EQ(editor.segmentCount(), 5);
+        expectPicksInView(editor, steps < 0 ? "zoom 1/64" : "zoom 16");
+
+        MapEditor copy = editor;
+        copy.shiftView(-45, 30);
+        copy.zoomAt(400, 300, steps < 0 ? 3 : -3);
+        expectPicksInView(copy, "the copy");
+        expectPicksInView(editor, "its original");
+        EXPECT_NE(copy.segment(0).getViewOffset(), editor.segment(0).getViewOffset());
+    }
+}
+
 TEST(MapEditorZoom, FilesAndExportDoNotDependOnTheView) {
     MapEditor plain, viewed;
     viewed.zoomAt(300, 40, 7);
