@@ -75,19 +75,22 @@ bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restL
     return true;
 }
 
+std::optional<int> runBatchAfterExport(Messages& messages) {
+    if (std::string refusal = batchFileRefusal(); !refusal.empty()) {
+        messages.problemLine(std::move(refusal));
+        return std::nullopt;
+    }
+    const std::optional<int> status = runBatchFile("./copy.bat");
+    if (!status)
+        messages.problemLine("Could not start the command interpreter for copy.bat");
+    else if (*status != 0)
+        messages.problemLine("copy.bat exited with status " + std::to_string(*status));
+    return status;
+}
+
 bool exportMap(const MapEditor& editor, Messages& messages) {
     // The batch file would deliver stale or partial files: it runs only after
     // both were written.
     if (!writeExport(editor.getSegments(), editor.getRestLocation(), messages)) return false;
-    if (std::string refusal = batchFileRefusal(); !refusal.empty()) {
-        messages.problemLine(std::move(refusal));
-        return false;
-    }
-    const std::optional<int> status = runBatchFile("./copy.bat");
-    if (!status) {
-        messages.problemLine("Could not start the command interpreter for copy.bat");
-        return false;
-    }
-    if (*status != 0) messages.problemLine("copy.bat exited with status " + std::to_string(*status));
-    return true;
+    return runBatchAfterExport(messages).has_value();
 }

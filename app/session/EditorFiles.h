@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,9 +46,13 @@ bool saveMapFile(const MapEditor& editor, Messages& messages = windowMessages())
 // Returns whether both files were written.
 bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restLocation, Messages& messages);
 
-// "Export Map": writeExport, and when both files were written, runs
-// "copy.bat" and waits for it, unless batchFileRefusal says why not (which
-// is then said). A batch file that fails is said with its status
-// ("copy.bat exited with status N"). Returns whether
-// both files were written and the batch file was started.
+// Runs "copy.bat" after an export and waits for it, unless batchFileRefusal
+// says why not (which is then said). A batch file that could not be started,
+// or that fails, is said ("copy.bat exited with status N"). Returns its exit
+// status, or nothing when it was refused or could not be started.
+std::optional<int> runBatchAfterExport(Messages& messages);
+
+// "Export Map": writeExport, and when both files were written,
+// runBatchAfterExport. Returns whether both files were written and the batch
+// file was started.
 bool exportMap(const MapEditor& editor, Messages& messages = windowMessages());

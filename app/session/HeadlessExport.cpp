@@ -2,19 +2,8 @@
 
 #include <vector>
 
-#include "BatchRunner.h"
 #include "EditorFiles.h"
-#include "Export.h"
 #include "MapEditor.h"
-
-namespace {
-
-int failure(Messages& messages, std::string line) {
-    messages.problemLine(std::move(line));
-    return 1;
-}
-
-}  // namespace
 
 int exportWithoutWindow(const std::string& mapFile, bool runBatch, Messages& messages) {
     std::vector<Segment> segments;
@@ -24,10 +13,6 @@ int exportWithoutWindow(const std::string& mapFile, bool runBatch, Messages& mes
     if (!writeExport(segments, MapEditor::initialRestLocation, messages)) return 1;
     if (!runBatch) return 0;
 
-    if (std::string refusal = batchFileRefusal(); !refusal.empty())
-        return failure(messages, std::move(refusal));
-    const std::optional<int> status = runBatchFile("./copy.bat");
-    if (!status) return failure(messages, "Could not start the command interpreter for copy.bat");
-    if (*status != 0) return failure(messages, "copy.bat exited with status " + std::to_string(*status));
-    return 0;
+    const std::optional<int> status = runBatchAfterExport(messages);
+    return status && *status == 0 ? 0 : 1;
 }
