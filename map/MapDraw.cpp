@@ -11,6 +11,7 @@
 #include "MapEditor.h"
 #include "Marker.h"
 #include "PixelMath.h"
+#include "GridPicture.h"
 #include "Precision.h"
 #include "Segment.h"
 
@@ -383,42 +384,35 @@ void drawMapMerged(const std::vector<Segment>& segments, const std::vector<std::
 
 void drawGrid(const ControlPoint& viewOffset, double zoom, double step) {
     const double pixels = step * pixelsPerMapUnit * zoom;
-    if (!(pixels >= 1.0) || !std::isfinite(pixels)) return;
-    glColor3f(0.22f, 0.22f, 0.22f);
+    static std::vector<int> columns;
+    static std::vector<int> rows;
+    gridLines(viewOffset.x, pixels, mapWindowWidth, columns);
+    gridLines(viewOffset.y, pixels, mapWindowHeight, rows);
+    glColor3ub(GridPicture::grey, GridPicture::grey, GridPicture::grey);
     // Each line a rectangle one pixel wide: the renderer fills rectangles
     // much faster than it draws long lines.
     glBegin(GL_QUADS);
-    // The lines of one axis across `length` pixels, the first at the first
-    // multiple of the step at or after the window's edge.
-    const auto lines = [&](double offset, int length, bool vertical, int across) {
-        const double first = std::ceil(-offset / pixels);
-        if (!std::isfinite(first)) return;
-        // Bounded by count too: far from the origin the sums may stop growing.
-        const int count = static_cast<int>(length / pixels) + 2;
-        for (int k = 0; k < count; ++k) {
-            const double at = std::floor((first + k) * pixels + offset);
-            if (at >= length) break;
-            if (at < 0.0) continue;
-            if (vertical) {
-                glVertex2d(at, 0.0);
-                glVertex2d(at + 1.0, 0.0);
-                glVertex2d(at + 1.0, across);
-                glVertex2d(at, across);
-            } else {
-                glVertex2d(0.0, at);
-                glVertex2d(across, at);
-                glVertex2d(across, at + 1.0);
-                glVertex2d(0.0, at + 1.0);
-            }
-        }
-    };
-    lines(viewOffset.x, mapWindowWidth, true, mapWindowHeight);
-    lines(viewOffset.y, mapWindowHeight, false, mapWindowWidth);
+    for (int x : columns) {
+        glVertex2i(x, 0);
+        glVertex2i(x + 1, 0);
+        glVertex2i(x + 1, mapWindowHeight);
+        glVertex2i(x, mapWindowHeight);
+    }
+    for (int y : rows) {
+        glVertex2i(0, y);
+        glVertex2i(mapWindowWidth, y);
+        glVertex2i(mapWindowWidth, y + 1);
+        glVertex2i(0, y + 1);
+    }
     glEnd();
 }
 
 void MapEditor::draw() const {
     if (precise) drawGrid(viewOffset, zoom, currentGridStep());
+    drawMapOnly();
+}
+
+void MapEditor::drawMapOnly() const {
     visibleSegments(visible);
     // At zoom 1 and above every pixel is drawn as it always was.
     if (zoom < 1.0) {

@@ -89,6 +89,9 @@ public:
 
     // View and drawing (drawing is defined apart from the model).
     void draw() const;
+    // draw() without precision mode's grid, for a caller that puts the grid's
+    // picture (GridPicture) under the map itself.
+    void drawMapOnly() const;
     // Changes with everything draw() reads. Every editor's changes draw from
     // one counter, so two editors share a revision only when one is a copy of
     // the other: equal revisions draw equal pictures.

@@ -62,6 +62,24 @@ double nextGridNode(double value, int direction, double step) {
     return std::isfinite(snapped) ? snapped : value;
 }
 
+void gridLines(double offset, double pixels, int length, std::vector<int>& lines) {
+    lines.clear();
+    if (!(pixels >= 1.0) || !std::isfinite(pixels)) return;
+    // The first line at the first multiple of the step at or after the window's edge.
+    const double first = std::ceil(-offset / pixels);
+    if (!std::isfinite(first)) return;
+    // Bounded by count too: far from the origin the sums may stop growing.
+    const int count = static_cast<int>(length / pixels) + 2;
+    for (int k = 0; k < count; ++k) {
+        const double at = std::floor((first + k) * pixels + offset);
+        if (at >= length) break;
+        if (at < 0.0) continue;
+        // A sum that stopped growing gives the same column again: drawn once.
+        if (!lines.empty() && lines.back() == static_cast<int>(at)) continue;
+        lines.push_back(static_cast<int>(at));
+    }
+}
+
 ControlPoint mapPointAt(double x, double y, const ControlPoint& viewOffset, double zoom) {
     // The same sums as Segment::toMap, so a snapped drag starts from the point a plain drag would reach.
     return {(x - viewOffset.x) / pixelsPerMapUnit / zoom, (y - viewOffset.y) / pixelsPerMapUnit / zoom};

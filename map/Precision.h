@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "ControlPoint.h"
 
 // The grid of precision mode and the conversions between window pixels and
@@ -20,6 +22,12 @@ ControlPoint snapToGrid(const ControlPoint& p, double step);
 // The next multiple of `step` from `value` in `direction` (-1, 0 or 1): one
 // step on from a value on the grid, the nearest node that way from one off it.
 double nextGridNode(double value, int direction, double step);
+
+// The window columns (or rows) from 0 to `length` on which the grid draws a
+// line, into `lines`: the multiples of `pixels` (a grid step in window
+// pixels) shifted by `offset` (the view offset) and rounded down. None when a
+// step is under a pixel.
+void gridLines(double offset, double pixels, int length, std::vector<int>& lines);
 
 // The map point drawn at window pixel (x, y) under the view offset and zoom.
 ControlPoint mapPointAt(double x, double y, const ControlPoint& viewOffset, double zoom);

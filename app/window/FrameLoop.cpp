@@ -2,7 +2,12 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "Globals.h"
+#include "GridPicture.h"
+#include "MapDraw.h"
 #include "PrecisionTools.h"
 
 FrameTimer frameTimer;
@@ -40,13 +45,21 @@ std::uint32_t runFrame(FrameTimer& timer, TickSource readTicks, FrameDrawer draw
     return timer.timeUntilFrame(now);
 }
 
-void drawScene() {
-    bool mapDrawn = false;
-    if (mapLayerCache.enabled()) {
-        mapDrawn =
-            mapLayerCache.draw(drawableWidth, drawableHeight, mapEditor.revision(), [] { mapEditor.draw(); });
+bool drawMapLayer(MapLayerCache& cache, const MapEditor& editor, int width, int height) {
+    if (!cache.enabled()) return false;
+    // The grid's picture goes under the map in place of the clear; it
+    // matches the drawn grid only at the picture's own size.
+    if (editor.precisionOn() && width == mapWindowWidth && height == mapWindowHeight) {
+        static GridPicture gridPicture;
+        const std::vector<std::uint32_t>& grid =
+            gridPicture.update(editor.getViewOffset(), editor.getZoom(), editor.currentGridStep(), width, height);
+        return cache.draw(width, height, editor.revision(), [&] { editor.drawMapOnly(); }, grid.data());
     }
-    if (!mapDrawn) {
+    return cache.draw(width, height, editor.revision(), [&] { editor.draw(); });
+}
+
+void drawScene() {
+    if (!drawMapLayer(mapLayerCache, mapEditor, drawableWidth, drawableHeight)) {
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         mapEditor.draw();

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "FrameTimer.h"
+#include "MapEditor.h"
 #include "MapLayerCache.h"
 
 // The frame and fps timing of the running program.
@@ -26,6 +27,11 @@ void setDrawableSize(int width, int height);
 // The point of the 800 x 600 picture drawn under the drawable's pixel (x, y):
 // a window given another size shows the picture scaled to fill it.
 void toPicture(int& x, int& y);
+
+// Puts `editor`'s map, over precision mode's grid when it is on, into the
+// back buffer of a `width` x `height` window through `cache`. False, with
+// nothing drawn, when the cache is off or declines the frame.
+bool drawMapLayer(MapLayerCache& cache, const MapEditor& editor, int width, int height);
 
 // Clears to black, draws the map and then the controls over it, and flushes.
 // With the map layer cache enabled, the black background and the map come

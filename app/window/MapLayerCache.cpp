@@ -155,8 +155,25 @@ bool MapLayerCache::allocate(int width, int height) {
     return complete;
 }
 
-bool MapLayerCache::draw(int width, int height, std::uint64_t revision,
-                         const std::function<void()>& drawMap) {
+void MapLayerCache::loadFloor(int width, int height, const std::uint32_t* floor) {
+    // The buffer's rows are kept top first (see draw), as the floor's are:
+    // the words go in as they stand, with the default unpacking.
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    const GLint boundTexture = integer(GL_TEXTURE_BINDING_2D);
+    glBindTexture(GL_TEXTURE_2D, colour);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, floor);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+    glPopClientAttrib();
+}
+
+bool MapLayerCache::draw(int width, int height, std::uint64_t revision, const std::function<void()>& drawMap,
+                         const std::uint32_t* floor) {
     if (!gl || width <= 0 || height <= 0) return false;
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -194,8 +211,12 @@ bool MapLayerCache::draw(int width, int height, std::uint64_t revision,
         gl->clipControl(GL_UPPER_LEFT, static_cast<GLenum>(depthMode));
         // Only the colour: with the depth and stencil tests off (checked
         // above) nothing reads or writes the other buffers.
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
+        if (floor != nullptr) {
+            loadFloor(width, height, floor);
+        } else {
+            glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
         drawMap();
         gl->clipControl(static_cast<GLenum>(origin), static_cast<GLenum>(depthMode));
         pictureKey = frameKey;

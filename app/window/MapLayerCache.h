@@ -37,7 +37,12 @@ public:
     // cleared to black. Returns false without drawing anything when the cache
     // is off or the viewport does not cover the window; the caller then
     // clears and draws the map itself.
-    bool draw(int width, int height, std::uint64_t revision, const std::function<void()>& drawMap);
+    //
+    // With a `floor` (width x height pixels, top row first, 0xAARRGGBB each,
+    // such as the precision grid's picture) the offscreen buffer starts from
+    // that picture instead of black; `revision` must then change with it too.
+    bool draw(int width, int height, std::uint64_t revision, const std::function<void()>& drawMap,
+              const std::uint32_t* floor = nullptr);
 
     // Whether the last successful draw copied the picture without drawing the map.
     bool lastDrawWasCopy() const { return reused; }
@@ -48,6 +53,8 @@ public:
 private:
     struct Functions;
     bool allocate(int width, int height);
+    // Replaces the offscreen buffer's picture with `floor`.
+    void loadFloor(int width, int height, const std::uint32_t* floor);
     // Deletes the offscreen buffer and forgets its picture.
     void deleteBuffers();
 

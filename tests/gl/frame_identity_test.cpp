@@ -21,6 +21,7 @@
 #include "Interface.h"
 #include "MapDraw.h"
 #include "Notices.h"
+#include "PrecisionTools.h"
 #include "WindowNotices.h"
 #include "gl/OffscreenContext.h"
 
@@ -99,10 +100,13 @@ protected:
         if (mapEditor.getZoom() < 1.0) {
             mapEditor.draw();
         } else {
+            if (mapEditor.precisionOn())
+                drawGrid(mapEditor.getViewOffset(), mapEditor.getZoom(), mapEditor.currentGridStep());
             drawMap(mapEditor.getSegments(), mapEditor.getMarkers(), mapEditor.getViewOffset(),
                     mapEditor.getZoom(), Culling::off);
         }
         guiManager.drawAll();
+        drawPrecisionReadout();
         return context->frame();
     }
     static Frame newFrame() {
@@ -216,6 +220,31 @@ TEST_F(FrameIdentity, EditorScreensAreUnchanged) {
         EXPECT_FALSE(before == oldFrame()) << e.what << " changes nothing on screen";
         expectSameFrames(e.what);
     }
+}
+
+// Precision mode's grid comes into the window as a picture under the map: it
+// must be the grid the lines draw, through drags, scrolls and zooms, at view
+// offsets with fractions of a pixel too.
+TEST_F(FrameIdentity, GridPictureIsTheDrawnGrid) {
+    mapEditor = MapEditor();
+    mapEditor.setPrecision(true);
+    expectSameFrames("precision mode on");
+    // The initial map's junction, dragged between grid nodes.
+    mapEditor.mouse(0, 115, 110);
+    mapEditor.motion(163, 207);
+    expectSameFrames("a drag step over the grid");
+    mapEditor.mouse(1, 0, 0);
+    mapEditor.shiftView(13, -7);
+    expectSameFrames("the grid scrolled");
+    const struct {
+        int x, y, steps;
+    } zooms[] = {{400, 250, 2}, {123, 77, 1}, {0, 0, -5}, {799, 499, -9}, {5, 3, 20}};
+    for (const auto& z : zooms) {
+        mapEditor.zoomAt(z.x, z.y, z.steps);
+        expectSameFrames("the grid zoomed");
+    }
+    mapEditor.setPrecision(false);
+    expectSameFrames("precision mode off");
 }
 
 TEST_F(FrameIdentity, TextOutsideTheWindowIsDroppedAsGlBitmapDropsIt) {

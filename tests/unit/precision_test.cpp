@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "MapEditor.h"
 #include "NumberFormat.h"
@@ -35,6 +36,26 @@ TEST(Precision, GridStepIsTheSmallestOneTwoOrFiveTimesAPowerOfTenOfTenPixels) {
         {0.0152587890625, 100.0},
     };
     for (const Case& c : cases) EXPECT_EQ(gridStep(c.zoom), c.step) << "zoom " << c.zoom;
+}
+
+TEST(Precision, GridLinesAreTheStepsMultiplesInTheWindow) {
+    struct Case {
+        double offset, pixels;
+        int length;
+        std::vector<int> lines;
+    };
+    const Case cases[] = {
+        {10.0, 10.0, 45, {0, 10, 20, 30, 40}},
+        {-3.5, 12.5, 40, {9, 21, 34}},  // 12.5 - 3.5 = 9, 21.5, 34
+        {7.0, 0.5, 40, {}},             // a step under a pixel draws nothing
+        {0.0, std::nan(""), 40, {}},
+        {1e300, 10.0, 40, {0}},         // far off the sums stop growing: one line, once, and an end
+    };
+    std::vector<int> lines = {99};
+    for (const Case& c : cases) {
+        gridLines(c.offset, c.pixels, c.length, lines);
+        EXPECT_EQ(lines, c.lines) << c.offset << " by " << c.pixels;
+    }
 }
 
 TEST(Precision, SnappingAndNextNodeGiveTheNumbersAsWritten) {
