@@ -2,6 +2,8 @@
 
 #include <getopt.h>
 
+#include <algorithm>
+
 namespace {
 
 // What separates folders in a path: on Windows the backslash too, and the
@@ -162,6 +164,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     for (const std::string& map : maps)
         if (map == standardInputName && !exportMap && !check)
             return usageError("'-' (standard input) is a map only for --check and --export");
+    // Standard input ends after its first reading: a second "-" would be an empty map.
+    if (std::count(maps.begin(), maps.end(), standardInputName) > 1)
+        return usageError("'-' (standard input) can be read only once");
     if (!maps.empty()) {
         result.mapFile = maps.front();
         result.mapGiven = true;

@@ -53,6 +53,7 @@ TEST(CommandLine, EveryAcceptedFormAndEveryUsageError) {
         {{"--check"}, Action::check, {"map.mef"}, true, ""},
         {{"a.mef", "--check"}, Action::check, {"a.mef"}, true, ""},
         {{"a.mef", "--check", "-", "--", "-b.mef"}, Action::check, {"a.mef", "-", "-b.mef"}, true, ""},
+        {{"--check", "-", "a.mef", "-"}, Action::usageError, {}, true, "'-' (standard input) can be read only once"},
         {{"--check", "--no-batch"}, Action::usageError, {}, true, "--no-batch needs --export"},
         {{"--export", "--check"}, Action::usageError, {}, true, "--check excludes --export"},
         {{"a.mef", "--recover"}, Action::edit, {"a.mef"}, true, ""},
