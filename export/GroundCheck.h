@@ -78,6 +78,13 @@ struct OutOfRangePoints {
 // for nothing.
 constexpr std::size_t maxCrossings = 10000;
 
+// It also stops once it has met more than this many pairs of pieces running
+// along each other: a ground drawn back and forth along one line runs along
+// itself once for nearly every pair of its pieces, and 3,000 segments of it
+// took a minute and a half and ten gigabytes before. The stretches those
+// pairs make up can be few, so this says nothing of how many crossings there are.
+constexpr std::size_t maxOverlappingPairs = 100000;
+
 struct GroundProblems {
     // Every crossing, or the first maxCrossings in outline order when
     // `moreCrossings` is set.
@@ -85,6 +92,10 @@ struct GroundProblems {
     // The search stopped early: the outline crosses itself more than
     // maxCrossings times.
     bool moreCrossings = false;
+    // The search stopped after maxOverlappingPairs pairs of pieces running
+    // along each other: the crossings are those found until then, and more
+    // may follow.
+    bool overlapsCut = false;
     std::vector<GroundGap> gaps;
     std::vector<MergedPoints> merged;
     std::vector<OutOfRangePoints> outOfRange;
@@ -95,9 +106,10 @@ struct GroundProblems {
 // Checks the outline of `segments` (not empty). Consecutive points that print
 // the same are taken as one for the crossing test. Whether and how two pieces
 // meet is decided exactly on the printed numbers, at every scale. Runs in
-// O(n log n) time for n points plus the crossings found, at most about
-// maxCrossings of them: runs of the outline's pieces go into an R-tree and
-// only pieces whose boxes meet are compared.
+// O(n log n) time for n points plus the pairs of pieces whose boxes meet:
+// runs of the outline's pieces go into an R-tree and only pieces whose boxes
+// meet are compared. The search stops past maxCrossings crossing points or
+// maxOverlappingPairs pairs running along each other, so memory stays small.
 GroundProblems checkGround(const std::vector<Segment>& segments);
 
 // The same check on `printedLines`, the point of every line of the ground

@@ -90,6 +90,9 @@ struct Meetings {
     // The search stopped early, at the end of a run: there are more than
     // maxCrossings crossings, and all found are those of the earlier runs' pieces.
     bool stopped = false;
+    // The search stopped early, at the end of a run: it had met more than
+    // maxOverlappingPairs pairs of pieces running along each other.
+    bool overlapsCut = false;
 };
 
 // A box of the outline, edges included.
@@ -179,9 +182,11 @@ Meetings findMeetings(const std::vector<GroundPoint>& points) {
             list[number.first] = m;
     };
     // Records how pieces i < j meet; of neighbours, only an overlap.
+    std::size_t overlappingPairs = 0;
     const auto record = [&](std::size_t i, std::size_t j, bool neighbours) {
         const PieceMeeting meeting = meetingOf(at(i), at(i + 1), at(j), at(j + 1));
         if (meeting.kind == PieceMeeting::Kind::overlap) {
+            ++overlappingPairs;
             keep(overlapMeetings, overlapNumbers.number(std::pair(meeting.a, meeting.b)), {i, j, meeting.a, meeting.b, {}});
         } else if (meeting.kind == PieceMeeting::Kind::point && !neighbours) {
             const GroundPoint printed = meeting.atEnds ? printedEnd(meeting.a) : printedPoint(meeting.a);
@@ -232,6 +237,10 @@ Meetings findMeetings(const std::vector<GroundPoint>& points) {
                 found.stopped = true;
                 break;
             }
+            if (overlappingPairs > maxOverlappingPairs) {
+                found.overlapsCut = true;
+                break;
+            }
             const Run& run = runs[r];
             const std::size_t end = run.first + run.count;
             for (std::size_t k = 0; k < run.count; ++k) pieces[k] = pieceBounds(run.first + k);
@@ -252,7 +261,7 @@ Meetings findMeetings(const std::vector<GroundPoint>& points) {
                     if (run.bounds.meets(runs[o].bounds)) compareRuns(run, runs[o]);
             }
         }
-        if (found.stopped) break;
+        if (found.stopped || found.overlapsCut) break;
     }
     std::sort(found.points.begin(), found.points.end(), byPieces);
     std::sort(found.overlaps.begin(), found.overlaps.end(), byPieces);
@@ -372,4 +381,5 @@ void findCrossings(const PrintedOutline& outline, GroundProblems& problems) {
         problems.moreCrossings = true;
         if (problems.crossings.size() > maxCrossings) problems.crossings.resize(maxCrossings);
     }
+    problems.overlapsCut = found.overlapsCut;
 }

@@ -151,10 +151,12 @@ std::vector<std::string> groundWarnings(const GroundProblems& problems) {
         const GroundCrossing& c = problems.crossings.front();
         warnings.push_back("Warning: the ground " + std::string(c.overlap ? "runs along" : "crosses") +
                            " itself " + whereText(c) + ", " + crossingParts(c) + " (" +
-                           (problems.moreCrossings
-                                ? "more than " + std::to_string(maxCrossings) + " crossings"
-                                : countText(problems.crossings.size(), "crossing", "crossings")) +
-                           " in all)");
+                           (problems.moreCrossings ? "more than " + std::to_string(maxCrossings) + " crossings in all"
+                            : problems.overlapsCut
+                                ? countText(problems.crossings.size(), "crossing", "crossings") +
+                                      " found before the search stopped"
+                                : countText(problems.crossings.size(), "crossing", "crossings") + " in all") +
+                           ")");
     }
     if (!problems.gaps.empty()) {
         const GroundGap& g = problems.gaps.front();

@@ -22,5 +22,6 @@ std::size_t groundProblemCount(const GroundProblems& problems);
 // At most one line per kind of problem, each naming the first occurrence and
 // how many there are in all, without line ends: "Warning: the ground crosses
 // itself at (x, y), segments N and M (K crossings in all)" ("(more than 10000
-// crossings in all)" past maxCrossings) and the like.
+// crossings in all)" past maxCrossings, "(K crossings found before the
+// search stopped)" past maxOverlappingPairs) and the like.
 std::vector<std::string> groundWarnings(const GroundProblems& problems);

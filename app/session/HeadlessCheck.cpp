@@ -23,6 +23,9 @@ int checkWithoutWindow(const std::string& mapFile, Messages& messages) {
     if (count > lines.size())
         text += mapFile + ": ... and " + (problems.moreCrossings ? "more than " : "") +
                 std::to_string(count - lines.size()) + " more\n";
+    if (problems.overlapsCut)
+        text += mapFile + ": the search for crossings stopped after " + std::to_string(maxOverlappingPairs) +
+                " pairs of pieces running along each other; more may follow\n";
     // A sound outline says nothing.
     if (!text.empty()) messages.report(text);
     return count == 0 ? 0 : 1;

@@ -69,6 +69,26 @@ env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --export star.mef >out.t
     fail "--export of the star warned: $(cat err.txt)"
 [ -f copied.txt ] || fail "copy.bat did not run after the star's export"
 
+step "a ground drawn 3,000 times back and forth along one line: --check and --export in seconds under a small memory limit"
+new_workdir zigzag
+awk 'BEGIN { srand(5); for (i = 0; i < 3000; i++) {
+    o = 5 * rand(); a = (i % 2 == 0) ? o : 50 + o; b = (i % 2 == 0) ? 50 + o : o
+    printf "%.6g 10 %.6g 10\n%.6g 10 %.6g 10\n5\n", a, a + (b - a) / 3, a + 2 * (b - a) / 3, b } }' >zigzag.mef
+start=$(date +%s%N)
+rc=0
+env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --check zigzag.mef >out.txt 2>err.txt || rc=$?
+took=$((($(date +%s%N) - start) / 1000000))
+echo "--check of the zigzag: $took ms"
+[ "$rc" = 1 ] && [ ! -s err.txt ] || fail "--check of the zigzag: status $rc, $(cat err.txt)"
+[ "$(tail -1 out.txt)" = "zigzag.mef: the search for crossings stopped after 100000 pairs of pieces running along each other; more may follow" ] ||
+    fail "--check of the zigzag ends: $(tail -1 out.txt)"
+[ "$took" -lt 10000 ] || fail "--check of the zigzag took $took ms"
+rc=0
+env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --export --no-batch zigzag.mef >out.txt 2>err.txt || rc=$?
+[ "$rc" = 0 ] || fail "--export of the zigzag: status $rc, $(cat err.txt)"
+grep -q "^Warning: the ground runs along itself .* found before the search stopped)$" err.txt ||
+    fail "--export of the zigzag warned: $(cat err.txt)"
+
 step "--help to a full disk: status 1"
 rc=0
 env -u DISPLAY "$E2E_EDITOR" --help >/dev/full 2>err.txt || rc=$?

@@ -15,6 +15,7 @@
 #include "Export.h"
 #include "GroundFile.h"
 #include "GroundGeometry.h"
+#include "GroundReport.h"
 #include "HeadlessCheck.h"
 #include "HeadlessExport.h"
 #include "MapEditor.h"
@@ -198,6 +199,26 @@ TEST(GroundCheck, ListsAHundredProblemsThenHowManyMore) {
         run.out.substr(0, run.out.find('\n')),
         "steps.mef: segments 1 and 2: not joined: segment 1 ends at (1, -10), segment 2 starts at (2, -10)");
     EXPECT_EQ(run.out.substr(run.out.rfind('\n', run.out.size() - 2) + 1), "steps.mef: ... and 50 more\n");
+}
+
+// Back and forth along one line, every piece runs along every other: the
+// search stops after so many pairs and says so, instead of comparing them all.
+TEST(GroundCheck, AGroundBackAndForthAlongOneLineStopsTheSearchAndSaysSo) {
+    ScratchDir scratch;
+    std::string map;
+    for (int k = 0; k < 600; ++k) map += k % 2 == 0 ? "0 10 0 10\n50 10 50 10\n0\n" : "50 10 50 10\n0 10 0 10\n0\n";
+    writeFile("zigzag.mef", map);
+    const CheckRun run = checkFile("zigzag.mef");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out,
+              "zigzag.mef: segments 1 and 2: overlap from (0, -10) to (50, -10)\n"
+              "zigzag.mef: the search for crossings stopped after 100000 pairs of pieces running along each "
+              "other; more may follow\n");
+    std::vector<Segment> segments;
+    ASSERT_TRUE(readMapFile("zigzag.mef", segments).loaded());
+    EXPECT_EQ(groundWarnings(checkGround(segments)),
+              std::vector<std::string>{"Warning: the ground runs along itself from (0, -10) to (50, -10), segments 1 "
+                                       "and 2 (1 crossing found before the search stopped)"});
 }
 
 // The export prints exactly what it did before for a sound outline, and a
