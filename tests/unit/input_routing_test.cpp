@@ -184,6 +184,8 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
         ControlPoint junction;
         const char* said;
     };
+    const std::string full(TextField::maxLength, '1');
+    const std::string overfull = full + "234\x1b";
     const Case cases[] = {
         {"7\t-2\r", false, "7", "-2", false, false, {7, -2}, ""},
         {"12\b3\t\t\t\r", false, "13", "10", false, false, {13, 10}, ""},
@@ -194,6 +196,9 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
         {"\b\r", true, "", "10", true, false, {10.5, 10}, "Warning: position X \"\" is not a number\n"},
         // 40 characters, more than the window shows, all of them taken.
         {"0.00000000000000000000000000000000000012\r", false, "0.00000000000000000000000000000000000012", "10", false, false, {1.2e-37, 10}, ""},
+        // Three characters past the field's length: refused, said once.
+        {overfull.c_str(), false, full.c_str(), "10", false, false, {10.5, 10},
+         "Warning: position X keeps at most 1077 characters; the rest is not taken\n"},
     };
     for (const Case& c : cases) {
         SetUp();
