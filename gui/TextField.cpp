@@ -65,12 +65,16 @@ void TextField::moveCaret(CaretMove move) {
     allSelected = false;
     switch (move) {
         case CaretMove::left:
-            if (selected) caret = 0;
-            else if (caret > 0) --caret;
+            if (selected)
+                caret = 0;
+            else if (caret > 0)
+                --caret;
             break;
         case CaretMove::right:
-            if (selected) caret = content.size();
-            else if (caret < content.size()) ++caret;
+            if (selected)
+                caret = content.size();
+            else if (caret < content.size())
+                ++caret;
             break;
         case CaretMove::home:
             caret = 0;
@@ -120,8 +124,8 @@ void TextField::draw() {
     } else {
         applyColor(textColor, 0.0f);
     }
-    drawText(static_cast<float>(left), static_cast<float>(y) + 15.0f, 0.0f, BitmapFont::font9by15, shown.c_str(),
-             captionCharWidth);
+    drawText(static_cast<float>(left), static_cast<float>(y) + 15.0f, 0.0f, BitmapFont::font9by15,
+             shown.c_str(), captionCharWidth);
     if (focused && !allSelected) {
         applyColor(textColor, 0.0f);
         const int at = left + static_cast<int>(caret - firstShown) * cellWidth;
