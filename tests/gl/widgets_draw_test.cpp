@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdlib>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "BitmapFont.h"
@@ -14,7 +13,6 @@
 #include "Label.h"
 #include "Panel.h"
 #include "Slider.h"
-#include "TextField.h"
 #include "gl/OffscreenContext.h"
 
 // Mesa's driver, loaded and unloaded by EGL with the context, leaves allocations
@@ -275,48 +273,4 @@ TEST_F(WidgetsDrawTest, HiddenWidgetsDrawNothing) {
     EXPECT_TRUE(near(at(60, 100), white));
     EXPECT_TRUE(near(at(250, 80), teal));
     EXPECT_TRUE(near(at(215, 25), black));
-}
-
-// A field 225 pixels wide shows 21 characters around its caret, 10 pixels
-// apart, and neither the caret nor the selection leaves its rectangle.
-TEST_F(WidgetsDrawTest, TextFieldShowsThePartAroundItsCaretAndNothingOutside) {
-    const std::string long40 = "0." + std::string(36, '0') + "12";
-    const struct {
-        std::string text;
-        bool selected;
-        TextField::CaretMove move;
-        std::string shown;
-        int caretX;  // -1: no caret, the shown text selected
-    } cases[] = {
-        {"10.5", false, TextField::CaretMove::end, "10.5", 73},
-        {long40, false, TextField::CaretMove::end, long40.substr(19), 243},
-        {long40, false, TextField::CaretMove::home, long40.substr(0, 21), 33},
-        {long40, true, TextField::CaretMove::end, long40.substr(19), -1},
-    };
-    for (const auto& c : cases) {
-        context->beginFrame();
-        glyphs.clear();
-        TextField field;
-        field.setGeometry(30, 5, 225, 20);
-        field.setTextColor(255, 255, 255);
-        field.setText(c.text.c_str());
-        field.setFocused(true);
-        if (!c.selected) field.moveCaret(c.move);
-        field.draw();
-        std::string drawn;
-        for (const Glyph& g : glyphs) drawn += g.character;
-        EXPECT_EQ(drawn, c.shown);
-        ASSERT_FALSE(glyphs.empty());
-        EXPECT_NEAR(glyphs[0].rasterX, 33.0f, 0.01f);
-        if (c.caretX >= 0) {
-            EXPECT_TRUE(near(at(c.caretX, 15), white)) << c.shown;
-            EXPECT_FALSE(near(at(c.caretX + 1, 15), white)) << c.shown;
-        } else {
-            EXPECT_TRUE(near(at(33 + 209, 15), white));
-            EXPECT_FALSE(near(at(33 + 210, 15), white));
-        }
-        // Right of the frame (x 255) nothing at all.
-        for (int x = 256; x < 320; ++x)
-            for (int y = 2; y < 28; ++y) ASSERT_TRUE(near(at(x, y), black)) << x << ", " << y << " " << c.shown;
-    }
 }
