@@ -28,8 +28,16 @@ public:
     // Changes with every post and dismissal, so that a view redraws only then.
     std::uint64_t version() const { return changes; }
 
-    // `text` cut to `columns` characters, its end replaced by "..." when cut.
+    // `text` (one byte a character) made to fit `columns` characters. A name
+    // is shortened in its middle, "..." in place of what goes, so that the
+    // reason after it stays whole: the longest quoted part or the longest
+    // part between ": " separators but the last. Only when that is not
+    // enough is the end cut and replaced by "...".
     static std::string fitted(std::string_view text, std::size_t columns);
+    // UTF-8 `text` as the window's Latin-1 bitmap font draws it: each
+    // character up to U+00FF as its Latin-1 byte, every other character, each
+    // byte of a broken sequence and every control character as "?".
+    static std::string latin1(std::string_view text);
 
 private:
     std::string line;

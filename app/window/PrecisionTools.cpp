@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Globals.h"
 #include "Label.h"
@@ -34,6 +36,13 @@ Label entryHint;
 
 int pointerX = -1;
 int pointerY = -1;
+
+// The points the panel was opened for and the chain's length then, to tell at
+// Enter whether they are still the ones picked.
+std::vector<std::pair<std::size_t, PointRole>> entryPoints;
+std::size_t entryChainLength = 0;
+// A full field says so once, not for every key that follows.
+bool fullFieldSaid = false;
 
 void addEntryCaption(Label& label, int x, int y, int width, const char* caption) {
     label.setGeometry(x, y, width, 20);
@@ -75,6 +84,9 @@ void openEntry() {
     yField.setText(formatNumber(p.y).c_str());
     xField.setMarked(false);
     yField.setMarked(false);
+    entryPoints = picked;
+    entryChainLength = mapEditor.getSegments().size();
+    fullFieldSaid = false;
     entryPanel.setHidden(false);
     focus(xField);
 }
@@ -82,6 +94,14 @@ void openEntry() {
 // Enter: both numbers valid move the point and close the panel; otherwise
 // each refused field is marked and the sink says why.
 void applyEntry() {
+    if (mapEditor.lastPicked() != entryPoints) {
+        // Moving whatever is picked now would move a point the panel never showed.
+        closeEntry();
+        windowMessages().problemLine(mapEditor.getSegments().size() < entryChainLength
+                                         ? "Warning: position not applied: the point's segment was removed"
+                                         : "Warning: position not applied: the point is no longer picked");
+        return;
+    }
     ControlPoint typed;
     const std::string xProblem = readTypedNumber(xField.getText(), typed.x);
     const std::string yProblem = readTypedNumber(yField.getText(), typed.y);
@@ -95,6 +115,21 @@ void applyEntry() {
     }
     mapEditor.movePickedTo(typed);
     closeEntry();
+}
+
+// A key for the focused field; a field that is full refuses it with a warning.
+void typeKey(unsigned char key) {
+    entryPanel.onKey(static_cast<char>(key));
+    const TextField& field = xField.isFocused() ? xField : yField;
+    if (!field.keyRefused()) {
+        fullFieldSaid = false;
+        return;
+    }
+    if (fullFieldSaid) return;
+    fullFieldSaid = true;
+    windowMessages().problemLine(std::string("Warning: position ") + (&field == &xField ? "X" : "Y") +
+                                 " keeps at most " + std::to_string(TextField::maxLength) +
+                                 " characters; the rest is not taken");
 }
 
 std::string readoutNumber(double value) { return formatNumber(value); }
@@ -135,7 +170,7 @@ bool precisionKey(unsigned char key) {
         } else if (key == tab) {
             focus(xField.isFocused() ? yField : xField);
         } else {
-            entryPanel.onKey(static_cast<char>(key));
+            typeKey(key);
         }
         return true;
     }
@@ -151,7 +186,14 @@ bool precisionKey(unsigned char key) {
 }
 
 void precisionSpecialKey(int key, bool shift) {
-    if (entryPanelOpen()) return;
+    if (entryPanelOpen()) {
+        TextField& field = xField.isFocused() ? xField : yField;
+        if (key == keyLeft) field.moveCaret(TextField::CaretMove::left);
+        if (key == keyRight) field.moveCaret(TextField::CaretMove::right);
+        if (key == keyHome) field.moveCaret(TextField::CaretMove::home);
+        if (key == keyEnd) field.moveCaret(TextField::CaretMove::end);
+        return;
+    }
     switch (key) {
         case keyLeft:
             mapEditor.nudge(-1, 0, shift);

@@ -20,16 +20,21 @@ constexpr int keyLeft = 100;
 constexpr int keyUp = 101;
 constexpr int keyRight = 102;
 constexpr int keyDown = 103;
+constexpr int keyHome = 106;
+constexpr int keyEnd = 107;
 
 // Registers the entry panel (hidden) with guiManager, above every other control.
 void buildPrecisionTools();
 
 // A key for precision mode or the open entry panel: Ctrl+G toggles the mode,
 // Ctrl+E opens the panel, and while the panel is open it takes every key.
-// True when the key was taken.
+// Enter moves the point the panel was opened for; when that point is no
+// longer picked (its segment removed, another point pressed) it closes the
+// panel with a warning instead. True when the key was taken.
 bool precisionKey(unsigned char key);
 // An arrow key (GLUT's special key code) nudges the last picked points, Shift
-// for ten times as far; none while the entry panel is open.
+// for ten times as far. While the entry panel is open, Left, Right, Home and
+// End move the focused field's caret instead, and nothing is nudged.
 void precisionSpecialKey(int key, bool shift);
 // Where the pointer is, for the readout.
 void pointerMoved(int x, int y);

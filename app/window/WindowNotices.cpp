@@ -77,7 +77,7 @@ void updateNoticePanel(std::uint32_t now) {
     noticePanel.setHidden(!shown);
     if (!shown || notices.version() == shownVersion) return;
     shownVersion = notices.version();
-    const std::string text = Notices::fitted(notices.latest(), noticeColumns);
+    const std::string text = Notices::fitted(Notices::latin1(notices.latest()), noticeColumns);
     noticeTextLabels[0].setText(text.substr(0, labelColumns).c_str());
     noticeTextLabels[1].setText(text.size() > labelColumns ? text.substr(labelColumns).c_str() : "");
     const int more = notices.more();

@@ -18,13 +18,14 @@ headless() {
     ERR=$(cat err.txt)
 }
 
-# headless_input FILE ARG...: headless with FILE on standard input ("none": /dev/null).
+# headless_input FILE ARG...: headless with FILE on standard input ("none": /dev/null),
+# in 1 GiB of address space, so that input without end cannot take the machine's memory.
 headless_input() {
     local input=$1
     shift
     [ "$input" != none ] || input=/dev/null
     RC=0
-    env -u DISPLAY "$E2E_EDITOR" "$@" >out.txt 2>err.txt <"$input" || RC=$?
+    env -u DISPLAY prlimit --as=1073741824 "$E2E_EDITOR" "$@" >out.txt 2>err.txt <"$input" || RC=$?
     OUT=$(cat out.txt)
     ERR=$(cat err.txt)
 }
@@ -161,6 +162,7 @@ a.mef b.mef|none|2|mapeditor: more than one map file: 'b.mef'|6
 --ch - sound.mef|canyon.mef|1|-: segment 2: crosses the right foot line at (10.5098, -13.8497)|3
 --check -|/dev/null|1|-: the map has no segments|1
 --check -|notmap.txt|1|File input error: -: record 1, line 1: "x" is not a number|1
+--check -|/dev/zero|1|File input error: -: larger than 256 MiB|1
 --exp --no -|canyon.mef|0|0|6
 TABLE
 [ ! -e ran ] || fail "copy.bat ran"

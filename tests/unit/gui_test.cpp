@@ -588,7 +588,9 @@ TEST_F(GuiTest, TextFieldNeedsTheFocusTakesPrintableKeysOnlyAndStopsAtItsCapacit
     TextField field;
     field.setText("10.5");
     for (char key : {'3', TextField::backspace}) field.onKey(key);  // no focus
+    field.moveCaret(TextField::CaretMove::home);
     EXPECT_STREQ(field.getText(), "10.5");
+    EXPECT_EQ(field.getCaret(), 4);
     field.setFocused(true);
     EXPECT_TRUE(field.isAllSelected());
     for (char key : {'\t', '\r', '\x1b', '\x05'}) field.onKey(key);  // the owner's keys
@@ -596,6 +598,54 @@ TEST_F(GuiTest, TextFieldNeedsTheFocusTakesPrintableKeysOnlyAndStopsAtItsCapacit
     EXPECT_TRUE(field.isAllSelected());
     field.onKey(TextField::deleteKey);  // as Backspace: the selection goes
     EXPECT_STREQ(field.getText(), "");
-    for (int i = 0; i < 50; ++i) field.onKey('9');
-    EXPECT_EQ(field.getTextLength(), Widget::textCapacity - 1);
+    // Full, the field refuses the next character, also in the middle, and
+    // says so until a key is taken again.
+    for (int i = 0; i < TextField::maxLength; ++i) field.onKey('9');
+    EXPECT_FALSE(field.keyRefused());
+    field.moveCaret(TextField::CaretMove::home);
+    field.onKey('1');
+    EXPECT_TRUE(field.keyRefused());
+    EXPECT_EQ(std::string(field.getText()), std::string(TextField::maxLength, '9'));
+    field.onKey(TextField::deleteKey);
+    EXPECT_FALSE(field.keyRefused());
+    field.setText(std::string(TextField::maxLength + 5, '8').c_str());
+    EXPECT_EQ(field.getTextLength(), TextField::maxLength);
+}
+
+// Keys and caret moves from "12.5" with the caret at its end, in a field
+// 225 pixels wide: 21 characters show, and the caret stays among them.
+TEST_F(GuiTest, TextFieldEditsAtTheCaretAndShowsThePartAroundIt) {
+    using Move = TextField::CaretMove;
+    const std::string digits40 = "0." + std::string(36, '0') + "12";
+    const struct {
+        bool select;  // the focus given with the whole text selected
+        std::vector<Move> moves;
+        std::string keys;
+        std::string text;
+        int caret;
+        int firstShown;
+    } cases[] = {
+        {false, {Move::left, Move::left}, "7", "127.5", 3, 0},
+        {false, {Move::home}, "-", "-12.5", 1, 0},
+        {false, {Move::left, Move::left, Move::left}, "\x7f", "1.5", 1, 0},  // Delete after the caret
+        {false, {Move::home}, "\b\b", "12.5", 0, 0},                        // Backspace at the start
+        {false, {Move::end, Move::right}, "\x7f", "12.", 3, 0},              // Delete at the end
+        {true, {Move::left}, "3", "312.5", 1, 0},                            // Left leaves the selection at its start
+        {true, {Move::right}, "0", "12.50", 5, 0},
+        {true, {}, digits40, digits40, 40, 19},
+        {true, {}, digits40 + std::string(3, '\b'), "0." + std::string(35, '0'), 37, 16},
+        {true, {Move::home}, digits40.substr(0, 30), "0." + std::string(28, '0') + "12.5", 30, 9},
+    };
+    for (const auto& c : cases) {
+        TextField field;
+        field.setGeometry(30, 5, 225, 20);
+        field.setText("12.5");
+        field.setFocused(true);
+        if (!c.select) field.moveCaret(Move::end);  // "12.5" unselected, the caret at its end
+        for (Move m : c.moves) field.moveCaret(m);
+        for (char k : c.keys) field.onKey(k);
+        EXPECT_EQ(std::string(field.getText()), c.text) << c.keys;
+        EXPECT_EQ(field.getCaret(), c.caret) << c.keys;
+        EXPECT_EQ(field.getFirstShown(), c.firstShown) << c.keys;
+    }
 }

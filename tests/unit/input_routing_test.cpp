@@ -2,6 +2,7 @@
 // the map alone, wheel steps zoom or scroll the map.
 #include <gtest/gtest.h>
 
+#include "MapFile.h"
 #include "PrecisionTools.h"
 #include "ScreenFixture.h"
 
@@ -183,6 +184,8 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
         ControlPoint junction;
         const char* said;
     };
+    const std::string full(TextField::maxLength, '1');
+    const std::string overfull = full + "234\x1b";
     const Case cases[] = {
         {"7\t-2\r", false, "7", "-2", false, false, {7, -2}, ""},
         {"12\b3\t\t\t\r", false, "13", "10", false, false, {13, 10}, ""},
@@ -191,6 +194,11 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
         {"\t1e999\r", true, "10.5", "1e999", false, true, {10.5, 10},
          "Warning: position Y \"1e999\" is out of range\n"},
         {"\b\r", true, "", "10", true, false, {10.5, 10}, "Warning: position X \"\" is not a number\n"},
+        // 40 characters, more than the window shows, all of them taken.
+        {"0.00000000000000000000000000000000000012\r", false, "0.00000000000000000000000000000000000012", "10", false, false, {1.2e-37, 10}, ""},
+        // Three characters past the field's length: refused, said once.
+        {overfull.c_str(), false, full.c_str(), "10", false, false, {10.5, 10},
+         "Warning: position X keeps at most 1077 characters; the rest is not taken\n"},
     };
     for (const Case& c : cases) {
         SetUp();
@@ -199,8 +207,6 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
         keyboardCallback(ctrlE, 0, 0);
         ASSERT_TRUE(entryPanelOpen());
         EXPECT_STREQ(xField.getText(), "10.5");
-        // Arrow keys do not nudge while the panel is open.
-        specialCallback(keyRight, 0, 0);
         testing::internal::CaptureStdout();
         for (const char* k = c.keys; *k != '\0'; ++k) keyboardCallback(static_cast<unsigned char>(*k), 0, 0);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.said) << c.keys;
@@ -215,6 +221,32 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
         EXPECT_EQ(mapEditor.getHistory().undoCount(), c.junction == (ControlPoint{10.5, 10}) ? 0u : 1u);
     }
     entryPanel.setHidden(true);
+    // Arrow keys move the caret, not the point, while the panel is open; when
+    // the point is no longer the one picked, Enter says why and moves nothing.
+    const struct {
+        void (*between)();
+        const char* said;
+    } gone[] = {
+        {[] {}, ""},
+        {removePointPressed, "Warning: position not applied: the point's segment was removed\n"},
+        {[] { clickAt(30, 300); }, "Warning: position not applied: the point is no longer picked\n"},
+        {[] { clickAt(10, 110); }, "Warning: position not applied: the point is no longer picked\n"},
+    };
+    for (const auto& g : gone) {
+        SetUp();
+        clickAt(115, 110);
+        keyboardCallback(ctrlE, 0, 0);
+        for (int key : {keyRight, keyLeft, keyHome}) specialCallback(key, 0, 0);
+        keyboardCallback('7', 0, 0);
+        g.between();
+        const std::string before = formatMapFile(mapEditor.getSegments());
+        testing::internal::CaptureStdout();
+        keyboardCallback('\r', 0, 0);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), g.said);
+        EXPECT_FALSE(entryPanelOpen());
+        EXPECT_EQ(formatMapFile(mapEditor.getSegments()) == before, *g.said != '\0') << g.said;
+        if (*g.said == '\0') EXPECT_EQ(mapEditor.segment(0).getEndPoint(), (ControlPoint{710.5, 10}));
+    }
     // Without a picked point Ctrl+E says so and opens nothing.
     SetUp();
     testing::internal::CaptureStdout();

@@ -3,6 +3,7 @@
 // that waits for the offer's answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -38,8 +39,48 @@ TEST(Notices, ShowTheLatestLineWithACountForTenSecondsOrUntilDismissed) {
         EXPECT_EQ(notices.shown(t + c.at), c.shown) << c.at;
         EXPECT_EQ(c.shown ? notices.more() : 0, c.more) << c.at;
     }
-    EXPECT_EQ(Notices::fitted("abcdef", 6), "abcdef");
-    EXPECT_EQ(Notices::fitted("abcdefg", 6), "abc...");
+}
+
+// What the window's Latin-1 font can draw shows as itself; everything else,
+// broken UTF-8 and control characters included, as "?".
+TEST(Notices, Utf8NamesShowInTheFontsLatin1) {
+    const struct {
+        std::string said, shown;
+    } cases[] = {
+        {"K\xC3\xA4se \xC2\xA0\xC3\xBF~ ", "K\xE4se \xA0\xFF~ "},
+        {"h\xC3\xBCgel \xE2\x82\xAC" "5 \xF0\x9F\x98\x80", "h\xFCgel ?5 ?"},  // U+20AC and U+1F600
+        {"\x1B[2J\x7F\xC2\x85\t", "?[2J???"},                              // C0, DEL, C1 (U+0085)
+        {"\xC3( \xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80", "?( ?? ??? ????"},  // broken, overlong, surrogate, past U+10FFFF
+        {"K\xE4se \xE2\x82", "K?se ??"},  // Latin-1 bytes, a sequence cut by the end
+    };
+    for (const auto& c : cases) EXPECT_EQ(Notices::latin1(c.said), c.shown) << c.said;
+}
+
+// A line too long for the row loses the middle of its name, not its reason;
+// only when the name cannot give enough is the end cut.
+TEST(Notices, ALongNameIsShortenedInItsMiddle) {
+    const std::string path = "/home/user/" + std::string(60, 'd') + "/map.mef";
+    const struct {
+        std::string line;
+        std::size_t columns;
+        std::string shown;
+    } cases[] = {
+        {"abcdef", 6, "abcdef"},
+        {"abcdefg", 6, "abc..."},  // no name
+        {"File input error: " + path + ": Permission denied", 60,
+         "File input error: /home/user...dd/map.mef: Permission denied"},
+        {"Warning: position X \"" + std::string(40, '1') + "2\" is not a number", 50,
+         "Warning: position X \"1111...11112\" is not a number"},
+        {"Warning: a: b: " + std::string(60, 'r'), 30, "Warning: a: b: rrrrrrrrrrrr..."},  // the reason is the long part
+        {"E: abcdefgh: why", 14, "E: a...gh: why"},
+        {"E: abcdefgh: why", 13, "E: a...h: why"},  // one character left on each side
+        {"E: abcdefgh: why", 12, "E: abcdef..."},   // not even that
+    };
+    for (const auto& c : cases) {
+        const std::string shown = Notices::fitted(c.line, c.columns);
+        EXPECT_EQ(shown, c.shown) << c.line;
+        EXPECT_EQ(shown.size(), std::min(c.line.size(), c.columns)) << c.line;
+    }
 }
 
 // Every problem line and every warning report becomes a notice; the stream
@@ -83,6 +124,11 @@ TEST_F(WindowNotices, TheNoticeShowsTheLatestLineAndTakesOnlyItsOwnClicks) {
     EXPECT_EQ(std::string(noticeTextLabels[0].getText()) + noticeTextLabels[1].getText(),
               Notices::fitted(longLine, noticeColumns));
     EXPECT_EQ(std::string(noticeCountLabel.getText()), "and 1 more; click to dismiss");
+    // A UTF-8 name too long for the row: drawn in Latin-1, its middle left out.
+    windowNotices().post("File input error: /home/j\xC3\xBCrgen/" + std::string(60, 'd') + "/K\xC3\xA4se.mef: Permission denied", 0);
+    updateNoticePanel(0);
+    EXPECT_EQ(std::string(noticeTextLabels[0].getText()) + noticeTextLabels[1].getText(),
+              "File input error: /home/j\xFCrgen/dd...ddddddd/K\xE4se.mef: Permission denied");
     setDrawableSize(1024, 749);
     for (const auto& [x, y] : {std::pair{300, 504}, std::pair{119, 520}, std::pair{400, 520}}) {
         EXPECT_FALSE(noticePanel.isHidden()) << x << ", " << y;
