@@ -30,6 +30,14 @@ void installEndSignalHandlers() {
     for (int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &action, nullptr);
 }
 
+void holdEndSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) sigaddset(&signals, signal);
+    // Blocked, not ignored: the process ends before they are delivered.
+    ::sigprocmask(SIG_BLOCK, &signals, nullptr);
+}
+
 int pendingEndSignal() { return endSignal; }
 
 // Signals reach a POSIX program by themselves.
