@@ -132,7 +132,7 @@ void Autosave::write() {
 bool Autosave::writeAutosave(std::string& reason) {
     // The name itself is replaced: a link put in its place is never followed,
     // so no file it points to (the map file itself) can be overwritten.
-    if (replaceFileItself(path(), formatMapFile(editor.getSegments()), createTempFileBeside, &reason) ==
+    if (replaceFileItself(path(), formatMapFile(editor.getSegments()), createTemp, &reason) ==
         ReplaceResult::failed)
         return false;
     owned = true;
@@ -147,7 +147,7 @@ bool Autosave::writeSpare(std::string& problem) {
         if (spareName.empty()) return false;
     }
     std::string reason;
-    if (replaceFileItself(spareName, formatMapFile(editor.getSegments()), createTempFileBeside, &reason) ==
+    if (replaceFileItself(spareName, formatMapFile(editor.getSegments()), createTemp, &reason) ==
         ReplaceResult::failed) {
         problem = spareName + " could not be written: " + reason;
         // A name taken but never written holds nothing: it is given back.

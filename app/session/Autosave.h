@@ -6,6 +6,7 @@
 
 #include "MapEditor.h"
 #include "Messages.h"
+#include "TextFile.h"
 
 // The autosave beside the map file: "<map file>.autosave", in the map file's
 // format, written through the safe replacement of the file code (a symbolic
@@ -63,6 +64,10 @@ public:
     // or empty.
     const std::string& spare() const { return spareName; }
 
+    // How the autosave and the spares get their temporary files; tests
+    // substitute one that fails.
+    void setTempFileFactory(TempFileFactory factory) { createTemp = factory; }
+
     bool unsavedChanges() const { return editor.contentId() != cleanId; }
     // Whether the autosave file that exists now is this run's.
     bool ownsFile() const { return owned; }
@@ -106,4 +111,5 @@ private:
     std::string spareName;
     // The content id the spare holds, once written.
     std::optional<std::uint64_t> spareId;
+    TempFileFactory createTemp = createTempFileBeside;
 };

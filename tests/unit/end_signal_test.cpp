@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 
 #include "EndSignal.h"
 
@@ -21,5 +22,21 @@ TEST(EndSignal, IsRecordedForTheFrameLoop) {
     EXPECT_EQ(pendingEndSignal(), hangUp);
     EXPECT_EQ(endSignalExitStatus(hangUp), 128 + hangUp);
 }
+
+#ifndef _WIN32
+// A second end signal ends the editor at once, except while the final
+// autosave is being written: then it waits, and the first one's status stands.
+TEST(EndSignal, ASecondSignalWaitsWhileTheFinalAutosaveIsWritten) {
+    const auto secondSignal = [](bool held) {
+        installEndSignalHandlers();
+        std::raise(SIGTERM);
+        if (held) holdEndSignals();
+        std::raise(SIGHUP);
+        std::_Exit(endSignalExitStatus(pendingEndSignal()));
+    };
+    EXPECT_EXIT(secondSignal(true), ::testing::ExitedWithCode(128 + SIGTERM), "");
+    EXPECT_EXIT(secondSignal(false), ::testing::KilledBySignal(SIGHUP), "");
+}
+#endif
 
 }  // namespace
