@@ -110,6 +110,7 @@ kill -TERM "$E2E_PID"
 expect_exit "$E2E_PID" 143 "SIGTERM during the check"
 E2E_PID=
 took=$(($(now_ms) - signalled))
+echo "the editor ended $took ms after SIGTERM"
 [ "$took" -lt 5000 ] || fail "the editor took $took ms to end after SIGTERM"
 [ "$(stat -c %i map.mef.autosave)" != "$inode" ] || fail "the autosave was not written again"
 [ "$(wc -l <map.mef.autosave)" -ge 191999 ] || fail "the autosave does not hold the whole map"
