@@ -56,8 +56,16 @@ TEST(AutosaveSpares, ListingAndTakingAroundWhatIsThere) {
          {},
          {"a.mef.autosave-3", "a.mef.autosave-4"},
          "a.mef.autosave-2"},
-        {{"a.mef.autosave-2", "a.mef.autosave-40"}, {}, {}, {"a.mef.autosave-2", "a.mef.autosave-40"}, "a.mef.autosave-3"},
-        {{"a.mef.autosave-2"}, {"a.mef.autosave-3"}, {"a.mef.autosave-4"}, {"a.mef.autosave-2"}, "a.mef.autosave-5"},
+        {{"a.mef.autosave-2", "a.mef.autosave-40"},
+         {},
+         {},
+         {"a.mef.autosave-2", "a.mef.autosave-40"},
+         "a.mef.autosave-3"},
+        {{"a.mef.autosave-2"},
+         {"a.mef.autosave-3"},
+         {"a.mef.autosave-4"},
+         {"a.mef.autosave-2"},
+         "a.mef.autosave-5"},
         {{"b.mef.autosave-2", "a.mef.autosave-2x"}, {}, {}, {}, "a.mef.autosave-2"},
     };
     for (const auto& c : cases) {
@@ -154,9 +162,11 @@ TEST(AutosaveSpares, WhenTheAutosaveCannotBeWrittenAtTheEnd) {
         const char* lineStart;
         bool spare;
     } cases[] = {
-        {"a folder by its name", true, false, false, true, "Warning: map.mef.autosave could not be written: ", true},
+        {"a folder by its name", true, false, false, true,
+         "Warning: map.mef.autosave could not be written: ", true},
         {"holds this map", false, true, true, true, "", false},
-        {"holds another map", false, false, true, false, "The unsaved changes are lost: map.mef.autosave", false},
+        {"holds another map", false, false, true, false, "The unsaved changes are lost: map.mef.autosave",
+         false},
     };
     for (const auto& c : cases) {
         ScratchDir scratch;
@@ -169,7 +179,8 @@ TEST(AutosaveSpares, WhenTheAutosaveCannotBeWrittenAtTheEnd) {
         saver.markClean();
         editor.appendSegment();
         if (c.folder) fs::create_directory("map.mef.autosave");
-        if (!c.folder) writeFile("map.mef.autosave", c.holdsMap ? formatMapFile(editor.getSegments()) : "0 1 2 3\n");
+        if (!c.folder)
+            writeFile("map.mef.autosave", c.holdsMap ? formatMapFile(editor.getSegments()) : "0 1 2 3\n");
         if (c.tempFails) saver.setTempFileFactory(failingTemp);
         EXPECT_EQ(saver.finish(), c.ok) << c.what;
         std::fclose(out);
@@ -178,7 +189,8 @@ TEST(AutosaveSpares, WhenTheAutosaveCannotBeWrittenAtTheEnd) {
         EXPECT_EQ(said.empty(), std::string(c.lineStart).empty()) << c.what << ": " << said;
         EXPECT_EQ(fs::exists("map.mef.autosave-2"), c.spare) << c.what;
         if (c.spare) {
-            EXPECT_NE(said.find("; the unsaved changes are in map.mef.autosave-2\n"), std::string::npos) << said;
+            EXPECT_NE(said.find("; the unsaved changes are in map.mef.autosave-2\n"), std::string::npos)
+                << said;
             EXPECT_EQ(readFile("map.mef.autosave-2"), formatMapFile(editor.getSegments()));
         }
     }
@@ -203,7 +215,8 @@ TEST(AutosaveSpares, RecoverRefusesALink) {
         std::rewind(out);
         char line[200] = {};
         EXPECT_NE(std::fgets(line, sizeof line, out), nullptr);
-        EXPECT_STREQ(line, "Nothing to recover: map.mef.autosave is a symbolic link, not an autosave\n") << target;
+        EXPECT_STREQ(line, "Nothing to recover: map.mef.autosave is a symbolic link, not an autosave\n")
+            << target;
         std::fclose(out);
     }
 }
