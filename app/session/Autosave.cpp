@@ -60,6 +60,14 @@ void Autosave::releaseEarlier() {
     spareId.reset();
 }
 
+bool Autosave::discardEarlier() {
+    const std::string name = path();
+    const bool removed = isSymbolicLink(name.c_str()) || pathKind(name.c_str()) != PathKind::regularFile ||
+                         std::remove(name.c_str()) == 0;
+    releaseEarlier();
+    return removed;
+}
+
 bool Autosave::holdsCurrent() const {
     if (holding) return !spareName.empty() && spareId == editor.contentId();
     return owned && writtenId == editor.contentId();

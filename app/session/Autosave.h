@@ -59,6 +59,10 @@ public:
     // was discarded), this run's spare takes it and becomes its autosave;
     // otherwise (it was recovered) the spare stays for the next start to name.
     void releaseEarlier();
+    // The offer's "Discard": removes the earlier autosave (a regular file
+    // only, never a link's target), then releaseEarlier. False when the file
+    // could not be removed.
+    bool discardEarlier();
     bool holdsEarlier() const { return holding; }
     // The spare file this run has taken while it held the earlier autosave,
     // or empty.

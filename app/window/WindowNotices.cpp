@@ -112,9 +112,6 @@ void recoverPressed() {
 
 void discardPressed() {
     offerPanel.setHidden(true);
-    autosave.releaseEarlier();
-    const std::string path = autosave.path();
-    if (!isSymbolicLink(path.c_str()) && pathKind(path.c_str()) == PathKind::regularFile &&
-        std::remove(path.c_str()) != 0)
-        windowMessages().problemLine("Warning: " + path + " could not be removed");
+    if (!autosave.discardEarlier())
+        windowMessages().problemLine("Warning: " + autosave.path() + " could not be removed");
 }

@@ -140,8 +140,13 @@ TEST(AutosaveSpares, TheRunsSpareWhileTheOfferWaits) {
         other.appendSegment();
         ASSERT_TRUE(otherSaver.finish());
         EXPECT_EQ(readFile("map.mef.autosave-3"), formatMapFile(other.getSegments()));
-        if (answer == "Discard") std::remove("map.mef.autosave");
-        if (answer != "none") saver.releaseEarlier();
+        if (answer == "Discard") {
+            const std::string spare = readFile("map.mef.autosave-2");
+            EXPECT_TRUE(saver.discardEarlier());
+            EXPECT_EQ(readFile("map.mef.autosave"), spare);
+            EXPECT_TRUE(saver.ownsFile());
+        }
+        if (answer == "Recover") saver.releaseEarlier();
         if (answer == "Recover") saver.takeOver();
         editor.appendSegment();
         ASSERT_TRUE(saver.finish());
