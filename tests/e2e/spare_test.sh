@@ -39,15 +39,6 @@ expect_file_content map.mef.autosave "$EARLIER" "the earlier autosave after SIGK
 [ -z "$(stray_files map.mef map.mef.autosave map.mef.autosave-2)" ] ||
     fail "files left behind: $(stray_files map.mef map.mef.autosave map.mef.autosave-2)"
 
-step "the next start names every spare, whatever the gaps"
-mv map.mef.autosave-2 map.mef.autosave-4
-printf '%s' "$EARLIER" >map.mef.autosave-3
-start_editor
-for n in 3 4; do
-    wait_for_log_match "^Unsaved changes from .* are in map.mef.autosave-$n; open that file to continue them$"
-done
-stop_editor
-
 step "two runs with the offer up, both changed, ended together: two spares, both 143"
 new_workdir two
 printf '%s' "$INITIAL" >map.mef

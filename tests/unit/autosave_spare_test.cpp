@@ -1,7 +1,6 @@
 // Spare autosave files: their names, taken exclusively and within bounds,
-// the run's spare while an earlier autosave waits for an answer, the spare
-// taken when the autosave itself cannot be written, and Recover's refusal
-// of a link.
+// the run's spare while an earlier autosave waits for an answer, and the
+// spare taken when the autosave itself cannot be written.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,9 +11,7 @@
 #include "Autosave.h"
 #include "AutosaveSpares.h"
 #include "MapFile.h"
-#include "NewFile.h"
 #include "ScratchDir.h"
-#include "StartMap.h"
 
 namespace {
 
@@ -82,27 +79,10 @@ TEST(AutosaveSpares, ListingAndTakingAroundWhatIsThere) {
     }
 }
 
-// createNewFile takes only a free name; the search for a spare ends when
-// every name is taken, or at once when the folder cannot take one.
-TEST(AutosaveSpares, ExclusiveCreationAndTheBoundedSearch) {
+// The search for a spare ends when every name is taken, or at once when
+// the folder cannot take one.
+TEST(AutosaveSpares, TheSearchForANameEnds) {
     ScratchDir scratch;
-    writeFile("taken", "x");
-    fs::create_directory("folder");
-    const struct {
-        const char* name;
-        CreateResult result;
-    } cases[] = {{"free", CreateResult::created},
-                 {"free", CreateResult::exists},
-                 {"taken", CreateResult::exists},
-                 {"folder", CreateResult::exists},
-                 {"no/such/folder", CreateResult::failed}};
-    for (const auto& c : cases) {
-        std::string reason;
-        EXPECT_EQ(createNewFile(c.name, &reason), c.result) << c.name;
-        EXPECT_EQ(reason.empty(), c.result != CreateResult::failed) << c.name;
-    }
-    EXPECT_EQ(readFile("taken"), "x");
-
     std::string problem;
     EXPECT_EQ(takeSpareName("no/such/a.mef", problem), "");
     EXPECT_EQ(problem.rfind("no/such/a.mef.autosave-2 could not be made: ", 0), 0u) << problem;
@@ -200,31 +180,5 @@ TEST(AutosaveSpares, WhenTheAutosaveCannotBeWrittenAtTheEnd) {
         }
     }
 }
-
-#ifndef _WIN32
-// The autosave replaced by a link while the offer waits: Recover reads
-// nothing through it, whatever it points at.
-TEST(AutosaveSpares, RecoverRefusesALink) {
-    ScratchDir scratch;
-    writeFile("secret", "root:x:0:0:root:/root:/bin/bash\n");
-    writeFile("other.mef", "0 10 3 5\n5 5 8 10\n3");
-    for (const char* target : {"secret", "other.mef", "missing"}) {
-        std::remove("map.mef.autosave");
-        fs::create_symlink(target, "map.mef.autosave");
-        std::FILE* out = std::tmpfile();
-        ASSERT_NE(out, nullptr);
-        StreamMessages messages(out, out);
-        std::vector<Segment> segments;
-        EXPECT_FALSE(readEarlierAutosave("map.mef.autosave", segments, messages)) << target;
-        EXPECT_TRUE(segments.empty()) << target;
-        std::rewind(out);
-        char line[200] = {};
-        EXPECT_NE(std::fgets(line, sizeof line, out), nullptr);
-        EXPECT_STREQ(line, "Nothing to recover: map.mef.autosave is a symbolic link, not an autosave\n")
-            << target;
-        std::fclose(out);
-    }
-}
-#endif
 
 }  // namespace
