@@ -7,8 +7,12 @@
 namespace {
 
 volatile sig_atomic_t endSignal = 0;
+// holdEndSignals was called: the final autosave is being written.
+volatile sig_atomic_t endSignalsHeld = 0;
 
 void recordEndSignal(int signal) {
+    // Whichever thread it reaches (the GL driver has threads of its own).
+    if (endSignalsHeld) return;
     if (endSignal != 0) {
         // The editor did not end after the first one (a write that hangs):
         // this one ends it the system's way.
@@ -30,13 +34,7 @@ void installEndSignalHandlers() {
     for (int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &action, nullptr);
 }
 
-void holdEndSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    for (int signal : {SIGTERM, SIGHUP, SIGINT}) sigaddset(&signals, signal);
-    // Blocked, not ignored: the process ends before they are delivered.
-    ::sigprocmask(SIG_BLOCK, &signals, nullptr);
-}
+void holdEndSignals() { endSignalsHeld = 1; }
 
 int pendingEndSignal() { return endSignal; }
 
