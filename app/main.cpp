@@ -81,7 +81,10 @@ void markTitle() {
 // is due, so an idle editor does not keep a core busy; the autosave is written
 // between frames too. An end signal leaves through exit(), which writes it.
 void display() {
-    if (const int signal = pendingEndSignal()) std::exit(endSignalExitStatus(signal));
+    if (const int signal = pendingEndSignal()) {
+        holdEndSignals();
+        std::exit(endSignalExitStatus(signal));
+    }
     const std::uint32_t wait = runFrame(frameTimer, tickCount, [] {
         updateNoticePanel(tickCount());
         markTitle();
@@ -159,6 +162,7 @@ int main(int argc, char** argv) {
     // ends with status 1 (finish said why). Only _Exit may end a process
     // from an exit handler.
     std::atexit([] {
+        holdEndSignals();
         if (autosave.finish()) return;
         std::fflush(nullptr);
         std::_Exit(1);

@@ -6,7 +6,8 @@
 #include "GroundFile.h"
 #include "ScenarioScript.h"
 
-ExportWrite writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation) {
+ExportWrite writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation,
+                             GroundCheckStop stop) {
     ExportWrite write;
     // Every outline line needs a segment.
     if (segments.empty()) {
@@ -19,7 +20,7 @@ ExportWrite writeExportFiles(const std::vector<Segment>& segments, const Control
     write.ground = storeFile(groundFileName, text);
     text = std::string();
     if (write.ground.written()) write.script = storeFile(scriptFileName, formatScenarioScript(restLocation));
-    if (write.written()) write.problems = checkGround(segments, std::move(printed));
+    if (write.written()) write.problems = checkGround(segments, std::move(printed), stop);
     return write;
 }
 

@@ -41,7 +41,9 @@ struct ExportWrite {
 // "gnd.pts" holds. The ground file is formatted once: the check reads its
 // points back from the text as it is made, and runs once the text is freed,
 // so a long start-point listing made after it does not hold both.
-ExportWrite writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation);
+// The check asks `stop` as it goes (GroundCheckStop).
+ExportWrite writeExportFiles(const std::vector<Segment>& segments, const ControlPoint& restLocation,
+                             GroundCheckStop stop = nullptr);
 
 // Why "copy.bat" in the working directory may not be run, as the line to show
 // without its line end, or empty when it may. Only a regular file (or a link to

@@ -99,9 +99,17 @@ struct GroundProblems {
     std::vector<GroundGap> gaps;
     std::vector<MergedPoints> merged;
     std::vector<OutOfRangePoints> outOfRange;
+    // The check was asked to stop (GroundCheckStop) before it was done: what
+    // it holds is incomplete and says nothing about the outline.
+    bool interrupted = false;
 
     bool empty() const { return crossings.empty() && gaps.empty() && merged.empty() && outOfRange.empty(); }
 };
+
+// Asked now and then while the check runs (at least every few milliseconds
+// of its work): true stops it, with GroundProblems::interrupted set, so that
+// a program asked to end need not wait for a long check. Null: never stops.
+using GroundCheckStop = bool (*)();
 
 // Checks the outline of `segments` (not empty). Consecutive points that print
 // the same are taken as one for the crossing test. Whether and how two pieces
@@ -110,9 +118,10 @@ struct GroundProblems {
 // runs of the outline's pieces go into an R-tree and only pieces whose boxes
 // meet are compared. The search stops past maxCrossings crossing points or
 // maxOverlappingPairs pairs running along each other, so memory stays small.
-GroundProblems checkGround(const std::vector<Segment>& segments);
+GroundProblems checkGround(const std::vector<Segment>& segments, GroundCheckStop stop = nullptr);
 
 // The same check on `printedLines`, the point of every line of the ground
 // points file of `segments` as appendGroundFile read them back from the text
 // it wrote; the check takes them over as its own outline.
-GroundProblems checkGround(const std::vector<Segment>& segments, std::vector<GroundPoint> printedLines);
+GroundProblems checkGround(const std::vector<Segment>& segments, std::vector<GroundPoint> printedLines,
+                           GroundCheckStop stop = nullptr);

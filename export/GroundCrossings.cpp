@@ -93,6 +93,8 @@ struct Meetings {
     // The search stopped early, at the end of a run: it had met more than
     // maxOverlappingPairs pairs of pieces running along each other.
     bool overlapsCut = false;
+    // `stop` said so, at the end of a run.
+    bool interrupted = false;
 };
 
 // A box of the outline, edges included.
@@ -128,7 +130,7 @@ struct Bounds {
 // found, whose boxes meet theirs, and within two such runs only the pieces
 // whose own boxes meet each other's boxes. The search may stop only between
 // two runs.
-Meetings findMeetings(const std::vector<GroundPoint>& points) {
+Meetings findMeetings(const std::vector<GroundPoint>& points, GroundCheckStop stop) {
     constexpr std::size_t runLength = 8;
     constexpr std::size_t runsPerBlock = 4;
     const std::size_t m = points.size();
@@ -241,6 +243,10 @@ Meetings findMeetings(const std::vector<GroundPoint>& points) {
                 found.overlapsCut = true;
                 break;
             }
+            if (stop && stop()) {
+                found.interrupted = true;
+                break;
+            }
             const Run& run = runs[r];
             const std::size_t end = run.first + run.count;
             for (std::size_t k = 0; k < run.count; ++k) pieces[k] = pieceBounds(run.first + k);
@@ -261,7 +267,7 @@ Meetings findMeetings(const std::vector<GroundPoint>& points) {
                     if (run.bounds.meets(runs[o].bounds)) compareRuns(run, runs[o]);
             }
         }
-        if (found.stopped || found.overlapsCut) break;
+        if (found.stopped || found.overlapsCut || found.interrupted) break;
     }
     std::sort(found.points.begin(), found.points.end(), byPieces);
     std::sort(found.overlaps.begin(), found.overlaps.end(), byPieces);
@@ -320,12 +326,16 @@ std::vector<std::size_t> groupOverlaps(const std::vector<Meeting>& overlaps) {
 
 }  // namespace
 
-void findCrossings(const PrintedOutline& outline, GroundProblems& problems) {
+void findCrossings(const PrintedOutline& outline, GroundProblems& problems, GroundCheckStop stop) {
     // Three points at least make an area; fewer come only from merged points,
     // which are reported already.
     const std::size_t m = outline.points().size();
     if (m < 3) return;
-    const Meetings found = findMeetings(outline.points());
+    const Meetings found = findMeetings(outline.points(), stop);
+    if (found.interrupted) {
+        problems.interrupted = true;
+        return;
+    }
     const std::vector<Meeting>& points = found.points;
     const std::vector<Meeting>& overlaps = found.overlaps;
 

@@ -12,5 +12,7 @@
 // order; past maxCrossings the search stops and sets moreCrossings, past
 // maxOverlappingPairs it stops and sets overlapsCut. Runs in O(n log n) time
 // for n points plus the pairs of pieces whose boxes meet: runs of pieces go
-// into an R-tree and only pieces whose boxes meet are compared.
-void findCrossings(const PrintedOutline& outline, GroundProblems& problems);
+// into an R-tree and only pieces whose boxes meet are compared. Asks `stop`
+// (when not null) between runs of pieces; when it says so, the search ends
+// with problems.interrupted set.
+void findCrossings(const PrintedOutline& outline, GroundProblems& problems, GroundCheckStop stop = nullptr);

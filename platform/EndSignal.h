@@ -15,6 +15,11 @@ void watchEndRequests();
 // the process at once, as if no handler were installed.
 void installEndSignalHandlers();
 
+// The editor is ending and writes its final autosave: from now on end
+// signals are ignored, so that a second one cannot end the process before
+// the autosave is written and its status claim one that was not.
+void holdEndSignals();
+
 // The signal number recorded by the handler, or 0 when none came.
 int pendingEndSignal();
 

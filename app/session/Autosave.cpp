@@ -2,25 +2,14 @@
 
 #include <cstdio>
 
+#include "AutosaveSpares.h"
 #include "MapFile.h"
 #include "TextFile.h"
 #include "TickCounter.h"
 
 Autosave::Autosave(const MapEditor& editor, Messages& messages) : editor(editor), messages(messages) {}
 
-// Beside the file the system keeps ("a.mef." edits "a.mef" on Windows), its
-// name shortened to fit the file system the way temporary names are.
-std::string Autosave::pathFor(const std::string& mapFile) {
-    const std::string kept = systemFileName(mapFile);
-#ifdef _WIN32
-    const std::size_t slash = kept.find_last_of("/\\");
-#else
-    const std::size_t slash = kept.rfind('/');
-#endif
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    static constexpr char suffix[] = ".autosave";
-    return kept.substr(0, nameStart) + fittingStemOf(kept.substr(nameStart), sizeof suffix - 1) + suffix;
-}
+std::string Autosave::pathFor(const std::string& mapFile) { return fileBesideMap(mapFile, ".autosave"); }
 
 std::string Autosave::path() const { return pathFor(editor.getMapFileName()); }
 
@@ -31,7 +20,12 @@ void Autosave::markClean() {
 }
 
 void Autosave::mapLoaded(bool undoable) {
-    if (!undoable) owned = false;
+    if (!undoable) {
+        owned = false;
+        // A spare of this run's stays too, for the next start to name.
+        spareName.clear();
+        spareId.reset();
+    }
     markClean();
 }
 
@@ -51,16 +45,42 @@ void Autosave::takeOver() {
     pendingSince.reset();
 }
 
+void Autosave::releaseEarlier() {
+    holding = false;
+    if (spareName.empty()) return;
+    const std::string name = path();
+    // The spare carries on as this run's autosave only where nothing is in
+    // the way; otherwise it is left for the next start, which names it.
+    if (spareId && !isSymbolicLink(name.c_str()) && pathKind(name.c_str()) == PathKind::missing &&
+        std::rename(spareName.c_str(), name.c_str()) == 0) {
+        owned = true;
+        writtenId = *spareId;
+    }
+    spareName.clear();
+    spareId.reset();
+}
+
+bool Autosave::discardEarlier() {
+    const std::string name = path();
+    const bool removed = isSymbolicLink(name.c_str()) || pathKind(name.c_str()) != PathKind::regularFile ||
+                         std::remove(name.c_str()) == 0;
+    releaseEarlier();
+    return removed;
+}
+
+bool Autosave::holdsCurrent() const {
+    if (holding) return !spareName.empty() && spareId == editor.contentId();
+    return owned && writtenId == editor.contentId();
+}
+
 void Autosave::tick(std::uint32_t now) {
-    // Nothing is written before the user answers about the earlier autosave.
-    if (holding) return;
     if (!unsavedChanges()) {
         // Undone back to the saved map: an autosave of ours holds nothing unsaved.
         pendingSince.reset();
         removeOwnFile();
         return;
     }
-    if (owned && writtenId == editor.contentId()) {
+    if (holdsCurrent()) {
         pendingSince.reset();
         return;
     }
@@ -72,52 +92,91 @@ void Autosave::tick(std::uint32_t now) {
     write();
     // After a failure the next attempt waits a whole delay again.
     pendingSince.reset();
-    if (!owned || writtenId != editor.contentId()) pendingSince = now;
+    if (!holdsCurrent()) pendingSince = now;
 }
 
 bool Autosave::finish() {
-    // Written even when the file should hold this map already: another editor
-    // on the same map may have replaced or removed it meanwhile.
     if (!unsavedChanges()) {
         removeOwnFile();
         return true;
     }
-    const std::string target = finishPath();
+    std::string problem;
+    if (holding) {
+        if (writeSpare(problem)) return true;
+        messages.problemLine("The unsaved changes are lost: " + problem);
+        return false;
+    }
+    // Written even when the file should hold this map already: another editor
+    // on the same map may have replaced or removed it meanwhile.
     std::string reason;
-    if (write(target, reason)) return true;
-    messages.problemLine("The unsaved changes are lost: " + target + " could not be written: " + reason);
+    if (writeAutosave(reason)) return true;
+    const std::string name = path();
+    std::string held;
+    if (!isSymbolicLink(name.c_str()) && readWholeFile(name.c_str(), held) &&
+        held == formatMapFile(editor.getSegments()))
+        return true;
+    if (writeSpare(problem)) {
+        messages.problemLine("Warning: " + name + " could not be written: " + reason +
+                             "; the unsaved changes are in " + spareName);
+        return true;
+    }
+    messages.problemLine("The unsaved changes are lost: " + name + " could not be written: " + reason + "; " +
+                         problem);
     return false;
 }
 
 void Autosave::write() {
-    std::string reason;
-    if (write(path(), reason) || warned) return;
+    std::string problem;
+    if (holding) {
+        if (writeSpare(problem) || warned) return;
+    } else {
+        if (writeAutosave(problem) || warned) return;
+        problem = path() + ": " + problem;
+    }
     warned = true;
-    messages.problemLine("Warning: " + path() + ": " + reason);
+    messages.problemLine("Warning: " + problem);
 }
 
-std::string Autosave::finishPath() const {
-    if (!holding) return path();
-    int n = 2;
-    while (pathKind(sparePath(n).c_str()) != PathKind::missing || isSymbolicLink(sparePath(n).c_str())) ++n;
-    return sparePath(n);
-}
-
-bool Autosave::write(const std::string& target, std::string& reason) {
+bool Autosave::writeAutosave(std::string& reason) {
     // The name itself is replaced: a link put in its place is never followed,
     // so no file it points to (the map file itself) can be overwritten.
-    if (replaceFileItself(target, formatMapFile(editor.getSegments()), createTempFileBeside, &reason) ==
+    if (replaceFileItself(path(), formatMapFile(editor.getSegments()), createTemp, &reason) ==
         ReplaceResult::failed)
         return false;
-    // A spare file is left for the next run: it is not this run's autosave.
-    if (target != path()) return true;
     owned = true;
     writtenId = editor.contentId();
     warned = false;
     return true;
 }
 
+bool Autosave::writeSpare(std::string& problem) {
+    if (spareName.empty()) {
+        spareName = takeSpareName(editor.getMapFileName(), problem);
+        if (spareName.empty()) return false;
+    }
+    std::string reason;
+    if (replaceFileItself(spareName, formatMapFile(editor.getSegments()), createTemp, &reason) ==
+        ReplaceResult::failed) {
+        problem = spareName + " could not be written: " + reason;
+        // A name taken but never written holds nothing: it is given back.
+        if (!spareId) {
+            std::remove(spareName.c_str());
+            spareName.clear();
+        }
+        return false;
+    }
+    spareId = editor.contentId();
+    warned = false;
+    return true;
+}
+
 void Autosave::removeOwnFile() {
+    // A spare of a map with nothing unsaved holds nothing anybody needs.
+    if (!spareName.empty()) {
+        std::remove(spareName.c_str());
+        spareName.clear();
+        spareId.reset();
+    }
     if (!owned) return;
     owned = false;
     // Gone already when another editor on the same map saved it.

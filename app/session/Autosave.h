@@ -6,6 +6,7 @@
 
 #include "MapEditor.h"
 #include "Messages.h"
+#include "TextFile.h"
 
 // The autosave beside the map file: "<map file>.autosave", in the map file's
 // format, written through the safe replacement of the file code (a symbolic
@@ -37,9 +38,9 @@ public:
     void markClean();
     // After a load: no unsaved changes. When `undoable` (the load's step is
     // in the undo history, so the map before it can be brought back) an
-    // autosave of this run's own is removed like markClean's; otherwise it
-    // stays, as if an earlier run had left it, since it holds changes that
-    // nothing else holds any more.
+    // autosave (or spare) of this run's own is removed like markClean's;
+    // otherwise it stays, as if an earlier run had left it, since it holds
+    // changes that nothing else holds any more.
     void mapLoaded(bool undoable);
     // After a successful save: no unsaved changes, and the autosave file is
     // removed whoever wrote it.
@@ -50,13 +51,26 @@ public:
 
     // An earlier run's autosave lies at path() and the user has not said yet
     // whether to continue it: until releaseEarlier, this run neither writes
-    // nor removes that file, and finish writes this run's unsaved map to a
-    // spare file beside it instead.
+    // nor removes that file. Its unsaved map goes to a spare file of its own
+    // instead (AutosaveSpares.h), on the same delay, so that a crash while
+    // the question waits loses no more than an autosave would.
     void holdEarlier() { holding = true; }
-    void releaseEarlier() { holding = false; }
+    // The user answered. When the autosave's name is free (the earlier file
+    // was discarded), this run's spare takes it and becomes its autosave;
+    // otherwise (it was recovered) the spare stays for the next start to name.
+    void releaseEarlier();
+    // The offer's "Discard": removes the earlier autosave (a regular file
+    // only, never a link's target), then releaseEarlier. False when the file
+    // could not be removed.
+    bool discardEarlier();
     bool holdsEarlier() const { return holding; }
-    // The n-th spare autosave file's name (n >= 2): path() + "-n".
-    std::string sparePath(int n) const { return path() + "-" + std::to_string(n); }
+    // The spare file this run has taken while it held the earlier autosave,
+    // or empty.
+    const std::string& spare() const { return spareName; }
+
+    // How the autosave and the spares get their temporary files; tests
+    // substitute one that fails.
+    void setTempFileFactory(TempFileFactory factory) { createTemp = factory; }
 
     bool unsavedChanges() const { return editor.contentId() != cleanId; }
     // Whether the autosave file that exists now is this run's.
@@ -66,18 +80,25 @@ public:
     // change it does not hold has waited `delay` ms, and removes this run's
     // autosave when the map has become clean.
     void tick(std::uint32_t now);
-    // The editor ends: the unsaved map is written at once; this run's
-    // autosave of a clean map is removed. False, after a problem line, when
-    // the unsaved map could not be written.
+    // The editor ends: the unsaved map is written at once (to this run's
+    // spare while it holds an earlier autosave); this run's autosave or
+    // spare of a clean map is removed. When the autosave cannot be written
+    // but already holds exactly this map, nothing more is needed; otherwise
+    // the map goes to a spare file, after a warning line. False, after a
+    // problem line, when the unsaved map could not be written anywhere.
     bool finish();
 
 private:
-    // Writes the autosave; a failure is reported once until a write succeeds.
+    // Writes the autosave (or the spare); a failure is reported once until a
+    // write succeeds.
     void write();
-    // Writes the autosave to `target`; false with the reason when it failed.
-    bool write(const std::string& target, std::string& reason);
-    // While an earlier autosave is held: the first spare name that is free.
-    std::string finishPath() const;
+    // Writes the autosave; false with the reason when it failed.
+    bool writeAutosave(std::string& reason);
+    // Writes this run's spare, taking a name first when it has none; false
+    // with the problem in words ("NAME could not be written: ...").
+    bool writeSpare(std::string& problem);
+    // Whether the file the map is written to now holds the map as it is.
+    bool holdsCurrent() const;
     void removeOwnFile();
 
     const MapEditor& editor;
@@ -91,4 +112,8 @@ private:
     // A failed write was reported; cleared by the next successful one.
     bool warned = false;
     bool holding = false;
+    std::string spareName;
+    // The content id the spare holds, once written.
+    std::optional<std::uint64_t> spareId;
+    TempFileFactory createTemp = createTempFileBeside;
 };

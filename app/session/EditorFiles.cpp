@@ -43,8 +43,9 @@ bool saveMapFile(const MapEditor& editor, Messages& messages) {
     return write.written();
 }
 
-bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restLocation, Messages& messages) {
-    const ExportWrite write = writeExportFiles(segments, restLocation);
+bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restLocation, Messages& messages,
+                 GroundCheckStop stop) {
+    const ExportWrite write = writeExportFiles(segments, restLocation, stop);
     if (write.emptyChain) {
         messages.problemLine("Nothing to export: the map has no segments");
         return false;
@@ -67,6 +68,10 @@ bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restL
     else if (!write.script.written())
         tellFileWrite(scriptFileName, write.script, messages);
     if (!write.written()) return false;
+    if (write.problems.interrupted) {
+        messages.problemLine("The ground check was stopped");
+        return true;
+    }
     // A line for each kind of fault in the outline the simulator will read:
     // a warning, not a failure.
     std::string warnings;
@@ -88,9 +93,11 @@ std::optional<int> runBatchAfterExport(Messages& messages) {
     return status;
 }
 
-bool exportMap(const MapEditor& editor, Messages& messages) {
+bool exportMap(const MapEditor& editor, Messages& messages, GroundCheckStop stop) {
     // The batch file would deliver stale or partial files: it runs only after
     // both were written.
-    if (!writeExport(editor.getSegments(), editor.getRestLocation(), messages)) return false;
+    if (!writeExport(editor.getSegments(), editor.getRestLocation(), messages, stop)) return false;
+    // Asked to stop: the program is ending, and nothing more is started.
+    if (stop && stop()) return false;
     return runBatchAfterExport(messages).has_value();
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ControlPoint.h"
+#include "GroundCheck.h"
 #include "MapEditor.h"
 #include "Messages.h"
 #include "Segment.h"
@@ -43,8 +44,10 @@ bool saveMapFile(const MapEditor& editor, Messages& messages = windowMessages())
 // when both were written a warning for each kind of fault in the ground
 // outline the simulator will read (nothing for a sound one). An empty chain
 // writes nothing and says "Nothing to export: the map has no segments".
-// Returns whether both files were written.
-bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restLocation, Messages& messages);
+// Returns whether both files were written. When `stop` stops the ground
+// check, "The ground check was stopped" takes the place of its warnings.
+bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restLocation, Messages& messages,
+                 GroundCheckStop stop = nullptr);
 
 // Runs "copy.bat" after an export and waits for it, unless batchFileRefusal
 // says why not (which is then said). A batch file that could not be started,
@@ -54,5 +57,6 @@ std::optional<int> runBatchAfterExport(Messages& messages);
 
 // "Export Map": writeExport, and when both files were written,
 // runBatchAfterExport. Returns whether both files were written and the batch
-// file was started.
-bool exportMap(const MapEditor& editor, Messages& messages = windowMessages());
+// file was started. `stop`, asked during the ground check, also keeps the
+// batch file from being started once it has said to stop.
+bool exportMap(const MapEditor& editor, Messages& messages = windowMessages(), GroundCheckStop stop = nullptr);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "AutosaveSpares.h"
 #include "DrawingConvert.h"
 #include "EditorFiles.h"
 #include "FileTime.h"
@@ -29,8 +30,7 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
     const bool link = isSymbolicLink(path.c_str());
     const PathKind kind = pathKind(path.c_str());
     // What earlier runs left while an earlier autosave waited for an answer.
-    for (int n = 2; pathKind(autosave.sparePath(n).c_str()) == PathKind::regularFile; ++n) {
-        const std::string spare = autosave.sparePath(n);
+    for (const std::string& spare : existingSpares(editor.getMapFileName())) {
         std::string when = fileModifiedLocalTime(spare);
         if (when.empty()) when = "an earlier run";
         messages.reportLine("Unsaved changes from " + when + " are in " + spare + "; open that file to continue them");
@@ -49,19 +49,23 @@ bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& com
         }
         return true;
     }
-    if (link) {
-        messages.problemLine("Nothing to recover: " + path + " is a symbolic link, not an autosave");
-        return false;
-    }
-    if (kind == PathKind::missing) {
-        messages.problemLine("Nothing to recover: " + path + " does not exist");
-        return false;
-    }
     std::vector<Segment> segments;
-    if (!readMap(path, segments, messages)) return false;
+    if (!readEarlierAutosave(path, segments, messages)) return false;
     editor.replaceChain(std::move(segments));
     autosave.takeOver();
     return true;
+}
+
+bool readEarlierAutosave(const std::string& path, std::vector<Segment>& segments, Messages& messages) {
+    if (isSymbolicLink(path.c_str())) {
+        messages.problemLine("Nothing to recover: " + path + " is a symbolic link, not an autosave");
+        return false;
+    }
+    if (pathKind(path.c_str()) == PathKind::missing) {
+        messages.problemLine("Nothing to recover: " + path + " does not exist");
+        return false;
+    }
+    return readMap(path, segments, messages);
 }
 
 bool importAtStart(MapEditor& editor, const CommandLine& commandLine, Messages& messages) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "Autosave.h"
 #include "CommandLine.h"
 #include "MapEditor.h"
@@ -28,6 +31,13 @@ bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, Messag
 // report line warns of it, with --recover it is refused.
 bool startAutosave(MapEditor& editor, Autosave& autosave, const CommandLine& commandLine,
                    Messages& messages = consoleMessages());
+
+// Reads the earlier run's autosave `path` for --recover and the offer's
+// Recover alike. A symbolic link in its place is refused, never read (it may
+// point at the map file itself, or anywhere), as is a name with nothing
+// there: false after one problem line ("Nothing to recover: ..."), or the
+// reader's own when the file is not a map.
+bool readEarlierAutosave(const std::string& path, std::vector<Segment>& segments, Messages& messages);
 
 // After startAutosave: with --import, the editor starts with the drawing's
 // chain, as unsaved changes to MAP. Returns false, after the drawing's one

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "EditorFiles.h"
+#include "EndSignal.h"
 #include "Globals.h"
 #include "PrecisionTools.h"
 
@@ -148,7 +149,10 @@ void yesPressed() {
 
 void noPressed() { confirmPanel.setHidden(true); }
 
-void exportPressed() { exportMap(mapEditor); }
+// An end signal stops a long ground check: the frame loop then ends the editor.
+void exportPressed() {
+    exportMap(mapEditor, windowMessages(), [] { return pendingEndSignal() != 0; });
+}
 
 // Each bar and its restore button share one spot, so exactly one of the pair is shown.
 void minimizePressed() {

@@ -6,6 +6,7 @@
 #include "EditorFiles.h"
 #include "Globals.h"
 #include "Notices.h"
+#include "StartMap.h"
 #include "TextFile.h"
 
 Panel noticePanel;
@@ -101,7 +102,8 @@ void noticePressed() {
 // autosave, now this run's, stays until then.
 void recoverPressed() {
     std::vector<Segment> segments;
-    if (!readMap(autosave.path(), segments, windowMessages())) return;
+    // A link put in the autosave's place while the offer waited is refused.
+    if (!readEarlierAutosave(autosave.path(), segments, windowMessages())) return;
     offerPanel.setHidden(true);
     mapEditor.loadChain(std::move(segments));
     autosave.releaseEarlier();
@@ -110,9 +112,6 @@ void recoverPressed() {
 
 void discardPressed() {
     offerPanel.setHidden(true);
-    autosave.releaseEarlier();
-    const std::string path = autosave.path();
-    if (!isSymbolicLink(path.c_str()) && pathKind(path.c_str()) == PathKind::regularFile &&
-        std::remove(path.c_str()) != 0)
-        windowMessages().problemLine("Warning: " + path + " could not be removed");
+    if (!autosave.discardEarlier())
+        windowMessages().problemLine("Warning: " + autosave.path() + " could not be removed");
 }

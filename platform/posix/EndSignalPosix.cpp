@@ -7,8 +7,12 @@
 namespace {
 
 volatile sig_atomic_t endSignal = 0;
+// holdEndSignals was called: the final autosave is being written.
+volatile sig_atomic_t endSignalsHeld = 0;
 
 void recordEndSignal(int signal) {
+    // Whichever thread it reaches (the GL driver has threads of its own).
+    if (endSignalsHeld) return;
     if (endSignal != 0) {
         // The editor did not end after the first one (a write that hangs):
         // this one ends it the system's way.
@@ -29,6 +33,8 @@ void installEndSignalHandlers() {
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &action, nullptr);
 }
+
+void holdEndSignals() { endSignalsHeld = 1; }
 
 int pendingEndSignal() { return endSignal; }
 

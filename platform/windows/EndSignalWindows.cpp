@@ -21,6 +21,8 @@ namespace {
 
 std::atomic<int> endSignal{0};
 std::atomic<bool> handlersInstalled{false};
+// holdEndSignals was called: the final autosave is being written.
+std::atomic<bool> endSignalsHeld{false};
 
 // An end request, from the C library's signal thread or the watcher. Before
 // the handlers are installed it ends the process at once, as a signal's
@@ -29,6 +31,7 @@ std::atomic<bool> handlersInstalled{false};
 void requestEnd(int signal) {
     int none = 0;
     if (handlersInstalled && endSignal.compare_exchange_strong(none, signal)) return;
+    if (endSignalsHeld) return;
     ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(endSignalExitStatus(signal)));
 }
 
@@ -131,6 +134,11 @@ void installEndSignalHandlers() {
     handlersInstalled = true;
     // Only a window's run has anything to save when the session ends.
     startThread(watchSession);
+}
+
+void holdEndSignals() {
+    endSignalsHeld = true;
+    for (int signal : {SIGINT, SIGBREAK, SIGTERM}) std::signal(signal, SIG_IGN);
 }
 
 int pendingEndSignal() { return endSignal; }

@@ -2,7 +2,10 @@
 // leaves through exit() so that the autosave is written.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <cstdlib>
+#include <thread>
 
 #include "EndSignal.h"
 
@@ -21,5 +24,31 @@ TEST(EndSignal, IsRecordedForTheFrameLoop) {
     EXPECT_EQ(pendingEndSignal(), hangUp);
     EXPECT_EQ(endSignalExitStatus(hangUp), 128 + hangUp);
 }
+
+#ifndef _WIN32
+// A second end signal ends the editor at once, except while the final
+// autosave is being written: then it waits, and the first one's status
+// stands, whichever thread the second reaches (the GL driver runs threads).
+TEST(EndSignal, ASecondSignalWaitsWhileTheFinalAutosaveIsWritten) {
+    // Each case in a fresh process: the test before left a signal recorded.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto secondSignal = [](bool held) {
+        installEndSignalHandlers();
+        // A thread that was running before the end began, as the driver's are.
+        std::atomic<bool> go{false};
+        std::thread other([&go] {
+            while (!go) std::this_thread::yield();
+            std::raise(SIGHUP);
+        });
+        std::raise(SIGTERM);
+        if (held) holdEndSignals();
+        go = true;
+        other.join();
+        std::_Exit(endSignalExitStatus(pendingEndSignal()));
+    };
+    EXPECT_EXIT(secondSignal(true), ::testing::ExitedWithCode(128 + SIGTERM), "");
+    EXPECT_EXIT(secondSignal(false), ::testing::KilledBySignal(SIGHUP), "");
+}
+#endif
 
 }  // namespace

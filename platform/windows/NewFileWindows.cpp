@@ -1,0 +1,51 @@
+#include <windows.h>
+
+#include "NewFile.h"
+
+namespace {
+
+std::wstring widePath(const std::string& path) {
+    const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(),
+                                             static_cast<int>(path.size()), nullptr, 0);
+    if (length <= 0) return L"";
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()),
+                          wide.data(), length);
+    return wide;
+}
+
+std::string reasonOf(DWORD error) {
+    switch (error) {
+        case ERROR_ACCESS_DENIED:
+            return "Access is denied";
+        case ERROR_PATH_NOT_FOUND:
+            return "The system cannot find the path specified";
+        case ERROR_SHARING_VIOLATION:
+            return "used by another program";
+        case ERROR_DISK_FULL:
+            return "There is not enough space on the disk";
+        default:
+            return "system error " + std::to_string(error);
+    }
+}
+
+}  // namespace
+
+CreateResult createNewFile(const std::string& path, std::string* reason) {
+    const std::wstring wide = widePath(path);
+    if (wide.empty()) {
+        if (reason) *reason = "not a valid file name";
+        return CreateResult::failed;
+    }
+    // CREATE_NEW fails on any name that exists, a reparse point included.
+    const HANDLE handle =
+        ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return CreateResult::exists;
+        if (reason) *reason = reasonOf(error);
+        return CreateResult::failed;
+    }
+    ::CloseHandle(handle);
+    return CreateResult::created;
+}
