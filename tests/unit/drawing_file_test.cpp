@@ -73,14 +73,14 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
              "\" d=\"M0 0 h30 M0 10 h30\"/>"),
          "", "0 0 1 0\n2 0 3 0\n5\n0 1 1 1\n2 1 3 1\n5", ""},
         {svg("<defs><path d=\"M0 0 L9 9\"/></defs><path d=\"M0 0 L30 0\"/><path id=\"b\" d=\"M0 0 L0 30\"/>"),
-         "", "0 0 1 0\n2 0 3 0\n5", ""},
+         "", "0 0 1 0\n2 0 3 0\n5", "the drawing has 2 visible paths; the first (without an id) was taken, 1 was left out"},
         {svg("<path d=\"M0 0 L30 0\"/><g><path id=\"b\" d=\"M0 0 L0 30\"/></g>"), "b", "0 0 0 1\n0 2 0 3\n5",
          ""},
         {svg("<rect width=\"3\" height=\"3\"/>"), "", "", "no <path> element"},
         {path("M0 0 L30 0"), "b", "", "no <path> with the id \"b\""},
         {path("M10 10"), "", "", "the path has no drawing command"},
         {path("M0 0 L30"), "", "", "the path cannot be read"},
-        {"ground", "", "", "not an SVG file (not XML"},
+        {"ground", "", "", "not well-formed XML at line 1, column 1: text before the root element"},
         {"<html><path d=\"M0 0 L1 1\"/></html>", "", "", "not an SVG file (no <svg> element)"},
         {svg("<path data-resolution=\"" + manyResolutions + "\" data-path-digest=\"" + pathDataDigest(many) +
              "\" d=\"" + many + "\"/>"),
@@ -141,7 +141,7 @@ TEST(DrawingFile, MapToDrawingAndBackGivesTheSameMapFile) {
 TEST(DrawingFile, RenderedGroundLiesWhereTheEditorDrawsIt) {
     ScratchDir scratch;
     const std::vector<Segment> course = longCourse(12, 5, 7);
-    writeFile("course.svg", formatDrawing(course));
+    writeFile("course.svg", formatDrawing(course).text);
     ASSERT_EQ(std::system("rsvg-convert course.svg -o course.png && convert course.png course.ppm"), 0);
     std::istringstream ppm(readFile("course.ppm"));
     std::string magic, pixels;
