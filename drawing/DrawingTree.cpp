@@ -3,8 +3,11 @@
 #include <svgpp/svgpp.hpp>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <optional>
 #include <vector>
 

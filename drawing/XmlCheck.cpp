@@ -1,6 +1,7 @@
 #include "XmlCheck.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
