@@ -62,6 +62,12 @@ std::vector<int> writtenResolutions(const XmlNode& path, const std::string& d, s
     return resolutions;
 }
 
+DrawingText drawingRefusal(std::string reason) {
+    DrawingText drawing;
+    drawing.error = std::move(reason);
+    return drawing;
+}
+
 DrawingRead refusal(std::string reason) {
     DrawingRead read;
     read.error = std::move(reason);
@@ -117,7 +123,8 @@ DrawingRead readDrawing(std::string text, const std::string& pathId) {
         if (std::string problem = userToPage(path, transform, transformed); !problem.empty())
             return refusal(problem);
         svgpp::value_parser<svgpp::tag::type::path_data, svgpp::path_policy<PathPolicy>>::parse(
-            svgpp::tag::attribute::d(), context, boost::iterator_range<const char*>(d.data(), d.data() + d.size()),
+            svgpp::tag::attribute::d(), context,
+            boost::iterator_range<const char*>(d.data(), d.data() + d.size()),
             svgpp::tag::source::attribute());
     } catch (const svgpp::invalid_value_error<char>& error) {
         return refusal("the path cannot be read: invalid " + printableForMessage(error.name()) + ' ' +
@@ -159,14 +166,12 @@ DrawingRead readDrawing(std::string text, const std::string& pathId) {
 }
 
 DrawingText formatDrawing(const std::vector<Segment>& segments) {
-    DrawingText drawing;
     // Every number is written finite, or the drawing is not written.
     for (std::size_t i = 0; i < segments.size(); ++i)
         for (const ControlPoint& p : segments[i].controlPoints())
             if (!std::isfinite(p.x * unitsPerMapUnit) || !std::isfinite(p.y * unitsPerMapUnit))
-                return drawing.error = "segment " + std::to_string(i + 1) +
-                                       " has a coordinate too large to be drawn",
-                       drawing;
+                return drawingRefusal("segment " + std::to_string(i + 1) +
+                                      " has a coordinate too large to be drawn");
 
     // The chain: "M", one "C" per segment, and a new "M" at a gap (as printed).
     std::string d;
@@ -193,11 +198,12 @@ DrawingText formatDrawing(const std::vector<Segment>& segments) {
     bool outlineFinite = true;
     forEachOutlinePoint(segments, [&](OutlineLine line, std::size_t, double x, double y) {
         outline += line == OutlineLine::leftFoot ? "M " : " L ";
-        outlineFinite = outlineFinite && std::isfinite(x * unitsPerMapUnit) && std::isfinite(y * unitsPerMapUnit);
+        outlineFinite =
+            outlineFinite && std::isfinite(x * unitsPerMapUnit) && std::isfinite(y * unitsPerMapUnit);
         appendPoint(outline, {x, -y});
     });
     outline += " Z";
-    if (!outlineFinite) return drawing.error = "the ground's outline has a point too large to be drawn", drawing;
+    if (!outlineFinite) return drawingRefusal("the ground's outline has a point too large to be drawn");
 
     // The view box: every control point, with a margin of a fiftieth of its
     // larger side (at least two map units).
@@ -209,11 +215,12 @@ DrawingText formatDrawing(const std::vector<Segment>& segments) {
         }
     const double margin = std::max(2.0, 0.02 * std::max(right - left, bottom - top));
     // Whole user units, so that the drawing's pixels fall on the editor's.
-    const double box[] = {std::floor((left - margin) * unitsPerMapUnit), std::floor((top - margin) * unitsPerMapUnit),
+    const double box[] = {std::floor((left - margin) * unitsPerMapUnit),
+                          std::floor((top - margin) * unitsPerMapUnit),
                           std::ceil((right - left + 2 * margin) * unitsPerMapUnit),
                           std::ceil((bottom - top + 2 * margin) * unitsPerMapUnit)};
     if (!std::all_of(std::begin(box), std::end(box), [](double v) { return std::isfinite(v); }))
-        return drawing.error = "the map is too large to be drawn (its page is not finite)", drawing;
+        return drawingRefusal("the map is too large to be drawn (its page is not finite)");
     // The page at the editor's scale, shrunk to fit renderers when it is larger.
     const double shrink = std::min(1.0, maxPageSide / std::max(box[2], box[3]));
     auto whole = [](double value) {
@@ -224,16 +231,18 @@ DrawingText formatDrawing(const std::vector<Segment>& segments) {
     const std::string width = whole(std::max(1.0, std::round(box[2] * shrink)));
     const std::string height = whole(std::max(1.0, std::round(box[3] * shrink)));
 
-    drawing.text = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
-                   "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-                   width + "\" height=\"" + height + "\" viewBox=\"" + whole(box[0]) + ' ' + whole(box[1]) + ' ' +
-                   whole(box[2]) + ' ' + whole(box[3]) +
-                   "\">\n"
-                   "<title>Ground profile</title>\n"
-                   "<path id=\"ground\" fill=\"none\" stroke=\"#1a3f8f\" stroke-width=\"2\" data-resolution=\"" +
-                   resolutions + "\" data-path-digest=\"" + pathDataDigest(d) + "\"\n d=\"" + d +
-                   "\"/>\n"
-                   "<path id=\"outline\" fill=\"none\" stroke=\"#d9480f\" stroke-width=\"0.5\"\n d=\"" +
-                   outline + "\"/>\n</svg>\n";
+    DrawingText drawing;
+    drawing.text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
+        width + "\" height=\"" + height + "\" viewBox=\"" + whole(box[0]) + ' ' + whole(box[1]) + ' ' +
+        whole(box[2]) + ' ' + whole(box[3]) +
+        "\">\n"
+        "<title>Ground profile</title>\n"
+        "<path id=\"ground\" fill=\"none\" stroke=\"#1a3f8f\" stroke-width=\"2\" data-resolution=\"" +
+        resolutions + "\" data-path-digest=\"" + pathDataDigest(d) + "\"\n d=\"" + d +
+        "\"/>\n"
+        "<path id=\"outline\" fill=\"none\" stroke=\"#d9480f\" stroke-width=\"0.5\"\n d=\"" +
+        outline + "\"/>\n</svg>\n";
     return drawing;
 }

@@ -61,12 +61,26 @@ bool isHidden(const XmlNode& node) {
 // Containers whose content is drawn only where something refers to it.
 bool isNeverDrawn(const XmlNode& node) {
     static constexpr const char* names[] = {"defs", "symbol", "clipPath", "mask", "pattern", "marker"};
-    return std::any_of(std::begin(names), std::end(names), [&](const char* n) { return isSvgElement(node, n); });
+    return std::any_of(std::begin(names), std::end(names),
+                       [&](const char* n) { return isSvgElement(node, n); });
 }
 
 bool isShape(const XmlNode& node) {
     static constexpr const char* names[] = {"rect", "circle", "ellipse", "line", "polyline", "polygon"};
-    return std::any_of(std::begin(names), std::end(names), [&](const char* n) { return isSvgElement(node, n); });
+    return std::any_of(std::begin(names), std::end(names),
+                       [&](const char* n) { return isSvgElement(node, n); });
+}
+
+PathChoice taken(const XmlNode* path) {
+    PathChoice choice;
+    choice.path = path;
+    return choice;
+}
+
+PathChoice refused(std::string why) {
+    PathChoice choice;
+    choice.error = std::move(why);
+    return choice;
 }
 
 const char* convertAdvice = "convert it to a path first (in Inkscape: Path, Object to Path)";
@@ -103,17 +117,20 @@ PathChoice firstVisiblePath(const XmlNode& parent, bool ownGround, const std::st
     const XmlNode* shape = nullptr;
     collectPaths(parent, all, shape);
     std::vector<const XmlNode*> visible;
-    std::copy_if(all.begin(), all.end(), std::back_inserter(visible), [](const XmlNode* p) { return !isHidden(*p); });
+    std::copy_if(all.begin(), all.end(), std::back_inserter(visible),
+                 [](const XmlNode* p) { return !isHidden(*p); });
     PathChoice choice;
     if (visible.empty()) {
-        choice.error = where + (all.empty() ? std::string("no <path> element")
-                                            : "no visible <path> element (" + std::to_string(all.size()) + " hidden)");
-        if (shape) choice.error += "; the <" + std::string(localName(*shape)) + "> is not a path: " + convertAdvice;
+        choice.error =
+            where + (all.empty() ? std::string("no <path> element")
+                                 : "no visible <path> element (" + std::to_string(all.size()) + " hidden)");
+        if (shape)
+            choice.error += "; the <" + std::string(localName(*shape)) + "> is not a path: " + convertAdvice;
         return choice;
     }
     for (const XmlNode* p : visible)
         if (ownGround && attribute(*p, "id") == "ground" && attributeValue(*p, "data-path-digest"))
-            return choice.path = p, choice;
+            return taken(p);
     choice.path = visible.front();
     if (visible.size() > 1)
         choice.warning = where + std::to_string(visible.size()) + " visible paths; the first (" +
@@ -138,7 +155,7 @@ std::optional<double> lengthInPixels(std::string_view text, bool& physical) {
         const char* unit;
         double pixels;
     } units[] = {{"mm", 96 / 25.4}, {"cm", 96 / 2.54}, {"in", 96}, {"pt", 96 / 72.0},
-                 {"pc", 16},        {"Q", 96 / 101.6},  {"px", 1}};
+                 {"pc", 16},        {"Q", 96 / 101.6}, {"px", 1}};
     physical = false;
     for (const auto& u : units) {
         const std::string_view unit(u.unit);
@@ -176,7 +193,8 @@ Affine pageScale(const XmlNode& root, bool& any) {
     const auto height = lengthInPixels(attribute(root, "height"), heightPhysical);
     double scale = 0;
     if (widthPhysical && *width > 0) scale = *width / (*box)[2];
-    if (heightPhysical && *height > 0) scale = scale > 0 ? std::min(scale, *height / (*box)[3]) : *height / (*box)[3];
+    if (heightPhysical && *height > 0)
+        scale = scale > 0 ? std::min(scale, *height / (*box)[3]) : *height / (*box)[3];
     if (!(scale > 0)) return {};
     any = true;
     return {scale, 0, 0, scale, 0, 0};
@@ -237,18 +255,15 @@ bool isSvgElement(const XmlNode& node, std::string_view name) {
 
 PathChoice choosePath(const XmlNode& root, const std::string& id) {
     if (id.empty()) return firstVisiblePath(root, true, "the drawing has ");
-    PathChoice choice;
     const XmlNode* named = findId(root, id);
     const std::string quotedId = quotedForMessage(id);
-    if (!named) return choice.error = "no <path> with the id " + quotedId, choice;
-    if (isHidden(*named)) return choice.error = "the element with the id " + quotedId + " is hidden", choice;
-    if (isSvgElement(*named, "path")) return choice.path = named, choice;
+    if (!named) return refused("no <path> with the id " + quotedId);
+    if (isHidden(*named)) return refused("the element with the id " + quotedId + " is hidden");
+    if (isSvgElement(*named, "path")) return taken(named);
     const std::string element = printableForMessage(localName(*named));
     if (isShape(*named))
-        return choice.error = "the id " + quotedId + " names a <" + element + ">, not a path: " + convertAdvice,
-               choice;
-    if (!named->first_node())
-        return choice.error = "the id " + quotedId + " names a <" + element + ">, not a path", choice;
+        return refused("the id " + quotedId + " names a <" + element + ">, not a path: " + convertAdvice);
+    if (!named->first_node()) return refused("the id " + quotedId + " names a <" + element + ">, not a path");
     return firstVisiblePath(*named, false, "the id " + quotedId + " names a <" + element + "> with ");
 }
 
@@ -263,8 +278,8 @@ std::string userToPage(const XmlNode& node, Affine& total, bool& any) {
     if (const char* value = attributeValue(node, "transform", &size)) {
         TransformContext context;
         svgpp::value_parser<svgpp::tag::type::transform_list>::parse(
-            svgpp::tag::attribute::transform(), context, boost::iterator_range<const char*>(value, value + size),
-            svgpp::tag::source::attribute());
+            svgpp::tag::attribute::transform(), context,
+            boost::iterator_range<const char*>(value, value + size), svgpp::tag::source::attribute());
         total = total.then(context.matrix);
         any = true;
     }

@@ -46,12 +46,13 @@ void PathCubics::line(const ControlPoint& to) {
          to});
 }
 
-void PathCubics::arc(double rx, double ry, double rotation, bool largeArc, bool sweep, const ControlPoint& to) {
+void PathCubics::arc(double rx, double ry, double rotation, bool largeArc, bool sweep,
+                     const ControlPoint& to) {
     if (to == current) return;  // SVG draws nothing
     if (rx == 0 || ry == 0 || !std::isfinite(rx * ry * rotation)) return line(to);
     double cx = 0, cy = 0, theta1 = 0, theta2 = 0;
-    svgpp::arc_endpoint_to_center(current.x, current.y, to.x, to.y, rx, ry, rotation, largeArc, sweep, cx,
-                                  cy, theta1, theta2);
+    svgpp::arc_endpoint_to_center(current.x, current.y, to.x, to.y, rx, ry, rotation, largeArc, sweep, cx, cy,
+                                  theta1, theta2);
     if (sweep && theta2 < theta1) theta2 += 2 * pi;
     if (!sweep && theta2 > theta1) theta2 -= 2 * pi;
     const double sweepAngle = theta2 - theta1;

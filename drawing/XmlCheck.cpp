@@ -52,8 +52,8 @@ private:
             const auto text_ = text.substr(pos, next - pos);
             const auto bad = std::find_if_not(text_.begin(), text_.end(), isXmlSpace);
             if (bad != text_.end())
-                return void(fault(pos + (bad - text_.begin()),
-                                  rootClosed ? "text after the root element" : "text before the root element"));
+                return void(fault(pos + (bad - text_.begin()), rootClosed ? "text after the root element"
+                                                                          : "text before the root element"));
         }
         pos = next;
     }
@@ -85,7 +85,8 @@ private:
     // <!DOCTYPE ...>, with an internal subset in brackets and quoted strings.
     void declaration() {
         const std::size_t at = pos;
-        if (!open.empty() || rootClosed) return void(fault(at, "a declaration inside or after the root element"));
+        if (!open.empty() || rootClosed)
+            return void(fault(at, "a declaration inside or after the root element"));
         int brackets = 0;
         for (pos += 2; pos < text.size(); ++pos) {
             const char c = text[pos];
@@ -110,7 +111,8 @@ private:
         pos += 2;
         const std::string_view closed = name();
         skipSpace();
-        if (pos >= text.size() || text[pos] != '>') return void(fault(at, "</" + shown(closed) + " is not closed"));
+        if (pos >= text.size() || text[pos] != '>')
+            return void(fault(at, "</" + shown(closed) + " is not closed"));
         ++pos;
         if (open.empty()) return void(fault(at, "</" + shown(closed) + "> closes no element"));
         if (closed != open.back())

@@ -40,7 +40,8 @@ bool printableLine(const std::string& line) {
 // move by a rounding step, the chain and its resolutions may not.
 std::string groundPath(const std::string& drawing) {
     const std::size_t start = drawing.find("<path id=\"ground\"");
-    return start == std::string::npos ? std::string() : drawing.substr(start, drawing.find("/>", start) - start);
+    return start == std::string::npos ? std::string()
+                                      : drawing.substr(start, drawing.find("/>", start) - start);
 }
 
 }  // namespace
@@ -49,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     // The first line, when there is one, names the path: "FILE.svg#ID" as the command line gives it.
     const std::size_t lineEnd = text.find('\n');
-    const std::string id = lineEnd != std::string::npos && lineEnd < 40 ? text.substr(0, lineEnd) : std::string();
+    const std::string id =
+        lineEnd != std::string::npos && lineEnd < 40 ? text.substr(0, lineEnd) : std::string();
     for (const std::string& pathId : {std::string(), id}) {
         const DrawingRead read = readDrawing(text, pathId);
         if (!read.ok()) {
@@ -71,16 +73,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::vector<Segment> chain = segmentsFromRecords(read.records);
         const DrawingText written = formatDrawing(chain);
         if (!written.ok()) {
-            check(printableLine(written.error) && written.text.empty(), "a refused chain was half written", text);
+            check(printableLine(written.error) && written.text.empty(), "a refused chain was half written",
+                  text);
             continue;
         }
         const DrawingRead back = readDrawing(written.text);
         if (!back.ok()) failure(("the written drawing is refused: " + back.error).c_str(), written.text);
         check(back.warnings.empty(), "the written drawing reads back with a warning", written.text);
-        check(back.records.size() == read.records.size(), "the drawing read back has another number of segments",
-              written.text);
+        check(back.records.size() == read.records.size(),
+              "the drawing read back has another number of segments", written.text);
         for (std::size_t i = 0; i < back.records.size(); ++i)
-            check(back.records[i].resolution == read.records[i].resolution, "a resolution changed", written.text);
+            check(back.records[i].resolution == read.records[i].resolution, "a resolution changed",
+                  written.text);
         const DrawingText again = formatDrawing(segmentsFromRecords(back.records));
         check(again.ok() && groundPath(again.text) == groundPath(written.text),
               "writing the drawing read back gives another ground path", written.text);

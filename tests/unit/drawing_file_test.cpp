@@ -73,7 +73,8 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
              "\" d=\"M0 0 h30 M0 10 h30\"/>"),
          "", "0 0 1 0\n2 0 3 0\n5\n0 1 1 1\n2 1 3 1\n5", ""},
         {svg("<defs><path d=\"M0 0 L9 9\"/></defs><path d=\"M0 0 L30 0\"/><path id=\"b\" d=\"M0 0 L0 30\"/>"),
-         "", "0 0 1 0\n2 0 3 0\n5", "the drawing has 2 visible paths; the first (without an id) was taken, 1 was left out"},
+         "", "0 0 1 0\n2 0 3 0\n5",
+         "the drawing has 2 visible paths; the first (without an id) was taken, 1 was left out"},
         {svg("<path d=\"M0 0 L30 0\"/><g><path id=\"b\" d=\"M0 0 L0 30\"/></g>"), "b", "0 0 0 1\n0 2 0 3\n5",
          ""},
         // Hidden paths are never taken; the editor's own ground is, wherever it stands.
@@ -82,14 +83,17 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
         {svg("<g visibility=\"hidden\"><path d=\"M0 0 L30 0\"/><path visibility=\"visible\" d=\"M0 0 L0 "
              "30\"/></g>"),
          "", "0 0 0 1\n0 2 0 3\n5", ""},
-        {svg("<g display=\"none\"><path id=\"b\" d=\"M0 0 L30 0\"/></g>"), "b", "", "the element with the id \"b\" is hidden"},
+        {svg("<g display=\"none\"><path id=\"b\" d=\"M0 0 L30 0\"/></g>"), "b", "",
+         "the element with the id \"b\" is hidden"},
         {svg("<path d=\"M0 0 L30 0\"/><path id=\"ground\" data-path-digest=\"0\" d=\"M0 0 L0 30\"/>"), "",
          "0 0 0 1\n0 2 0 3\n5", ""},
         // A page in millimetres: its user units in CSS pixels.
-        {"<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20mm\" height=\"1in\" viewBox=\"0 0 10 10\"><path "
+        {"<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20mm\" height=\"1in\" viewBox=\"0 0 10 "
+         "10\"><path "
          "d=\"M0 0 L10 0\"/></svg>",
          "", "0 0 2.51969 0\n5.03937 0 7.55906 0\n5", ""},
-        {svg("<rect width=\"3\" height=\"3\"/>"), "", "", "no <path> element; the <rect> is not a path: convert it"},
+        {svg("<rect width=\"3\" height=\"3\"/>"), "", "",
+         "no <path> element; the <rect> is not a path: convert it"},
         {svg("<g id=\"b\"><ellipse rx=\"3\" ry=\"3\"/></g>"), "b", "", "names a <g> with no <path> element"},
         {path("M0 0 L30 0"), "b", "", "no <path> with the id \"b\""},
         {path("M10 10"), "", "", "the path has no drawing command"},
@@ -152,8 +156,8 @@ TEST(DrawingFile, MapToDrawingAndBackGivesTheSameMapFile) {
         // The page fits renderers however long the course: its longer side at most 4096 pixels.
         const std::string drawing = readFile("drawing.svg");
         double width = 0, height = 0;
-        ASSERT_EQ(std::sscanf(drawing.c_str() + drawing.find(" width="), " width=\"%lf\" height=\"%lf", &width,
-                              &height),
+        ASSERT_EQ(std::sscanf(drawing.c_str() + drawing.find(" width="), " width=\"%lf\" height=\"%lf",
+                              &width, &height),
                   2);
         EXPECT_TRUE(width >= 1 && height >= 1 && std::max(width, height) <= 4096) << width << " x " << height;
     }
@@ -202,25 +206,32 @@ TEST(DrawingFile, HostileDrawingsGiveOneSafeLineOrTheRightPath) {
         {svg("<g><path d=\"M0 0 L30 0\"/></h>"), "g.svg", 1,
          "File input error: g.svg: not well-formed XML at line 1, column 66: </h> does not close <g>\n", ""},
         {path("M0 0 L30 0") + "\n <svg/>", "g.svg", 1,
-         "File input error: g.svg: not well-formed XML at line 2, column 2: a second root element <svg>\n", ""},
+         "File input error: g.svg: not well-formed XML at line 2, column 2: a second root element <svg>\n",
+         ""},
         {path("M0 0 L30 0") + "<!-- end -->x", "g.svg", 1,
-         "File input error: g.svg: not well-formed XML at line 1, column 81: text after the root element\n", ""},
+         "File input error: g.svg: not well-formed XML at line 1, column 81: text after the root element\n",
+         ""},
         {svg("<path d=\"M0 0 L30 0\">"), "g.svg", 1,
-         "File input error: g.svg: not well-formed XML at line 1, column 62: </svg> does not close <path>\n", ""},
+         "File input error: g.svg: not well-formed XML at line 1, column 62: </svg> does not close <path>\n",
+         ""},
         {path("M0 0 L\x1b]0;owned\x07 1"), "g.svg#\x1b[2J", 1,
          "File input error: g.svg#\x1b[2J: no <path> with the id \"?[2J\"\n", ""},
         {path("M0 0 L\x1b]0;owned\x07 1"), "g.svg", 1,
          "File input error: g.svg: the path cannot be read: invalid d \"M0 0 L?]0;owned? 1\"\n", ""},
         {path(longData + " L"), "g.svg", 1,
-         "File input error: g.svg: the path cannot be read: invalid d \"M0 0 L1 2 L1 2 L1 2 L1 2 L1 2 L1 2 L1 2 ...\"\n",
+         "File input error: g.svg: the path cannot be read: invalid d \"M0 0 L1 2 L1 2 L1 2 L1 2 L1 2 L1 2 "
+         "L1 2 ...\"\n",
          ""},
         // A nested viewport: its x and y move what is in it, its viewBox scales it.
         {svg("<svg x=\"50\" y=\"50\"><path d=\"M0 0 L30 0\"/></svg>"), "g.svg", 0, "", "5 5 6 5\n7 5 8 5\n5"},
-        {svg("<svg x=\"10\" width=\"200\" height=\"100\" viewBox=\"0 0 10 10\" preserveAspectRatio=\"xMinYMax "
+        {svg("<svg x=\"10\" width=\"200\" height=\"100\" viewBox=\"0 0 10 10\" "
+             "preserveAspectRatio=\"xMinYMax "
              "meet\"><path d=\"M0 0 L3 0\"/></svg>"),
          "g.svg", 0, "", "1 0 2 0\n3 0 4 0\n5"},
-        {svg("<svg width=\"50%\" height=\"100\" viewBox=\"0 0 10 10\"><path d=\"M0 0 L3 0\"/></svg>"), "g.svg", 1,
-         "File input error: g.svg: a nested <svg> with a viewBox needs its width and height as lengths in user "
+        {svg("<svg width=\"50%\" height=\"100\" viewBox=\"0 0 10 10\"><path d=\"M0 0 L3 0\"/></svg>"),
+         "g.svg", 1,
+         "File input error: g.svg: a nested <svg> with a viewBox needs its width and height as lengths in "
+         "user "
          "units\n",
          ""},
     };
