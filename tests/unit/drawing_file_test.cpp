@@ -222,6 +222,10 @@ TEST(DrawingFile, HostileDrawingsGiveOneSafeLineOrTheRightPath) {
          "File input error: g.svg: the path cannot be read: invalid d \"M0 0 L1 2 L1 2 L1 2 L1 2 L1 2 L1 2 "
          "L1 2 ...\"\n",
          ""},
+        // Well-formed markup that only looks like tags is read.
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!DOCTYPE svg [<!ENTITY e \"<g>\">]><!-- <g> -->" +
+             svg("<![CDATA[</h>]]><g title='a > b' class=\"/>\"><path d=\"M0 0 L30 0\" /></g>") + "\n<!-- end -->\n",
+         "g.svg", 0, "", "0 0 1 0\n2 0 3 0\n5"},
         // A nested viewport: its x and y move what is in it, its viewBox scales it.
         {svg("<svg x=\"50\" y=\"50\"><path d=\"M0 0 L30 0\"/></svg>"), "g.svg", 0, "", "5 5 6 5\n7 5 8 5\n5"},
         {svg("<svg x=\"10\" width=\"200\" height=\"100\" viewBox=\"0 0 10 10\" "
