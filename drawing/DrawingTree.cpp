@@ -86,14 +86,36 @@ PathChoice refused(std::string why) {
 const char* convertAdvice = "convert it to a path first (in Inkscape: Path, Object to Path)";
 
 // The paths under `parent` in document order, outside the containers that are never drawn.
-void collectPaths(const XmlNode& parent, std::vector<const XmlNode*>& paths, const XmlNode*& shape) {
+// Whether an element is shown, from what it says and what the element around it inherits.
+struct Shown {
+    bool displayNoneAround = false;
+    bool visibilityHidden = false;
+
+    Shown of(const XmlNode& child) const {
+        const std::string_view visibility = property(child, "visibility");
+        return {displayNoneAround || property(child, "display") == "none",
+                visibility.empty() ? visibilityHidden : visibility == "hidden" || visibility == "collapse"};
+    }
+    bool hidden() const { return displayNoneAround || visibilityHidden; }
+};
+
+// The paths under `parent` in document order, outside the containers that
+// are never drawn, the visible ones apart; once over the tree, so that each
+// element's visibility is worked out once.
+void collectPaths(const XmlNode& parent, Shown around, std::vector<const XmlNode*>& visible,
+                  std::size_t& hidden, const XmlNode*& shape) {
     for (const XmlNode* child = parent.first_node(); child; child = child->next_sibling()) {
         if (child->type() != rapidxml_ns::node_element || isNeverDrawn(*child)) continue;
-        if (isSvgElement(*child, "path"))
-            paths.push_back(child);
-        else if (!shape && isShape(*child) && !isHidden(*child))
+        const Shown shown = around.of(*child);
+        if (isSvgElement(*child, "path")) {
+            if (shown.hidden())
+                ++hidden;
+            else
+                visible.push_back(child);
+        } else if (!shape && isShape(*child) && !shown.hidden()) {
             shape = child;
-        collectPaths(*child, paths, shape);
+        }
+        collectPaths(*child, shown, visible, hidden, shape);
     }
 }
 
@@ -112,18 +134,16 @@ std::string named(const XmlNode& path) {
 }
 
 // The first visible path under `parent`, or the editor's "ground" when `ownGround`.
-PathChoice firstVisiblePath(const XmlNode& parent, bool ownGround, const std::string& where) {
-    std::vector<const XmlNode*> all;
-    const XmlNode* shape = nullptr;
-    collectPaths(parent, all, shape);
+PathChoice firstVisiblePath(const XmlNode& parent, Shown shown, bool ownGround, const std::string& where) {
     std::vector<const XmlNode*> visible;
-    std::copy_if(all.begin(), all.end(), std::back_inserter(visible),
-                 [](const XmlNode* p) { return !isHidden(*p); });
+    std::size_t hidden = 0;
+    const XmlNode* shape = nullptr;
+    collectPaths(parent, shown, visible, hidden, shape);
     PathChoice choice;
     if (visible.empty()) {
         choice.error =
-            where + (all.empty() ? std::string("no <path> element")
-                                 : "no visible <path> element (" + std::to_string(all.size()) + " hidden)");
+            where + (hidden == 0 ? std::string("no <path> element")
+                                 : "no visible <path> element (" + std::to_string(hidden) + " hidden)");
         if (shape)
             choice.error += "; the <" + std::string(localName(*shape)) + "> is not a path: " + convertAdvice;
         return choice;
@@ -254,7 +274,7 @@ bool isSvgElement(const XmlNode& node, std::string_view name) {
 }
 
 PathChoice choosePath(const XmlNode& root, const std::string& id) {
-    if (id.empty()) return firstVisiblePath(root, true, "the drawing has ");
+    if (id.empty()) return firstVisiblePath(root, Shown().of(root), true, "the drawing has ");
     const XmlNode* named = findId(root, id);
     const std::string quotedId = quotedForMessage(id);
     if (!named) return refused("no <path> with the id " + quotedId);
@@ -264,7 +284,9 @@ PathChoice choosePath(const XmlNode& root, const std::string& id) {
     if (isShape(*named))
         return refused("the id " + quotedId + " names a <" + element + ">, not a path: " + convertAdvice);
     if (!named->first_node()) return refused("the id " + quotedId + " names a <" + element + ">, not a path");
-    return firstVisiblePath(*named, false, "the id " + quotedId + " names a <" + element + "> with ");
+    // The group is shown: it was not hidden.
+    return firstVisiblePath(*named, Shown(), false,
+                            "the id " + quotedId + " names a <" + element + "> with ");
 }
 
 std::string userToPage(const XmlNode& node, Affine& total, bool& any) {
