@@ -22,28 +22,42 @@ struct DrawingRead {
     bool ok() const { return error.empty(); }
 };
 
-// Reads the SVG document `text` and makes a chain of its first <path> element
-// in document order (outside <defs> and the other containers that are never
-// drawn on their own), or of the <path> whose id is `pathId` when that is not
-// empty. Every command of the path's first subpath becomes one cubic segment:
-// cubic curves as they are (the smooth ones with their reflected handle),
-// quadratic curves as the same curve in cubic form, lines and the closing
-// line with their handles at one and two thirds, arcs as cubics of at most 90
-// degrees each. The transforms of the path and of every element around it
-// are applied; coordinates are divided by 10. Each segment gets resolution 5,
-// or the one that the path's data-resolution list gives when the path data is
-// still what writeDrawing wrote (its data-path-digest matches). A chain past
-// sampleBudget is refused. Such an unchanged path gives every subpath, so
-// that a chain with gaps comes back whole.
+// Reads the SVG document `text` and makes a chain of the path that
+// choosePath takes (see DrawingTree.h) for `pathId`. The text is refused
+// before its tree is built when it is nested more than 256 deep, has more than
+// a million elements or is not well-formed XML (see checkXml). Every command
+// of the path's first subpath becomes one cubic segment: cubic curves as they
+// are (the smooth ones with their reflected handle), quadratic curves as the
+// same curve in cubic form, lines and the closing line with their handles at
+// one and two thirds, arcs as cubics of at most 90 degrees each. The
+// transforms and nested viewports around the path are applied, and a page
+// sized in physical units is taken in CSS pixels; coordinates are divided by
+// 10. Each segment gets resolution 5, or the one that the path's
+// data-resolution list gives when the path data is still what formatDrawing
+// wrote (its data-path-digest matches). A chain past sampleBudget is refused.
+// Such an unchanged path gives every subpath, so that a chain with gaps comes
+// back whole. Text quoted in a refusal is cut short and shown printable.
 DrawingRead readDrawing(std::string text, const std::string& pathId = {});
+
+// What formatDrawing made of a chain.
+struct DrawingText {
+    // The SVG document; empty when it could not be written.
+    std::string text;
+    // Empty when the document was made; otherwise why not, one line.
+    std::string error;
+
+    bool ok() const { return error.empty(); }
+};
 
 // The SVG 1.1 document of `segments` (not empty): the chain as the path
 // "ground" ("M" and one "C" per segment, a new "M" where a segment does not
 // start where the one before ends), with the segments' resolutions and the
 // digest of its data, and the closed outline that the ground points file
 // gives the simulator as the thin path "outline". The view box holds the
-// chain with a margin, in SVG user units as large as the editor's pixels.
-std::string formatDrawing(const std::vector<Segment>& segments);
+// chain with a margin of a fiftieth of its larger side, in SVG user units as
+// large as the editor's pixels; the page is as large, or shrunk to 4096
+// pixels on its longer side. Refused when a number of it would not be finite.
+DrawingText formatDrawing(const std::vector<Segment>& segments);
 
 // The digest that data-path-digest holds for the path data `d`: 16 hex digits
 // of its 64-bit FNV-1a hash.

@@ -64,7 +64,12 @@ int convertWithoutWindow(const std::string& in, const std::string& out, Messages
             messages.problemLine(in + ": the map has no segments");
             return 1;
         }
-        write = storeFile(out, formatDrawing(segments));
+        const DrawingText drawing = formatDrawing(segments);
+        if (!drawing.ok()) {
+            messages.problemLine(in + ": " + drawing.error);
+            return 1;
+        }
+        write = storeFile(out, drawing.text);
     } else {
         messages.problem(
             "mapeditor: --convert turns a .svg file into a .mef file or a .mef file into a .svg file\n" +

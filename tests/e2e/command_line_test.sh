@@ -128,6 +128,38 @@ headless --convert canyon.mef other.txt
 headless --convert empty.mef other.svg
 [ "$RC" -eq 1 ] && [ "$ERR" = 'empty.mef: the map has no segments' ] && [ ! -e other.svg ] || fail "empty map: $RC $ERR"
 
+step "--convert: drawings as Inkscape 1.2 saves them"
+# Made once with Inkscape 1.2.2 ("inkscape --actions=A --export-type=svg
+# --export-filename=OUT IN"): raised.svg from the editor's drawing of CANYON
+# with the ground raised above the outline (A: select-by-id:ground;selection-top);
+# layers.svg from a three-layer document in millimetres with the layer
+# "sketch" hidden (A: select-by-id:sketch;selection-hide).
+# IN | status | standard error | the map's first line
+while IFS='|' read -r in status error first; do
+    step "--convert $in"
+    new_workdir "inkscape-${in//[#.]/-}"
+    cp "$E2E_HERE"/drawings/*.svg .
+    headless --convert "$in" out.mef
+    [ "$RC" -eq "$status" ] && [ "$ERR" = "$error" ] && [ -z "$OUT" ] || fail "status $RC, standard error: $ERR"
+    if [ -n "$first" ]; then
+        [ "$(head -n 1 out.mef)" = "$first" ] || fail "the map begins with $(head -n 1 out.mef)"
+    else
+        [ ! -e out.mef ] || fail "a refused drawing wrote out.mef"
+    fi
+done <<'TABLE'
+raised.svg|0||0 10 2 4
+layers.svg|0|Warning: layers.svg: the drawing has 2 visible paths; the first ("hills") was taken, 1 was left out|3.77953 18.8976 15.1181 7.55906
+layers.svg#layer1|0|Warning: layers.svg#layer1: the id "layer1" names a <g> with 2 visible paths; the first ("hills") was taken, 1 was left out|3.77953 18.8976 15.1181 7.55906
+layers.svg#flag|0||56.6929 18.8976 56.6929 16.378
+layers.svg#draft|1|File input error: layers.svg#draft: the element with the id "draft" is hidden|
+layers.svg#block|1|File input error: layers.svg#block: the id "block" names a <rect>, not a path: convert it to a path first (in Inkscape: Path, Object to Path)|
+layers.svg#blocks|1|File input error: layers.svg#blocks: the id "blocks" names a <g> with no <path> element; the <rect> is not a path: convert it to a path first (in Inkscape: Path, Object to Path)|
+TABLE
+# The ground raised above the outline is still the ground: the round trip is exact.
+printf '%s' "$CANYON" >canyon.mef
+headless --convert raised.svg back.mef
+[ "$RC" -eq 0 ] && cmp -s canyon.mef back.mef || fail "raised.svg is not CANYON again: $RC $ERR"
+
 step "short options, abbreviations, --, usage errors, several maps, - as standard input"
 new_workdir usage
 printf '%s' "$CANYON" >canyon.mef

@@ -73,14 +73,32 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
              "\" d=\"M0 0 h30 M0 10 h30\"/>"),
          "", "0 0 1 0\n2 0 3 0\n5\n0 1 1 1\n2 1 3 1\n5", ""},
         {svg("<defs><path d=\"M0 0 L9 9\"/></defs><path d=\"M0 0 L30 0\"/><path id=\"b\" d=\"M0 0 L0 30\"/>"),
-         "", "0 0 1 0\n2 0 3 0\n5", ""},
+         "", "0 0 1 0\n2 0 3 0\n5",
+         "the drawing has 2 visible paths; the first (without an id) was taken, 1 was left out"},
         {svg("<path d=\"M0 0 L30 0\"/><g><path id=\"b\" d=\"M0 0 L0 30\"/></g>"), "b", "0 0 0 1\n0 2 0 3\n5",
          ""},
-        {svg("<rect width=\"3\" height=\"3\"/>"), "", "", "no <path> element"},
+        // Hidden paths are never taken; the editor's own ground is, wherever it stands.
+        {svg("<path style=\"fill:none; display : none\" d=\"M0 0 L30 0\"/><path d=\"M0 0 L0 30\"/>"), "",
+         "0 0 0 1\n0 2 0 3\n5", ""},
+        {svg("<g visibility=\"hidden\"><path d=\"M0 0 L30 0\"/><path visibility=\"visible\" d=\"M0 0 L0 "
+             "30\"/></g>"),
+         "", "0 0 0 1\n0 2 0 3\n5", ""},
+        {svg("<g display=\"none\"><path id=\"b\" d=\"M0 0 L30 0\"/></g>"), "b", "",
+         "the element with the id \"b\" is hidden"},
+        {svg("<path d=\"M0 0 L30 0\"/><path id=\"ground\" data-path-digest=\"0\" d=\"M0 0 L0 30\"/>"), "",
+         "0 0 0 1\n0 2 0 3\n5", ""},
+        // A page in millimetres: its user units in CSS pixels.
+        {"<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20mm\" height=\"1in\" viewBox=\"0 0 10 "
+         "10\"><path "
+         "d=\"M0 0 L10 0\"/></svg>",
+         "", "0 0 2.51969 0\n5.03937 0 7.55906 0\n5", ""},
+        {svg("<rect width=\"3\" height=\"3\"/>"), "", "",
+         "no <path> element; the <rect> is not a path: convert it"},
+        {svg("<g id=\"b\"><ellipse rx=\"3\" ry=\"3\"/></g>"), "b", "", "names a <g> with no <path> element"},
         {path("M0 0 L30 0"), "b", "", "no <path> with the id \"b\""},
         {path("M10 10"), "", "", "the path has no drawing command"},
         {path("M0 0 L30"), "", "", "the path cannot be read"},
-        {"ground", "", "", "not an SVG file (not XML"},
+        {"ground", "", "", "not well-formed XML at line 1, column 1: text before the root element"},
         {"<html><path d=\"M0 0 L1 1\"/></html>", "", "", "not an SVG file (no <svg> element)"},
         {svg("<path data-resolution=\"" + manyResolutions + "\" data-path-digest=\"" + pathDataDigest(many) +
              "\" d=\"" + many + "\"/>"),
@@ -93,6 +111,9 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
              "\" d=\"M0 0 h30 v20\"/>"),
          "", "0 0 1 0\n2 0 3 0\n5\n3 0 3 0.666667\n3 1.33333 3 2\n5",
          "the path was changed since it was written"},
+        {svg("<path data-resolution=\"10001\" data-path-digest=\"" + pathDataDigest("M0 0 h30") +
+             "\" d=\"M0 0 h30\"/>"),
+         "", "0 0 1 0\n2 0 3 0\n5", "its data-resolution does not fit the path"},
         {svg("<path data-resolution=\"7\" data-path-digest=\"" + pathDataDigest("M0 0 h30 v30") +
              "\" d=\"M0 0 h30 v30\"/>"),
          "", "0 0 1 0\n2 0 3 0\n5\n3 0 3 1\n3 2 3 3\n5", "its data-resolution does not fit the path"},
@@ -132,6 +153,103 @@ TEST(DrawingFile, MapToDrawingAndBackGivesTheSameMapFile) {
         ASSERT_EQ(convertWithoutWindow("drawing.svg", "out.mef", messages), 0) << messages.problems;
         EXPECT_EQ(messages.problems, "");
         EXPECT_EQ(readFile("out.mef"), readFile("in.mef"));
+        // The page fits renderers however long the course: its longer side at most 4096 pixels.
+        const std::string drawing = readFile("drawing.svg");
+        double width = 0, height = 0;
+        ASSERT_EQ(std::sscanf(drawing.c_str() + drawing.find(" width="), " width=\"%lf\" height=\"%lf",
+                              &width, &height),
+                  2);
+        EXPECT_TRUE(width >= 1 && height >= 1 && std::max(width, height) <= 4096) << width << " x " << height;
+    }
+    // Near the largest doubles a drawing's numbers (ten per map unit) are not finite: nothing is written.
+    for (const char* map : {"0 0 1 0\n2 0 1.8e307 0\n5", "-1.7e308 0 0 0\n0 0 1.7e308 0\n5"}) {
+        writeFile("huge.mef", map);
+        Recorded messages;
+        EXPECT_EQ(convertWithoutWindow("huge.mef", "huge.svg", messages), 1) << map;
+        EXPECT_EQ(messages.problems, "huge.mef: segment 1 has a coordinate too large to be drawn\n");
+        EXPECT_NE(std::remove("huge.svg"), 0);
+    }
+    // Finite numbers, but a page wider than the largest double.
+    writeFile("wide.mef", "-1.7e307 0 0 0\n0 0 1.7e307 0\n5");
+    Recorded messages;
+    EXPECT_EQ(convertWithoutWindow("wide.mef", "wide.svg", messages), 1);
+    EXPECT_NE(messages.problems.find("too large to be drawn"), std::string::npos) << messages.problems;
+}
+
+// Drawings made to hurt: each is refused with one line and status 1 before
+// anything is written, or lands where SVG puts it.
+TEST(DrawingFile, HostileDrawingsGiveOneSafeLineOrTheRightPath) {
+    ScratchDir scratch;
+    auto nested = [](int depth) {
+        std::string text = svg(""), inner;
+        for (int i = 0; i < depth; ++i) inner += "<g>";
+        inner += "<path d=\"M0 0 L30 0\"/>";
+        for (int i = 0; i < depth; ++i) inner += "</g>";
+        return text.insert(text.size() - 6, inner);
+    };
+    std::string many = svg("<path d=\"M0 0 L30 0\"/>");
+    std::string empties;
+    for (int i = 0; i < 1000000; ++i) empties += "<g/>";
+    many.insert(many.size() - 6, empties);
+    std::string longData = "M0 0";
+    for (int i = 0; i < 200000; ++i) longData += " L1 2";
+    const struct {
+        std::string text, in;
+        int status;
+        std::string lines, map;
+    } cases[] = {
+        {nested(30000), "g.svg", 1, "File input error: g.svg: elements nested more than 256 deep\n", ""},
+        // 256 levels: the root, 254 groups and the path.
+        {nested(254), "g.svg", 0, "", "0 0 1 0\n2 0 3 0\n5"},
+        {nested(255), "g.svg", 1, "File input error: g.svg: elements nested more than 256 deep\n", ""},
+        {many, "g.svg", 1, "File input error: g.svg: more than 1000000 elements\n", ""},
+        {svg("<g><path d=\"M0 0 L30 0\"/></h>"), "g.svg", 1,
+         "File input error: g.svg: not well-formed XML at line 1, column 66: </h> does not close <g>\n", ""},
+        {path("M0 0 L30 0") + "\n <svg/>", "g.svg", 1,
+         "File input error: g.svg: not well-formed XML at line 2, column 2: a second root element <svg>\n",
+         ""},
+        {path("M0 0 L30 0") + "<!-- end -->x", "g.svg", 1,
+         "File input error: g.svg: not well-formed XML at line 1, column 81: text after the root element\n",
+         ""},
+        {svg("<path d=\"M0 0 L30 0\">"), "g.svg", 1,
+         "File input error: g.svg: not well-formed XML at line 1, column 62: </svg> does not close <path>\n",
+         ""},
+        {path("M0 0 L\x1b]0;owned\x07 1"), "g.svg#\x1b[2J", 1,
+         "File input error: g.svg#\x1b[2J: no <path> with the id \"?[2J\"\n", ""},
+        {path("M0 0 L\x1b]0;owned\x07 1"), "g.svg", 1,
+         "File input error: g.svg: the path cannot be read: invalid d \"M0 0 L?]0;owned? 1\"\n", ""},
+        {path(longData + " L"), "g.svg", 1,
+         "File input error: g.svg: the path cannot be read: invalid d \"M0 0 L1 2 L1 2 L1 2 L1 2 L1 2 L1 2 "
+         "L1 2 ...\"\n",
+         ""},
+        // Well-formed markup that only looks like tags is read.
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!DOCTYPE svg [<!ENTITY e \"<g>\">]><!-- <g> -->" +
+             svg("<![CDATA[</h>]]><g title='a > b' class=\"/>\"><path d=\"M0 0 L30 0\" /></g>") + "\n<!-- end -->\n",
+         "g.svg", 0, "", "0 0 1 0\n2 0 3 0\n5"},
+        // A nested viewport: its x and y move what is in it, its viewBox scales it.
+        {svg("<svg x=\"50\" y=\"50\"><path d=\"M0 0 L30 0\"/></svg>"), "g.svg", 0, "", "5 5 6 5\n7 5 8 5\n5"},
+        {svg("<svg x=\"10\" width=\"200\" height=\"100\" viewBox=\"0 0 10 10\" "
+             "preserveAspectRatio=\"xMinYMax "
+             "meet\"><path d=\"M0 0 L3 0\"/></svg>"),
+         "g.svg", 0, "", "1 0 2 0\n3 0 4 0\n5"},
+        {svg("<svg width=\"50%\" height=\"100\" viewBox=\"0 0 10 10\"><path d=\"M0 0 L3 0\"/></svg>"),
+         "g.svg", 1,
+         "File input error: g.svg: a nested <svg> with a viewBox needs its width and height as lengths in "
+         "user "
+         "units\n",
+         ""},
+    };
+    for (const auto& c : cases) {
+        writeFile("g.svg", c.text);
+        Recorded messages;
+        EXPECT_EQ(convertWithoutWindow(c.in, "g.mef", messages), c.status) << c.in;
+        EXPECT_EQ(messages.problems, c.lines);
+        EXPECT_EQ(std::remove("g.mef") == 0, !c.map.empty());
+        if (!c.map.empty()) {
+            std::vector<Segment> segments;
+            EXPECT_TRUE(readDrawingFile(c.in, segments, messages));
+            EXPECT_EQ(formatMapFile(segments), c.map);
+        }
     }
 }
 
@@ -141,7 +259,7 @@ TEST(DrawingFile, MapToDrawingAndBackGivesTheSameMapFile) {
 TEST(DrawingFile, RenderedGroundLiesWhereTheEditorDrawsIt) {
     ScratchDir scratch;
     const std::vector<Segment> course = longCourse(12, 5, 7);
-    writeFile("course.svg", formatDrawing(course));
+    writeFile("course.svg", formatDrawing(course).text);
     ASSERT_EQ(std::system("rsvg-convert course.svg -o course.png && convert course.png course.ppm"), 0);
     std::istringstream ppm(readFile("course.ppm"));
     std::string magic, pixels;

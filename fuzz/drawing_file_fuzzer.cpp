@@ -1,0 +1,93 @@
+// libFuzzer target over the drawing reader and writer, working from memory.
+//
+// Any text either is refused with one printable line and no records, or
+// becomes a chain of finite points within the editor's point budget; such a
+// chain is written as a drawing (or refused for numbers too large to draw),
+// the drawing reads back to as many segments with the same resolutions and
+// with no warning, and writing that again gives the same ground path.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "DrawingFile.h"
+#include "SampleBudget.h"
+#include "Segment.h"
+
+namespace {
+
+[[noreturn]] void failure(const char* what, std::string_view text) {
+    std::fprintf(stderr, "drawing file fuzzer: %s\n--- input (%zu bytes) ---\n%.*s\n---\n", what, text.size(),
+                 static_cast<int>(text.size()), text.data());
+    std::abort();
+}
+
+void check(bool condition, const char* what, std::string_view text) {
+    if (!condition) failure(what, text);
+}
+
+bool printableLine(const std::string& line) {
+    for (const char c : line)
+        if (c < 0x20 || c >= 0x7f) return false;
+    return !line.empty() && line.size() < 400;
+}
+
+// The element of the path "ground": the page and the outline around it may
+// move by a rounding step, the chain and its resolutions may not.
+std::string groundPath(const std::string& drawing) {
+    const std::size_t start = drawing.find("<path id=\"ground\"");
+    return start == std::string::npos ? std::string()
+                                      : drawing.substr(start, drawing.find("/>", start) - start);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    // The first line, when there is one, names the path: "FILE.svg#ID" as the command line gives it.
+    const std::size_t lineEnd = text.find('\n');
+    const std::string id =
+        lineEnd != std::string::npos && lineEnd < 40 ? text.substr(0, lineEnd) : std::string();
+    for (const std::string& pathId : {std::string(), id}) {
+        const DrawingRead read = readDrawing(text, pathId);
+        if (!read.ok()) {
+            check(read.records.empty(), "a refused drawing returned records", text);
+            check(printableLine(read.error), "the refusal is not one short printable line", text);
+            continue;
+        }
+        for (const std::string& warning : read.warnings)
+            check(printableLine(warning), "a warning is not one short printable line", text);
+        check(!read.records.empty(), "a drawing was read without segments", text);
+        long long samples = 0;
+        for (const MapRecord& r : read.records) {
+            samples += samplesAtResolution(r.resolution);
+            for (const ControlPoint& p : r.points)
+                check(std::isfinite(p.x) && std::isfinite(p.y), "a point is not finite", text);
+        }
+        check(samples <= sampleBudget, "the chain is past the point budget", text);
+
+        const std::vector<Segment> chain = segmentsFromRecords(read.records);
+        const DrawingText written = formatDrawing(chain);
+        if (!written.ok()) {
+            check(printableLine(written.error) && written.text.empty(), "a refused chain was half written",
+                  text);
+            continue;
+        }
+        const DrawingRead back = readDrawing(written.text);
+        if (!back.ok()) failure(("the written drawing is refused: " + back.error).c_str(), written.text);
+        check(back.warnings.empty(), "the written drawing reads back with a warning", written.text);
+        check(back.records.size() == read.records.size(),
+              "the drawing read back has another number of segments", written.text);
+        for (std::size_t i = 0; i < back.records.size(); ++i)
+            check(back.records[i].resolution == read.records[i].resolution, "a resolution changed",
+                  written.text);
+        const DrawingText again = formatDrawing(segmentsFromRecords(back.records));
+        check(again.ok() && groundPath(again.text) == groundPath(written.text),
+              "writing the drawing read back gives another ground path", written.text);
+    }
+    return 0;
+}
