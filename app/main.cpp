@@ -111,8 +111,7 @@ namespace {
 // script must not take for success.
 int withOutputChecked(int status) {
     if (!standardOutputFailed()) return status;
-    std::fputs("mapeditor: could not write to standard output\n", stderr);
-    std::fflush(stderr);
+    writeMessage(stderr, "mapeditor: could not write to standard output\n");
     return status == 0 ? 1 : status;
 }
 
@@ -128,13 +127,13 @@ int main(int argc, char** argv) {
     if (!enterMapFolder(commandLine)) return 1;
     switch (commandLine.action) {
         case CommandLine::Action::help:
-            std::fputs(helpText().c_str(), stdout);
+            writeMessage(stdout, helpText());
             return withOutputChecked(0);
         case CommandLine::Action::version:
-            std::fputs(versionText().c_str(), stdout);
+            writeMessage(stdout, versionText());
             return withOutputChecked(0);
         case CommandLine::Action::usageError:
-            std::fputs(usageErrorText(commandLine).c_str(), stderr);
+            writeMessage(stderr, usageErrorText(commandLine));
             return usageExitStatus;
         case CommandLine::Action::exportMap:
             return withOutputChecked(exportWithoutWindow(commandLine.mapFile, commandLine.runBatch));

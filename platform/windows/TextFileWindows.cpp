@@ -140,7 +140,13 @@ ReadError readRegularFile(const char* path, std::string& text, std::string& reas
     return ReadError::none;
 }
 
-void readStandardInputAsBytes() { _setmode(_fileno(stdin), _O_BINARY); }
+// A file or a pipe is read as it is. A console is read as Windows tools read
+// it, in text mode, where Ctrl+Z at the start of a line ends the input.
+void readStandardInputAsBytes() {
+    DWORD mode = 0;
+    if (::GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdin))), &mode)) return;
+    _setmode(_fileno(stdin), _O_BINARY);
+}
 
 std::string systemFileName(const std::string& path) {
     const std::size_t start = path.find_last_of("\\/:") + 1;
