@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The editor under Wine as a user at a Windows console meets it: keys and the
+# close box of the console of mapeditor.com, names and typed input in a
+# console, and an autosave that another program holds open. A small MinGW
+# program (console_helper.c) plays the user's part inside the console.
+#
+# Usage: bash tests/windows/console_test.sh path/to/linux/mapeditor path/to/mapeditor.exe
+WIN_EXE=$(readlink -f "${2:?usage: $0 path/to/mapeditor path/to/mapeditor.exe}")
+[ -f "$WIN_EXE" ] || { echo "no $2" >&2; exit 2; }
+WINE_RUN=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)/wine-run
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../e2e/lib.sh
+source "$HERE/../e2e/lib.sh" "$1"
+
+HELPER=$E2E_ROOT/console_helper.exe
+x86_64-w64-mingw32-gcc-posix -municode -O1 -o "$HELPER" "$HERE/console_helper.c" || fail "could not build console_helper.exe"
+
+MAP=$'0 10 0.5 18\n10 18 10.5 10\n5\n10.5 10 12 8\n14 8 16 10\n5'
+DRAGGED=$'0 10 0.5 18\n18.4 21.9 18.9 13.9\n5\n18.9 13.9 20.4 11.9\n14 8 16 10\n5'
+
+# windows_pid PROGRAM: the Linux process that runs the Wine program PROGRAM.
+windows_pid() {
+    local file
+    for file in /proc/[0-9]*/cmdline; do
+        { tr '\0' ' ' <"$file"; } 2>/dev/null | grep -qiE "^[^ ]*[\\/]$1( |\$)" && { basename "$(dirname "$file")"; return 0; }
+    done
+    return 1
+}
+
+# new_map_folder NAME: a fresh folder with both programs and a.mef.
+new_map_folder() {
+    new_workdir "$1"
+    cp "$WIN_EXE" "${WIN_EXE%.exe}.com" .
+    printf '%s' "$MAP" >a.mef
+}
+
+# find_window: WID of the editor's window for a.mef, whoever started it.
+find_window() {
+    E2E_LOG=$PWD/editor.log
+    E2E_SHOT=$PWD/shot.rgb
+    WID=
+    local deadline=$(($(now_ms) + 90000))
+    while [ -z "$WID" ] && [ "$(now_ms)" -lt "$deadline" ]; do
+        WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Map Editor - a\.mef' 2>/dev/null | head -1) || true
+    done
+    [ -n "$WID" ] || fail "no window for a.mef"
+    wait_for 60 "the first frame (the file bar's Max button)" pixel_is_now 759 20 128 128 128
+}
+
+# drag_junction: moves the map's junction (10.5, 10) to (18.9, 13.9).
+drag_junction() {
+    drag 3 105 100 140 120 170 130 190 140
+    wait_pixel 192 142 $MAGENTA "the junction drawn at (190, 140)"
+}
+
+# Each in the console of a wineconsole, started as a user types
+# "mapeditor.com a.mef" there: a drag, then what the user does. The window
+# writes its autosave and ends; the status is what the console's program
+# sees ("-" where nobody is left to see it).
+# what the user does | helper's action | status
+while IFS='|' read -r what action status <&3; do
+    step "the console of mapeditor.com, a drag, then $what: the autosave has the drag, status $status"
+    new_map_folder "console-$action"
+    "$WINE_RUN" --wait-for-server
+    "$WINE_RUN" wineconsole "$HELPER" "$action" go status.txt mapeditor.com a.mef >console.log 2>&1 &
+    console=$!
+    find_window
+    drag_junction
+    editor=$(windows_pid mapeditor.exe) || fail "no process runs mapeditor.exe"
+    touch go
+    wait_for 20 "the editor to end" eval '! process_alive '"$editor"
+    expect_file_content a.mef.autosave "$DRAGGED" "the autosave"
+    if [ "$status" != - ]; then
+        wait_for 20 "the helper to record the status" test -s status.txt
+        [ "$(tr -d '\r\n' <status.txt)" = "$status" ] || fail "status $(cat status.txt), expected $status"
+    fi
+    wait "$console" || true
+    "$WINE_RUN" --wait-for-server
+done 3<<'TABLE'
+Ctrl+C|ctrl-c|130
+the console closed|close|-
+TABLE
