@@ -80,3 +80,47 @@ done 3<<'TABLE'
 Ctrl+C|ctrl-c|130
 the console closed|close|-
 TABLE
+
+# Messages to a console (Wine's console on a terminal, as `script` gives
+# one) show a name as it was typed, through the companion or from the
+# editor itself.
+# program | name
+while IFS='|' read -r program name <&3; do
+    step "$program --check $name at a console prints the name as typed"
+    new_map_folder "named-$program-${#name}"
+    output=$(cd "$PWD" && timeout 90 script -qefc "env -u DISPLAY '$WINE_RUN' $program --check '$name'" /dev/null </dev/null | tr -d '\r') || true
+    [[ "$output" == *"File input error: $name: "* ]] || fail "printed: $output"
+done 3<<'TABLE'
+mapeditor.com|hügel.mef
+mapeditor.exe|hügel.mef
+mapeditor.com|Kärte-地図.mef
+TABLE
+
+# `mapeditor --check -` in a console window, typed by a user: the input ends
+# with Ctrl+Z and Enter, as in every Windows tool.
+# what is typed (lines separated by "/") | status
+while IFS='|' read -r typed status <&3; do
+    step "--check - in a console: '$typed', Ctrl+Z, Enter: status $status"
+    new_map_folder "typed-$status"
+    printf '@echo off\r\nmapeditor --check - > out.txt 2>&1\r\necho %%ERRORLEVEL%% > rc.txt\r\n' >check.bat
+    "$WINE_RUN" --wait-for-server
+    "$WINE_RUN" wineconsole cmd /c check.bat >console.log 2>&1 &
+    WID=
+    wait_for 90 "the console window" eval 'WID=$(xdotool search --onlyvisible --name "cmd\\.exe" 2>/dev/null | head -1) && [ -n "$WID" ]'
+    # The console reads keys once the editor runs.
+    wait_for 60 "mapeditor.exe to run" windows_pid mapeditor.exe
+    IFS=/ read -ra lines <<<"$typed"
+    for line in "${lines[@]}"; do
+        xdotool windowfocus --sync "$WID" type --delay 30 "$line"
+        xdotool key --window "$WID" Return
+    done
+    xdotool windowfocus --sync "$WID" key ctrl+z Return
+    wait_for 30 "the status in rc.txt" test -s rc.txt
+    [ "$(tr -d '\r\n ' <rc.txt)" = "$status" ] || fail "status $(cat rc.txt), expected $status; printed: $(cat out.txt)"
+    "$WINE_RUN" --wait-for-server
+done 3<<'TABLE'
+0 10 0.5 18/10 18 10.5 10/5|0
+0 10 0.5 18/10 18 oops 10/5|1
+TABLE
+
+echo "PASS"
