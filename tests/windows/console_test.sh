@@ -108,7 +108,7 @@ while IFS='|' read -r typed status <&3; do
     WID=
     wait_for 90 "the console window" eval 'WID=$(xdotool search --onlyvisible --name "cmd\\.exe" 2>/dev/null | head -1) && [ -n "$WID" ]'
     # The console reads keys once the editor runs.
-    wait_for 60 "mapeditor.exe to run" windows_pid mapeditor.exe
+    wait_for 60 "mapeditor.exe to run" eval "windows_pid mapeditor.exe >/dev/null"
     IFS=/ read -ra lines <<<"$typed"
     for line in "${lines[@]}"; do
         xdotool windowfocus --sync "$WID" type --delay 30 "$line"
