@@ -123,4 +123,36 @@ done 3<<'TABLE'
 0 10 0.5 18/10 18 oops 10/5|1
 TABLE
 
+# The window closed while another program holds a.mef.autosave open (reading,
+# sharing only reading, as a viewer or a sync tool does): the changes go to
+# a spare autosave, or, when the autosave already has them, stay there;
+# nothing is claimed lost and the status is 0.
+# when the autosave is held | file with the drag | other autosave files
+while IFS='|' read -r when kept others <&3; do
+    step "a drag, a.mef.autosave held $when, the window closed: $kept has the drag, status 0"
+    new_map_folder "held-${#when}"
+    "$WINE_RUN" --wait-for-server
+    E2E_LAUNCHER=$WINE_RUN E2E_EDITOR=$PWD/mapeditor.exe E2E_TITLE='^Map Editor - ' E2E_START_SECONDS=90 start_editor a.mef
+    drag_junction
+    [ "$when" = "before any autosave" ] || wait_for 45 "the 30-second autosave" cmp -s a.mef.autosave <(printf '%s' "$DRAGGED")
+    "$WINE_RUN" "$HELPER" hold a.mef.autosave held.txt &
+    holder=$!
+    wait_for 60 "the autosave to be held" test -e held.txt
+    close_window_politely
+    RC=0
+    wait "$E2E_PID" || RC=$?
+    E2E_PID=
+    kill "$holder" 2>/dev/null || true
+    wait "$holder" 2>/dev/null || true
+    [ "$RC" = 0 ] || fail "status $RC, printed: $(tr -d '\r' <editor.log)"
+    ! grep -q 'lost' editor.log || fail "printed: $(tr -d '\r' <editor.log)"
+    expect_file_content "$kept" "$DRAGGED" "the kept changes"
+    [ -z "$(stray_files a.mef mapeditor.exe mapeditor.com held.txt $kept $others)" ] ||
+        fail "stray files: $(stray_files a.mef mapeditor.exe mapeditor.com held.txt $kept $others)"
+    "$WINE_RUN" --wait-for-server
+done 3<<'TABLE'
+before any autosave|a.mef.autosave-2|a.mef.autosave
+after the autosave|a.mef.autosave|
+TABLE
+
 echo "PASS"
