@@ -18,8 +18,6 @@
 // that are no console (a file, a pipe) are handed to the editor as they are.
 #include <windows.h>
 
-#include <io.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -169,15 +167,27 @@ DWORD WINAPI relayToConsole(void* argument) {
     return 0;
 }
 
-// Typed input to the editor, read by the C runtime in text mode: Ctrl+Z ends
-// it, and the editor then sees the end of its input.
+// Typed input to the editor, as Windows tools take it: Ctrl+Z ends it (at
+// the start of a line, as typed before Enter). A read that Ctrl+C broke off
+// is read again: the key's request reaches the editor through its event.
 DWORD WINAPI relayFromConsole(void* argument) {
     const Relay& relay = *static_cast<Relay*>(argument);
     char bytes[4096];
-    for (;;) {
-        const int got = ::_read(0, bytes, sizeof bytes);
+    for (bool ended = false; !ended;) {
+        DWORD got = 0;
+        if (!::ReadFile(relay.from, bytes, sizeof bytes, &got, nullptr)) {
+            if (::GetLastError() != ERROR_OPERATION_ABORTED) break;
+            got = 0;
+        }
+        if (got == 0) {
+            ::Sleep(50);
+            continue;
+        }
+        const char* end = static_cast<const char*>(std::memchr(bytes, '\x1a', got));
+        ended = end != nullptr;
+        const DWORD size = ended ? static_cast<DWORD>(end - bytes) : got;
         DWORD written = 0;
-        if (got <= 0 || !::WriteFile(relay.to, bytes, static_cast<DWORD>(got), &written, nullptr)) break;
+        if (size > 0 && !::WriteFile(relay.to, bytes, size, &written, nullptr)) break;
     }
     ::CloseHandle(relay.to);
     return 0;

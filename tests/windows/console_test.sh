@@ -53,16 +53,19 @@ drag_junction() {
     wait_pixel 192 142 $MAGENTA "the junction drawn at (190, 140)"
 }
 
-# Each in the console of a wineconsole, started as a user types
-# "mapeditor.com a.mef" there: a drag, then what the user does. The window
+# Each in the console of a wineconsole, started as a user types the command
+# there: a drag, then what the user does. The window
 # writes its autosave and ends; the status is what the console's program
-# sees ("-" where nobody is left to see it).
-# what the user does | helper's action | status
-while IFS='|' read -r what action status <&3; do
-    step "the console of mapeditor.com, a drag, then $what: the autosave has the drag, status $status"
-    new_map_folder "console-$action"
+# sees ("-" where nobody is left to see it, or cmd.exe stands between).
+# command typed | what the user does | helper's action | status
+row=0
+while IFS='|' read -r command what action status <&3; do
+    step "$command in a console, a drag, then $what: the autosave has the drag, status $status"
+    row=$((row + 1))
+    new_map_folder "console-$row"
     "$WINE_RUN" --wait-for-server
-    "$WINE_RUN" wineconsole "$HELPER" "$action" go status.txt mapeditor.com a.mef >console.log 2>&1 &
+    # shellcheck disable=SC2086 # the command of the table is split on purpose
+    "$WINE_RUN" wineconsole "$HELPER" "$action" go status.txt $command >console.log 2>&1 &
     console=$!
     find_window
     drag_junction
@@ -77,8 +80,9 @@ while IFS='|' read -r what action status <&3; do
     wait "$console" || true
     "$WINE_RUN" --wait-for-server
 done 3<<'TABLE'
-Ctrl+C|ctrl-c|130
-the console closed|close|-
+mapeditor.com a.mef|Ctrl+C|ctrl-c|130
+cmd /c mapeditor a.mef|Ctrl+C|ctrl-c|-
+mapeditor.com a.mef|the console closed|close|-
 TABLE
 
 # Messages to a console (Wine's console on a terminal, as `script` gives
