@@ -75,6 +75,23 @@ void markTitle() {
     setWindowTitle(unsaved ? startTitle + " *" : startTitle);
 }
 
+// glutInit. freeglut on Windows takes a DISPLAY variable (set where an X
+// server runs beside Windows, or under Wine) for the name of a display
+// device, which does not exist ("CreateDC failed ... bad '-display'
+// parameter"): it is hidden from glutInit, and kept for every program the
+// editor starts.
+void initGlutWithoutDisplayVariable(int* argc, char** argv) {
+#ifdef _WIN32
+    const char* display = std::getenv("DISPLAY");
+    const std::string kept = display != nullptr ? "DISPLAY=" + std::string(display) : "";
+    if (!kept.empty()) _putenv("DISPLAY=");
+    glutInit(argc, argv);
+    if (!kept.empty()) _putenv(kept.c_str());
+#else
+    glutInit(argc, argv);
+#endif
+}
+
 }  // namespace
 
 // Display and idle callback alike. Between frames it sleeps until the next one
@@ -114,8 +131,7 @@ namespace {
 // script must not take for success.
 int withOutputChecked(int status) {
     if (!standardOutputFailed()) return status;
-    std::fputs("mapeditor: could not write to standard output\n", stderr);
-    std::fflush(stderr);
+    writeMessage(stderr, "mapeditor: could not write to standard output\n");
     return status == 0 ? 1 : status;
 }
 
@@ -131,13 +147,13 @@ int main(int argc, char** argv) {
     if (!enterMapFolder(commandLine)) return 1;
     switch (commandLine.action) {
         case CommandLine::Action::help:
-            std::fputs(helpText().c_str(), stdout);
+            writeMessage(stdout, helpText());
             return withOutputChecked(0);
         case CommandLine::Action::version:
-            std::fputs(versionText().c_str(), stdout);
+            writeMessage(stdout, versionText());
             return withOutputChecked(0);
         case CommandLine::Action::usageError:
-            std::fputs(usageErrorText(commandLine).c_str(), stderr);
+            writeMessage(stderr, usageErrorText(commandLine));
             return usageExitStatus;
         case CommandLine::Action::exportMap:
             return withOutputChecked(exportWithoutWindow(commandLine.mapFile, commandLine.runBatch));
@@ -172,7 +188,7 @@ int main(int argc, char** argv) {
 
     // GLUT sees only the program name: a map file name is never taken for one of its options.
     int glutArgc = 1;
-    glutInit(&glutArgc, argv);
+    initGlutWithoutDisplayVariable(&glutArgc, argv);
     // Closing the window ends the process through exit(), so global destructors run.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdio>
+#include <string_view>
+
 // Makes every message written to standard output or standard error reach it
 // at once and in one write, even when it goes to a file or a pipe: each
 // writer formats a whole message into the stream's buffer and flushes it.
@@ -20,3 +23,9 @@ void guardStandardStreams();
 // Whether anything written to standard output so far failed to reach it
 // (flushing what is buffered first): a full disk, a closed pipe.
 bool standardOutputFailed();
+
+// Writes `text` (UTF-8) to `stream` and flushes it; false when it did not all
+// get there. Windows: to a console the text goes as UTF-16 (WriteConsoleW),
+// so that the console shows every name as typed whatever its code page;
+// "\n" ends a line there as CRLF, as the C runtime writes it elsewhere.
+bool writeMessage(std::FILE* stream, std::string_view text);

@@ -36,5 +36,6 @@ constexpr char mountPointReason[] = "a mount point";
 ReadError readRegularFile(const char* path, std::string& text, std::string& reason);
 
 // Makes standard input deliver its bytes untranslated (on Windows, no CRLF
-// made LF and no Ctrl-Z taken for the end).
+// made LF and no Ctrl-Z taken for the end), unless it is a console: typed
+// text ends on Windows with Ctrl+Z and Enter.
 void readStandardInputAsBytes();

@@ -60,7 +60,9 @@ PathKind pathKind(const char* path, std::string& reason);
 
 // The name under which the system keeps the file `path` (UTF-8) names: on
 // Windows, which drops the dots and spaces at the end of a name, "a.mef." and
-// "a.mef " name "a.mef"; elsewhere `path` itself. Only the last part changes.
+// "a.mef " name "a.mef", and an existing file's short 8.3 name is made long
+// ("CANY~A5O.MEF" names "canyon-long-name.mef"); elsewhere `path` itself.
+// Only the last part changes.
 std::string systemFileName(const std::string& path);
 
 // Makes the folder of `path` (UTF-8) the working directory and leaves in

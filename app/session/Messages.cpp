@@ -1,13 +1,12 @@
 #include "Messages.h"
 
+#include "MessageOutput.h"
 #include "Notices.h"
 #include "TickCounter.h"
 
 namespace {
 
-bool writeAll(std::FILE* stream, std::string_view lines) {
-    return std::fwrite(lines.data(), 1, lines.size(), stream) == lines.size() && std::fflush(stream) == 0;
-}
+bool writeAll(std::FILE* stream, std::string_view lines) { return writeMessage(stream, lines); }
 
 }  // namespace
 

@@ -29,3 +29,7 @@ void guardStandardStreams() {
 }
 
 bool standardOutputFailed() { return std::fflush(stdout) != 0 || std::ferror(stdout); }
+
+bool writeMessage(std::FILE* stream, std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+}

@@ -59,7 +59,14 @@ std::optional<int> runBatchFile(const char* path) {
     PROCESS_INFORMATION process{};
     // Handles inherited, so that what the batch file prints goes where our
     // standard output and error go, as on POSIX.
-    if (!::CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    // Without a console of its own, the editor's output going to a pipe or
+    // a file (the console companion's), cmd.exe would open a console window
+    // of its own that shows nothing: it gets a hidden one.
+    const DWORD outputType = ::GetFileType(::GetStdHandle(STD_OUTPUT_HANDLE));
+    const DWORD flags = ::GetConsoleWindow() == nullptr && (outputType == FILE_TYPE_PIPE || outputType == FILE_TYPE_DISK)
+                            ? CREATE_NO_WINDOW
+                            : 0;
+    if (!::CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
                           nullptr, &startup, &process))
         return std::nullopt;
     ::CloseHandle(process.hThread);

@@ -16,6 +16,10 @@
 // into SIGINT, SIGBREAK and SIGTERM, as does the end of the companion itself
 // (killed from Task Manager); another thread's hidden window hears of the end
 // of the session (log off, shut down).
+//
+// With the companion there, those handles are the only way in: the editor
+// takes no console event itself (the companion starts it apart from its
+// console), so that one key press is one request, never a second one.
 
 namespace {
 
@@ -82,6 +86,7 @@ int takeCompanionHandles(HANDLE handles[4]) {
 
 HANDLE companionHandles[4];
 
+
 DWORD WINAPI watchCompanion(void*) {
     static constexpr int signals[] = {0, SIGINT, SIGBREAK, SIGTERM};
     for (;;) {
@@ -123,14 +128,22 @@ void startThread(LPTHREAD_START_ROUTINE routine) {
     if (thread != nullptr) ::CloseHandle(thread);
 }
 
+bool companionWatched = false;
+
 }  // namespace
 
 void watchEndRequests() {
-    if (takeCompanionHandles(companionHandles) == 4) startThread(watchCompanion);
+    if (takeCompanionHandles(companionHandles) != 4) return;
+    companionWatched = true;
+    startThread(watchCompanion);
 }
 
 void installEndSignalHandlers() {
-    for (int signal : {SIGTERM, SIGINT, SIGBREAK}) std::signal(signal, recordEndSignal);
+    std::signal(SIGTERM, recordEndSignal);
+    // Without the companion, a console the editor runs in (a terminal under
+    // Wine) is where Ctrl+C comes from.
+    if (!companionWatched)
+        for (int signal : {SIGINT, SIGBREAK}) std::signal(signal, recordEndSignal);
     handlersInstalled = true;
     // Only a window's run has anything to save when the session ends.
     startThread(watchSession);

@@ -2,7 +2,9 @@
 
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "MessageOutput.h"
 
@@ -36,6 +38,12 @@ bool leadsNowhere(HANDLE handle) {
 // failing, which is then no failure of the work.
 bool outputLeadsNowhere = false;
 
+bool isConsole(HANDLE handle) {
+    DWORD mode = 0;
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode);
+}
+
+
 }  // namespace
 
 // Where standard output or standard error leads nowhere, every write to it
@@ -58,4 +66,38 @@ void guardStandardStreams() {
 bool standardOutputFailed() {
     const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout);
     return failed && !outputLeadsNowhere;
+}
+
+// The text as UTF-16 with CRLF line ends; a byte that is not UTF-8 becomes
+// U+FFFD, as MultiByteToWideChar makes it.
+std::wstring consoleText(std::string_view text) {
+    std::string lines;
+    lines.reserve(text.size() + 8);
+    for (const char c : text) {
+        if (c == '\n') lines += '\r';
+        lines += c;
+    }
+    if (lines.empty()) return {};
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, lines.data(), static_cast<int>(lines.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        ::MultiByteToWideChar(CP_UTF8, 0, lines.data(), static_cast<int>(lines.size()), wide.data(), length);
+    return wide;
+}
+
+bool writeMessage(std::FILE* stream, std::string_view text) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (!isConsole(handle))
+        return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+    // Whatever the stream still holds goes first, in its order.
+    if (std::fflush(stream) != 0) return false;
+    const std::wstring wide = consoleText(text);
+    std::size_t done = 0;
+    while (done < wide.size()) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - done, 16384));
+        if (!::WriteConsoleW(handle, wide.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return true;
 }

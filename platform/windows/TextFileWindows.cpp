@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include "TempFileName.h"
 #include "TextFile.h"
@@ -140,7 +141,13 @@ ReadError readRegularFile(const char* path, std::string& text, std::string& reas
     return ReadError::none;
 }
 
-void readStandardInputAsBytes() { _setmode(_fileno(stdin), _O_BINARY); }
+// A file or a pipe is read as it is. A console is read as Windows tools read
+// it, in text mode, where Ctrl+Z at the start of a line ends the input.
+void readStandardInputAsBytes() {
+    DWORD mode = 0;
+    if (::GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdin))), &mode)) return;
+    _setmode(_fileno(stdin), _O_BINARY);
+}
 
 std::string systemFileName(const std::string& path) {
     const std::size_t start = path.find_last_of("\\/:") + 1;
@@ -155,6 +162,14 @@ std::string systemFileName(const std::string& path) {
     const DWORD length = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
     if (length == 0 || length >= size) return path;
     full.resize(length);
+    // A short 8.3 name ("CANY~A5O.MEF") names the same file as its long one,
+    // which an existing file's name is made into.
+    const DWORD longSize = ::GetLongPathNameW(full.c_str(), nullptr, 0);
+    if (longSize > 0) {
+        std::wstring longName(longSize, L'\0');
+        const DWORD longLength = ::GetLongPathNameW(full.c_str(), longName.data(), longSize);
+        if (longLength > 0 && longLength < longSize) full.assign(longName.c_str(), longLength);
+    }
     const std::string name = utf8Name(full.c_str() + full.find_last_of(L"\\/") + 1);
     return name.empty() ? path : path.substr(0, start) + name;
 }
@@ -438,14 +453,49 @@ DWORD writeInPlace(const std::string& path, std::string_view content) {
     return 0;
 }
 
-// The replacement removes the old file: a reader that shares writing but
-// not deletion refuses that with "Access is denied", although the file is
-// no read-only one. Asking for the right to delete it tells the two apart.
+// The replacement removes the old file: a file another program has open,
+// whatever it shares (deletion included), refuses that with "Access is
+// denied", although it is no read-only one. Opening it without sharing
+// anything tells the two apart: that fails only while another holds it.
 DWORD renameError(const std::string& target, DWORD error) {
     if (error != ERROR_ACCESS_DENIED) return error;
-    Handle probe(::CreateFileW(widePath(target).c_str(), DELETE, shareAll, nullptr, OPEN_EXISTING,
+    Handle probe(::CreateFileW(widePath(target).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     return !probe.valid() && ::GetLastError() == ERROR_SHARING_VIOLATION ? ERROR_SHARING_VIOLATION : error;
+}
+
+// The system's words for what the C library reports as `error` (an errno),
+// so that one cause reads the same whichever call met it: "Access is
+// denied", never also "Permission denied".
+std::string reasonOfErrno(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return reasonOf(ERROR_ACCESS_DENIED);
+        case EROFS:
+            return reasonOf(ERROR_WRITE_PROTECT);
+        case ENOENT:
+            // A temporary file beside the target fails so only without its folder.
+            return reasonOf(ERROR_PATH_NOT_FOUND);
+        case ENOSPC:
+            return reasonOf(ERROR_DISK_FULL);
+        case ENAMETOOLONG:
+            return reasonOf(ERROR_FILENAME_EXCED_RANGE);
+        case EEXIST:
+            return reasonOf(ERROR_FILE_EXISTS);
+        default:
+            return std::strerror(error);
+    }
+}
+
+// A device's name (NUL, AUX, LPT1, COM1, CON, with any extension, in any
+// folder): Windows makes the full path "\\.\NUL" of it.
+bool namesDevice(const std::string& target) {
+    const std::wstring wide = widePath(target);
+    if (wide.empty()) return false;
+    wchar_t full[64];
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), 64, full, nullptr);
+    return length > 4 && length < 64 && std::wcsncmp(full, L"\\\\.\\", 4) == 0;
 }
 
 ReplaceResult failedBecause(std::string& reason, const std::string& why) {
@@ -460,6 +510,8 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
     std::string unused;
     std::string& reason = reasonOut != nullptr ? *reasonOut : unused;
     reason.clear();
+    // Like CON, every device is refused for what it is, before it is opened.
+    if (namesDevice(target)) return failedBecause(reason, notRegularFileReason);
     FinalFile file;
     DWORD error = 0;
     if (!resolveFinalFile(target, file, error)) return failedBecause(reason, reasonOf(error));
@@ -470,7 +522,7 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
     TempFile temp = createTemp(file.path);
     if (temp.stream == nullptr) {
         if (!file.exists || !folderRefusesNewFiles(temp.error))
-            return failedBecause(reason, std::strerror(temp.error));
+            return failedBecause(reason, reasonOfErrno(temp.error));
         if (const DWORD inPlace = writeInPlace(file.path, content))
             return failedBecause(reason, reasonOf(inPlace));
         reason = folderNotWritableReason;
@@ -482,7 +534,7 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
     std::string why;
     if (std::fwrite(content.data(), 1, content.size(), temp.stream) != content.size() ||
         std::fflush(temp.stream) != 0)
-        why = std::strerror(errno != 0 ? errno : EIO);
+        why = reasonOfErrno(errno != 0 ? errno : EIO);
     // Flushed to the disk so that a crash after the replacement cannot leave
     // an empty target. A handle that is no disk file (a test's stand-in) has
     // nothing to flush.
@@ -492,7 +544,7 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content, T
             why = reasonOf(::GetLastError());
     }
     // A file open without sharing cannot be renamed: closed first.
-    if (std::fclose(temp.stream) != 0 && why.empty()) why = std::strerror(errno != 0 ? errno : EIO);
+    if (std::fclose(temp.stream) != 0 && why.empty()) why = reasonOfErrno(errno != 0 ? errno : EIO);
     const std::wstring from = widePath(temp.path);
     if (why.empty() && !::MoveFileExW(from.c_str(), widePath(file.path).c_str(),
                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -64,7 +65,8 @@ TEST(WindowsTextFile, ReplacesAnExistingFileWithExactlyTheBytesGiven) {
 TEST(WindowsTextFile, TargetHeldByAReaderIsKeptWithTheReasonAndNoTemporaryFileStays) {
     // As the simulator or an editor might hold it: no sharing at all, the
     // ordinary sharing of a reader, or a reader that lets others write.
-    for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+    for (const DWORD sharing : {DWORD{0}, DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE},
+                                DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
         SCOPED_TRACE(sharing);
         ScratchDir scratch;
         writeFile("map.mef", "old");
@@ -195,6 +197,34 @@ TEST(WindowsTextFile, ReadOnlyTargetsAreKeptAndRefusingFoldersGetAnInPlaceWrite)
     EXPECT_EQ(directoryEntries(), onlyMap);
 }
 
+TEST(WindowsTextFile, OneCauseGivesOneReasonInTheSystemsWords) {
+    ScratchDir scratch;
+    writeFile("map.mef", "old");
+    ASSERT_TRUE(::SetFileAttributesW(L"map.mef", FILE_ATTRIBUTE_READONLY));
+    std::string readOnly;
+    EXPECT_EQ(replaceFile("map.mef", "new", createTempFileBeside, &readOnly), ReplaceResult::failed);
+    ::SetFileAttributesW(L"map.mef", FILE_ATTRIBUTE_NORMAL);
+    // Access refused to the temporary file reads as to the file itself.
+    std::string refused;
+    EXPECT_EQ(replaceFile("new.mef", "new", refusedByTheFolder, &refused), ReplaceResult::failed);
+    EXPECT_EQ(refused, readOnly);
+    // A missing folder: Windows' words, as a missing file's are.
+    std::string missingFolder;
+    EXPECT_EQ(replaceFile("none\\new.mef", "new", createTempFileBeside, &missingFolder), ReplaceResult::failed);
+    EXPECT_NE(missingFolder, std::strerror(ENOENT));
+    std::string text;
+    std::string missingFile;
+    EXPECT_FALSE(readWholeFile("none\\new.mef", text, nullptr, &missingFile));
+    EXPECT_EQ(missingFolder, missingFile);
+    // Every device, with any extension, is no regular file, as CON is.
+    for (const char* device : {"nul.mef", "AUX.svg", "lpt1.svg", "CON.mef", "none\\COM1.mef"}) {
+        std::string reason;
+        EXPECT_EQ(replaceFile(device, "new", createTempFileBeside, &reason), ReplaceResult::failed) << device;
+        EXPECT_EQ(reason, "not a regular file") << device;
+    }
+    EXPECT_EQ(directoryEntries(), onlyMap);
+}
+
 TEST(WindowsTextFile, ALinkedTargetIsReplacedAtItsEndAndStaysALink) {
     ScratchDir scratch;
     std::filesystem::create_directory("repo");
@@ -225,6 +255,17 @@ TEST(WindowsTextFile, TheAutosaveIsNamedAfterTheFileWindowsKeeps) {
         EXPECT_EQ(systemFileName(c.given), c.kept) << c.given;
         EXPECT_EQ(Autosave::pathFor(c.given), std::string(c.kept) + ".autosave") << c.given;
     }
+    // An existing file given by its short 8.3 name has the autosave of its long one.
+    ScratchDir scratch;
+    std::filesystem::create_directory("levels");
+    writeFile("levels/canyon-long-name.mef", "map");
+    wchar_t shortName[MAX_PATH];
+    ASSERT_GT(::GetShortPathNameW(L"levels\\canyon-long-name.mef", shortName, MAX_PATH), 0u);
+    std::wstring shortPath(shortName);
+    ASSERT_NE(shortPath, L"levels\\canyon-long-name.mef");
+    const std::string given(shortPath.begin(), shortPath.end());
+    EXPECT_EQ(systemFileName(given), "levels\\canyon-long-name.mef") << given;
+    EXPECT_EQ(Autosave::pathFor(given), "levels\\canyon-long-name.mef.autosave") << given;
 }
 
 TEST(WindowsBatchRunner, RunsTheWorkingDirectoryCopyBatNeverOneOnThePath) {
