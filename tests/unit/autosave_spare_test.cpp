@@ -30,7 +30,9 @@ TEST(AutosaveSpares, NamesFitAndDifferAtEveryLength) {
             EXPECT_LE(names[k].size(), maxFileNameLength) << length;
             for (std::size_t o = 0; o < k; ++o) EXPECT_NE(names[k], names[o]) << length;
         }
-        if (length <= 242) EXPECT_EQ(names[1], map + ".autosave-2");
+        if (length <= 242) {
+            EXPECT_EQ(names[1], map + ".autosave-2");
+        }
         std::string problem;
         const std::string taken = takeSpareName(map, problem);
         EXPECT_EQ(taken, names[1]) << length << ": " << problem;

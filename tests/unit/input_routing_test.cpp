@@ -245,7 +245,9 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
         EXPECT_EQ(testing::internal::GetCapturedStdout(), g.said);
         EXPECT_FALSE(entryPanelOpen());
         EXPECT_EQ(formatMapFile(mapEditor.getSegments()) == before, *g.said != '\0') << g.said;
-        if (*g.said == '\0') EXPECT_EQ(mapEditor.segment(0).getEndPoint(), (ControlPoint{710.5, 10}));
+        if (*g.said == '\0') {
+            EXPECT_EQ(mapEditor.segment(0).getEndPoint(), (ControlPoint{710.5, 10}));
+        }
     }
     // Without a picked point Ctrl+E says so and opens nothing.
     SetUp();
