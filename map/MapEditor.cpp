@@ -6,7 +6,7 @@
 #include <iterator>
 #include <utility>
 
-#include "MapDraw.h"
+#include "MapWindow.h"
 
 #include "PixelMath.h"
 #include "Precision.h"

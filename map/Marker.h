@@ -10,7 +10,7 @@ public:
     void press(int state, double px, double py, double ox, double oy, double zoom);
     // Centres a grabbed marker under (px, py); (ox, oy) is the truncated view offset.
     void dragTo(int px, int py, int ox, int oy, double zoom);
-    // Draws the white rectangle at its place in the view; defined apart from the model.
+    // Draws the white rectangle at its place in the view; defined in map/draw/.
     void draw(double ox, double oy, double zoom) const;
 
     double getX() const { return x; }

@@ -72,7 +72,7 @@ public:
     // de Casteljau at t = 0.5: two segments tracing this curve exactly.
     std::pair<Segment, Segment> split() const;
 
-    // Draws the segment with OpenGL; defined apart from the model.
+    // Draws the segment with OpenGL; defined in map/draw/.
     void draw() const;
     // Whether drawing the segment can change a pixel of a window `width` x
     // `height` pixels: false only when its control points, widened by their
