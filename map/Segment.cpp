@@ -171,8 +171,7 @@ bool Segment::pick(int state, int x, int y) {
 void Segment::drag(int x, int y) {
     if (dragPoint == PointRole::none) return;
     ControlPoint& moved = point(dragPoint);
-    const View& v = *view;
-    moved = {(x - v.offset.x) / scale / v.zoom, (y - v.offset.y) / scale / v.zoom};
+    moved = toMap({static_cast<double>(x), static_cast<double>(y)});
     if (dragCompanion != PointRole::none) {
         point(dragCompanion) = {moved.x - companionOffset.x, moved.y - companionOffset.y};
     }

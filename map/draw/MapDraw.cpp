@@ -71,13 +71,10 @@ void Segment::draw() const {
     }
 }
 
-void Marker::draw(double ox, double oy, double zoom) const {
-    const int w2 = width / 2;
-    const int h2 = height / 2;
-    const double cx = x * zoom;
-    const double cy = y * zoom;
+void Marker::draw(const View& view) const {
+    const Rectangle r = rectangle(view);
     glColor3f(1.0f, 1.0f, 1.0f);
-    glRectd(cx - w2 + ox, cy - h2 + oy, cx + w2 + ox, cy + h2 + oy);
+    glRectd(r.left, r.top, r.right, r.bottom);
 }
 
 namespace {
@@ -113,7 +110,7 @@ void drawWithMapState(DrawSegments drawSegments, const std::vector<Marker>& mark
     glHint(GL_LINE_SMOOTH_HINT, GL_DONT_CARE);
     glLineWidth(1.2f);
     drawSegments();
-    for (const Marker& m : markers) m.draw(viewOffset.x, viewOffset.y, zoom);
+    for (const Marker& m : markers) m.draw(View{viewOffset, zoom});
     // Line width and point size stay set for the widgets drawn after the map.
     glDisable(GL_LINE_SMOOTH);
     glDisable(GL_BLEND);
