@@ -6,9 +6,8 @@
 #include <iterator>
 #include <utility>
 
-#include "MapDraw.h"
+#include "MapWindow.h"
 
-#include "PixelMath.h"
 #include "Precision.h"
 
 namespace {
@@ -227,7 +226,7 @@ void MapEditor::mouse(int state, int x, int y) {
         picksChanged = picksChanged || s.isSelected() != wasSelected || s.getDragPoint() != wasPicked;
         if (s.getDragPoint() != PointRole::none || s.isSelected()) marked.push_back(i);
     }
-    for (Marker& m : markers) m.press(state, x, y, viewOffset.x, viewOffset.y, zoom);
+    for (Marker& m : markers) m.press(state, x, y, View{viewOffset, zoom});
     if (state == 0) {
         picked.clear();
         pickedChainLength = segments.size();
@@ -256,11 +255,9 @@ void MapEditor::motion(int x, int y) {
         moved = true;
     }
     if (moved) currentContentId = ++lastContentId;
-    const int ox = truncateToInt(viewOffset.x);
-    const int oy = truncateToInt(viewOffset.y);
     for (Marker& m : markers) {
         moved = moved || m.isGrabbed();
-        m.dragTo(x, y, ox, oy, zoom);
+        m.dragTo(x, y, View{viewOffset, zoom});
     }
     if (moved) changed();
 }
@@ -358,7 +355,7 @@ void MapEditor::exchange(UndoStep& step) {
         }
         restored += run.length;
     }
-    for (Marker& m : markers) m.press(1, 0, 0, 0, 0, zoom);
+    for (Marker& m : markers) m.press(1, 0, 0, View{{0, 0}, zoom});
     if (reshaped || restored > segments.size() / 16) {
         chainChanged();
         return;
@@ -388,7 +385,8 @@ void MapEditor::setPrecision(bool on) {
 
 double MapEditor::currentGridStep() const { return gridStep(zoom); }
 
-ControlPoint MapEditor::mapPointAt(double x, double y) const { return ::mapPointAt(x, y, viewOffset, zoom); }
+// The view's own conversion, so a snapped drag starts from the point a plain drag would reach.
+ControlPoint MapEditor::mapPointAt(double x, double y) const { return View{viewOffset, zoom}.toMap({x, y}); }
 
 bool MapEditor::nudge(int dx, int dy, bool large) {
     if (picked.empty() || (dx == 0 && dy == 0)) return false;

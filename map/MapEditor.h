@@ -87,7 +87,7 @@ public:
     void setHistoryLimits(std::size_t steps, std::size_t bytes) { history.setLimits(steps, bytes); }
     const UndoHistory& getHistory() const { return history; }
 
-    // View and drawing (drawing is defined apart from the model).
+    // View and drawing (drawing is defined in map/draw/, which links OpenGL).
     void draw() const;
     // draw() without precision mode's grid, for a caller that puts the grid's
     // picture (GridPicture) under the map itself.

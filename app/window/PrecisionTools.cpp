@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "ControlAdding.h"
 #include "Globals.h"
 #include "Label.h"
 #include "Messages.h"
@@ -44,27 +45,10 @@ std::size_t entryChainLength = 0;
 // A full field says so once, not for every key that follows.
 bool fullFieldSaid = false;
 
-void addEntryCaption(Label& label, int x, int y, int width, const char* caption) {
-    label.setGeometry(x, y, width, 20);
-    label.setTextColor(255, 255, 255);
-    label.setBackgroundColor(0, 60, 60);
-    label.setBordered(false);
-    label.setText(caption);
-    entryPanel.addChild(&label);
-}
-
 void focus(TextField& field) {
     TextField& other = &field == &xField ? yField : xField;
     other.setFocused(false);
     field.setFocused(true);
-}
-
-void addEntryField(TextField& field, int y, Callback pressed) {
-    field.setGeometry(30, y, 225, 20);
-    field.setTextColor(255, 255, 255);
-    field.setBackgroundColor(0, 30, 30);
-    field.setCallback(pressed);
-    field.setIndex(entryPanel.addChild(&field));
 }
 
 void closeEntry() {
@@ -137,14 +121,15 @@ std::string readoutNumber(double value) { return formatNumber(value); }
 }  // namespace
 
 void buildPrecisionTools() {
-    entryPanel.setGeometry(270, 230, 260, 80);
-    entryPanel.setBackgroundColor(0, 60, 60);
-    entryPanel.setIndex(guiManager.add(&entryPanel));
-    addEntryCaption(xCaption, 5, 5, 20, "X");
-    addEntryField(xField, 5, [] { focus(xField); });
-    addEntryCaption(yCaption, 5, 30, 20, "Y");
-    addEntryField(yField, 30, [] { focus(yField); });
-    addEntryCaption(entryHint, 5, 55, 250, "Enter: apply  Esc: close");
+    // White captions on the panel's dark cyan; the fields a darker cyan.
+    addPanel(entryPanel, 270, 230, 260, 80, 0, 60, 60);
+    addLabel(xCaption, &entryPanel, 5, 5, 20, 20, 0, 60, 60, "X");
+    addControl(xField, &entryPanel, 30, 5, 225, 20, 0, 30, 30);
+    xField.setCallback([] { focus(xField); });
+    addLabel(yCaption, &entryPanel, 5, 30, 20, 20, 0, 60, 60, "Y");
+    addControl(yField, &entryPanel, 30, 30, 225, 20, 0, 30, 30);
+    yField.setCallback([] { focus(yField); });
+    addLabel(entryHint, &entryPanel, 5, 55, 250, 20, 0, 60, 60, "Enter: apply  Esc: close");
     entryPanel.layoutChildren();
     entryPanel.setHidden(true);
 

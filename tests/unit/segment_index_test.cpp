@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "MapDraw.h"
 #include "MapEditor.h"
+#include "MapWindow.h"
 #include "SegmentFactory.h"
 
 namespace {

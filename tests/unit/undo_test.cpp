@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "EditorFiles.h"
-#include "MapDraw.h"
 #include "MapEditor.h"
+#include "MapWindow.h"
 #include "MapFile.h"
 #include "ScratchDir.h"
 #include "SegmentFactory.h"

@@ -4,12 +4,9 @@
 #include <vector>
 
 #include "ControlPoint.h"
+#include "MapWindow.h"
 #include "Marker.h"
 #include "Segment.h"
-
-// The window the map is drawn into, in pixels.
-constexpr int mapWindowWidth = 800;
-constexpr int mapWindowHeight = 600;
 
 // Whether drawMap skips the segments that cannot show in the window.
 enum class Culling { off, on };
