@@ -123,7 +123,7 @@ const std::string& courseFile() {
 
 void loads(benchmark::State& state, bool history) {
     MapEditor editor = courseEditor(history);
-    timeEach(state, [&] { loadMapFile(editor, courseFile().c_str()); });
+    timeEach(state, [&] { loadMapFile(editor, courseFile().c_str(), windowMessages()); });
     if (editor.segmentCount() != courseLength) state.SkipWithError("the load failed");
 }
 
@@ -135,7 +135,7 @@ BENCHMARK(Undo_LoadWithoutHistory)->UseManualTime()->Unit(benchmark::kMillisecon
 
 void Undo_UndoLoad(benchmark::State& state) {
     MapEditor editor = courseEditor(true);
-    loadMapFile(editor, courseFile().c_str());
+    loadMapFile(editor, courseFile().c_str(), windowMessages());
     exchangeTimed(state, editor, true);
 }
 BENCHMARK(Undo_UndoLoad)->UseManualTime()->Unit(benchmark::kMillisecond);

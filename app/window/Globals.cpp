@@ -3,7 +3,8 @@
 // One translation unit, so construction runs in the order written here.
 MapEditor mapEditor;
 GuiManager guiManager;
-Autosave autosave(mapEditor);
+Autosave autosave(mapEditor, windowMessages());
+WindowState windowState;
 
 Slider resolutionSlider;
 

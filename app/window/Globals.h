@@ -7,13 +7,18 @@
 #include "MapEditor.h"
 #include "Panel.h"
 #include "Slider.h"
+#include "WindowState.h"
 
-// Every long-lived object of the editor. They are all defined in Globals.cpp,
-// in this order, so that the map is built before the controls exist.
+// Every long-lived object of the editor: the editor, the objects the layout
+// names, and the rest of the window's state in one struct. They are all
+// defined in Globals.cpp, in this order, so that the map is built before the
+// controls exist.
 extern MapEditor mapEditor;
 extern GuiManager guiManager;
 // The autosave of mapEditor's map.
 extern Autosave autosave;
+// Everything else the window keeps between calls.
+extern WindowState windowState;
 
 extern Slider resolutionSlider;
 

@@ -55,6 +55,9 @@ std::string firstDifference(const Frame& a, const Frame& b) {
     return "identical";
 }
 
+// The old frames' own drawing scratch.
+MapDrawCache oldDrawing;
+
 MapLayerCache::Proc loadProc(const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); }
 
 class FrameIdentity : public ::testing::Test {
@@ -62,7 +65,7 @@ protected:
     static void SetUpTestSuite() {
         context = std::make_unique<OffscreenContext>(OffscreenContext::Colour::eightBits);
         if (!context->ok()) return;
-        mapLayerCache.enable(loadProc);
+        windowState.mapLayerCache.enable(loadProc);
         std::mt19937 rng(9);
         for (auto& glyph : fontBits)
             for (unsigned char& byte : glyph) byte = static_cast<unsigned char>(rng());
@@ -75,7 +78,7 @@ protected:
         mouseRouted(0, 0);
     }
     static void TearDownTestSuite() {
-        mapLayerCache.disable();
+        windowState.mapLayerCache.disable();
         BitmapFont::atlas = nullptr;
         atlas.reset();
         context.reset();
@@ -83,7 +86,7 @@ protected:
     void SetUp() override {
         if (!context->ok()) GTEST_SKIP() << "no offscreen OpenGL context";
         ASSERT_NE(atlas, nullptr);
-        ASSERT_TRUE(mapLayerCache.enabled());
+        ASSERT_TRUE(windowState.mapLayerCache.enabled());
     }
 
     static void mouseRouted(int x, int y) {
@@ -98,10 +101,10 @@ protected:
         BitmapFont::atlas = nullptr;
         context->beginFrame();
         if (mapEditor.getZoom() < 1.0) {
-            mapEditor.draw();
+            mapEditor.draw(oldDrawing);
         } else {
             if (mapEditor.precisionOn())
-                drawGrid(mapEditor.getViewOffset(), mapEditor.getZoom(), mapEditor.currentGridStep());
+                drawGrid(mapEditor.getViewOffset(), mapEditor.getZoom(), mapEditor.currentGridStep(), oldDrawing);
             drawMap(mapEditor.getSegments(), mapEditor.getMarkers(), mapEditor.getViewOffset(),
                     mapEditor.getZoom(), Culling::off);
         }
@@ -125,7 +128,7 @@ protected:
         const Frame drawn = newFrame();
         EXPECT_TRUE(before == drawn) << what << ": " << firstDifference(before, drawn);
         const Frame copied = newFrame();
-        EXPECT_TRUE(mapLayerCache.lastDrawWasCopy()) << what;
+        EXPECT_TRUE(windowState.mapLayerCache.lastDrawWasCopy()) << what;
         EXPECT_TRUE(before == copied) << what << " (copied): " << firstDifference(before, copied);
     }
 

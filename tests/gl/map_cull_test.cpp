@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "MapDraw.h"
+#include "MapDrawCache.h"
 #include "MapEditor.h"
 #include "gl/OffscreenContext.h"
 #include "unit/SegmentFactory.h"
+
+// The map drawing's scratch, shared by every drawing here.
+static MapDrawCache drawCache;
 
 // Mesa's driver, which EGL loads and unloads again with each test's context,
 // leaves allocations behind that LeakSanitizer can only attribute to an unknown
@@ -171,7 +175,7 @@ TEST_F(MapCull, EditorDrawCullsAndKeepsThePicture) {
     MapEditor editor;
     editor.replaceChain(wanderingChain(7, 300, walk));
     ctx.beginFrame();
-    editor.draw();
+    editor.draw(drawCache);
     const Frame fromEditor = ctx.frame();
     const Frame all = drawnFrame(ctx, editor, Culling::off);
     EXPECT_GT(culledCount(editor), 0);

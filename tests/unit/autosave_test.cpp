@@ -113,7 +113,7 @@ TEST(UnsavedChanges, SequencesOfChangesSavesAndLoads) {
 TEST(Autosave, WritesThirtySecondsAfterTheFirstChangeItDoesNotHold) {
     ScratchDir scratch;
     MapEditor editor;
-    Autosave saver(editor);
+    Autosave saver(editor, windowMessages());
     saver.markClean();
     const std::uint32_t t0 = 0xFFFFF000u;
     saver.tick(t0);
@@ -141,7 +141,7 @@ TEST(Autosave, AnEarlierRunsFileIsKeptUntilThisRunChangesSomething) {
     ScratchDir scratch;
     writeFile("map.mef.autosave", "earlier");
     MapEditor editor;
-    Autosave saver(editor);
+    Autosave saver(editor, windowMessages());
     saver.markClean();
     for (std::uint32_t t = 0; t <= 3u * Autosave::delay; t += 1000) saver.tick(t);
     saver.finish();
@@ -197,7 +197,7 @@ TEST(Autosave, EveryMapNameGetsAnAutosaveNameThatFits) {
         ScratchDir scratch;
         MapEditor editor;
         editor.setMapFileName(name);
-        Autosave saver(editor);
+        Autosave saver(editor, windowMessages());
         saver.markClean();
         editor.appendSegment();
         ASSERT_TRUE(saver.finish());
@@ -221,7 +221,7 @@ TEST(Autosave, ReplacesALinkInItsPlaceNeverWritingThroughIt) {
         writeFile("elsewhere.txt", "someone else's");
         std::filesystem::create_symlink(target, "map.mef.autosave");
         MapEditor editor;
-        Autosave saver(editor);
+        Autosave saver(editor, windowMessages());
         saver.markClean();
         editor.appendSegment();
         ASSERT_TRUE(saver.finish());

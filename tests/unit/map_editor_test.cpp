@@ -611,9 +611,11 @@ TEST(MapEditorBudget, CommandsPastTheBudgetChangeNothing) {
         editor.setResolutionOfSelected(static_cast<int>(sampleBudget - c.room - 7 - 2));
         pressStartHandleOf(editor, 1);
         const std::string before = formatMapFile(editor.getSegments());
-        testing::internal::CaptureStdout();
+        static std::string said;
+        said.clear();
+        editor.setRefusalSink([](const std::string& line) { said += line + "\n"; });
         c.command(editor);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.output) << c.room;
+        EXPECT_EQ(said, c.output) << c.room;
         EXPECT_EQ(editor.segmentCount(), c.segmentsAfter) << c.room;
         if (c.output.empty()) {
             EXPECT_EQ(editor.sampleCount(), sampleBudget) << c.room;

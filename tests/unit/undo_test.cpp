@@ -62,7 +62,7 @@ State stateOf(MapEditor& editor, bool save = false) {
     for (const Marker& m : editor.getMarkers()) add(m.getX()), add(m.getY());
     add(editor.getRestLocation().x), add(editor.getRestLocation().y);
     if (save) {
-        saveMapFile(editor);
+        saveMapFile(editor, windowMessages());
         state.saved = readFile("map.mef");
     } else {
         state.saved = formatMapFile(editor.getSegments());
