@@ -50,9 +50,9 @@ MapEditor courseEditor(bool history) {
 void dragJunction(MapEditor& editor, bool there) {
     const ControlPoint& p = editor.segment(10).getEndPoint();
     const int x = static_cast<int>(p.x * 10 + 1), y = static_cast<int>(p.y * 10 + 1);
-    editor.mouse(0, x, y);
+    editor.mouse(ButtonAction::press, x, y);
     editor.motion(there ? x + 1 : x - 1, y);
-    editor.mouse(1, x, y);
+    editor.mouse(ButtonAction::release, x, y);
 }
 
 void dragSteps(benchmark::State& state, bool history) {

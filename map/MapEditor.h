@@ -116,7 +116,7 @@ public:
                             std::vector<std::size_t>& out) const;
 
     // Input that no widget took.
-    void mouse(int state, int x, int y);
+    void mouse(ButtonAction action, int x, int y);
     void motion(int x, int y);
     void keyboard(unsigned char key);
 

@@ -100,7 +100,9 @@ void mouseCallback(int button, int state, int x, int y) {
     // not clicks and must run no command: only left, middle and right go on,
     // and those three act alike.
     if (button < leftButton || button > rightButton) return;
-    if (!guiManager.handleMouse(state, x, y)) mapEditor.mouse(state, x, y);
+    const bool pressed = state == press;
+    if (!guiManager.handleMouse(pressed ? PointerAction::press : PointerAction::release, x, y))
+        mapEditor.mouse(pressed ? ButtonAction::press : ButtonAction::release, x, y);
 }
 
 void motionCallback(int x, int y) {

@@ -137,8 +137,8 @@ TEST_F(MapCull, WanderingCourseDrawsTheSamePixels) {
         MapEditor editor;
         editor.replaceChain(wanderingChain(seed, 400, walk));
         // Select what a press at a few places picks, so white curves take part.
-        editor.mouse(0, 400, 300);
-        editor.mouse(1, 400, 300);
+        editor.mouse(ButtonAction::press, 400, 300);
+        editor.mouse(ButtonAction::release, 400, 300);
         for (int shift = 0; shift < 3; ++shift) {
             const int culled = culledCount(editor);
             ASSERT_GT(culled, 0) << "seed " << seed << ": the course must reach beyond the window";

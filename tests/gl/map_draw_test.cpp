@@ -125,7 +125,7 @@ TEST(MapDraw, SelectedSegmentIsWhite) {
     OffscreenContext ctx;
     if (!ctx.ok()) GTEST_SKIP() << "no offscreen OpenGL context";
     MapEditor editor;
-    editor.mouse(0, 130, 90);  // the second segment's start handle
+    editor.mouse(ButtonAction::press, 130, 90);  // the second segment's start handle
     ctx.beginFrame();
     editor.draw(drawCache);
     const WindowPoint selectedCurve = curvePixel(editor.segment(1), 2);

@@ -23,15 +23,15 @@ bool exists(const char* path) { return std::filesystem::exists(path); }
 // The initial map is shown with view offset (10, 10): its junction at (115, 110).
 void run(const std::string& step) {
     if (step == "drag") {
-        mapEditor.mouse(0, 115, 110);
+        mapEditor.mouse(ButtonAction::press, 115, 110);
         mapEditor.motion(200, 150);
-        mapEditor.mouse(1, 200, 150);
+        mapEditor.mouse(ButtonAction::release, 200, 150);
     } else if (step == "select") {  // a press and release on the first start point, no motion
-        mapEditor.mouse(0, 10, 110);
-        mapEditor.mouse(1, 10, 110);
+        mapEditor.mouse(ButtonAction::press, 10, 110);
+        mapEditor.mouse(ButtonAction::release, 10, 110);
     } else if (step == "press nowhere") {
-        mapEditor.mouse(0, 300, 300);
-        mapEditor.mouse(1, 300, 300);
+        mapEditor.mouse(ButtonAction::press, 300, 300);
+        mapEditor.mouse(ButtonAction::release, 300, 300);
     } else if (step == "view") {
         mapEditor.keyboard('a');
         mapEditor.zoomAt(400, 300, 2);

@@ -15,8 +15,8 @@
 
 namespace {
 
-constexpr int press = 0;
-constexpr int release = 1;
+constexpr ButtonAction press = ButtonAction::press;
+constexpr ButtonAction release = ButtonAction::release;
 
 // A joined chain of `count` pieces, piece k from (3k, 10) to (3k + 3, 10), with
 // its handles at (3k + 1, 7) and (3k + 2, 13): after a load (view offset (1, 1))

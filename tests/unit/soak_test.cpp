@@ -234,8 +234,8 @@ private:
             const Segment& s = mapEditor.segment(pick(mapEditor.segmentCount()));
             const int x = static_cast<int>(s.getStartPoint().x * 10.0 + s.getViewOffset().x);
             const int y = static_cast<int>(s.getStartPoint().y * 10.0 + s.getViewOffset().y);
-            mapEditor.mouse(press, x, y);
-            mapEditor.mouse(release, x, y);
+            mapEditor.mouse(ButtonAction::press, x, y);
+            mapEditor.mouse(ButtonAction::release, x, y);
             removePointPressed();
         }
     }

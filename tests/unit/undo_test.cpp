@@ -19,8 +19,8 @@
 
 namespace {
 
-constexpr int press = 0;
-constexpr int release = 1;
+constexpr ButtonAction press = ButtonAction::press;
+constexpr ButtonAction release = ButtonAction::release;
 
 void drag(MapEditor& editor, int x0, int y0, int x1, int y1) {
     editor.mouse(press, x0, y0);
