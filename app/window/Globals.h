@@ -10,9 +10,11 @@
 #include "WindowState.h"
 
 // Every long-lived object of the editor: the editor, the objects the layout
-// names, and the rest of the window's state in one struct. They are all
-// defined in Globals.cpp, in this order, so that the map is built before the
-// controls exist.
+// names, and the rest of the window's state in one struct (WindowState.h).
+// They are all defined in Globals.cpp, in this order, so that the map is
+// built before the controls exist; precision mode's controls and the notice's
+// are declared in PrecisionTools.h and WindowNotices.h. Nothing else in the
+// window keeps state.
 extern MapEditor mapEditor;
 extern GuiManager guiManager;
 // The autosave of mapEditor's map.

@@ -13,23 +13,7 @@
 #include "Panel.h"
 #include "TextField.h"
 
-Panel entryPanel;
-TextField xField;
-TextField yField;
-
 namespace {
-
-// The readout's two rows, in the lower part of the band right of the
-// counters (x 120 to 795, y 541 to 575). Drawn by the frame, not registered
-// as controls, so that presses there still reach the map.
-Label pointerRow;
-Label gridCell;
-Label pointRow;
-Label slopeCell;
-
-Label xCaption;
-Label yCaption;
-Label entryHint;
 
 void focus(TextField& field) {
     TextField& other = &field == &xField ? yField : xField;

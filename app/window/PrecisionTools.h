@@ -1,16 +1,29 @@
 #pragma once
 
 #include "EditorKeys.h"
+#include "Label.h"
 #include "Panel.h"
 #include "TextField.h"
 
 // Precision mode's window half: the readout of coordinates, the arrow-key
 // nudges and the entry panel for typed positions (Ctrl+E).
 
-// The entry panel of typed positions and its two fields.
+// The entry panel of typed positions, its two fields and its captions
+// (defined in Globals.cpp, like every object of the layout).
 extern Panel entryPanel;
 extern TextField xField;
 extern TextField yField;
+extern Label xCaption;
+extern Label yCaption;
+extern Label entryHint;
+
+// The readout's two rows, in the lower part of the band right of the
+// counters (x 120 to 795, y 541 to 575). Drawn by the frame, not registered
+// as controls, so that presses there still reach the map.
+extern Label pointerRow;
+extern Label gridCell;
+extern Label pointRow;
+extern Label slopeCell;
 
 // Registers the entry panel (hidden) with guiManager, above every other control.
 void buildPrecisionTools();

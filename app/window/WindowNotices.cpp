@@ -10,15 +10,6 @@
 #include "StartMap.h"
 #include "TextFile.h"
 
-Panel noticePanel;
-Label noticeTextLabels[2];
-Label noticeCountLabel;
-
-Panel offerPanel;
-Label offerLabels[2];
-Button recoverButton;
-Button discardButton;
-
 namespace {
 
 // The panels' colours are the confirmation's: white on dark cyan.
