@@ -306,7 +306,9 @@ void copiedLayer(benchmark::State& state, const MapEditor& editor) {
         state.SkipWithError("the map layer cache cannot be enabled here");
         return;
     }
-    timeLayers(state, [&] { drawMapLayer(cache, drawCache, gridPicture, editor, OffscreenContext::width, OffscreenContext::height); });
+    timeLayers(state, [&] {
+        drawMapLayer(cache, drawCache, gridPicture, editor, OffscreenContext::width, OffscreenContext::height);
+    });
     if (!cache.lastDrawWasCopy()) state.SkipWithError("the cache drew instead of copying");
     cache.disable();
 }
@@ -322,7 +324,8 @@ void timeRedrawnLayers(benchmark::State& state, const MapEditor& view, const Map
     }
     bool turn = false;
     timeLayers(state, [&] {
-        drawMapLayer(cache, drawCache, gridPicture, (turn = !turn) ? shifted : view, OffscreenContext::width, OffscreenContext::height);
+        drawMapLayer(cache, drawCache, gridPicture, (turn = !turn) ? shifted : view, OffscreenContext::width,
+                     OffscreenContext::height);
     });
     if (cache.lastDrawWasCopy()) state.SkipWithError("the cache copied instead of drawing");
     cache.disable();

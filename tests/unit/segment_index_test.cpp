@@ -87,7 +87,8 @@ TEST(SegmentIndex, MatchesTheFullScanThroughEdits) {
             mouse(ButtonAction::release, 0, 0);
             // A press just inside or outside the pick tolerance of a point.
             const auto [qx, qy] = endPixel(editor, static_cast<int>(rng() % editor.getSegments().size()));
-            mouse(ButtonAction::press, qx + static_cast<int>(rng() % 15) - 7, qy + static_cast<int>(rng() % 15) - 7);
+            mouse(ButtonAction::press, qx + static_cast<int>(rng() % 15) - 7,
+                  qy + static_cast<int>(rng() % 15) - 7);
             mouse(ButtonAction::release, qx, qy);
             // Wheel steps about a random pointer, out to the limits now and then.
             editor.zoomAt(pixelX(rng), pixelY(rng), static_cast<int>(rng() % 41) - 20);
