@@ -1,14 +1,11 @@
 #include "WindowNotices.h"
 
-#include <cstdio>
-#include <vector>
+#include <string>
 
 #include "ControlAdding.h"
 #include "EditorFiles.h"
 #include "Globals.h"
 #include "Notices.h"
-#include "StartMap.h"
-#include "TextFile.h"
 
 namespace {
 
