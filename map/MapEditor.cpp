@@ -194,16 +194,16 @@ void MapEditor::zoomAt(double x, double y, int steps) {
     applyViewOffset();
 }
 
-void MapEditor::mouse(int state, int x, int y) {
+void MapEditor::mouse(ButtonAction action, int x, int y) {
     // Every segment takes the event as if each saw it (a press on a junction
     // picks both copies), but only two kinds can change: the marked ones,
     // which may lose their selection or picked point, and on a press those
     // whose box lies within the pick tolerance of the pointer (one pixel more
     // for rounding). Every other segment is unselected and unpicked, and would
     // stay so.
-    if (state == 0) endGesture();
+    if (action == ButtonAction::press) endGesture();
     touched.clear();
-    if (state == 0 && !segments.empty()) {
+    if (action == ButtonAction::press && !segments.empty()) {
         const double reach = segments.front().pickTolerance() + 1.0;
         segmentsNearPixels(x - reach, y - reach, x + reach, y + reach, candidates);
         std::set_union(candidates.begin(), candidates.end(), marked.begin(), marked.end(),
@@ -212,7 +212,7 @@ void MapEditor::mouse(int state, int x, int y) {
         touched = marked;
     }
     // A press starts a gesture: the segments it may change are kept as they are.
-    if (state == 0 && history.isOn()) {
+    if (action == ButtonAction::press && history.isOn()) {
         gesture.start(markers, currentContentId);
         for (std::size_t i : touched) gesture.keep(i, segments[i]);
     }
@@ -222,12 +222,12 @@ void MapEditor::mouse(int state, int x, int y) {
         Segment& s = segments[i];
         const bool wasSelected = s.isSelected();
         const PointRole wasPicked = s.getDragPoint();
-        s.pick(state, x, y);
+        s.pick(action, x, y);
         picksChanged = picksChanged || s.isSelected() != wasSelected || s.getDragPoint() != wasPicked;
         if (s.getDragPoint() != PointRole::none || s.isSelected()) marked.push_back(i);
     }
-    for (Marker& m : markers) m.press(state, x, y, View{viewOffset, zoom});
-    if (state == 0) {
+    for (Marker& m : markers) m.press(action, x, y, View{viewOffset, zoom});
+    if (action == ButtonAction::press) {
         picked.clear();
         pickedChainLength = segments.size();
         nudged = false;
@@ -236,7 +236,7 @@ void MapEditor::mouse(int state, int x, int y) {
     }
     // A press that selects and picks what already was leaves the picture alone.
     if (picksChanged) changed();
-    if (state != 0) endGesture();
+    if (action == ButtonAction::release) endGesture();
 }
 
 void MapEditor::motion(int x, int y) {
@@ -316,7 +316,7 @@ void MapEditor::commitStep(UndoStep step) {
 bool MapEditor::undo() {
     // The key may come in the middle of a drag, which then ends as a release
     // ends it: no restored point is picked, so no later motion moves it.
-    mouse(1, 0, 0);
+    mouse(ButtonAction::release, 0, 0);
     UndoStep* step = history.nextUndo();
     if (step == nullptr) return false;
     exchange(*step);
@@ -325,7 +325,7 @@ bool MapEditor::undo() {
 }
 
 bool MapEditor::redo() {
-    mouse(1, 0, 0);
+    mouse(ButtonAction::release, 0, 0);
     UndoStep* step = history.nextRedo();
     if (step == nullptr) return false;
     exchange(*step);
@@ -350,12 +350,12 @@ void MapEditor::exchange(UndoStep& step) {
     for (const UndoStep::Run& run : step.getRuns()) {
         for (std::size_t i = run.at; i < run.at + run.length; ++i) {
             Segment& s = segments[i];
-            s.pick(1, 0, 0);
+            s.pick(ButtonAction::release, 0, 0);
             segments.show(i);
         }
         restored += run.length;
     }
-    for (Marker& m : markers) m.press(1, 0, 0, View{{0, 0}, zoom});
+    for (Marker& m : markers) m.press(ButtonAction::release, 0, 0, View{{0, 0}, zoom});
     if (reshaped || restored > segments.size() / 16) {
         chainChanged();
         return;

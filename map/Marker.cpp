@@ -11,8 +11,8 @@ Marker::Rectangle Marker::rectangle(const View& view) const {
             cy + h2 + view.offset.y};
 }
 
-void Marker::press(int state, double px, double py, const View& view) {
-    if (state != 0) {
+void Marker::press(ButtonAction action, double px, double py, const View& view) {
+    if (action == ButtonAction::release) {
         grabbed = false;
         return;
     }

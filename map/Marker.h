@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ButtonAction.h"
 #include "View.h"
 
 // A small draggable square. Its centre is held in pixels at zoom 1 relative
@@ -12,9 +13,9 @@ public:
         double left, top, right, bottom;
     };
 
-    // Press (state 0) grabs the marker when (px, py) lies strictly inside its
-    // rectangle in `view`; a release (any other state) lets it go.
-    void press(int state, double px, double py, const View& view);
+    // A press grabs the marker when (px, py) lies strictly inside its
+    // rectangle in `view`; a release lets it go.
+    void press(ButtonAction action, double px, double py, const View& view);
     // Centres a grabbed marker under (px, py), placed from the view offset
     // truncated to whole pixels.
     void dragTo(int px, int py, const View& view);

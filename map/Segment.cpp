@@ -128,8 +128,8 @@ void Segment::resample() {
     }
 }
 
-bool Segment::pick(int state, int x, int y) {
-    if (state != 0) {
+bool Segment::pick(ButtonAction action, int x, int y) {
+    if (action == ButtonAction::release) {
         dragPoint = PointRole::none;
         dragCompanion = PointRole::none;
         return false;

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "ButtonAction.h"
 #include "ControlPoint.h"
 #include "View.h"
 
@@ -49,9 +50,9 @@ public:
     PointRole getDragPoint() const { return dragPoint; }
     PointRole getDragCompanion() const { return dragCompanion; }
 
-    // Mouse press (state 0) or release (any other state) at window pixel (x, y);
+    // A press or release of a mouse button at window pixel (x, y);
     // true when a control point was hit.
-    bool pick(int state, int x, int y);
+    bool pick(ButtonAction action, int x, int y);
     // Moves the picked point (and its companion handle) under window pixel (x, y).
     void drag(int x, int y);
     // Moves the picked point (and its companion handle) to map point `p`.

@@ -1,9 +1,5 @@
 #include "Interface.h"
 
-#include <GL/gl.h>
-
-#include <cstdint>
-
 #include "ControlAdding.h"
 #include "EditorFiles.h"
 #include "EndSignal.h"
@@ -59,8 +55,6 @@ bool buildInterface() {
     pointPanel.layoutChildren();
     pointMaxPanel.layoutChildren();
 
-    glShadeModel(GL_SMOOTH);
-
     // The entry panel of typed positions lies above every other control.
     buildPrecisionTools();
 
@@ -70,19 +64,14 @@ bool buildInterface() {
     return true;
 }
 
-void loadPressed() {
-    // Only a load that replaced the chain gives it a new content id.
-    const std::uint64_t before = mapEditor.contentId();
-    loadMapFile(mapEditor, mapEditor.getMapFileName());
-    if (mapEditor.contentId() != before) autosave.mapLoaded(mapEditor.getHistory().undoCount() > 0);
-}
+void loadPressed() { loadForWindow(mapEditor, autosave, windowMessages()); }
 
 // Saving asks first; only "Yes" writes the file.
 void savePressed() { confirmPanel.setHidden(false); }
 
 void yesPressed() {
     confirmPanel.setHidden(true);
-    if (saveMapFile(mapEditor)) autosave.mapSaved();
+    saveForWindow(mapEditor, autosave, windowMessages());
 }
 
 void noPressed() { confirmPanel.setHidden(true); }

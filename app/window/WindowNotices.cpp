@@ -1,23 +1,11 @@
 #include "WindowNotices.h"
 
-#include <cstdio>
-#include <vector>
+#include <string>
 
 #include "ControlAdding.h"
 #include "EditorFiles.h"
 #include "Globals.h"
 #include "Notices.h"
-#include "StartMap.h"
-#include "TextFile.h"
-
-Panel noticePanel;
-Label noticeTextLabels[2];
-Label noticeCountLabel;
-
-Panel offerPanel;
-Label offerLabels[2];
-Button recoverButton;
-Button discardButton;
 
 namespace {
 
@@ -27,8 +15,6 @@ constexpr int faceR = 0, faceG = 60, faceB = 60;
 // The second label of the message row starts where the first one's 39
 // characters end; its text is cut at the band's right edge.
 constexpr int labelColumns = Widget::textCapacity - 1;
-
-std::uint64_t shownVersion = 0;
 
 }  // namespace
 
@@ -59,8 +45,8 @@ void updateNoticePanel(std::uint32_t now) {
     const Notices& notices = windowNotices();
     const bool shown = notices.shown(now);
     noticePanel.setHidden(!shown);
-    if (!shown || notices.version() == shownVersion) return;
-    shownVersion = notices.version();
+    if (!shown || notices.version() == windowState.shownNoticeVersion) return;
+    windowState.shownNoticeVersion = notices.version();
     const std::string text = Notices::fitted(Notices::latin1(notices.latest()), noticeColumns);
     noticeTextLabels[0].setText(text.substr(0, labelColumns).c_str());
     noticeTextLabels[1].setText(text.size() > labelColumns ? text.substr(labelColumns).c_str() : "");
@@ -81,20 +67,12 @@ void noticePressed() {
     noticePanel.setHidden(true);
 }
 
-// Like a load: one undo step, and the map is unsaved until a save, so the
-// autosave, now this run's, stays until then.
+// The offer stays open when the autosave could not be read.
 void recoverPressed() {
-    std::vector<Segment> segments;
-    // A link put in the autosave's place while the offer waited is refused.
-    if (!readEarlierAutosave(autosave.path(), segments, windowMessages())) return;
-    offerPanel.setHidden(true);
-    mapEditor.loadChain(std::move(segments));
-    autosave.releaseEarlier();
-    autosave.takeOver();
+    if (recoverForWindow(mapEditor, autosave, windowMessages())) offerPanel.setHidden(true);
 }
 
 void discardPressed() {
     offerPanel.setHidden(true);
-    if (!autosave.discardEarlier())
-        windowMessages().problemLine("Warning: " + autosave.path() + " could not be removed");
+    autosave.discardEarlier();
 }

@@ -111,7 +111,6 @@ void drawWithMapState(DrawSegments drawSegments, const std::vector<Marker>& mark
     glLineWidth(1.2f);
     drawSegments();
     for (const Marker& m : markers) m.draw(View{viewOffset, zoom});
-    // Line width and point size stay set for the widgets drawn after the map.
     glDisable(GL_LINE_SMOOTH);
     glDisable(GL_BLEND);
 }
@@ -147,16 +146,15 @@ void drawMapSegments(const std::vector<Segment>& segments, const std::vector<std
 }
 
 void drawMapMerged(const std::vector<Segment>& segments, const std::vector<std::size_t>& which,
-                   const std::vector<Marker>& markers, const ControlPoint& viewOffset, double zoom) {
-    // Kept between frames, so that a frame allocates nothing.
-    static MergedDrawing merged;
+                   const std::vector<Marker>& markers, const ControlPoint& viewOffset, double zoom,
+                   MergedDrawing& merged) {
     drawWithMapState([&] { merged.draw(segments, which); }, markers, viewOffset, zoom);
 }
 
-void drawGrid(const ControlPoint& viewOffset, double zoom, double step) {
+void drawGrid(const ControlPoint& viewOffset, double zoom, double step, MapDrawCache& cache) {
     const double pixels = step * pixelsPerMapUnit * zoom;
-    static std::vector<int> columns;
-    static std::vector<int> rows;
+    std::vector<int>& columns = cache.gridColumns;
+    std::vector<int>& rows = cache.gridRows;
     gridLines(viewOffset.x, pixels, mapWindowWidth, columns);
     gridLines(viewOffset.y, pixels, mapWindowHeight, rows);
     glColor3ub(GridPicture::grey, GridPicture::grey, GridPicture::grey);
@@ -178,16 +176,16 @@ void drawGrid(const ControlPoint& viewOffset, double zoom, double step) {
     glEnd();
 }
 
-void MapEditor::draw() const {
-    if (precise) drawGrid(viewOffset, zoom, currentGridStep());
-    drawMapOnly();
+void MapEditor::draw(MapDrawCache& cache) const {
+    if (precise) drawGrid(viewOffset, zoom, currentGridStep(), cache);
+    drawMapOnly(cache);
 }
 
-void MapEditor::drawMapOnly() const {
+void MapEditor::drawMapOnly(MapDrawCache& cache) const {
     visibleSegments(visible);
     // At zoom 1 and above every pixel is drawn as it always was.
     if (zoom < 1.0) {
-        drawMapMerged(segments, visible, markers, viewOffset, zoom);
+        drawMapMerged(segments, visible, markers, viewOffset, zoom, cache.merged);
     } else {
         drawMapSegments(segments, visible, markers, viewOffset, zoom);
     }
