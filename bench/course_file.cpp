@@ -17,8 +17,11 @@ int main(int argc, char** argv) {
     const std::string shape = argc > 1 && std::strncmp(argv[argc - 1], "--", 2) == 0 ? argv[argc - 1] : "";
     if (!shape.empty()) --argc;
     if (argc < 2 || argc > 3 ||
-        (!shape.empty() && shape != "--in-window" && shape != "--zigzag" && shape != "--comb" && shape != "--spiral")) {
-        std::fprintf(stderr, "usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral]\n");
+        (!shape.empty() && shape != "--in-window" && shape != "--zigzag" && shape != "--comb" &&
+         shape != "--spiral")) {
+        std::fprintf(
+            stderr,
+            "usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral]\n");
         return 2;
     }
     const int count = argc == 3 ? std::atoi(argv[2]) : 100000;
@@ -36,6 +39,7 @@ int main(int argc, char** argv) {
     else if (shape == "--spiral")
         segments = spiral(count);
     else
-        segments = longCourse(count, 5, 7);  // the course and seed of the edit benchmarks (bench/edit_bench.cpp)
+        segments =
+            longCourse(count, 5, 7);  // the course and seed of the edit benchmarks (bench/edit_bench.cpp)
     return storeMapFile(argv[1], segments) ? 0 : 1;
 }

@@ -85,14 +85,16 @@ Meetings findMeetingsByBoxes(const std::vector<GroundPoint>& points) {
     blocks.reserve(runs.size() / runsPerBlock + 1);
     for (std::size_t r = 0; r < runs.size(); r += runsPerBlock) {
         Bounds bounds = runBounds[r];
-        for (std::size_t o = r + 1; o < std::min(r + runsPerBlock, runs.size()); ++o) bounds.expand(runBounds[o]);
+        for (std::size_t o = r + 1; o < std::min(r + runsPerBlock, runs.size()); ++o)
+            bounds.expand(runBounds[o]);
         blocks.emplace_back(bounds.box(), r / runsPerBlock);
     }
     const bgi::rtree<Entry, bgi::rstar<16>> tree(blocks.begin(), blocks.end());
 
     MeetingRecorder recorder(points);
     // Piece m - 1 and piece 0 meet at point 0: they are neighbours too.
-    const bool closingPair = !runs.empty() && runs.front().first == 0 && runs.back().first + runs.back().count == m;
+    const bool closingPair =
+        !runs.empty() && runs.front().first == 0 && runs.back().first + runs.back().count == m;
     Bounds pieces[runLength], otherPieces[runLength];
     std::size_t near[runLength], nearOther[runLength];
     // The pieces of a run against those of a later run whose box meets its box.
@@ -143,7 +145,8 @@ Meetings findMeetingsByBoxes(const std::vector<GroundPoint>& points) {
                 const std::size_t candidateFirst = candidate.second * runsPerBlock;
                 const std::size_t candidateEnd = std::min(candidateFirst + runsPerBlock, runs.size());
                 for (std::size_t o = std::max(candidateFirst, r + 1); o < candidateEnd; ++o)
-                    if (runBounds[r].meets(runBounds[o])) compareRuns(run, runBounds[r], runs[o], runBounds[o]);
+                    if (runBounds[r].meets(runBounds[o]))
+                        compareRuns(run, runBounds[r], runs[o], runBounds[o]);
             }
         }
         if (stopped) break;

@@ -46,9 +46,10 @@ Meetings findMeetings(const std::vector<GroundPoint>& points) {
 
     MeetingRecorder recorder(points);
     for (auto& pair : pairs) pair = std::minmax(pieceOf[pair.first], pieceOf[pair.second]);
-    pairs.erase(std::remove_if(pairs.begin(), pairs.end(),
-                               [&](const auto& pair) { return recorder.neighbours(pair.first, pair.second); }),
-                pairs.end());
+    pairs.erase(
+        std::remove_if(pairs.begin(), pairs.end(),
+                       [&](const auto& pair) { return recorder.neighbours(pair.first, pair.second); }),
+        pairs.end());
     std::sort(pairs.begin(), pairs.end());
     auto next = pairs.begin();
     for (std::size_t r = 0; r < runs.size(); ++r) {
@@ -57,7 +58,8 @@ Meetings findMeetings(const std::vector<GroundPoint>& points) {
         for (std::size_t i = runs[r].first; i < end; ++i)
             if (i + 1 < m && inRangePiece[i + 1]) recorder.compareNeighbours(i, i + 1);
         if (r == 0 && inRangePiece[0] && inRangePiece[m - 1]) recorder.compareNeighbours(0, m - 1);
-        for (; next != pairs.end() && next->first < end; ++next) recorder.record(next->first, next->second, false);
+        for (; next != pairs.end() && next->first < end; ++next)
+            recorder.record(next->first, next->second, false);
     }
     return recorder.finish();
 }

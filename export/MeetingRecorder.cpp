@@ -20,7 +20,8 @@ void MeetingRecorder::record(std::size_t i, std::size_t j, bool neighbours) {
     const PieceMeeting meeting = meetingOf(at(i), at(i + 1), at(j), at(j + 1));
     if (meeting.kind == PieceMeeting::Kind::overlap) {
         ++overlappingPairs;
-        keep(found.overlaps, overlapNumbers.number(std::pair(meeting.a, meeting.b)), {i, j, meeting.a, meeting.b, {}});
+        keep(found.overlaps, overlapNumbers.number(std::pair(meeting.a, meeting.b)),
+             {i, j, meeting.a, meeting.b, {}});
     } else if (meeting.kind == PieceMeeting::Kind::point && !neighbours) {
         const GroundPoint printed = meeting.atEnds ? printedEnd(meeting.a) : printedPoint(meeting.a);
         keep(found.points, pointNumbers.number(printed), {i, j, meeting.a, {}, printed});
@@ -35,8 +36,10 @@ void MeetingRecorder::compareNeighbours(std::size_t i, std::size_t j) {
 
 bool MeetingRecorder::mustStop() {
     // Each overlap found can take in at most two of the points as its ends.
-    if (found.points.size() > maxCrossings + 2 * found.overlaps.size()) found.stopped = true;
-    else if (overlappingPairs > maxOverlappingPairs) found.overlapsCut = true;
+    if (found.points.size() > maxCrossings + 2 * found.overlaps.size())
+        found.stopped = true;
+    else if (overlappingPairs > maxOverlappingPairs)
+        found.overlapsCut = true;
     return found.stopped || found.overlapsCut;
 }
 

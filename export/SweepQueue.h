@@ -23,7 +23,7 @@ public:
     struct ExactPoint;
     // Where the sweep stands: a point of the outline, or a crossing.
     struct Place {
-        GroundPoint near;             // the place, rounded for a crossing
+        GroundPoint near;                   // the place, rounded for a crossing
         const ExactPoint* exact = nullptr;  // a crossing's exact place; none for an end
     };
     // What is known of a place: the pieces that start there, those that

@@ -91,6 +91,19 @@ env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --export --no-batch zigz
 grep -q "^Warning: the ground runs along itself .* found before the search stopped)$" err.txt ||
     fail "--export of the zigzag warned: $(cat err.txt)"
 
+step "a sheared zigzag of 100,000 segments whose pieces' boxes all meet: --check finds nothing, in seconds under a small memory limit"
+new_workdir sheared
+awk 'BEGIN { n = 50000; x = 0; y = 0; for (k = 0; k < n; k++) {
+    printf "%d %d %d %d %d %d %d %d\n0\n", x, y, x, y, k + n, -100, k + n, -100
+    printf "%d %d %d %d %d %d %d %d\n0\n", k + n, -100, k + n, -100, k + 1, 0, k + 1, 0; x = k + 1 } }' >sheared.mef
+start=$(date +%s%N)
+rc=0
+env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --check sheared.mef >out.txt 2>err.txt || rc=$?
+took=$((($(date +%s%N) - start) / 1000000))
+echo "--check of sheared.mef: $took ms"
+[ "$rc" = 0 ] && [ ! -s out.txt ] && [ ! -s err.txt ] || fail "--check of the sheared zigzag: status $rc, $(head -3 out.txt err.txt)"
+[ "$took" -lt 60000 ] || fail "--check of the sheared zigzag took $took ms"
+
 step "--help to a full disk: status 1"
 rc=0
 env -u DISPLAY "$E2E_EDITOR" --help >/dev/full 2>err.txt || rc=$?
