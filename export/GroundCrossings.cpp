@@ -13,8 +13,9 @@
 
 namespace {
 
-// The sweep gives up past this many meetings of pairs of pieces, for the
-// search by boxes, which can stop after the first ones in outline order:
+// The sweep gives up past this many meetings of pairs of pieces that are not
+// neighbours (each piece meets its neighbours at their common points), for
+// the search by boxes, which can stop after the first ones in outline order:
 // an outline that meets itself in bulk (a star, a ground drawn back and forth
 // along one line) is then checked as fast as before.
 constexpr std::size_t sweepBudget = 200000;
@@ -42,7 +43,7 @@ Meetings findMeetings(const std::vector<GroundPoint>& points) {
         }
     }
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
-    if (!findMeetingPairs(pieces, sweepBudget, pairs)) return findMeetingsByBoxes(points);
+    if (!findMeetingPairs(pieces, sweepBudget + 2 * pieces.size(), pairs)) return findMeetingsByBoxes(points);
 
     MeetingRecorder recorder(points);
     for (auto& pair : pairs) pair = std::minmax(pieceOf[pair.first], pieceOf[pair.second]);

@@ -12,6 +12,6 @@
 // order; past maxCrossings the search stops and sets moreCrossings, past
 // maxOverlappingPairs it stops and sets overlapsCut. A plane sweep finds the
 // pairs of pieces that meet in O((n + k) log n) time for n points and k such
-// pairs; past 200,000 of them the search by boxes takes over, which stops
-// after the first ones in outline order.
+// pairs; past 200,000 pairs besides neighbours the search by boxes takes
+// over, which stops after the first ones in outline order.
 void findCrossings(const PrintedOutline& outline, GroundProblems& problems);
