@@ -111,16 +111,17 @@ std::vector<Segment> comb(int count) {
 std::vector<Segment> spiral(int count) {
     // In along one arm to the middle, then out along a second arm between
     // the first one's turns, so that both ends lie outside at the top, clear
-    // of the feet above them.
+    // of the feet above them. The arms lie 2 apart, twice what six digits
+    // can tell apart at the point budget's 325,000 from the middle.
     const int arm = (count - 1) / 2;
-    const double turns = arm / 16.0, middleY = -(turns + 10.0);
+    const double turns = arm / 16.0, middleY = -(4.0 * turns + 10.0);
     std::vector<std::pair<double, double>> points;
     const auto add = [&](int k, double radius) {
         const double angle = 3.14159265358979 * (0.5 + k / 8.0);
         points.emplace_back(sixDigits(radius * std::cos(angle)),
                             sixDigits(middleY + radius * std::sin(angle)));
     };
-    for (int k = 0; k <= arm; ++k) add(k, turns + 1.5 - k / 16.0);
-    for (int k = arm; k >= 0; --k) add(k, turns + 1.0 - k / 16.0);
+    for (int k = 0; k <= arm; ++k) add(k, 4.0 * (turns + 1.5 - k / 16.0));
+    for (int k = arm; k >= 0; --k) add(k, 4.0 * (turns + 1.0 - k / 16.0));
     return straightChain(points);
 }

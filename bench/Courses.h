@@ -24,5 +24,6 @@ std::vector<Segment> windowFullOfSegments(int count, int resolution, unsigned se
 std::vector<Segment> shearedZigzag(int count);
 // a comb of vertical teeth 100 deep, joined at the bottom and at the top in turn;
 std::vector<Segment> comb(int count);
-// a spiral of 16 segments a turn, in to its middle and out again between its turns.
+// a spiral of 16 segments a turn, 4 apart, in to its middle and out again
+// between its turns.
 std::vector<Segment> spiral(int count);
