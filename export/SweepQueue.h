@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -16,15 +17,17 @@ struct SweepPiece {
 
 // The points where the crossing sweep stops, in the order it meets them (x,
 // then y), each once: the ends of the pieces, and the points where two
-// pieces cross between their ends. A crossing's place is kept exactly, as a
-// fraction, so that the order is exact however close the points lie.
+// pieces cross between their ends. A crossing's place is worked out in
+// floating point with a bound on its error, and exactly, as a fraction, only
+// where that bound leaves its order open, so that the order is exact however
+// close the points lie.
 class SweepQueue {
 public:
     struct ExactPoint;
     // Where the sweep stands: a point of the outline, or a crossing.
     struct Place {
         GroundPoint near;                   // the place, rounded for a crossing
-        const ExactPoint* exact = nullptr;  // a crossing's exact place; none for an end
+        const ExactPoint* exact = nullptr;  // a crossing's place; none for an end
     };
     // What is known of a place: the pieces that start there, those that
     // are one point there, and pairs of pieces found to cross there.
@@ -47,6 +50,9 @@ public:
     void addCrossing(std::uint32_t a, std::uint32_t b, const Place& after);
     // Whether piece k passes through the crossing `at`.
     bool passesThrough(std::uint32_t k, const Place& at) const;
+    // How many crossings' places had to be worked out exactly so far: those
+    // that lie within rounding errors of another place.
+    std::size_t exactPlaces() const { return workedOut; }
 
 private:
     struct Before {
@@ -56,4 +62,5 @@ private:
     std::map<Place, Stop, Before> stops;
     // The exact places of crossings, kept while the sweep runs.
     std::deque<ExactPoint> exactPoints;
+    std::size_t workedOut = 0;
 };
