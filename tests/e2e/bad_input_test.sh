@@ -102,7 +102,7 @@ env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --check sheared.mef >out
 took=$((($(date +%s%N) - start) / 1000000))
 echo "--check of sheared.mef: $took ms"
 [ "$rc" = 0 ] && [ ! -s out.txt ] && [ ! -s err.txt ] || fail "--check of the sheared zigzag: status $rc, $(head -3 out.txt err.txt)"
-[ "$took" -lt 60000 ] || fail "--check of the sheared zigzag took $took ms"
+[ "$took" -lt 20000 ] || fail "--check of the sheared zigzag took $took ms"
 
 step "--help to a full disk: status 1"
 rc=0
