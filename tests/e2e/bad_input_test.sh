@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Hostile starts and readers: closed standard output, a reader that closes the
 # pipe, a full disk under standard output, a start-point listing far longer
-# than its map, a map crossing itself tens of millions of times and one
-# running along itself as often, under a small memory limit, and one write
-# per message.
+# than its map, a map crossing itself tens of millions of times, one
+# running along itself as often and one whose pieces' boxes all meet, under a
+# small memory limit, and one write per message.
 source "$(dirname "$0")/lib.sh"
 
 # Little room beside the libraries: a listing held whole fails at once.
