@@ -102,7 +102,7 @@ public:
         while (!queue.empty()) {
             const Place place = queue.next(stop);
             const bool withinBudget = place.exact == nullptr ? atEnd(place, stop) : atCrossing(place, stop);
-            if (!withinBudget || queue.exactPlaces() > budget / 10) return false;
+            if (!withinBudget || queue.exactPlaces() > budget / 50) return false;
         }
         return true;
     }

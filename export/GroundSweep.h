@@ -17,7 +17,7 @@
 // `pairs` gets each pair (a, b), a < b, of indices into `pieces`, once, in
 // order. Returns false, with `pairs` incomplete, when the sweep met more than
 // `budget` pairs (counted once at every point where they meet), or had to work
-// out more than a tenth as many crossings exactly (crossings within rounding
+// out more than a fiftieth as many crossings exactly (crossings within rounding
 // errors of each other, as in a star's middle, cost microseconds each).
 bool findMeetingPairs(const std::vector<SweepPiece>& pieces, std::size_t budget,
                       std::vector<std::pair<std::uint32_t, std::uint32_t>>& pairs);
