@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -52,4 +53,75 @@ std::vector<Segment> windowFullOfSegments(int count, int resolution, unsigned se
         chain.push_back(s);
     }
     return chain;
+}
+
+namespace {
+
+// Straight segments through `points`, of resolution 0.
+std::vector<Segment> straightChain(const std::vector<std::pair<double, double>>& points) {
+    std::vector<Segment> chain;
+    chain.reserve(points.size() - 1);
+    for (std::size_t k = 0; k + 1 < points.size(); ++k) {
+        const auto [x0, y0] = points[k];
+        const auto [x3, y3] = points[k + 1];
+        Segment s;
+        s.setResolution(0);
+        s.setPoints(x0, y0, x0 + (x3 - x0) / 3, y0 + (y3 - y0) / 3, x0 + 2 * (x3 - x0) / 3,
+                    y0 + 2 * (y3 - y0) / 3, x3, y3);
+        chain.push_back(s);
+    }
+    return chain;
+}
+
+// The i-th number from 1 up that six significant digits write exactly:
+// 1.00000, 1.00001, ..., 9.99999, 10.0000, 10.0001, ... So many points of a
+// long shape keep apart as the ground points file prints them, where whole
+// numbers from 1,000,000 up would print alike by tens.
+double sixDigitValue(long i) {
+    long decade = i / 900000, mantissa = 100000 + i % 900000;
+    return decade <= 5 ? mantissa / std::pow(10.0, 5 - decade) : mantissa * std::pow(10.0, decade - 5);
+}
+
+}  // namespace
+
+std::vector<Segment> shearedZigzag(int count) {
+    const int teeth = count / 2;
+    std::vector<std::pair<double, double>> points{{sixDigitValue(0), 0.0}};
+    for (int k = 0; k < teeth; ++k) {
+        points.emplace_back(sixDigitValue(k + teeth), -100.0);
+        points.emplace_back(sixDigitValue(k + 1), 0.0);
+    }
+    return straightChain(points);
+}
+
+std::vector<Segment> comb(int count) {
+    std::vector<std::pair<double, double>> points{{sixDigitValue(0), 0.0}};
+    long across = 0;
+    for (int k = 0; k < count; ++k) {
+        const auto [x, y] = points.back();
+        // Down a tooth, across its foot, up, across to the next one.
+        if (k % 4 == 0 || k % 4 == 2)
+            points.emplace_back(x, y == 0.0 ? -100.0 : 0.0);
+        else
+            points.emplace_back(sixDigitValue(++across), y);
+    }
+    return straightChain(points);
+}
+
+std::vector<Segment> spiral(int count) {
+    // In along one arm to the middle, then out along a second arm between
+    // the first one's turns, so that both ends lie outside at the top, clear
+    // of the feet above them. The arms lie 2 apart, twice what six digits
+    // can tell apart at the point budget's 325,000 from the middle.
+    const int arm = (count - 1) / 2;
+    const double turns = arm / 16.0, middleY = -(4.0 * turns + 10.0);
+    std::vector<std::pair<double, double>> points;
+    const auto add = [&](int k, double radius) {
+        const double angle = 3.14159265358979 * (0.5 + k / 8.0);
+        points.emplace_back(sixDigits(radius * std::cos(angle)),
+                            sixDigits(middleY + radius * std::sin(angle)));
+    };
+    for (int k = 0; k <= arm; ++k) add(k, 4.0 * (turns + 1.5 - k / 16.0));
+    for (int k = arm; k >= 0; --k) add(k, 4.0 * (turns + 1.0 - k / 16.0));
+    return straightChain(points);
 }

@@ -14,3 +14,16 @@ std::vector<Segment> longCourse(int count, int resolution, unsigned seed);
 // `count` segments laid out row by row so that every one of them, squares
 // included, lies inside the 800 x 600 window at view offset (1, 1).
 std::vector<Segment> windowFullOfSegments(int count, int resolution, unsigned seed);
+
+// Shapes whose pieces' boxes overlap in bulk, all of straight segments of
+// resolution 0, meeting themselves nowhere, even as printed at the point
+// budget (x runs through the numbers that six digits write exactly, v(k)
+// the k-th from 1 up):
+// a sheared zigzag, down from (v(k), 0) to (v(k + count / 2), -100) and back
+// up to (v(k + 1), 0) for each k;
+std::vector<Segment> shearedZigzag(int count);
+// a comb of vertical teeth 100 deep, joined at the bottom and at the top in turn;
+std::vector<Segment> comb(int count);
+// a spiral of 16 segments a turn, 4 apart, in to its middle and out again
+// between its turns.
+std::vector<Segment> spiral(int count);

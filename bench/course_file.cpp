@@ -1,21 +1,27 @@
 // Writes the benchmarks' 100,000-segment course to a map file, for measuring
 // the idle editor with a long course loaded (bench/idle_cpu). With
 // --in-window the segments are laid out row over row inside the window, so
-// that every one of them is drawn.
+// that every one of them is drawn. --zigzag, --comb and --spiral write the
+// shapes that are hardest for the ground check (bench/Courses.h).
 //
-// Usage: mapeditor_course_file PATH [SEGMENTS] [--in-window]
+// Usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "Courses.h"
 #include "MapFile.h"
 
 int main(int argc, char** argv) {
-    const bool inWindow = argc > 1 && std::strcmp(argv[argc - 1], "--in-window") == 0;
-    if (inWindow) --argc;
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: mapeditor_course_file PATH [SEGMENTS] [--in-window]\n");
+    const std::string shape = argc > 1 && std::strncmp(argv[argc - 1], "--", 2) == 0 ? argv[argc - 1] : "";
+    if (!shape.empty()) --argc;
+    if (argc < 2 || argc > 3 ||
+        (!shape.empty() && shape != "--in-window" && shape != "--zigzag" && shape != "--comb" &&
+         shape != "--spiral")) {
+        std::fprintf(
+            stderr,
+            "usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral]\n");
         return 2;
     }
     const int count = argc == 3 ? std::atoi(argv[2]) : 100000;
@@ -23,7 +29,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mapeditor_course_file: SEGMENTS must be a positive number\n");
         return 2;
     }
-    // The course and seed of the edit benchmarks (bench/edit_bench.cpp).
-    return storeMapFile(argv[1], inWindow ? windowFullOfSegments(count, 5, 7) : longCourse(count, 5, 7)) ? 0
-                                                                                                         : 1;
+    std::vector<Segment> segments;
+    if (shape == "--in-window")
+        segments = windowFullOfSegments(count, 5, 7);
+    else if (shape == "--zigzag")
+        segments = shearedZigzag(count);
+    else if (shape == "--comb")
+        segments = comb(count);
+    else if (shape == "--spiral")
+        segments = spiral(count);
+    else
+        segments =
+            longCourse(count, 5, 7);  // the course and seed of the edit benchmarks (bench/edit_bench.cpp)
+    return storeMapFile(argv[1], segments) ? 0 : 1;
 }

@@ -114,10 +114,11 @@ using GroundCheckStop = bool (*)();
 // Checks the outline of `segments` (not empty). Consecutive points that print
 // the same are taken as one for the crossing test. Whether and how two pieces
 // meet is decided exactly on the printed numbers, at every scale. Runs in
-// O(n log n) time for n points plus the pairs of pieces whose boxes meet:
-// runs of the outline's pieces go into an R-tree and only pieces whose boxes
-// meet are compared. The search stops past maxCrossings crossing points or
-// maxOverlappingPairs pairs running along each other, so memory stays small.
+// O((n + k) log n) time for n points and k pairs of pieces that meet: a plane
+// sweep finds those pairs. The search stops past maxCrossings crossing points
+// or maxOverlappingPairs pairs running along each other, so memory stays
+// small; an outline that meets itself in bulk (past 200,000 pairs) is searched
+// by boxes instead, so that it stops after the first ones in outline order.
 GroundProblems checkGround(const std::vector<Segment>& segments, GroundCheckStop stop = nullptr);
 
 // The same check on `printedLines`, the point of every line of the ground

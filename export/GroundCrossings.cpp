@@ -1,277 +1,79 @@
 #include "GroundCrossings.h"
 
 #include <algorithm>
-#include <iterator>
-#include <numeric>
 #include <cstdint>
-#include <tuple>
+#include <numeric>
 #include <utility>
 
+#include "GroundBoxSearch.h"
 #include "GroundGeometry.h"
-
-// Boost 1.74's R-tree includes a header of its own that Boost has since
-// deprecated; that is not ours to change, so its notice is silenced.
-#define BOOST_ALLOW_DEPRECATED_HEADERS
-#include <boost/geometry.hpp>
-#include <boost/geometry/index/rtree.hpp>
-
-namespace bg = boost::geometry;
-namespace bgi = boost::geometry::index;
+#include "GroundSweep.h"
+#include "KeyNumbers.h"
+#include "MeetingRecorder.h"
 
 namespace {
 
-using Point = bg::model::point<double, 2, bg::cs::cartesian>;
-using Box = bg::model::box<Point>;
-using Entry = std::pair<Box, std::size_t>;
-
-// Where two pieces of the outline (indices i < j) meet.
-struct Meeting {
-    std::size_t i = 0;
-    std::size_t j = 0;
-    GroundPoint a;
-    GroundPoint b;        // the other end of an overlap
-    GroundPoint printed;  // a meeting at a point: the point as the report prints it
-};
-
-// Numbers given to keys in the order they first come, found again by
-// open addressing in one flat table: a look-up touches one or two places in
-// memory, where std::unordered_map follows a pointer for every entry.
-template <class Key, class Hash>
-class KeyNumbers {
-public:
-    // The number of `key`, and whether it is new: a new key gets the next number.
-    std::pair<std::size_t, bool> number(const Key& key) {
-        if (2 * (count + 1) > slots.size()) grow();
-        const std::size_t mask = slots.size() - 1;
-        for (std::size_t k = Hash()(key) & mask;; k = (k + 1) & mask) {
-            Slot& slot = slots[k];
-            if (slot.number == 0) {
-                slot = {key, ++count};
-                return {count - 1, true};
-            }
-            if (slot.key == key) return {slot.number - 1, false};
-        }
-    }
-    std::size_t size() const { return count; }
-
-private:
-    struct Slot {
-        Key key{};
-        std::size_t number = 0;  // from 1; 0 for an empty slot
-    };
-    void grow() {
-        std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots.size()));
-        old.swap(slots);
-        const std::size_t mask = slots.size() - 1;
-        for (const Slot& slot : old) {
-            if (slot.number == 0) continue;
-            std::size_t k = Hash()(slot.key) & mask;
-            while (slots[k].number != 0) k = (k + 1) & mask;
-            slots[k] = slot;
-        }
-    }
-    std::vector<Slot> slots;
-    std::size_t count = 0;
-};
-
-struct StretchHash {
-    std::size_t operator()(const std::pair<GroundPoint, GroundPoint>& ends) const {
-        return PointHash()(ends.first) * 31 + PointHash()(ends.second);
-    }
-};
-
-bool byPieces(const Meeting& x, const Meeting& y) { return std::tie(x.i, x.j) < std::tie(y.i, y.j); }
-
-// What the search found: every overlap, and for each point (as printed) the
-// meeting there of the earliest pair of pieces.
-struct Meetings {
-    std::vector<Meeting> points;
-    std::vector<Meeting> overlaps;
-    // The search stopped early, at the end of a run: there are more than
-    // maxCrossings crossings, and all found are those of the earlier runs' pieces.
-    bool stopped = false;
-    // The search stopped early, at the end of a run: it had met more than
-    // maxOverlappingPairs pairs of pieces running along each other.
-    bool overlapsCut = false;
-    // `stop` said so, at the end of a run.
-    bool interrupted = false;
-};
-
-// A box of the outline, edges included.
-struct Bounds {
-    double minX, minY, maxX, maxY;
-
-    static Bounds of(const GroundPoint& a, const GroundPoint& b) {
-        return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
-    }
-    void expand(const Bounds& o) {
-        minX = std::min(minX, o.minX);
-        minY = std::min(minY, o.minY);
-        maxX = std::max(maxX, o.maxX);
-        maxY = std::max(maxY, o.maxY);
-    }
-    bool meets(const Bounds& o) const {
-        return minX <= o.maxX && o.minX <= maxX && minY <= o.maxY && o.minY <= maxY;
-    }
-    Box box() const { return Box(Point(minX, minY), Point(maxX, maxY)); }
-};
+// The sweep gives up past this many meetings of pairs of pieces that are not
+// neighbours (each piece meets its neighbours at their common points), for
+// the search by boxes, which can stop after the first ones in outline order:
+// an outline that meets itself in bulk (a star, a ground drawn back and forth
+// along one line) is then checked as fast as before.
+constexpr std::size_t sweepBudget = 200000;
 
 // Finds every meeting of two outline pieces that are not neighbours, and
 // every overlap of two neighbours (the outline folding back on itself), in
 // outline order of the first piece, until the points found are more than
-// maxCrossings crossings, however the overlaps found later group them.
-// Pieces are taken in runs of up to `runLength` consecutive ones, and
-// consecutive runs in blocks of up to `runsPerBlock`; the blocks go into an
-// R-tree by their boxes, packed at once from the whole list. Consecutive
-// pieces always meet, so a tree of single pieces would hand back each
-// piece's neighbours on every query anyway: a tree of blocks is many times
-// smaller and quicker to build and to ask. Each block asks the tree once;
-// its runs then compare their pieces with those of the runs, in the blocks
-// found, whose boxes meet theirs, and within two such runs only the pieces
-// whose own boxes meet each other's boxes. The search may stop only between
-// two runs.
+// maxCrossings crossings, however the overlaps found later group them. The
+// sweep finds the pairs of pieces that meet; they are then recorded run
+// after run of pieces, so that the search stops where the search by boxes
+// would stop, with the same findings.
+// Asks `stop` as it goes.
 Meetings findMeetings(const std::vector<GroundPoint>& points, GroundCheckStop stop) {
-    constexpr std::size_t runLength = 8;
-    constexpr std::size_t runsPerBlock = 4;
     const std::size_t m = points.size();
-    // Point k for k up to m + 1, the outline being closed.
-    const auto at = [&](std::size_t k) -> const GroundPoint& { return points[k < m ? k : k - m]; };
-    const auto pieceBounds = [&](std::size_t k) { return Bounds::of(at(k), at(k + 1)); };
-
-    // Each run holds the pieces [first, first + count), all with ends in range.
-    struct Run {
-        std::size_t first = 0;
-        std::size_t count = 0;
-        Bounds bounds{};
-    };
-    std::vector<Run> runs;
-    runs.reserve(m / runLength + 1);
-    bool previousInRange = inRange(at(0));
-    for (std::size_t k = 0; k < m; ++k) {
-        const bool nextInRange = inRange(at(k + 1));
-        const bool pieceInRange = previousInRange && nextInRange;
-        previousInRange = nextInRange;
-        if (!pieceInRange) continue;
-        const Bounds bounds = pieceBounds(k);
-        if (runs.empty() || runs.back().count == runLength || runs.back().first + runs.back().count != k) {
-            runs.push_back({k, 0, bounds});
+    const std::vector<PieceRun> runs = pieceRuns(points);
+    std::vector<SweepPiece> pieces;
+    std::vector<std::uint32_t> pieceOf;
+    std::vector<bool> inRangePiece(m, false);
+    for (const PieceRun& run : runs) {
+        for (std::size_t k = run.first; k < run.first + run.count; ++k) {
+            const GroundPoint& a = points[k];
+            const GroundPoint& b = points[k + 1 < m ? k + 1 : 0];
+            pieces.push_back({std::min(a, b, lexicographicLess), std::max(a, b, lexicographicLess)});
+            pieceOf.push_back(static_cast<std::uint32_t>(k));
+            inRangePiece[k] = true;
         }
-        ++runs.back().count;
-        runs.back().bounds.expand(bounds);
     }
-    // Block b holds the runs [b * runsPerBlock, (b + 1) * runsPerBlock).
-    std::vector<Entry> blocks;
-    blocks.reserve(runs.size() / runsPerBlock + 1);
-    for (std::size_t r = 0; r < runs.size(); r += runsPerBlock) {
-        Bounds bounds = runs[r].bounds;
-        for (std::size_t o = r + 1; o < std::min(r + runsPerBlock, runs.size()); ++o) bounds.expand(runs[o].bounds);
-        blocks.emplace_back(bounds.box(), r / runsPerBlock);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
+    switch (findMeetingPairs(pieces, sweepBudget + 2 * pieces.size(), pairs, stop)) {
+    case SweepEnd::complete:
+        break;
+    case SweepEnd::overBudget:
+        return findMeetingsByBoxes(points, stop);
+    case SweepEnd::stopped: {
+        Meetings none;
+        none.interrupted = true;
+        return none;
     }
-    const bgi::rtree<Entry, bgi::rstar<16>> tree(blocks.begin(), blocks.end());
-
-    Meetings found;
-    // For each point as printed, the meeting there of the earliest pair.
-    KeyNumbers<GroundPoint, PointHash> pointNumbers;
-    std::vector<Meeting>& pointMeetings = found.points;
-    // Overlaps with the same ends are one stretch: only the earliest is kept,
-    // so that a zigzag along one line is not kept once per pair of its pieces.
-    KeyNumbers<std::pair<GroundPoint, GroundPoint>, StretchHash> overlapNumbers;
-    std::vector<Meeting>& overlapMeetings = found.overlaps;
-    const auto keep = [](std::vector<Meeting>& list, std::pair<std::size_t, bool> number, const Meeting& m) {
-        if (number.second)
-            list.push_back(m);
-        else if (byPieces(m, list[number.first]))
-            list[number.first] = m;
-    };
-    // Records how pieces i < j meet; of neighbours, only an overlap.
-    std::size_t overlappingPairs = 0;
-    const auto record = [&](std::size_t i, std::size_t j, bool neighbours) {
-        const PieceMeeting meeting = meetingOf(at(i), at(i + 1), at(j), at(j + 1));
-        if (meeting.kind == PieceMeeting::Kind::overlap) {
-            ++overlappingPairs;
-            keep(overlapMeetings, overlapNumbers.number(std::pair(meeting.a, meeting.b)), {i, j, meeting.a, meeting.b, {}});
-        } else if (meeting.kind == PieceMeeting::Kind::point && !neighbours) {
-            const GroundPoint printed = meeting.atEnds ? printedEnd(meeting.a) : printedPoint(meeting.a);
-            keep(pointMeetings, pointNumbers.number(printed), {i, j, meeting.a, {}, printed});
-        }
-    };
-    // Neighbours share their common point; only running along each other
-    // beyond it is a fault, which needs the three points on one line.
-    const auto compareNeighbours = [&](std::size_t i, std::size_t j) {
-        const std::size_t before = j == i + 1 ? i : j;
-        if (orientation(at(before), at(before + 1), at(before + 2)) == 0) record(i, j, true);
-    };
-    const auto neighbours = [&](std::size_t i, std::size_t j) { return j == i + 1 || (i == 0 && j == m - 1); };
-    // Piece m - 1 and piece 0 meet at point 0: they are neighbours too.
-    const bool closingPair = !runs.empty() && runs.front().first == 0 &&
-                             runs.back().first + runs.back().count == m;
-
-    Bounds pieces[runLength], otherPieces[runLength];
-    std::size_t near[runLength], nearOther[runLength];
-    // The pieces of run r against those of a later run o whose box meets its box.
-    const auto compareRuns = [&](const Run& run, const Run& other) {
-        // Only pieces that meet the other run's box can meet its pieces.
-        std::size_t nearCount = 0, nearOtherCount = 0;
-        for (std::size_t k = 0; k < run.count; ++k)
-            if (pieces[k].meets(other.bounds)) near[nearCount++] = k;
-        if (nearCount == 0) return;
-        for (std::size_t k = 0; k < other.count; ++k) {
-            otherPieces[k] = pieceBounds(other.first + k);
-            if (otherPieces[k].meets(run.bounds)) nearOther[nearOtherCount++] = k;
-        }
-        for (std::size_t a = 0; a < nearCount; ++a) {
-            const std::size_t i = run.first + near[a];
-            for (std::size_t b = 0; b < nearOtherCount; ++b) {
-                const std::size_t j = other.first + nearOther[b];
-                if (!neighbours(i, j) && pieces[near[a]].meets(otherPieces[nearOther[b]])) record(i, j, false);
-            }
-        }
-    };
-
-    std::vector<Entry> candidates;
-    for (const Entry& block : blocks) {
-        candidates.clear();
-        tree.query(bgi::intersects(block.first), std::back_inserter(candidates));
-        const std::size_t firstRun = block.second * runsPerBlock;
-        for (std::size_t r = firstRun; r < std::min(firstRun + runsPerBlock, runs.size()); ++r) {
-            // Each overlap found can take in at most two of the points as its ends.
-            if (pointMeetings.size() > maxCrossings + 2 * overlapMeetings.size()) {
-                found.stopped = true;
-                break;
-            }
-            if (overlappingPairs > maxOverlappingPairs) {
-                found.overlapsCut = true;
-                break;
-            }
-            if (stop && stop()) {
-                found.interrupted = true;
-                break;
-            }
-            const Run& run = runs[r];
-            const std::size_t end = run.first + run.count;
-            for (std::size_t k = 0; k < run.count; ++k) pieces[k] = pieceBounds(run.first + k);
-            // Each piece with the next one, in this run or at the start of the next.
-            for (std::size_t i = run.first; i < end; ++i)
-                if (i + 1 < end || (r + 1 < runs.size() && runs[r + 1].first == end)) compareNeighbours(i, i + 1);
-            if (closingPair && r == 0 && m - 1 > 1) compareNeighbours(0, m - 1);
-            // Pieces of this run apart from each other.
-            for (std::size_t a = 0; a < run.count; ++a)
-                for (std::size_t b = a + 2; b < run.count; ++b)
-                    if (!neighbours(run.first + a, run.first + b) && pieces[a].meets(pieces[b]))
-                        record(run.first + a, run.first + b, false);
-            // And against the later runs whose boxes meet this run's box.
-            for (const Entry& candidate : candidates) {
-                const std::size_t candidateFirst = candidate.second * runsPerBlock;
-                const std::size_t candidateEnd = std::min(candidateFirst + runsPerBlock, runs.size());
-                for (std::size_t o = std::max(candidateFirst, r + 1); o < candidateEnd; ++o)
-                    if (run.bounds.meets(runs[o].bounds)) compareRuns(run, runs[o]);
-            }
-        }
-        if (found.stopped || found.overlapsCut || found.interrupted) break;
     }
-    std::sort(found.points.begin(), found.points.end(), byPieces);
-    std::sort(found.overlaps.begin(), found.overlaps.end(), byPieces);
-    return found;
+
+    MeetingRecorder recorder(points, stop);
+    for (auto& pair : pairs) pair = std::minmax(pieceOf[pair.first], pieceOf[pair.second]);
+    pairs.erase(
+        std::remove_if(pairs.begin(), pairs.end(),
+                       [&](const auto& pair) { return recorder.neighbours(pair.first, pair.second); }),
+        pairs.end());
+    std::sort(pairs.begin(), pairs.end());
+    auto next = pairs.begin();
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        if (recorder.mustStop()) break;
+        const std::size_t end = runs[r].first + runs[r].count;
+        for (std::size_t i = runs[r].first; i < end; ++i)
+            if (i + 1 < m && inRangePiece[i + 1]) recorder.compareNeighbours(i, i + 1);
+        if (r == 0 && inRangePiece[0] && inRangePiece[m - 1]) recorder.compareNeighbours(0, m - 1);
+        for (; next != pairs.end() && next->first < end; ++next)
+            recorder.record(next->first, next->second, false);
+    }
+    return recorder.finish();
 }
 
 // Groups overlaps that continue one another (an end in common, on one line)

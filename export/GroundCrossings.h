@@ -10,9 +10,10 @@
 // of two pieces that are not neighbours, and every overlap of neighbours (the
 // outline folding back on itself), each point or stretch once, in outline
 // order; past maxCrossings the search stops and sets moreCrossings, past
-// maxOverlappingPairs it stops and sets overlapsCut. Runs in O(n log n) time
-// for n points plus the pairs of pieces whose boxes meet: runs of pieces go
-// into an R-tree and only pieces whose boxes meet are compared. Asks `stop`
-// (when not null) between runs of pieces; when it says so, the search ends
-// with problems.interrupted set.
+// maxOverlappingPairs it stops and sets overlapsCut. A plane sweep finds the
+// pairs of pieces that meet in O((n + k) log n) time for n points and k such
+// pairs; past 200,000 pairs besides neighbours the search by boxes takes
+// over, which stops after the first ones in outline order. Asks `stop` (when
+// not null) as it goes; when it says so, the search ends with
+// problems.interrupted set.
 void findCrossings(const PrintedOutline& outline, GroundProblems& problems, GroundCheckStop stop = nullptr);

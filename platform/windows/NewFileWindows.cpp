@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "NewFile.h"
+#include "WindowsReason.h"
 
 namespace {
 
@@ -12,21 +13,6 @@ std::wstring widePath(const std::string& path) {
     ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), static_cast<int>(path.size()),
                           wide.data(), length);
     return wide;
-}
-
-std::string reasonOf(DWORD error) {
-    switch (error) {
-        case ERROR_ACCESS_DENIED:
-            return "Access is denied";
-        case ERROR_PATH_NOT_FOUND:
-            return "The system cannot find the path specified";
-        case ERROR_SHARING_VIOLATION:
-            return "used by another program";
-        case ERROR_DISK_FULL:
-            return "There is not enough space on the disk";
-        default:
-            return "system error " + std::to_string(error);
-    }
 }
 
 }  // namespace
@@ -43,7 +29,7 @@ CreateResult createNewFile(const std::string& path, std::string* reason) {
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return CreateResult::exists;
-        if (reason) *reason = reasonOf(error);
+        if (reason) *reason = windowsReason(error);
         return CreateResult::failed;
     }
     ::CloseHandle(handle);

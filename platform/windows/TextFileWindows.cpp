@@ -18,6 +18,7 @@
 
 #include "TempFileName.h"
 #include "TextFile.h"
+#include "WindowsReason.h"
 
 namespace {
 
@@ -99,6 +100,8 @@ bool isRegularFile(HANDLE handle) {
 }
 
 }  // namespace
+
+std::string windowsReason(unsigned long error) { return reasonOf(static_cast<DWORD>(error)); }
 
 ReadError readRegularFile(const char* path, std::string& text, std::string& reason) {
     const std::wstring wide = path == nullptr ? std::wstring() : widePath(path);

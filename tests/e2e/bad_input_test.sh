@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Hostile starts and readers: closed standard output, a reader that closes the
 # pipe, a full disk under standard output, a start-point listing far longer
-# than its map, a map crossing itself tens of millions of times and one
-# running along itself as often, under a small memory limit, and one write
-# per message.
+# than its map, a map crossing itself tens of millions of times, one
+# running along itself as often and one whose pieces' boxes all meet, under a
+# small memory limit, and one write per message.
 source "$(dirname "$0")/lib.sh"
 
 # Little room beside the libraries: a listing held whole fails at once.
@@ -90,6 +90,19 @@ env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --export --no-batch zigz
 [ "$rc" = 0 ] || fail "--export of the zigzag: status $rc, $(cat err.txt)"
 grep -q "^Warning: the ground runs along itself .* found before the search stopped)$" err.txt ||
     fail "--export of the zigzag warned: $(cat err.txt)"
+
+step "a sheared zigzag of 100,000 segments whose pieces' boxes all meet: --check finds nothing, in seconds under a small memory limit"
+new_workdir sheared
+awk 'BEGIN { n = 50000; x = 0; y = 0; for (k = 0; k < n; k++) {
+    printf "%d %d %d %d %d %d %d %d\n0\n", x, y, x, y, k + n, -100, k + n, -100
+    printf "%d %d %d %d %d %d %d %d\n0\n", k + n, -100, k + n, -100, k + 1, 0, k + 1, 0; x = k + 1 } }' >sheared.mef
+start=$(date +%s%N)
+rc=0
+env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --check sheared.mef >out.txt 2>err.txt || rc=$?
+took=$((($(date +%s%N) - start) / 1000000))
+echo "--check of sheared.mef: $took ms"
+[ "$rc" = 0 ] && [ ! -s out.txt ] && [ ! -s err.txt ] || fail "--check of the sheared zigzag: status $rc, $(head -3 out.txt err.txt)"
+[ "$took" -lt 20000 ] || fail "--check of the sheared zigzag took $took ms"
 
 step "--help to a full disk: status 1"
 rc=0

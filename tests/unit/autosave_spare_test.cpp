@@ -68,12 +68,13 @@ TEST(AutosaveSpares, ListingAndTakingAroundWhatIsThere) {
         {{"b.mef.autosave-2", "a.mef.autosave-2x"}, {}, {}, {}, "a.mef.autosave-2"},
     };
     for (const auto& c : cases) {
+#ifdef _WIN32
+        if (!c.links.empty()) continue;  // symbolic links need rights a test run does not have
+#endif
         ScratchDir scratch;
         for (const std::string& name : c.files) writeFile(name, "0 10 3 5\n5 5 8 10\n3");
         for (const std::string& name : c.folders) fs::create_directory(name);
-#ifndef _WIN32
         for (const std::string& name : c.links) fs::create_symlink("elsewhere", name);
-#endif
         EXPECT_EQ(existingSpares("a.mef"), c.listed) << c.taken;
         std::string problem;
         EXPECT_EQ(takeSpareName("a.mef", problem), c.taken) << problem;
@@ -159,7 +160,7 @@ TEST(AutosaveSpares, WhenTheAutosaveCannotBeWrittenAtTheEnd) {
         ScratchDir scratch;
         MapEditor editor;
         editor.setMapFileName("map.mef");
-        std::FILE* out = std::fopen("messages.txt", "w");
+        std::FILE* out = std::fopen("messages.txt", "wb");
         ASSERT_NE(out, nullptr);
         StreamMessages messages(out, out);
         Autosave saver(editor, messages);

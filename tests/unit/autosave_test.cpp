@@ -156,7 +156,7 @@ TEST(Autosave, AFailedWriteWarnsOnceAndIsTriedAgainLater) {
     ScratchDir scratch;
     MapEditor editor;
     editor.setMapFileName("missing/map.mef");
-    std::FILE* messages = std::fopen("messages.txt", "w");
+    std::FILE* messages = std::fopen("messages.txt", "wb");
     ASSERT_NE(messages, nullptr);
     StreamMessages problems(messages, messages);
     Autosave saver(editor, problems);

@@ -112,6 +112,21 @@ TEST(GroundCheck, SmallMapsWithKnownAnswers) {
         {"far.mef", "0 10 1.7e308 -1.7e308\n-1.7e308 1.7e308 10 10\n3", 1,
          "far.mef: segment 1: a point is out of range: (4.78125e+307, 4.78125e+307)\n"
          "far.mef: segment 1: a point is out of range: (-4.78125e+307, -4.78125e+307)\n"},
+        // The first line of a segment is named after that segment.
+        {"firstline.mef",
+         "0 10 0 10\n10 10 10 10\n0\n10 10 10 10\n1e200 10 1e200 10\n0\n1e200 10 1e200 10\n20 10 20 10\n0", 1,
+         "firstline.mef: segment 2: a point is out of range: (1e+200, -10)\n"},
+        // The pieces beyond a point out of range are searched as themselves.
+        {"beyond.mef",
+         "0 0 0 0\n4 4 4 4\n0\n4 4 4 4\n4 0 4 0\n0\n4 0 4 0\n0 4 0 4\n0\n"
+         "0 4 0 4\n1e200 5 1e200 5\n0\n1e200 5 1e200 5\n10 0 10 0\n0\n"
+         "10 0 10 0\n14 4 14 4\n0\n14 4 14 4\n14 0 14 0\n0\n14 0 14 0\n10 4 10 4\n0\n10 4 10 4\n16 2 16 2\n0",
+         1,
+         "beyond.mef: segments 1 and 3: cross at (2, -2)\n"
+         "beyond.mef: segment 4: a point is out of range: (1e+200, -5)\n"
+         "beyond.mef: segments 6 and 8: cross at (12, -2)\n"
+         "beyond.mef: segments 6 and 9: cross at (13, -3)\n"
+         "beyond.mef: segments 7 and 9: cross at (14, -2.66667)\n"},
         {"empty.mef", "", 1, "empty.mef: the map has no segments\n"},
         {"sound.mef", randomSoundCourse(20000, 2024), 0, ""},
     };

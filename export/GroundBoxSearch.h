@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "GroundCheck.h"
+#include "MeetingRecorder.h"
+
+// The outline's pieces that are in range, in runs of up to eight consecutive
+// ones: the crossing search stops only between two runs, so that what it
+// finds before it stops is the same however it searches.
+struct PieceRun {
+    std::size_t first = 0;
+    std::size_t count = 0;
+};
+std::vector<PieceRun> pieceRuns(const std::vector<GroundPoint>& points);
+
+// The crossing search by boxes, for outlines that meet themselves in bulk:
+// runs of pieces go into an R-tree by their boxes, and each run compares its
+// pieces with those of the later runs whose boxes meet its box, run after
+// run, until the recorder says to stop. Takes time for every pair of pieces
+// whose boxes meet until then.
+// Asks `stop` (when not null) between runs.
+Meetings findMeetingsByBoxes(const std::vector<GroundPoint>& points, GroundCheckStop stop = nullptr);

@@ -1,0 +1,119 @@
+// The crossing sweep beside a comparison of every pair of pieces on the same
+// exact test, on outlines built to be hard: small integer grids give
+// collinear runs, T's, touches at ends, vertical and zero-length pieces.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "GroundGeometry.h"
+#include "GroundSweep.h"
+
+namespace {
+
+using Pairs = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+SweepPiece piece(GroundPoint a, GroundPoint b) {
+    return {std::min(a, b, lexicographicLess), std::max(a, b, lexicographicLess)};
+}
+
+Pairs everyPairThatMeets(const std::vector<SweepPiece>& pieces) {
+    Pairs pairs;
+    for (std::uint32_t a = 0; a < pieces.size(); ++a)
+        for (std::uint32_t b = a + 1; b < pieces.size(); ++b)
+            if (meetingOf(pieces[a].low, pieces[a].high, pieces[b].low, pieces[b].high).kind !=
+                PieceMeeting::Kind::none)
+                pairs.emplace_back(a, b);
+    return pairs;
+}
+
+Pairs sweep(const std::vector<SweepPiece>& pieces) {
+    Pairs pairs;
+    EXPECT_EQ(findMeetingPairs(pieces, 1000000, pairs), SweepEnd::complete);
+    return pairs;
+}
+
+// Shapes whose every meeting is known.
+TEST(GroundSweep, SmallShapes) {
+    const struct {
+        const char* name;
+        std::vector<SweepPiece> pieces;
+        Pairs pairs;
+    } cases[] = {
+        {"a touch at an end point",
+         {piece({0, 0}, {4, 4}), piece({4, 4}, {8, 0}), piece({2, 6}, {4, 4})},
+         {{0, 1}, {0, 2}, {1, 2}}},
+        {"a T", {piece({0, 0}, {6, 0}), piece({3, 0}, {3, 5}), piece({0, 1}, {6, 1})}, {{0, 1}, {1, 2}}},
+        {"three collinear pieces overlapping",
+         {piece({0, 0}, {4, 2}), piece({2, 1}, {8, 4}), piece({6, 3}, {10, 5}), piece({0, 1}, {10, 6})},
+         {{0, 1}, {1, 2}}},
+        {"a vertical piece crossing a horizontal one at its end",
+         {piece({2, -3}, {2, 3}), piece({2, 0}, {7, 0}), piece({5, -1}, {5, 1})},
+         {{0, 1}, {1, 2}}},
+        {"a vertical piece on another",
+         {piece({1, 0}, {1, 5}), piece({1, 2}, {1, 9}), piece({1, 9}, {1, 12})},
+         {{0, 1}, {1, 2}}},
+        {"a point on a piece and a point apart",
+         {piece({0, 0}, {6, 6}), piece({3, 3}, {3, 3}), piece({4, 3}, {4, 3})},
+         {{0, 1}}},
+        {"a crossing beside a touch that comes first",
+         {piece({0, 0}, {10, 10}), piece({0, 10}, {10, 0}), piece({1, 1}, {1, 8}), piece({9, 2}, {20, 2})},
+         {{0, 1}, {0, 2}}},
+        {"five lines through one point",
+         {piece({0, 0}, {4, 4}), piece({0, 4}, {4, 0}), piece({2, 0}, {2, 4}), piece({0, 2}, {4, 2}),
+          piece({1, 0}, {3, 4})},
+         {{0, 1}, {0, 2}, {0, 3}, {0, 4}, {1, 2}, {1, 3}, {1, 4}, {2, 3}, {2, 4}, {3, 4}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sweep(c.pieces), c.pairs) << c.name;
+        EXPECT_EQ(everyPairThatMeets(c.pieces), c.pairs) << c.name;
+    }
+}
+
+// Seeded outlines: chains that jump now and then, on grids from 0..1 to
+// 0..1000, with repeated points for pieces that are one point.
+TEST(GroundSweep, FindsWhatComparingEveryPairFinds) {
+    const struct {
+        int grid;
+        int pieces;
+        int outlines;
+    } cases[] = {{1, 12, 300}, {3, 20, 300}, {6, 8, 1000}, {6, 40, 300}, {6, 120, 20}, {1000, 100, 20}};
+    for (const auto& c : cases) {
+        std::mt19937 random(static_cast<unsigned>(c.grid * 1000 + c.pieces));
+        std::uniform_int_distribution<int> coordinate(0, c.grid), chance(0, 9);
+        std::size_t meetings = 0;
+        for (int outline = 0; outline < c.outlines; ++outline) {
+            std::vector<SweepPiece> pieces;
+            GroundPoint at{double(coordinate(random)), double(coordinate(random))};
+            for (int k = 0; k < c.pieces; ++k) {
+                const int roll = chance(random);
+                if (roll == 0) at = {double(coordinate(random)), double(coordinate(random))};
+                const GroundPoint next =
+                    roll == 1 ? at : GroundPoint{double(coordinate(random)), double(coordinate(random))};
+                pieces.push_back(piece(at, next));
+                at = next;
+            }
+            const Pairs expected = everyPairThatMeets(pieces);
+            meetings += expected.size();
+            ASSERT_EQ(sweep(pieces), expected) << "grid " << c.grid << ", outline " << outline;
+        }
+        // The outlines meet themselves in plenty: the comparison is not of empty lists.
+        EXPECT_GT(meetings, static_cast<std::size_t>(c.outlines * c.pieces)) << "grid " << c.grid;
+    }
+}
+
+// Past its budget the sweep gives up and says so.
+TEST(GroundSweep, StopsPastItsBudget) {
+    std::vector<SweepPiece> star;
+    for (int k = 0; k < 40; ++k) star.push_back(piece({double(k), 0}, {double(40 - k), 40}));
+    Pairs pairs;
+    EXPECT_EQ(findMeetingPairs(star, 100, pairs), SweepEnd::overBudget);
+    EXPECT_LE(pairs.size(), 100u);
+    EXPECT_EQ(findMeetingPairs(star, 100000, pairs), SweepEnd::complete);
+    EXPECT_EQ(pairs, everyPairThatMeets(star));
+}
+
+}  // namespace
