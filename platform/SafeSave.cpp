@@ -78,10 +78,10 @@ ReplaceResult safeSave(SaveSteps& steps, const SaveOrder& order, const std::stri
 
 ReplaceResult replaceFile(const std::string& target, std::string_view content, TempFileFactory createTemp,
                           std::string* reason) {
-    return safeSave(systemSaveSteps(), systemSaveOrder(), target, content, createTemp, true, reason);
+    return safeSave(*systemSaveSteps(), systemSaveOrder(), target, content, createTemp, true, reason);
 }
 
 ReplaceResult replaceFileItself(const std::string& target, std::string_view content,
                                 TempFileFactory createTemp, std::string* reason) {
-    return safeSave(systemSaveSteps(), systemSaveOrder(), target, content, createTemp, false, reason);
+    return safeSave(*systemSaveSteps(), systemSaveOrder(), target, content, createTemp, false, reason);
 }

@@ -5,6 +5,7 @@
 // the data of a SaveOrder.
 
 #include <cerrno>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,7 @@ ReplaceResult safeSave(SaveSteps& steps, const SaveOrder& order, const std::stri
                        std::string_view content, TempFileFactory createTemp, bool followLinks,
                        std::string* reason);
 
-// This system's steps and the order its saves take.
-SaveSteps& systemSaveSteps();
+// This system's steps, fresh for each save (they keep what they find of the
+// final file), and the order its saves take.
+std::unique_ptr<SaveSteps> systemSaveSteps();
 const SaveOrder& systemSaveOrder();

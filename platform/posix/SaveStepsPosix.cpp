@@ -306,9 +306,6 @@ private:
 
 }  // namespace
 
-SaveSteps& systemSaveSteps() {
-    static PosixSaveSteps steps;
-    return steps;
-}
+std::unique_ptr<SaveSteps> systemSaveSteps() { return std::make_unique<PosixSaveSteps>(); }
 
 const SaveOrder& systemSaveOrder() { return posixSaveOrder; }

@@ -284,9 +284,6 @@ private:
 
 }  // namespace
 
-SaveSteps& systemSaveSteps() {
-    static WindowsSaveSteps steps;
-    return steps;
-}
+std::unique_ptr<SaveSteps> systemSaveSteps() { return std::make_unique<WindowsSaveSteps>(); }
 
 const SaveOrder& systemSaveOrder() { return windowsSaveOrder; }

@@ -7,6 +7,7 @@
 // so that nothing stays open. The names of the calls made are kept in order.
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,8 @@
 
 class FaultySaveSteps : public SaveSteps {
 public:
-    FaultySaveSteps(SaveSteps& real, std::map<int, int> faults) : real(real), faults(std::move(faults)) {}
+    FaultySaveSteps(std::unique_ptr<SaveSteps> real, std::map<int, int> faults)
+        : owned(std::move(real)), real(*owned), faults(std::move(faults)) {}
 
     const std::vector<std::string>& calls() const { return made; }
 
@@ -66,6 +68,7 @@ private:
         return {fault->second, real.errnoReason(fault->second)};
     }
 
+    std::unique_ptr<SaveSteps> owned;
     SaveSteps& real;
     std::map<int, int> faults;  // call number -> errno
     std::vector<std::string> made;
