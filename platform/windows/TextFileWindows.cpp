@@ -94,7 +94,7 @@ PathKind pathKind(const char* path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::missing
-                                                                             : PathKind::unknown;
+                                                                              : PathKind::unknown;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::other;
     // Device names such as NUL or COM1 have attributes too: only a disk file

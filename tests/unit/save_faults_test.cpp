@@ -36,7 +36,8 @@ int callNumber(const SaveOrder& order, const std::map<int, int>& faults, const s
 }
 
 TEST(SafeSave, EachSystemsOrderTakesItsStepsAndReplacesTheFile) {
-    for (const auto& [order, calls] : {std::pair{posixSaveOrder, posixCalls}, {windowsSaveOrder, windowsCalls}}) {
+    for (const auto& [order, calls] :
+         {std::pair{posixSaveOrder, posixCalls}, {windowsSaveOrder, windowsCalls}}) {
         ScratchDir scratch;
         writeFile("map.mef", "old");
         FaultySaveSteps steps(systemSaveSteps(), {});
@@ -91,9 +92,9 @@ TEST(SafeSave, EveryFailingStepOfEitherOrderKeepsTheFileAndSaysWhy) {
     std::set<std::string> covered;
     for (const Case& c : cases) {
         const SaveOrder& order = c.posixOrder ? posixSaveOrder : windowsSaveOrder;
-        SCOPED_TRACE(testing::Message() << (c.posixOrder ? "POSIX " : "Windows ") << c.step << " "
-                                        << std::strerror(c.error) << " then " << c.inPlaceError
-                                        << (c.targetExists ? "" : ", no file"));
+        SCOPED_TRACE(testing::Message()
+                     << (c.posixOrder ? "POSIX " : "Windows ") << c.step << " " << std::strerror(c.error)
+                     << " then " << c.inPlaceError << (c.targetExists ? "" : ", no file"));
         covered.insert((c.posixOrder ? "posix " : "windows ") + std::string(c.step));
         std::map<int, int> faults{{callNumber(order, {}, c.step, c.targetExists), c.error}};
         if (c.inPlaceError != 0)
