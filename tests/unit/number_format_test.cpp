@@ -127,7 +127,9 @@ TEST(NumberFormat, ReaderTakesOneWholeNumberAndSaysWhyNot) {
         SCOPED_TRACE(c.text);
         double value = untouched;
         EXPECT_EQ(readNumberText(c.text, c.text + std::strlen(c.text), value), c.problem);
-        if (c.problem == NumberProblem::none) EXPECT_EQ(value, c.value);
+        if (c.problem == NumberProblem::none) {
+            EXPECT_EQ(value, c.value);
+        }
 
         // Typed: blanks around the number are dropped, and a refused value is left alone.
         double typed = untouched;
@@ -148,7 +150,9 @@ TEST(NumberFormat, ReaderTakesOneWholeNumberAndSaysWhyNot) {
                 EXPECT_EQ(message, quoted + " is not a finite number");
                 break;
         }
-        if (c.problem != NumberProblem::none) EXPECT_EQ(typed, untouched);
+        if (c.problem != NumberProblem::none) {
+            EXPECT_EQ(typed, untouched);
+        }
     }
 }
 
