@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,14 +45,11 @@ MapLayerCache::Proc loadGlFunction(const char* name) {
 // the first frame (offscreen where the driver can), so that each string is one
 // draw call with the same pixels.
 // When the capture fails the text is drawn character by character as before.
-std::unique_ptr<GlyphAtlas> glyphAtlas;
-
 void captureFont() {
-    static bool tried = false;
-    if (tried) return;
-    tried = true;
-    glyphAtlas = GlyphAtlas::capture(drawGlyph, GLUT_BITMAP_9_BY_15, loadGlFunction);
-    BitmapFont::atlas = glyphAtlas.get();
+    if (windowState.fontCaptureTried) return;
+    windowState.fontCaptureTried = true;
+    windowState.glyphAtlas = GlyphAtlas::capture(drawGlyph, GLUT_BITMAP_9_BY_15, loadGlFunction);
+    BitmapFont::atlas = windowState.glyphAtlas.get();
 }
 
 // Built with MAPEDITOR_BUSY_LOOP, the frame function never waits: a busy loop
@@ -64,15 +60,12 @@ constexpr bool waitBetweenFrames = false;
 constexpr bool waitBetweenFrames = true;
 #endif
 
-// The title as the run started it; " *" is added while the map has unsaved changes.
-std::string startTitle;
-bool titleMarked = false;
-
+// The title as the run started it, with " *" while the map has unsaved changes.
 void markTitle() {
     const bool unsaved = autosave.unsavedChanges();
-    if (unsaved == titleMarked) return;
-    titleMarked = unsaved;
-    setWindowTitle(unsaved ? startTitle + " *" : startTitle);
+    if (unsaved == windowState.titleMarked) return;
+    windowState.titleMarked = unsaved;
+    setWindowTitle(unsaved ? windowState.startTitle + " *" : windowState.startTitle);
 }
 
 // glutInit. freeglut on Windows takes a DISPLAY variable (set where an X
@@ -102,7 +95,7 @@ void display() {
         holdEndSignals();
         std::exit(endSignalExitStatus(signal));
     }
-    const std::uint32_t wait = runFrame(frameTimer, tickCount, [] {
+    const std::uint32_t wait = runFrame(windowState.frameTimer, tickCount, [] {
         updateNoticePanel(tickCount());
         markTitle();
         captureFont();
@@ -167,7 +160,7 @@ int main(int argc, char** argv) {
     // Opened from the desktop, a map that cannot be read still opens the
     // window, with the initial map and the reason as a notice, so that a
     // double-click never does nothing; from a terminal it ends the run.
-    static NoticeMessages startMessages(stdout, stderr, windowNotices(), tickCount);
+    Messages& startMessages = windowState.startMessages;
     if (!prepareMapAtStart(mapEditor, commandLine, startMessages) && !commandLine.inMapFolder) return 1;
     if (!startAutosave(mapEditor, autosave, commandLine, startMessages)) return 1;
     if (!importAtStart(mapEditor, commandLine, startMessages)) return 1;
@@ -194,11 +187,11 @@ int main(int argc, char** argv) {
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(100, 100);
     glutInitWindowSize(800, 600);
-    startTitle = windowTitle(commandLine);
-    glutCreateWindow(startTitle.c_str());
-    setWindowIdentity(startTitle);
+    windowState.startTitle = windowTitle(commandLine);
+    glutCreateWindow(windowState.startTitle.c_str());
+    setWindowIdentity(windowState.startTitle);
 
-    mapLayerCache.enable(loadGlFunction);
+    windowState.mapLayerCache.enable(loadGlFunction);
 
     glutDisplayFunc(display);
     // The projection is in place before GLUT's first reshape event.
@@ -210,9 +203,9 @@ int main(int argc, char** argv) {
     glutSpecialFunc(specialCallback);
     glutKeyboardFunc(keyboardCallback);
     glutIdleFunc(display);
-    readModifiers = glutGetModifiers;
+    windowState.readModifiers = glutGetModifiers;
 
-    frameTimer.start(tickCount());
+    windowState.frameTimer.start(tickCount());
 
     BitmapFont::font9by15 = GLUT_BITMAP_9_BY_15;
     BitmapFont::drawGlyph = drawGlyph;

@@ -34,7 +34,7 @@ struct CourseEditor {
     }
     std::string directory;
     MapEditor editor;
-    Autosave saver{editor};
+    Autosave saver{editor, windowMessages()};
 };
 
 CourseEditor& courseEditor() {
@@ -51,7 +51,7 @@ BENCHMARK(Autosave_Write)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void Autosave_Save(benchmark::State& state) {
     CourseEditor& course = courseEditor();
-    for (auto _ : state) benchmark::DoNotOptimize(saveMapFile(course.editor));
+    for (auto _ : state) benchmark::DoNotOptimize(saveMapFile(course.editor, windowMessages()));
 }
 BENCHMARK(Autosave_Save)->Unit(benchmark::kMillisecond)->UseRealTime();
 

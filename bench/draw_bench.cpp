@@ -13,10 +13,15 @@
 
 #include "Courses.h"
 #include "MapDraw.h"
+#include "MapDrawCache.h"
 #include "MapEditor.h"
 #include "FrameLoop.h"
 #include "MapLayerCache.h"
 #include "gl/OffscreenContext.h"
+
+// The map drawing's scratch, shared by every drawing here.
+static MapDrawCache drawCache;
+static GridPicture gridPicture;
 
 // Mesa's driver leaves allocations behind at exit that LeakSanitizer can only
 // attribute to an unknown module; a sanitizer build of the benchmarks would
@@ -85,14 +90,14 @@ MapEditor& visiblePartEditor() {
 
 void DrawLongCourse_Editor(benchmark::State& state) {
     const MapEditor& editor = longCourseEditor();
-    timeFrames(state, [&] { editor.draw(); });
+    timeFrames(state, [&] { editor.draw(drawCache); });
     state.counters["segments"] = editor.segmentCount();
 }
 BENCHMARK(DrawLongCourse_Editor)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 void DrawLongCourse_VisibleOnly(benchmark::State& state) {
     const MapEditor& editor = visiblePartEditor();
-    timeFrames(state, [&] { editor.draw(); });
+    timeFrames(state, [&] { editor.draw(drawCache); });
     state.counters["segments"] = editor.segmentCount();
 }
 BENCHMARK(DrawLongCourse_VisibleOnly)->UseRealTime()->Unit(benchmark::kMicrosecond);
@@ -122,7 +127,7 @@ MapEditor& zoomedOutEditor() {
 
 void DrawLongCourse_ZoomedOut(benchmark::State& state) {
     const MapEditor& editor = zoomedOutEditor();
-    timeFrames(state, [&] { editor.draw(); });
+    timeFrames(state, [&] { editor.draw(drawCache); });
     int shown = 0;
     for (const Segment& s : editor.getSegments()) shown += s.mayShowIn(mapWindowWidth, mapWindowHeight);
     state.counters["segments"] = editor.segmentCount();
@@ -156,7 +161,7 @@ void DrawLongCourse_ZoomedOutShownOnly(benchmark::State& state) {
         e.zoomAt(0, 300, -19);
         return e;
     }();
-    timeFrames(state, [&] { editor.draw(); });
+    timeFrames(state, [&] { editor.draw(drawCache); });
     state.counters["segments"] = editor.segmentCount();
 }
 BENCHMARK(DrawLongCourse_ZoomedOutShownOnly)->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -174,7 +179,7 @@ MapEditor& fullWindowEditor() {
 
 void DrawFullWindow_Editor(benchmark::State& state) {
     const MapEditor& editor = fullWindowEditor();
-    timeFrames(state, [&] { editor.draw(); });
+    timeFrames(state, [&] { editor.draw(drawCache); });
 }
 BENCHMARK(DrawFullWindow_Editor)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -290,7 +295,7 @@ const MapEditor& idleCourseEditor() {
 void drawnLayer(benchmark::State& state, const MapEditor& editor) {
     timeLayers(state, [&] {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        editor.draw();
+        editor.draw(drawCache);
     });
 }
 
@@ -301,7 +306,9 @@ void copiedLayer(benchmark::State& state, const MapEditor& editor) {
         state.SkipWithError("the map layer cache cannot be enabled here");
         return;
     }
-    timeLayers(state, [&] { drawMapLayer(cache, editor, OffscreenContext::width, OffscreenContext::height); });
+    timeLayers(state, [&] {
+        drawMapLayer(cache, drawCache, gridPicture, editor, OffscreenContext::width, OffscreenContext::height);
+    });
     if (!cache.lastDrawWasCopy()) state.SkipWithError("the cache drew instead of copying");
     cache.disable();
 }
@@ -317,7 +324,8 @@ void timeRedrawnLayers(benchmark::State& state, const MapEditor& view, const Map
     }
     bool turn = false;
     timeLayers(state, [&] {
-        drawMapLayer(cache, (turn = !turn) ? shifted : view, OffscreenContext::width, OffscreenContext::height);
+        drawMapLayer(cache, drawCache, gridPicture, (turn = !turn) ? shifted : view, OffscreenContext::width,
+                     OffscreenContext::height);
     });
     if (cache.lastDrawWasCopy()) state.SkipWithError("the cache copied instead of drawing");
     cache.disable();

@@ -35,10 +35,10 @@ MapEditor& longEditor() {
 void Edit_Press(benchmark::State& state) {
     MapEditor& editor = longEditor();
     const Pixel at = junctionPixel(editor);
-    for (auto _ : state) editor.mouse(0, at.x, at.y);
+    for (auto _ : state) editor.mouse(ButtonAction::press, at.x, at.y);
     if (!editor.segment(10).isSelected() || !editor.segment(11).isSelected())
         state.SkipWithError("the press missed the junction");
-    editor.mouse(1, at.x, at.y);
+    editor.mouse(ButtonAction::release, at.x, at.y);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(Edit_Press)->Unit(benchmark::kMicrosecond);
@@ -46,13 +46,13 @@ BENCHMARK(Edit_Press)->Unit(benchmark::kMicrosecond);
 void Edit_DragStep(benchmark::State& state) {
     MapEditor& editor = longEditor();
     const Pixel at = junctionPixel(editor);
-    editor.mouse(0, at.x, at.y);
+    editor.mouse(ButtonAction::press, at.x, at.y);
     int step = 0;
     for (auto _ : state) {
         editor.motion(at.x + (step & 1), at.y);
         ++step;
     }
-    editor.mouse(1, at.x, at.y);
+    editor.mouse(ButtonAction::release, at.x, at.y);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(Edit_DragStep)->Unit(benchmark::kMicrosecond);

@@ -50,9 +50,9 @@ MapEditor courseEditor(bool history) {
 void dragJunction(MapEditor& editor, bool there) {
     const ControlPoint& p = editor.segment(10).getEndPoint();
     const int x = static_cast<int>(p.x * 10 + 1), y = static_cast<int>(p.y * 10 + 1);
-    editor.mouse(0, x, y);
+    editor.mouse(ButtonAction::press, x, y);
     editor.motion(there ? x + 1 : x - 1, y);
-    editor.mouse(1, x, y);
+    editor.mouse(ButtonAction::release, x, y);
 }
 
 void dragSteps(benchmark::State& state, bool history) {
@@ -123,7 +123,7 @@ const std::string& courseFile() {
 
 void loads(benchmark::State& state, bool history) {
     MapEditor editor = courseEditor(history);
-    timeEach(state, [&] { loadMapFile(editor, courseFile().c_str()); });
+    timeEach(state, [&] { loadMapFile(editor, courseFile().c_str(), windowMessages()); });
     if (editor.segmentCount() != courseLength) state.SkipWithError("the load failed");
 }
 
@@ -135,7 +135,7 @@ BENCHMARK(Undo_LoadWithoutHistory)->UseManualTime()->Unit(benchmark::kMillisecon
 
 void Undo_UndoLoad(benchmark::State& state) {
     MapEditor editor = courseEditor(true);
-    loadMapFile(editor, courseFile().c_str());
+    loadMapFile(editor, courseFile().c_str(), windowMessages());
     exchangeTimed(state, editor, true);
 }
 BENCHMARK(Undo_UndoLoad)->UseManualTime()->Unit(benchmark::kMillisecond);

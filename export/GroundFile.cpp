@@ -3,10 +3,10 @@
 #include <cassert>
 #include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <unordered_map>
 
+#include "GroundGeometry.h"
 #include "NumberFormat.h"
 
 namespace {
@@ -18,31 +18,6 @@ constexpr char profileRest[] = " -0.00000 1.00000\n";
 constexpr char rightFootRest[] = " -400.00000 0.000000 0.00000\n";
 // The longest line: two numbers, a space and the longest rest.
 constexpr std::size_t maxLineLength = 2 * maxFormattedLength + sizeof leftFootRest;
-
-// The bits of a start point, with -0 folded onto 0 so that equal keys mean
-// equal coordinates under ==.
-struct PointKey {
-    std::uint64_t x;
-    std::uint64_t y;
-    bool operator==(const PointKey& other) const { return x == other.x && y == other.y; }
-};
-
-std::uint64_t bitsOf(double v) {
-    if (v == 0.0) v = 0.0;
-    std::uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits;
-}
-
-struct PointKeyHash {
-    std::size_t operator()(const PointKey& k) const {
-        // Mixes both halves; the multiplier is the 64-bit golden ratio.
-        std::uint64_t h = k.x * 0x9E3779B97F4A7C15ull;
-        h ^= (h >> 32) ^ k.y;
-        h *= 0x9E3779B97F4A7C15ull;
-        return static_cast<std::size_t>(h ^ (h >> 29));
-    }
-};
 
 // Formats each line of the ground points file into a buffer of its own and
 // hands it to `line(first, last, point)`, with the point the line prints as
@@ -100,12 +75,12 @@ void writeSharedStartPointListing(const std::vector<Segment>& segments,
     std::vector<int> groupOf(count, -1);
     std::vector<int> next(count, -1);
     std::vector<int> lastOf(count, -1);
-    std::unordered_map<PointKey, int, PointKeyHash> firstAt;
+    std::unordered_map<GroundPoint, int, PointHash> firstAt;
     firstAt.reserve(segments.size());
     for (int i = 0; i < count; ++i) {
         const ControlPoint& p = segments[i].getStartPoint();
         if (std::isnan(p.x) || std::isnan(p.y)) continue;
-        const auto found = firstAt.try_emplace(PointKey{bitsOf(p.x), bitsOf(p.y)}, i);
+        const auto found = firstAt.try_emplace(GroundPoint{p.x, p.y}, i);
         const int first = found.first->second;
         groupOf[i] = first;
         if (!found.second) next[lastOf[first]] = i;

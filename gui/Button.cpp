@@ -6,7 +6,7 @@ constexpr float hoverTextHighlight = 0.5f;
 }  // namespace
 
 // The command runs from handlePress, after this.
-void Button::onPress(int, int, int) {}
+void Button::onPress(PointerAction, int, int) {}
 
 void Button::onKey(char) {}
 

@@ -6,7 +6,7 @@
 // black and bordered, as every widget does.
 class Button : public Widget {
 public:
-    void onPress(int state, int x, int y) override;
+    void onPress(PointerAction action, int x, int y) override;
     void onKey(char key) override;
     void draw() override;
 };

@@ -10,13 +10,13 @@ void GuiManager::drawAll() {
     for (Widget* widget : widgets) widget->draw();
 }
 
-bool GuiManager::handleMouse(int state, int x, int y) {
+bool GuiManager::handleMouse(PointerAction action, int x, int y) {
     // Top-most (last added) first; only one widget takes an event, so a widget shown
     // by the callback of the one that took it never sees the same press.
     for (auto it = widgets.rbegin(); it != widgets.rend(); ++it) {
         Widget* widget = *it;
         if (widget->isHidden()) continue;
-        if (widget->handlePress(state, x, y)) return true;
+        if (widget->handlePress(action, x, y)) return true;
     }
     return false;
 }

@@ -12,7 +12,7 @@ public:
     // Draws every widget, earliest added first.
     void drawAll();
     // Offers a button event, top-most visible widget first; true when one took it.
-    bool handleMouse(int state, int x, int y);
+    bool handleMouse(PointerAction action, int x, int y);
     // Passes a position without a pressed button to every widget, hidden ones included.
     void handleHover(int x, int y);
     // Passes a position with a button held to the first visible hovered widget; true when there is one.

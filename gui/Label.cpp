@@ -4,7 +4,7 @@
 
 void Label::setText(const char* newText) { textLength = copyText(newText); }
 
-void Label::onPress(int, int, int) {}
+void Label::onPress(PointerAction, int, int) {}
 
 void Label::onKey(char) {}
 

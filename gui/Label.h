@@ -7,7 +7,7 @@ class Label : public Widget {
 public:
     // Copies the text (at most 39 characters kept) and clears the rest of the buffer.
     void setText(const char* newText) override;
-    void onPress(int state, int x, int y) override;
+    void onPress(PointerAction action, int x, int y) override;
     void onKey(char key) override;
     void draw() override;
     // Shows n in decimal.

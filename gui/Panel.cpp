@@ -16,11 +16,11 @@ void Panel::layoutChildren() {
     }
 }
 
-void Panel::onPress(int state, int px, int py) {
+void Panel::onPress(PointerAction action, int px, int py) {
     if (hidden) return;
     // Every visible child is offered the press, not only the first that takes it.
     for (Widget* child : children) {
-        if (!child->isHidden()) child->handlePress(state, px, py);
+        if (!child->isHidden()) child->handlePress(action, px, py);
     }
 }
 

@@ -13,7 +13,7 @@ public:
     // Shifts every child by the panel's corner; call once, after the last addChild.
     void layoutChildren();
 
-    void onPress(int state, int x, int y) override;
+    void onPress(PointerAction action, int x, int y) override;
     void onKey(char key) override;
     void draw() override;
     void onHover(int x, int y) override;

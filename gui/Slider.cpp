@@ -25,7 +25,7 @@ void Slider::setValue(int v) {
 
 void Slider::setText(const char* newText) { textLength = copyText(newText); }
 
-void Slider::onPress(int, int, int) {}
+void Slider::onPress(PointerAction, int, int) {}
 
 void Slider::onKey(char) {}
 

@@ -20,7 +20,7 @@ public:
     double knobPosition() const;
 
     void setText(const char* newText) override;
-    void onPress(int state, int x, int y) override;
+    void onPress(PointerAction action, int x, int y) override;
     void onKey(char key) override;
     void draw() override;
     // Runs the command first, then moves the value to the pointer's x.

@@ -21,7 +21,7 @@ void TextField::setText(const char* newText) {
     showCaret();
 }
 
-void TextField::onPress(int, int, int) {}
+void TextField::onPress(PointerAction, int, int) {}
 
 void TextField::setFocused(bool value) {
     focused = value;

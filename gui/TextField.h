@@ -26,7 +26,7 @@ public:
     // the caret after it and drops the selection.
     void setText(const char* newText) override;
     // Nothing: the command (set by the owner) gives the field the focus.
-    void onPress(int state, int x, int y) override;
+    void onPress(PointerAction action, int x, int y) override;
     // A printable character replaces the selection or goes in at the caret;
     // one that would make the text longer than maxLength is refused
     // (keyRefused()). Backspace removes the selection or the character before

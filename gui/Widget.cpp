@@ -15,7 +15,7 @@ void Widget::setText(const char* newText) {
     for (int i = count; i < paddedLength; ++i) text[i] = ' ';
 }
 
-void Widget::onPress(int, int, int) {}
+void Widget::onPress(PointerAction, int, int) {}
 
 void Widget::onKey(char) {}
 
@@ -47,11 +47,11 @@ void Widget::runCallback() {
     if (callback) callback();
 }
 
-bool Widget::handlePress(int state, int px, int py) {
-    // Only a button-down event (state 0) is taken; the hover flag of the last
-    // motion without a button decides, not the press coordinates.
-    if (state != 0 || !hovered) return false;
-    onPress(state, px, py);
+bool Widget::handlePress(PointerAction action, int px, int py) {
+    // Only a press is taken; the hover flag of the last motion without a
+    // button decides, not the press coordinates.
+    if (action != PointerAction::press || !hovered) return false;
+    onPress(action, px, py);
     runCallback();
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PointerAction.h"
+
 // A command run by a control: no arguments, no result.
 using Callback = void (*)();
 
@@ -20,7 +22,7 @@ public:
     // Default: copies the text and pads it with blanks to 20 characters.
     virtual void setText(const char* newText);
     // Default: nothing.
-    virtual void onPress(int state, int x, int y);
+    virtual void onPress(PointerAction action, int x, int y);
     // Default: nothing.
     virtual void onKey(char key);
     // Default: nothing.
@@ -42,8 +44,8 @@ public:
     // Runs the command when one is set.
     void runCallback();
 
-    // A press (state 0) while hovered runs onPress and then the command; true when taken.
-    bool handlePress(int state, int px, int py);
+    // A press while hovered runs onPress and then the command; true when taken.
+    bool handlePress(PointerAction action, int px, int py);
     // Bitmap text from (tx, ty, tz), cut where the next character would start at or
     // beyond the right edge, estimating charWidth + 1 pixels per character.
     void drawText(float tx, float ty, float tz, void* font, const char* str, int charWidth);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <system_error>
 
 #include "NumberFormat.h"
@@ -39,13 +38,6 @@ std::string whereText(std::string_view text, const char* at, std::size_t record)
     std::size_t line = 1;
     for (const char* p = text.data(); p != at; ++p) line += endsLine(p, at);
     return "record " + std::to_string(record) + ", line " + std::to_string(line) + ": ";
-}
-
-// from_chars accepts neither a leading '+' nor, for integers, anything but
-// digits; a '+' directly before a digit or a point is let through as streams do.
-inline const char* skipPlus(const char* p, const char* end) {
-    if (*p == '+' && p + 1 != end && p[1] != '-' && p[1] != '+') return p + 1;
-    return p;
 }
 
 inline bool endsToken(const char* p, const char* end) { return p == end || isSpace(*p); }
@@ -99,20 +91,19 @@ MapFileParse parseMapFile(std::string_view text, long long sampleLimit) {
         while (p != end && isSpace(*p)) ++p;
         if (p == end) break;
         const char* const token = p;
-        const char* const digits = skipPlus(p, end);
         if (field < valuesPerRecord - 1) {
+            const char* tokenEnd = token;
+            while (!endsToken(tokenEnd, end)) ++tokenEnd;
             double value = 0.0;
-            const std::from_chars_result r = std::from_chars(digits, end, value);
-            if (r.ec == std::errc::invalid_argument || !endsToken(r.ptr, end))
-                return reject(token, quoteToken(token, end) + " is not a number");
-            if (r.ec == std::errc::result_out_of_range)
-                return reject(token, quoteToken(token, end) + " is out of range");
-            if (!std::isfinite(value))
-                return reject(token, quoteToken(token, end) + " is not a finite number");
+            const NumberProblem problem = readNumberText(token, tokenEnd, value);
+            if (problem != NumberProblem::none)
+                return reject(token, numberProblemText(quoteToken(token, end), problem));
             coordinates[field] = value;
-            p = r.ptr;
+            p = tokenEnd;
             ++field;
         } else {
+            // from_chars takes nothing but digits for an integer, nor a leading '+'.
+            const char* const digits = skipPlusSign(p, end);
             int value = 0;
             const std::from_chars_result r = std::from_chars(digits, end, value);
             if (r.ec == std::errc::invalid_argument || !endsToken(r.ptr, end))

@@ -61,25 +61,44 @@ double readNumber(const char* first, const char* last) {
         return negative ? -value : value;
     }
     double value = 0.0;
-    std::from_chars(first, last, value);
+    readNumberText(first, last, value);
     return value;
+}
+
+const char* skipPlusSign(const char* first, const char* last) {
+    if (*first == '+' && first + 1 != last && first[1] != '-' && first[1] != '+') return first + 1;
+    return first;
+}
+
+NumberProblem readNumberText(const char* first, const char* last, double& value) {
+    const char* const digits = first == last ? first : skipPlusSign(first, last);
+    const std::from_chars_result r = std::from_chars(digits, last, value);
+    if (r.ec == std::errc::invalid_argument || r.ptr != last) return NumberProblem::notANumber;
+    if (r.ec == std::errc::result_out_of_range) return NumberProblem::outOfRange;
+    if (!std::isfinite(value)) return NumberProblem::notFinite;
+    return NumberProblem::none;
+}
+
+std::string numberProblemText(const std::string& quoted, NumberProblem problem) {
+    switch (problem) {
+        case NumberProblem::outOfRange:
+            return quoted + " is out of range";
+        case NumberProblem::notFinite:
+            return quoted + " is not a finite number";
+        case NumberProblem::notANumber:
+        case NumberProblem::none:
+        default:
+            return quoted + " is not a number";
+    }
 }
 
 std::string readTypedNumber(std::string_view text, double& value) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (!text.empty() && blank(text.front())) text.remove_prefix(1);
     while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    const std::string quoted = "\"" + std::string(text) + "\"";
-    if (text.empty()) return quoted + " is not a number";
-    const char* digits = text.data();
-    const char* const end = digits + text.size();
-    // The reader of map files takes a leading plus, which from_chars does not.
-    if (*digits == '+' && digits + 1 != end && digits[1] != '-' && digits[1] != '+') ++digits;
     double read = 0.0;
-    const std::from_chars_result r = std::from_chars(digits, end, read);
-    if (r.ec == std::errc::invalid_argument || r.ptr != end) return quoted + " is not a number";
-    if (r.ec == std::errc::result_out_of_range) return quoted + " is out of range";
-    if (!std::isfinite(read)) return quoted + " is not a finite number";
+    const NumberProblem problem = readNumberText(text.data(), text.data() + text.size(), read);
+    if (problem != NumberProblem::none) return numberProblemText("\"" + std::string(text) + "\"", problem);
     value = read;
     return {};
 }

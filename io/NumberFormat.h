@@ -34,8 +34,25 @@ double printedValue(double value);
 // of two exact doubles; only other powers take std::from_chars.
 double readNumber(const char* first, const char* last);
 
-// Reads one number as the map file's reader does (a sign, digits, a decimal
-// point, an exponent; blanks around it ignored). Empty when `text` is a
-// finite number in a double's range, which is stored in `value`; otherwise
-// why not, for example "\"abc\" is not a number".
+// Why a number could not be read; none when it was.
+enum class NumberProblem { none, notANumber, outOfRange, notFinite };
+
+// The one reader of the numbers a person or a tool wrote, as the map file
+// holds them: all of [first, last) must be one number (a sign, digits, a
+// decimal point, an exponent; a '+' is taken directly before a digit or a
+// point). `value` gets what std::from_chars reads, infinities included, and
+// is left alone when nothing in range could be read.
+NumberProblem readNumberText(const char* first, const char* last, double& value);
+
+// Past a '+' that directly precedes a digit or a point, which from_chars does
+// not take; `first` otherwise. [first, last) must not be empty.
+const char* skipPlusSign(const char* first, const char* last);
+
+// What `problem` (not none) says about the number shown as `quoted`, for
+// example "\"abc\" is not a number".
+std::string numberProblemText(const std::string& quoted, NumberProblem problem);
+
+// Reads one number as the map file's reader does, blanks around it ignored.
+// Empty when `text` is a finite number in a double's range, which is stored
+// in `value`; otherwise why not, for example "\"abc\" is not a number".
 std::string readTypedNumber(std::string_view text, double& value);

@@ -6,9 +6,8 @@
 #include <iterator>
 #include <utility>
 
-#include "MapDraw.h"
+#include "MapWindow.h"
 
-#include "PixelMath.h"
 #include "Precision.h"
 
 namespace {
@@ -195,16 +194,16 @@ void MapEditor::zoomAt(double x, double y, int steps) {
     applyViewOffset();
 }
 
-void MapEditor::mouse(int state, int x, int y) {
+void MapEditor::mouse(ButtonAction action, int x, int y) {
     // Every segment takes the event as if each saw it (a press on a junction
     // picks both copies), but only two kinds can change: the marked ones,
     // which may lose their selection or picked point, and on a press those
     // whose box lies within the pick tolerance of the pointer (one pixel more
     // for rounding). Every other segment is unselected and unpicked, and would
     // stay so.
-    if (state == 0) endGesture();
+    if (action == ButtonAction::press) endGesture();
     touched.clear();
-    if (state == 0 && !segments.empty()) {
+    if (action == ButtonAction::press && !segments.empty()) {
         const double reach = segments.front().pickTolerance() + 1.0;
         segmentsNearPixels(x - reach, y - reach, x + reach, y + reach, candidates);
         std::set_union(candidates.begin(), candidates.end(), marked.begin(), marked.end(),
@@ -213,7 +212,7 @@ void MapEditor::mouse(int state, int x, int y) {
         touched = marked;
     }
     // A press starts a gesture: the segments it may change are kept as they are.
-    if (state == 0 && history.isOn()) {
+    if (action == ButtonAction::press && history.isOn()) {
         gesture.start(markers, currentContentId);
         for (std::size_t i : touched) gesture.keep(i, segments[i]);
     }
@@ -223,12 +222,12 @@ void MapEditor::mouse(int state, int x, int y) {
         Segment& s = segments[i];
         const bool wasSelected = s.isSelected();
         const PointRole wasPicked = s.getDragPoint();
-        s.pick(state, x, y);
+        s.pick(action, x, y);
         picksChanged = picksChanged || s.isSelected() != wasSelected || s.getDragPoint() != wasPicked;
         if (s.getDragPoint() != PointRole::none || s.isSelected()) marked.push_back(i);
     }
-    for (Marker& m : markers) m.press(state, x, y, viewOffset.x, viewOffset.y, zoom);
-    if (state == 0) {
+    for (Marker& m : markers) m.press(action, x, y, View{viewOffset, zoom});
+    if (action == ButtonAction::press) {
         picked.clear();
         pickedChainLength = segments.size();
         nudged = false;
@@ -237,7 +236,7 @@ void MapEditor::mouse(int state, int x, int y) {
     }
     // A press that selects and picks what already was leaves the picture alone.
     if (picksChanged) changed();
-    if (state != 0) endGesture();
+    if (action == ButtonAction::release) endGesture();
 }
 
 void MapEditor::motion(int x, int y) {
@@ -256,11 +255,9 @@ void MapEditor::motion(int x, int y) {
         moved = true;
     }
     if (moved) currentContentId = ++lastContentId;
-    const int ox = truncateToInt(viewOffset.x);
-    const int oy = truncateToInt(viewOffset.y);
     for (Marker& m : markers) {
         moved = moved || m.isGrabbed();
-        m.dragTo(x, y, ox, oy, zoom);
+        m.dragTo(x, y, View{viewOffset, zoom});
     }
     if (moved) changed();
 }
@@ -319,7 +316,7 @@ void MapEditor::commitStep(UndoStep step) {
 bool MapEditor::undo() {
     // The key may come in the middle of a drag, which then ends as a release
     // ends it: no restored point is picked, so no later motion moves it.
-    mouse(1, 0, 0);
+    mouse(ButtonAction::release, 0, 0);
     UndoStep* step = history.nextUndo();
     if (step == nullptr) return false;
     exchange(*step);
@@ -328,7 +325,7 @@ bool MapEditor::undo() {
 }
 
 bool MapEditor::redo() {
-    mouse(1, 0, 0);
+    mouse(ButtonAction::release, 0, 0);
     UndoStep* step = history.nextRedo();
     if (step == nullptr) return false;
     exchange(*step);
@@ -353,12 +350,12 @@ void MapEditor::exchange(UndoStep& step) {
     for (const UndoStep::Run& run : step.getRuns()) {
         for (std::size_t i = run.at; i < run.at + run.length; ++i) {
             Segment& s = segments[i];
-            s.pick(1, 0, 0);
+            s.pick(ButtonAction::release, 0, 0);
             segments.show(i);
         }
         restored += run.length;
     }
-    for (Marker& m : markers) m.press(1, 0, 0, 0, 0, zoom);
+    for (Marker& m : markers) m.press(ButtonAction::release, 0, 0, View{{0, 0}, zoom});
     if (reshaped || restored > segments.size() / 16) {
         chainChanged();
         return;
@@ -388,7 +385,8 @@ void MapEditor::setPrecision(bool on) {
 
 double MapEditor::currentGridStep() const { return gridStep(zoom); }
 
-ControlPoint MapEditor::mapPointAt(double x, double y) const { return ::mapPointAt(x, y, viewOffset, zoom); }
+// The view's own conversion, so a snapped drag starts from the point a plain drag would reach.
+ControlPoint MapEditor::mapPointAt(double x, double y) const { return View{viewOffset, zoom}.toMap({x, y}); }
 
 bool MapEditor::nudge(int dx, int dy, bool large) {
     if (picked.empty() || (dx == 0 && dy == 0)) return false;

@@ -14,6 +14,9 @@
 #include "SegmentIndex.h"
 #include "UndoHistory.h"
 
+// The drawing's own scratch (map/draw/MapDrawCache.h).
+struct MapDrawCache;
+
 // The chain's segments, all shown through one view that belongs to the chain:
 // a pan or zoom changes that one value, and a copy of the chain gets a view of
 // its own, through which its segments are then shown.
@@ -87,11 +90,12 @@ public:
     void setHistoryLimits(std::size_t steps, std::size_t bytes) { history.setLimits(steps, bytes); }
     const UndoHistory& getHistory() const { return history; }
 
-    // View and drawing (drawing is defined apart from the model).
-    void draw() const;
+    // View and drawing (drawing is defined in map/draw/, which links OpenGL).
+    // What the drawing keeps between frames lives in `cache`, its caller's.
+    void draw(MapDrawCache& cache) const;
     // draw() without precision mode's grid, for a caller that puts the grid's
     // picture (GridPicture) under the map itself.
-    void drawMapOnly() const;
+    void drawMapOnly(MapDrawCache& cache) const;
     // Changes with everything draw() reads. Every editor's changes draw from
     // one counter, so two editors share a revision only when one is a copy of
     // the other: equal revisions draw equal pictures.
@@ -112,7 +116,7 @@ public:
                             std::vector<std::size_t>& out) const;
 
     // Input that no widget took.
-    void mouse(int state, int x, int y);
+    void mouse(ButtonAction action, int x, int y);
     void motion(int x, int y);
     void keyboard(unsigned char key);
 
@@ -159,8 +163,8 @@ public:
     // reads and "Save QUIV File" writes (app/session/EditorFiles.h).
     const std::string& getMapFileName() const { return mapFileName; }
     void setMapFileName(std::string name) { mapFileName = std::move(name); }
-    // Where a command's refusal goes (one line, without its line end): to
-    // standard output unless the editor's owner says otherwise.
+    // Where a command's refusal goes (one line, without its line end). The
+    // editor prints nothing: without a sink a refusal is not said.
     using RefusalSink = void (*)(const std::string& line);
     void setRefusalSink(RefusalSink sink) { refusalSink = sink; }
 

@@ -1,6 +1,5 @@
 #include <cmath>
 #include <cstddef>
-#include <cstdio>
 #include <limits>
 #include <string>
 #include <utility>
@@ -42,12 +41,7 @@ bool MapEditor::withinBudget(long long samplesAfter, const char* what) {
     if (samplesAfter <= sampleBudget) return true;
     const std::string line = std::string(what) + " refused: " + std::to_string(samplesAfter) +
                              " points, more than the editor holds (" + std::to_string(sampleBudget) + ")";
-    if (refusalSink != nullptr) {
-        refusalSink(line);
-    } else {
-        std::printf("%s\n", line.c_str());
-        std::fflush(stdout);
-    }
+    if (refusalSink != nullptr) refusalSink(line);
     return false;
 }
 

@@ -1,20 +1,30 @@
 #include "Marker.h"
 
-void Marker::press(int state, double px, double py, double ox, double oy, double zoom) {
-    if (state != 0) {
+#include "PixelMath.h"
+
+Marker::Rectangle Marker::rectangle(const View& view) const {
+    const int w2 = width / 2;
+    const int h2 = height / 2;
+    const double cx = x * view.zoom;
+    const double cy = y * view.zoom;
+    return {cx - w2 + view.offset.x, cy - h2 + view.offset.y, cx + w2 + view.offset.x,
+            cy + h2 + view.offset.y};
+}
+
+void Marker::press(ButtonAction action, double px, double py, const View& view) {
+    if (action == ButtonAction::release) {
         grabbed = false;
         return;
     }
-    const int w2 = width / 2;
-    const int h2 = height / 2;
-    const double cx = x * zoom;
-    const double cy = y * zoom;
-    const bool inside = cx - w2 + ox < px && px < cx + w2 + ox && cy - h2 + oy < py && py < cy + h2 + oy;
+    const Rectangle r = rectangle(view);
+    const bool inside = r.left < px && px < r.right && r.top < py && py < r.bottom;
     if (inside) grabbed = true;
 }
 
-void Marker::dragTo(int px, int py, int ox, int oy, double zoom) {
+void Marker::dragTo(int px, int py, const View& view) {
     if (!grabbed) return;
-    x = (static_cast<double>(px) - ox) / zoom;
-    y = (static_cast<double>(py) - oy) / zoom;
+    const int ox = truncateToInt(view.offset.x);
+    const int oy = truncateToInt(view.offset.y);
+    x = (static_cast<double>(px) - ox) / view.zoom;
+    y = (static_cast<double>(py) - oy) / view.zoom;
 }

@@ -80,11 +80,6 @@ void gridLines(double offset, double pixels, int length, std::vector<int>& lines
     }
 }
 
-ControlPoint mapPointAt(double x, double y, const ControlPoint& viewOffset, double zoom) {
-    // The same sums as Segment::toMap, so a snapped drag starts from the point a plain drag would reach.
-    return {(x - viewOffset.x) / pixelsPerMapUnit / zoom, (y - viewOffset.y) / pixelsPerMapUnit / zoom};
-}
-
 double slopeDegrees(const ControlPoint& direction) {
     constexpr double degreesPerRadian = 57.29577951308232;
     // Read from left to right whichever way the chain runs.

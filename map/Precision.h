@@ -3,12 +3,10 @@
 #include <vector>
 
 #include "ControlPoint.h"
+#include "View.h"
 
-// The grid of precision mode and the conversions between window pixels and
-// map units that snapping and nudging need, kept in this one place.
-
-// Window pixels per map unit at zoom 1.
-constexpr double pixelsPerMapUnit = 10.0;
+// The grid of precision mode: its step, snapping to it, nudging along it and
+// the window lines it is drawn on. Pixels and map units convert in View.h.
 
 // The smallest grid step, in map units, that is 1, 2 or 5 times a power of
 // ten and spans at least 10 pixels at `zoom` (1 map unit at zoom 1).
@@ -28,9 +26,6 @@ double nextGridNode(double value, int direction, double step);
 // pixels) shifted by `offset` (the view offset) and rounded down. None when a
 // step is under a pixel.
 void gridLines(double offset, double pixels, int length, std::vector<int>& lines);
-
-// The map point drawn at window pixel (x, y) under the view offset and zoom.
-ControlPoint mapPointAt(double x, double y, const ControlPoint& viewOffset, double zoom);
 
 // The slope of the direction (dx, dy) in map units (y downward) in degrees,
 // positive where the ground rises to the right.

@@ -128,8 +128,8 @@ void Segment::resample() {
     }
 }
 
-bool Segment::pick(int state, int x, int y) {
-    if (state != 0) {
+bool Segment::pick(ButtonAction action, int x, int y) {
+    if (action == ButtonAction::release) {
         dragPoint = PointRole::none;
         dragCompanion = PointRole::none;
         return false;
@@ -171,8 +171,7 @@ bool Segment::pick(int state, int x, int y) {
 void Segment::drag(int x, int y) {
     if (dragPoint == PointRole::none) return;
     ControlPoint& moved = point(dragPoint);
-    const View& v = *view;
-    moved = {(x - v.offset.x) / scale / v.zoom, (y - v.offset.y) / scale / v.zoom};
+    moved = toMap({static_cast<double>(x), static_cast<double>(y)});
     if (dragCompanion != PointRole::none) {
         point(dragCompanion) = {moved.x - companionOffset.x, moved.y - companionOffset.y};
     }
@@ -233,4 +232,25 @@ std::pair<Segment, Segment> Segment::split() const {
     halves.first.setPoints(startPoint.x, startPoint.y, p01.x, p01.y, p012.x, p012.y, middle.x, middle.y);
     halves.second.setPoints(middle.x, middle.y, p123.x, p123.y, p23.x, p23.y, endPoint.x, endPoint.y);
     return halves;
+}
+
+bool Segment::mayShowIn(int width, int height) const {
+    const double minX = std::min({startPoint.x, startHandle.x, endHandle.x, endPoint.x});
+    const double maxX = std::max({startPoint.x, startHandle.x, endHandle.x, endPoint.x});
+    const double minY = std::min({startPoint.y, startHandle.y, endHandle.y, endPoint.y});
+    const double maxY = std::max({startPoint.y, startHandle.y, endHandle.y, endPoint.y});
+    // The curve and its samples lie inside the convex hull of the control
+    // points. The squares reach handleSize beyond their centres; smoothed
+    // lines of width 1.2 and points of size 3 spread a pixel or two, and the
+    // handle lines' truncated vertices stay within a pixel of their points.
+    const double margin = drawingMargin();
+    const ControlPoint topLeft = toWindow({minX, minY});
+    const ControlPoint bottomRight = toWindow({maxX, maxY});
+    const double left = topLeft.x - margin;
+    const double right = bottomRight.x + margin;
+    const double top = topLeft.y - margin;
+    const double bottom = bottomRight.y + margin;
+    // Written so that a NaN anywhere keeps the segment: it is drawn as before.
+    const bool outside = right < 0.0 || left > width || bottom < 0.0 || top > height;
+    return !outside;
 }

@@ -4,18 +4,13 @@
 #include <utility>
 #include <vector>
 
+#include "ButtonAction.h"
 #include "ControlPoint.h"
+#include "View.h"
 
 // Names one control point of a Segment by its role, so a drag survives the
 // chain's list copying or moving the segment.
 enum class PointRole { none, startPoint, endPoint, startHandle, endHandle };
-
-// Where the map shows in the window: map point p is drawn and picked at
-// window pixel p * 10 * zoom + offset.
-struct View {
-    ControlPoint offset;
-    double zoom = 1.0;
-};
 
 // One cubic Bezier piece of the ground profile, sampled into a polyline.
 // A plain value: copying it copies the samples and the drag state too, and
@@ -46,7 +41,7 @@ public:
     // Gives the segment a view of its own with the offset or zoom changed.
     void setViewOffset(double x, double y);
     const ControlPoint& getViewOffset() const { return view->offset; }
-    // The map's magnification on top of the 10 pixels per map unit.
+    // The map's magnification on top of pixelsPerMapUnit.
     void setZoom(double value);
     double getZoom() const { return view->zoom; }
 
@@ -55,9 +50,9 @@ public:
     PointRole getDragPoint() const { return dragPoint; }
     PointRole getDragCompanion() const { return dragCompanion; }
 
-    // Mouse press (state 0) or release (any other state) at window pixel (x, y);
+    // A press or release of a mouse button at window pixel (x, y);
     // true when a control point was hit.
-    bool pick(int state, int x, int y);
+    bool pick(ButtonAction action, int x, int y);
     // Moves the picked point (and its companion handle) under window pixel (x, y).
     void drag(int x, int y);
     // Moves the picked point (and its companion handle) to map point `p`.
@@ -72,7 +67,7 @@ public:
     // de Casteljau at t = 0.5: two segments tracing this curve exactly.
     std::pair<Segment, Segment> split() const;
 
-    // Draws the segment with OpenGL; defined apart from the model.
+    // Draws the segment with OpenGL; defined in map/draw/.
     void draw() const;
     // Whether drawing the segment can change a pixel of a window `width` x
     // `height` pixels: false only when its control points, widened by their
@@ -84,17 +79,10 @@ public:
     // How near a control point a press must be, in pixels on each axis (the
     // distance truncated to whole pixels must be below it).
     double pickTolerance() const { return 2.0 * handleSize; }
-    // The map point drawn at window pixel `w`: the inverse of the view transform.
-    ControlPoint toMap(const ControlPoint& w) const {
-        const View& v = *view;
-        return {(w.x - v.offset.x) / scale / v.zoom, (w.y - v.offset.y) / scale / v.zoom};
-    }
+    // The map point drawn at window pixel `w`, through the segment's view.
+    ControlPoint toMap(const ControlPoint& w) const { return view->toMap(w); }
     // The window pixel at which map point `p` is drawn and picked.
-    ControlPoint toWindow(const ControlPoint& p) const {
-        const View& v = *view;
-        const double pixelsPerUnit = scale * v.zoom;
-        return {p.x * pixelsPerUnit + v.offset.x, p.y * pixelsPerUnit + v.offset.y};
-    }
+    ControlPoint toWindow(const ControlPoint& p) const { return view->toWindow(p); }
     bool handlesShown() const { return showHandles; }
     int getHandleSize() const { return handleSize; }
 
@@ -113,7 +101,6 @@ private:
     PointRole dragCompanion = PointRole::none;
     ControlPoint companionOffset;
     int handleSize = 3;
-    double scale = 10.0;
     // Never null: offset (0, 0) and zoom 1 until set or shared.
     std::shared_ptr<const View> view;
     bool selected = false;

@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the platform files of the file code (TextFile<Platform>.cpp)
-// beside the public interface of TextFile.h.
+// Shared by the file code (TextFile.cpp, SafeSave.cpp and the platform
+// files) beside the public interface of TextFile.h.
 
 #include <string>
 

@@ -6,8 +6,9 @@
 #include <string_view>
 
 // Whole-file reads and all-or-nothing replacement of text files. Each platform
-// implements this interface in its own TextFile<Platform>.cpp; TextFile.cpp
-// holds what they share.
+// implements this interface in its own TextFile<Platform>.cpp and
+// SaveSteps<Platform>.cpp; TextFile.cpp holds what they share, SafeSave.cpp
+// the replacement.
 
 // Largest file readWholeFile accepts: 256 MiB (a map of 100,000 segments is
 // about 7 MB).

@@ -65,6 +65,7 @@ bool Autosave::discardEarlier() {
     const bool removed = isSymbolicLink(name.c_str()) || pathKind(name.c_str()) != PathKind::regularFile ||
                          std::remove(name.c_str()) == 0;
     releaseEarlier();
+    if (!removed) messages.problemLine("Warning: " + name + " could not be removed");
     return removed;
 }
 

@@ -22,7 +22,7 @@ public:
     static constexpr int delay = 30000;
 
     // Its warnings and the news of a last write that failed go to `messages`.
-    explicit Autosave(const MapEditor& editor, Messages& messages = windowMessages());
+    Autosave(const MapEditor& editor, Messages& messages);
 
     // The autosave file's name for the map file `mapFile`: "<mapFile>.autosave",
     // or, where that name would be longer than a file name may be, the map
@@ -60,8 +60,9 @@ public:
     // otherwise (it was recovered) the spare stays for the next start to name.
     void releaseEarlier();
     // The offer's "Discard": removes the earlier autosave (a regular file
-    // only, never a link's target), then releaseEarlier. False when the file
-    // could not be removed.
+    // only, never a link's target), then releaseEarlier. False, after the
+    // warning "Warning: PATH could not be removed", when the file could not be
+    // removed.
     bool discardEarlier();
     bool holdsEarlier() const { return holding; }
     // The spare file this run has taken while it held the earlier autosave,

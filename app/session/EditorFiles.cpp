@@ -1,6 +1,9 @@
 #include "EditorFiles.h"
 
+#include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "BatchRunner.h"
 #include "CommandLine.h"
@@ -8,6 +11,7 @@
 #include "GroundFile.h"
 #include "GroundReport.h"
 #include "MapFile.h"
+#include "StartMap.h"
 
 bool readMap(const std::string& path, std::vector<Segment>& segments, Messages& messages) {
     const MapFileLoad load =
@@ -100,4 +104,24 @@ bool exportMap(const MapEditor& editor, Messages& messages, GroundCheckStop stop
     // Asked to stop: the program is ending, and nothing more is started.
     if (stop && stop()) return false;
     return runBatchAfterExport(messages).has_value();
+}
+
+void loadForWindow(MapEditor& editor, Autosave& autosave, Messages& messages) {
+    // Only a load that replaced the chain gives it a new content id.
+    const std::uint64_t before = editor.contentId();
+    loadMapFile(editor, editor.getMapFileName(), messages);
+    if (editor.contentId() != before) autosave.mapLoaded(editor.getHistory().undoCount() > 0);
+}
+
+void saveForWindow(const MapEditor& editor, Autosave& autosave, Messages& messages) {
+    if (saveMapFile(editor, messages)) autosave.mapSaved();
+}
+
+bool recoverForWindow(MapEditor& editor, Autosave& autosave, Messages& messages) {
+    std::vector<Segment> segments;
+    if (!readEarlierAutosave(autosave.path(), segments, messages)) return false;
+    editor.loadChain(std::move(segments));
+    autosave.releaseEarlier();
+    autosave.takeOver();
+    return true;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Autosave.h"
 #include "ControlPoint.h"
 #include "GroundCheck.h"
 #include "MapEditor.h"
@@ -31,11 +32,11 @@ void tellFileWrite(const std::string& path, const FileWrite& write, Messages& me
 // "Load QUIV File": reads `path` and, when it is a map, makes it the chain
 // as one undo step (MapEditor::loadChain). A file that is not a map leaves
 // the map on screen as it was. Returns whether the map was loaded.
-bool loadMapFile(MapEditor& editor, const std::string& path, Messages& messages = windowMessages());
+bool loadMapFile(MapEditor& editor, const std::string& path, Messages& messages);
 
 // "Save QUIV File": writes the chain to the editor's map file. Returns whether
 // the file was written.
-bool saveMapFile(const MapEditor& editor, Messages& messages = windowMessages());
+bool saveMapFile(const MapEditor& editor, Messages& messages);
 
 // The two files of an export in the working directory, "gnd.pts" and then
 // "go", and then what the export says: the warnings of a file written in
@@ -59,4 +60,16 @@ std::optional<int> runBatchAfterExport(Messages& messages);
 // runBatchAfterExport. Returns whether both files were written and the batch
 // file was started. `stop`, asked during the ground check, also keeps the
 // batch file from being started once it has said to stop.
-bool exportMap(const MapEditor& editor, Messages& messages = windowMessages(), GroundCheckStop stop = nullptr);
+bool exportMap(const MapEditor& editor, Messages& messages, GroundCheckStop stop = nullptr);
+
+// The window's load: loadMapFile of the editor's map file, and when it
+// replaced the chain, the autosave's bookkeeping of a load (Autosave::mapLoaded).
+void loadForWindow(MapEditor& editor, Autosave& autosave, Messages& messages);
+// The window's save: saveMapFile, and when the file was written, the
+// autosave's bookkeeping of a save (Autosave::mapSaved).
+void saveForWindow(const MapEditor& editor, Autosave& autosave, Messages& messages);
+// The recovery offer's "Recover": the earlier autosave becomes the chain as
+// one undo step, like a load, and the autosave, now this run's, stays until
+// a save. False, with the reason said, when it could not be read (a link
+// put in its place while the offer waited is refused).
+bool recoverForWindow(MapEditor& editor, Autosave& autosave, Messages& messages);

@@ -10,22 +10,14 @@
 #include "MapDraw.h"
 #include "PrecisionTools.h"
 
-FrameTimer frameTimer;
-MapLayerCache mapLayerCache;
-
-namespace {
-
-int drawableWidth = 800;
-int drawableHeight = 600;
-
-}  // namespace
-
 void setDrawableSize(int width, int height) {
-    drawableWidth = width;
-    drawableHeight = height;
+    windowState.drawableWidth = width;
+    windowState.drawableHeight = height;
 }
 
 void toPicture(int& x, int& y) {
+    const int drawableWidth = windowState.drawableWidth;
+    const int drawableHeight = windowState.drawableHeight;
     // Wide arithmetic: a pointer far outside the window must not overflow.
     if (drawableWidth > 0) x = static_cast<int>(static_cast<long long>(x) * 800 / drawableWidth);
     if (drawableHeight > 0) y = static_cast<int>(static_cast<long long>(y) * 600 / drawableHeight);
@@ -45,25 +37,34 @@ std::uint32_t runFrame(FrameTimer& timer, TickSource readTicks, FrameDrawer draw
     return timer.timeUntilFrame(now);
 }
 
-bool drawMapLayer(MapLayerCache& cache, const MapEditor& editor, int width, int height) {
+bool drawMapLayer(MapLayerCache& cache, MapDrawCache& drawing, GridPicture& grid, const MapEditor& editor,
+                  int width, int height) {
     if (!cache.enabled()) return false;
     // The grid's picture goes under the map in place of the clear; it
     // matches the drawn grid only at the picture's own size.
     if (editor.precisionOn() && width == mapWindowWidth && height == mapWindowHeight) {
-        static GridPicture gridPicture;
-        const std::vector<std::uint32_t>& grid =
-            gridPicture.update(editor.getViewOffset(), editor.getZoom(), editor.currentGridStep(), width, height);
-        return cache.draw(width, height, editor.revision(), [&] { editor.drawMapOnly(); }, grid.data());
+        const std::vector<std::uint32_t>& picture =
+            grid.update(editor.getViewOffset(), editor.getZoom(), editor.currentGridStep(), width, height);
+        return cache.draw(width, height, editor.revision(), [&] { editor.drawMapOnly(drawing); }, picture.data());
     }
-    return cache.draw(width, height, editor.revision(), [&] { editor.draw(); });
+    return cache.draw(width, height, editor.revision(), [&] { editor.draw(drawing); });
+}
+
+void setControlsDrawState() {
+    glShadeModel(GL_SMOOTH);
+    glLineWidth(1.2f);
+    glPointSize(3.0f);
 }
 
 void drawScene() {
-    if (!drawMapLayer(mapLayerCache, mapEditor, drawableWidth, drawableHeight)) {
+    WindowState& state = windowState;
+    if (!drawMapLayer(state.mapLayerCache, state.mapDrawing, state.gridPicture, mapEditor, state.drawableWidth,
+                      state.drawableHeight)) {
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        mapEditor.draw();
+        mapEditor.draw(state.mapDrawing);
     }
+    setControlsDrawState();
     guiManager.drawAll();
     drawPrecisionReadout();
     glFlush();

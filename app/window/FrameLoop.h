@@ -3,13 +3,10 @@
 #include <cstdint>
 
 #include "FrameTimer.h"
+#include "GridPicture.h"
+#include "MapDrawCache.h"
 #include "MapEditor.h"
 #include "MapLayerCache.h"
-
-// The frame and fps timing of the running program.
-extern FrameTimer frameTimer;
-// The map's picture between frames; off until enabled with a context current.
-extern MapLayerCache mapLayerCache;
 
 using TickSource = std::uint32_t (*)();
 using FrameDrawer = void (*)();
@@ -29,11 +26,19 @@ void setDrawableSize(int width, int height);
 void toPicture(int& x, int& y);
 
 // Puts `editor`'s map, over precision mode's grid when it is on, into the
-// back buffer of a `width` x `height` window through `cache`. False, with
-// nothing drawn, when the cache is off or declines the frame.
-bool drawMapLayer(MapLayerCache& cache, const MapEditor& editor, int width, int height);
+// back buffer of a `width` x `height` window through `cache`, drawing with
+// `drawing` and making the grid's picture in `grid`. False, with nothing
+// drawn, when the cache is off or declines the frame.
+bool drawMapLayer(MapLayerCache& cache, MapDrawCache& drawing, GridPicture& grid, const MapEditor& editor,
+                  int width, int height);
+
+// Sets the OpenGL state the controls draw with: smooth shading, the line
+// width and the point size the map's drawing uses. Runs before the controls
+// of every frame, whatever the map's drawing left set.
+void setControlsDrawState();
 
 // Clears to black, draws the map and then the controls over it, and flushes.
+// Its caches are windowState's.
 // With the map layer cache enabled, the black background and the map come
 // from the cache instead: the same pixels, drawn only when the map changed.
 void drawScene();

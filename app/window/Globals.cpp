@@ -1,9 +1,13 @@
 #include "Globals.h"
 
+#include "PrecisionTools.h"
+#include "WindowNotices.h"
+
 // One translation unit, so construction runs in the order written here.
 MapEditor mapEditor;
 GuiManager guiManager;
-Autosave autosave(mapEditor);
+Autosave autosave(mapEditor, windowMessages());
+WindowState windowState;
 
 Slider resolutionSlider;
 
@@ -32,3 +36,24 @@ Button removePointButton;
 Button pointMinButton;
 Panel pointMaxPanel;
 Button pointMaxButton;
+
+// Precision mode's entry panel and readout (PrecisionTools.h).
+Panel entryPanel;
+TextField xField;
+TextField yField;
+Label xCaption;
+Label yCaption;
+Label entryHint;
+Label pointerRow;
+Label gridCell;
+Label pointRow;
+Label slopeCell;
+
+// The notice and the recovery offer (WindowNotices.h).
+Panel noticePanel;
+Label noticeTextLabels[2];
+Label noticeCountLabel;
+Panel offerPanel;
+Label offerLabels[2];
+Button recoverButton;
+Button discardButton;

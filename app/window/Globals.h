@@ -7,13 +7,20 @@
 #include "MapEditor.h"
 #include "Panel.h"
 #include "Slider.h"
+#include "WindowState.h"
 
-// Every long-lived object of the editor. They are all defined in Globals.cpp,
-// in this order, so that the map is built before the controls exist.
+// Every long-lived object of the editor: the editor, the objects the layout
+// names, and the rest of the window's state in one struct (WindowState.h).
+// They are all defined in Globals.cpp, in this order, so that the map is
+// built before the controls exist; precision mode's controls and the notice's
+// are declared in PrecisionTools.h and WindowNotices.h. Nothing else in the
+// window keeps state.
 extern MapEditor mapEditor;
 extern GuiManager guiManager;
 // The autosave of mapEditor's map.
 extern Autosave autosave;
+// Everything else the window keeps between calls.
+extern WindowState windowState;
 
 extern Slider resolutionSlider;
 

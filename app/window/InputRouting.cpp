@@ -4,8 +4,6 @@
 #include "Globals.h"
 #include "PrecisionTools.h"
 
-ModifierSource readModifiers = nullptr;
-
 namespace {
 
 // GLUT's left, middle and right buttons.
@@ -21,17 +19,59 @@ constexpr int wheelRight = 6;
 // The wheel's buttons are one range, which mouseCallback tests as such.
 static_assert(wheelUp < wheelDown && wheelDown < wheelLeft && wheelLeft < wheelRight);
 
-// What GLUT hands the keyboard callback for Ctrl+Y and Ctrl+Z (with or without Shift).
-constexpr unsigned char ctrlY = 25;
-constexpr unsigned char ctrlZ = 26;
-
 constexpr int press = 0;          // GLUT_DOWN
 constexpr int shiftModifier = 1;  // GLUT_ACTIVE_SHIFT
 
 // Pixels the view moves for one scroll step: three presses of a view key.
 constexpr double scrollStep = 45.0;
 
-bool shiftHeld() { return readModifiers != nullptr && (readModifiers() & shiftModifier) != 0; }
+// The one translation of GLUT's key codes into the editor's keys. Ordinary
+// keys come as characters: Ctrl with a letter as its control character.
+EditorKey keyOf(unsigned char key) {
+    switch (key) {
+        case 5:
+            return EditorKey::ctrlE;
+        case 7:
+            return EditorKey::ctrlG;
+        case 9:
+            return EditorKey::tab;
+        case '\n':
+        case '\r':
+            return EditorKey::enter;
+        case 25:
+            return EditorKey::ctrlY;
+        case 26:
+            return EditorKey::ctrlZ;
+        case 27:
+            return EditorKey::escape;
+        default:
+            return EditorKey::character;
+    }
+}
+
+// GLUT's special keys: GLUT_KEY_LEFT, _UP, _RIGHT, _DOWN, _HOME and _END.
+EditorKey specialKeyOf(int key) {
+    switch (key) {
+        case 100:
+            return EditorKey::left;
+        case 101:
+            return EditorKey::up;
+        case 102:
+            return EditorKey::right;
+        case 103:
+            return EditorKey::down;
+        case 106:
+            return EditorKey::home;
+        case 107:
+            return EditorKey::end;
+        default:
+            return EditorKey::otherSpecial;
+    }
+}
+
+bool shiftHeld() {
+    return windowState.readModifiers != nullptr && (windowState.readModifiers() & shiftModifier) != 0;
+}
 
 // One wheel step: the vertical wheel zooms about the pointer, the horizontal
 // wheel and Shift with the vertical one scroll sideways. Scrolling to the left
@@ -60,7 +100,9 @@ void mouseCallback(int button, int state, int x, int y) {
     // not clicks and must run no command: only left, middle and right go on,
     // and those three act alike.
     if (button < leftButton || button > rightButton) return;
-    if (!guiManager.handleMouse(state, x, y)) mapEditor.mouse(state, x, y);
+    const bool pressed = state == press;
+    if (!guiManager.handleMouse(pressed ? PointerAction::press : PointerAction::release, x, y))
+        mapEditor.mouse(pressed ? ButtonAction::press : ButtonAction::release, x, y);
 }
 
 void motionCallback(int x, int y) {
@@ -78,10 +120,11 @@ void passiveMotionCallback(int x, int y) {
 // The open entry panel takes every key; Ctrl+G and Ctrl+E are precision
 // mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
-    if (precisionKey(key)) return;
-    if (key == ctrlZ && !shiftHeld()) {
+    const EditorKey named = keyOf(key);
+    if (precisionKey(named, key)) return;
+    if (named == EditorKey::ctrlZ && !shiftHeld()) {
         mapEditor.undo();
-    } else if (key == ctrlZ || key == ctrlY) {
+    } else if (named == EditorKey::ctrlZ || named == EditorKey::ctrlY) {
         mapEditor.redo();
     } else {
         mapEditor.keyboard(key);
@@ -89,4 +132,4 @@ void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
 }
 
 // The arrow keys nudge the last picked points; other special keys do nothing.
-void specialCallback(int key, int /*x*/, int /*y*/) { precisionSpecialKey(key, shiftHeld()); }
+void specialCallback(int key, int /*x*/, int /*y*/) { precisionSpecialKey(specialKeyOf(key), shiftHeld()); }

@@ -7,10 +7,7 @@
 // Left, middle and right act alike. Wheel steps (buttons 3 to 6) zoom or
 // scroll the map and reach no control; further buttons do nothing.
 
-// Reads the held modifier keys as GLUT's bit mask (Shift is 1); the entry
-// point sets it to glutGetModifiers. Without it no modifier counts as held.
-using ModifierSource = int (*)();
-extern ModifierSource readModifiers;
+// The held modifier keys are read through windowState.readModifiers.
 
 // A button press or release (state 0 or 1).
 void mouseCallback(int button, int state, int x, int y);

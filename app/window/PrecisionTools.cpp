@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "ControlAdding.h"
 #include "Globals.h"
 #include "Label.h"
 #include "Messages.h"
@@ -12,59 +13,12 @@
 #include "Panel.h"
 #include "TextField.h"
 
-Panel entryPanel;
-TextField xField;
-TextField yField;
-
 namespace {
-
-constexpr unsigned char tab = 9;
-constexpr unsigned char enter = 13;
-constexpr unsigned char escape = 27;
-
-// The readout's two rows, in the lower part of the band right of the
-// counters (x 120 to 795, y 541 to 575). Drawn by the frame, not registered
-// as controls, so that presses there still reach the map.
-Label pointerRow;
-Label gridCell;
-Label pointRow;
-Label slopeCell;
-
-Label xCaption;
-Label yCaption;
-Label entryHint;
-
-int pointerX = -1;
-int pointerY = -1;
-
-// The points the panel was opened for and the chain's length then, to tell at
-// Enter whether they are still the ones picked.
-std::vector<std::pair<std::size_t, PointRole>> entryPoints;
-std::size_t entryChainLength = 0;
-// A full field says so once, not for every key that follows.
-bool fullFieldSaid = false;
-
-void addEntryCaption(Label& label, int x, int y, int width, const char* caption) {
-    label.setGeometry(x, y, width, 20);
-    label.setTextColor(255, 255, 255);
-    label.setBackgroundColor(0, 60, 60);
-    label.setBordered(false);
-    label.setText(caption);
-    entryPanel.addChild(&label);
-}
 
 void focus(TextField& field) {
     TextField& other = &field == &xField ? yField : xField;
     other.setFocused(false);
     field.setFocused(true);
-}
-
-void addEntryField(TextField& field, int y, Callback pressed) {
-    field.setGeometry(30, y, 225, 20);
-    field.setTextColor(255, 255, 255);
-    field.setBackgroundColor(0, 30, 30);
-    field.setCallback(pressed);
-    field.setIndex(entryPanel.addChild(&field));
 }
 
 void closeEntry() {
@@ -84,9 +38,9 @@ void openEntry() {
     yField.setText(formatNumber(p.y).c_str());
     xField.setMarked(false);
     yField.setMarked(false);
-    entryPoints = picked;
-    entryChainLength = mapEditor.getSegments().size();
-    fullFieldSaid = false;
+    windowState.entryPoints = picked;
+    windowState.entryChainLength = mapEditor.getSegments().size();
+    windowState.fullFieldSaid = false;
     entryPanel.setHidden(false);
     focus(xField);
 }
@@ -94,10 +48,10 @@ void openEntry() {
 // Enter: both numbers valid move the point and close the panel; otherwise
 // each refused field is marked and the sink says why.
 void applyEntry() {
-    if (mapEditor.lastPicked() != entryPoints) {
+    if (mapEditor.lastPicked() != windowState.entryPoints) {
         // Moving whatever is picked now would move a point the panel never showed.
         closeEntry();
-        windowMessages().problemLine(mapEditor.getSegments().size() < entryChainLength
+        windowMessages().problemLine(mapEditor.getSegments().size() < windowState.entryChainLength
                                          ? "Warning: position not applied: the point's segment was removed"
                                          : "Warning: position not applied: the point is no longer picked");
         return;
@@ -122,11 +76,11 @@ void typeKey(unsigned char key) {
     entryPanel.onKey(static_cast<char>(key));
     const TextField& field = xField.isFocused() ? xField : yField;
     if (!field.keyRefused()) {
-        fullFieldSaid = false;
+        windowState.fullFieldSaid = false;
         return;
     }
-    if (fullFieldSaid) return;
-    fullFieldSaid = true;
+    if (windowState.fullFieldSaid) return;
+    windowState.fullFieldSaid = true;
     windowMessages().problemLine(std::string("Warning: position ") + (&field == &xField ? "X" : "Y") +
                                  " keeps at most " + std::to_string(TextField::maxLength) +
                                  " characters; the rest is not taken");
@@ -137,14 +91,15 @@ std::string readoutNumber(double value) { return formatNumber(value); }
 }  // namespace
 
 void buildPrecisionTools() {
-    entryPanel.setGeometry(270, 230, 260, 80);
-    entryPanel.setBackgroundColor(0, 60, 60);
-    entryPanel.setIndex(guiManager.add(&entryPanel));
-    addEntryCaption(xCaption, 5, 5, 20, "X");
-    addEntryField(xField, 5, [] { focus(xField); });
-    addEntryCaption(yCaption, 5, 30, 20, "Y");
-    addEntryField(yField, 30, [] { focus(yField); });
-    addEntryCaption(entryHint, 5, 55, 250, "Enter: apply  Esc: close");
+    // White captions on the panel's dark cyan; the fields a darker cyan.
+    addPanel(entryPanel, 270, 230, 260, 80, 0, 60, 60);
+    addLabel(xCaption, &entryPanel, 5, 5, 20, 20, 0, 60, 60, "X");
+    addControl(xField, &entryPanel, 30, 5, 225, 20, 0, 30, 30);
+    xField.setCallback([] { focus(xField); });
+    addLabel(yCaption, &entryPanel, 5, 30, 20, 20, 0, 60, 60, "Y");
+    addControl(yField, &entryPanel, 30, 30, 225, 20, 0, 30, 30);
+    yField.setCallback([] { focus(yField); });
+    addLabel(entryHint, &entryPanel, 5, 55, 250, 20, 0, 60, 60, "Enter: apply  Esc: close");
     entryPanel.layoutChildren();
     entryPanel.setHidden(true);
 
@@ -161,51 +116,51 @@ void buildPrecisionTools() {
 
 bool entryPanelOpen() { return !entryPanel.isHidden(); }
 
-bool precisionKey(unsigned char key) {
+bool precisionKey(EditorKey key, unsigned char character) {
     if (entryPanelOpen()) {
-        if (key == escape) {
+        if (key == EditorKey::escape) {
             closeEntry();
-        } else if (key == enter || key == '\n') {
+        } else if (key == EditorKey::enter) {
             applyEntry();
-        } else if (key == tab) {
+        } else if (key == EditorKey::tab) {
             focus(xField.isFocused() ? yField : xField);
         } else {
-            typeKey(key);
+            typeKey(character);
         }
         return true;
     }
-    if (key == ctrlG) {
+    if (key == EditorKey::ctrlG) {
         mapEditor.setPrecision(!mapEditor.precisionOn());
         return true;
     }
-    if (key == ctrlE) {
+    if (key == EditorKey::ctrlE) {
         openEntry();
         return true;
     }
     return false;
 }
 
-void precisionSpecialKey(int key, bool shift) {
+void precisionSpecialKey(EditorKey key, bool shift) {
     if (entryPanelOpen()) {
         TextField& field = xField.isFocused() ? xField : yField;
-        if (key == keyLeft) field.moveCaret(TextField::CaretMove::left);
-        if (key == keyRight) field.moveCaret(TextField::CaretMove::right);
-        if (key == keyHome) field.moveCaret(TextField::CaretMove::home);
-        if (key == keyEnd) field.moveCaret(TextField::CaretMove::end);
+        if (key == EditorKey::left) field.moveCaret(TextField::CaretMove::left);
+        if (key == EditorKey::right) field.moveCaret(TextField::CaretMove::right);
+        if (key == EditorKey::home) field.moveCaret(TextField::CaretMove::home);
+        if (key == EditorKey::end) field.moveCaret(TextField::CaretMove::end);
         return;
     }
     switch (key) {
-        case keyLeft:
+        case EditorKey::left:
             mapEditor.nudge(-1, 0, shift);
             break;
-        case keyRight:
+        case EditorKey::right:
             mapEditor.nudge(1, 0, shift);
             break;
         // Map y grows downward, as the window's does.
-        case keyUp:
+        case EditorKey::up:
             mapEditor.nudge(0, -1, shift);
             break;
-        case keyDown:
+        case EditorKey::down:
             mapEditor.nudge(0, 1, shift);
             break;
         default:
@@ -214,15 +169,15 @@ void precisionSpecialKey(int key, bool shift) {
 }
 
 void pointerMoved(int x, int y) {
-    pointerX = x;
-    pointerY = y;
+    windowState.pointerX = x;
+    windowState.pointerY = y;
 }
 
 void drawPrecisionReadout() {
     if (!mapEditor.precisionOn()) return;
     std::string pointer;
-    if (pointerX >= 0) {
-        const ControlPoint p = mapEditor.mapPointAt(pointerX, pointerY);
+    if (windowState.pointerX >= 0) {
+        const ControlPoint p = mapEditor.mapPointAt(windowState.pointerX, windowState.pointerY);
         pointer = "at " + readoutNumber(p.x) + ", " + readoutNumber(p.y);
     }
     pointerRow.setText(pointer.c_str());

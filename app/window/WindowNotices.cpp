@@ -1,22 +1,11 @@
 #include "WindowNotices.h"
 
-#include <cstdio>
-#include <vector>
+#include <string>
 
+#include "ControlAdding.h"
 #include "EditorFiles.h"
 #include "Globals.h"
 #include "Notices.h"
-#include "StartMap.h"
-#include "TextFile.h"
-
-Panel noticePanel;
-Label noticeTextLabels[2];
-Label noticeCountLabel;
-
-Panel offerPanel;
-Label offerLabels[2];
-Button recoverButton;
-Button discardButton;
 
 namespace {
 
@@ -27,48 +16,28 @@ constexpr int faceR = 0, faceG = 60, faceB = 60;
 // characters end; its text is cut at the band's right edge.
 constexpr int labelColumns = Widget::textCapacity - 1;
 
-void addLabel(Panel& panel, Label& label, int x, int y, int width, int height) {
-    label.setGeometry(x, y, width, height);
-    label.setTextColor(255, 255, 255);
-    label.setBackgroundColor(faceR, faceG, faceB);
-    label.setBordered(false);
-    label.setIndex(panel.addChild(&label));
-}
-
-void addButton(Panel& panel, Button& button, int x, int y, const char* caption, Callback command) {
-    button.setGeometry(x, y, 80, 20);
-    button.setTextColor(255, 255, 255);
-    button.setText(caption);
-    button.setCallback(command);
-    button.setIndex(panel.addChild(&button));
-}
-
-void addPanel(Panel& panel, int x, int y, int width, int height, Callback command) {
-    panel.setGeometry(x, y, width, height);
-    panel.setBackgroundColor(faceR, faceG, faceB);
-    panel.setCallback(command);
-    panel.setHidden(true);
-    panel.setIndex(guiManager.add(&panel));
-}
-
-std::uint64_t shownVersion = 0;
-
 }  // namespace
 
 void buildWindowNotices() {
     // The frame drawn one pixel outside the face fills x 120..794, y 505..539.
-    addPanel(noticePanel, 121, 506, 673, 33, noticePressed);
+    addPanel(noticePanel, 121, 506, 673, 33, faceR, faceG, faceB);
+    noticePanel.setCallback(noticePressed);
+    noticePanel.setHidden(true);
     // The lower row first: the upper row's descenders are drawn over its face.
-    addLabel(noticePanel, noticeCountLabel, 4, 16, 381, 16);
-    addLabel(noticePanel, noticeTextLabels[0], 4, 0, labelColumns * 10 - 9, 16);
-    addLabel(noticePanel, noticeTextLabels[1], 4 + labelColumns * 9, 0, 673 - 4 - labelColumns * 9, 16);
+    addLabel(noticeCountLabel, &noticePanel, 4, 16, 381, 16, faceR, faceG, faceB, nullptr);
+    addLabel(noticeTextLabels[0], &noticePanel, 4, 0, labelColumns * 10 - 9, 16, faceR, faceG, faceB,
+             nullptr);
+    addLabel(noticeTextLabels[1], &noticePanel, 4 + labelColumns * 9, 0, 673 - 4 - labelColumns * 9, 16,
+             faceR, faceG, faceB, nullptr);
     noticePanel.layoutChildren();
 
-    addPanel(offerPanel, 250, 270, 300, 70, nullptr);
-    addLabel(offerPanel, offerLabels[0], 5, 3, 290, 16);
-    addLabel(offerPanel, offerLabels[1], 5, 20, 290, 16);
-    addButton(offerPanel, recoverButton, 15, 45, "Recover", recoverPressed);
-    addButton(offerPanel, discardButton, 205, 45, "Discard", discardPressed);
+    addPanel(offerPanel, 250, 270, 300, 70, faceR, faceG, faceB);
+    offerPanel.setHidden(true);
+    addLabel(offerLabels[0], &offerPanel, 5, 3, 290, 16, faceR, faceG, faceB, nullptr);
+    addLabel(offerLabels[1], &offerPanel, 5, 20, 290, 16, faceR, faceG, faceB, nullptr);
+    // Its buttons are white on black.
+    addButton(recoverButton, &offerPanel, 15, 45, 80, 20, 0, 0, 0, "Recover", recoverPressed);
+    addButton(discardButton, &offerPanel, 205, 45, 80, 20, 0, 0, 0, "Discard", discardPressed);
     offerPanel.layoutChildren();
 }
 
@@ -76,8 +45,8 @@ void updateNoticePanel(std::uint32_t now) {
     const Notices& notices = windowNotices();
     const bool shown = notices.shown(now);
     noticePanel.setHidden(!shown);
-    if (!shown || notices.version() == shownVersion) return;
-    shownVersion = notices.version();
+    if (!shown || notices.version() == windowState.shownNoticeVersion) return;
+    windowState.shownNoticeVersion = notices.version();
     const std::string text = Notices::fitted(Notices::latin1(notices.latest()), noticeColumns);
     noticeTextLabels[0].setText(text.substr(0, labelColumns).c_str());
     noticeTextLabels[1].setText(text.size() > labelColumns ? text.substr(labelColumns).c_str() : "");
@@ -98,20 +67,12 @@ void noticePressed() {
     noticePanel.setHidden(true);
 }
 
-// Like a load: one undo step, and the map is unsaved until a save, so the
-// autosave, now this run's, stays until then.
+// The offer stays open when the autosave could not be read.
 void recoverPressed() {
-    std::vector<Segment> segments;
-    // A link put in the autosave's place while the offer waited is refused.
-    if (!readEarlierAutosave(autosave.path(), segments, windowMessages())) return;
-    offerPanel.setHidden(true);
-    mapEditor.loadChain(std::move(segments));
-    autosave.releaseEarlier();
-    autosave.takeOver();
+    if (recoverForWindow(mapEditor, autosave, windowMessages())) offerPanel.setHidden(true);
 }
 
 void discardPressed() {
     offerPanel.setHidden(true);
-    if (!autosave.discardEarlier())
-        windowMessages().problemLine("Warning: " + autosave.path() + " could not be removed");
+    autosave.discardEarlier();
 }

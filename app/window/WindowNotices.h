@@ -13,6 +13,8 @@
 // Both are toolkit panels above every other control, each taking only the
 // presses inside its own rectangle.
 
+// Their objects are defined in Globals.cpp, like every object of the layout.
+
 // The notice: a panel of two rows of the 9 x 15 font in x 120..795, y 505..539.
 extern Panel noticePanel;
 // The message row is two labels side by side (a label holds 39 characters).

@@ -55,6 +55,9 @@ std::string firstDifference(const Frame& a, const Frame& b) {
     return "identical";
 }
 
+// The old frames' own drawing scratch.
+MapDrawCache oldDrawing;
+
 MapLayerCache::Proc loadProc(const char* name) { return reinterpret_cast<MapLayerCache::Proc>(eglGetProcAddress(name)); }
 
 class FrameIdentity : public ::testing::Test {
@@ -62,7 +65,7 @@ protected:
     static void SetUpTestSuite() {
         context = std::make_unique<OffscreenContext>(OffscreenContext::Colour::eightBits);
         if (!context->ok()) return;
-        mapLayerCache.enable(loadProc);
+        windowState.mapLayerCache.enable(loadProc);
         std::mt19937 rng(9);
         for (auto& glyph : fontBits)
             for (unsigned char& byte : glyph) byte = static_cast<unsigned char>(rng());
@@ -75,7 +78,7 @@ protected:
         mouseRouted(0, 0);
     }
     static void TearDownTestSuite() {
-        mapLayerCache.disable();
+        windowState.mapLayerCache.disable();
         BitmapFont::atlas = nullptr;
         atlas.reset();
         context.reset();
@@ -83,12 +86,12 @@ protected:
     void SetUp() override {
         if (!context->ok()) GTEST_SKIP() << "no offscreen OpenGL context";
         ASSERT_NE(atlas, nullptr);
-        ASSERT_TRUE(mapLayerCache.enabled());
+        ASSERT_TRUE(windowState.mapLayerCache.enabled());
     }
 
     static void mouseRouted(int x, int y) {
-        if (!guiManager.handleMouse(0, x, y)) mapEditor.mouse(0, x, y);
-        mapEditor.mouse(1, x, y);
+        if (!guiManager.handleMouse(PointerAction::press, x, y)) mapEditor.mouse(ButtonAction::press, x, y);
+        mapEditor.mouse(ButtonAction::release, x, y);
     }
 
     // The frame as the editor drew it before: every segment, glyph by glyph.
@@ -98,10 +101,10 @@ protected:
         BitmapFont::atlas = nullptr;
         context->beginFrame();
         if (mapEditor.getZoom() < 1.0) {
-            mapEditor.draw();
+            mapEditor.draw(oldDrawing);
         } else {
             if (mapEditor.precisionOn())
-                drawGrid(mapEditor.getViewOffset(), mapEditor.getZoom(), mapEditor.currentGridStep());
+                drawGrid(mapEditor.getViewOffset(), mapEditor.getZoom(), mapEditor.currentGridStep(), oldDrawing);
             drawMap(mapEditor.getSegments(), mapEditor.getMarkers(), mapEditor.getViewOffset(),
                     mapEditor.getZoom(), Culling::off);
         }
@@ -125,7 +128,7 @@ protected:
         const Frame drawn = newFrame();
         EXPECT_TRUE(before == drawn) << what << ": " << firstDifference(before, drawn);
         const Frame copied = newFrame();
-        EXPECT_TRUE(mapLayerCache.lastDrawWasCopy()) << what;
+        EXPECT_TRUE(windowState.mapLayerCache.lastDrawWasCopy()) << what;
         EXPECT_TRUE(before == copied) << what << " (copied): " << firstDifference(before, copied);
     }
 
@@ -141,9 +144,9 @@ std::unique_ptr<GlyphAtlas> FrameIdentity::atlas;
 TEST_F(FrameIdentity, EditorScreensAreUnchanged) {
     expectSameFrames("the initial map");
 
-    mapEditor.mouse(0, 115, 110);  // the junction: both segments selected
+    mapEditor.mouse(ButtonAction::press, 115, 110);  // the junction: both segments selected
     expectSameFrames("a selected chain");
-    mapEditor.mouse(1, 115, 110);
+    mapEditor.mouse(ButtonAction::release, 115, 110);
 
     maximizePressed();
     pointMaximizePressed();
@@ -170,10 +173,10 @@ TEST_F(FrameIdentity, EditorScreensAreUnchanged) {
     mapEditor.shiftView(-300, 40);
     const ControlPoint& p = mapEditor.segment(130).getEndPoint();
     const ControlPoint& o = mapEditor.getViewOffset();
-    mapEditor.mouse(0, static_cast<int>(p.x * 10 + o.x), static_cast<int>(p.y * 10 + o.y));
+    mapEditor.mouse(ButtonAction::press, static_cast<int>(p.x * 10 + o.x), static_cast<int>(p.y * 10 + o.y));
     mapEditor.motion(790, 590);
     expectSameFrames("the course scrolled, a junction dragged to the corner");
-    mapEditor.mouse(1, 790, 590);
+    mapEditor.mouse(ButtonAction::release, 790, 590);
 
     // The edits of the point bar on the selected pair at the corner, the
     // wheel and the keys: no frame may show a picture from before the edit.
@@ -186,7 +189,7 @@ TEST_F(FrameIdentity, EditorScreensAreUnchanged) {
         mapEditor.visibleSegments(shown);
         const Segment& s = mapEditor.segment(static_cast<int>(shown.at(shown.size() / 2)));
         pressed = s.toWindow(s.getStartPoint());
-        mapEditor.mouse(0, static_cast<int>(pressed.x), static_cast<int>(pressed.y));
+        mapEditor.mouse(ButtonAction::press, static_cast<int>(pressed.x), static_cast<int>(pressed.y));
     };
     auto dragStep = [] {
         mapEditor.motion(static_cast<int>(pressed.x) + 7, static_cast<int>(pressed.y) - 9);
@@ -205,14 +208,14 @@ TEST_F(FrameIdentity, EditorScreensAreUnchanged) {
         {"a drag step while zoomed out", dragStep},
         {"a short map loaded",
          [] {
-             mapEditor.mouse(1, 0, 0);
+             mapEditor.mouse(ButtonAction::release, 0, 0);
              std::vector<Segment> part(mapEditor.getSegments().begin(), mapEditor.getSegments().begin() + 30);
              mapEditor.replaceChain(part);
          }},
         {"a segment appended", [] { mapEditor.appendSegment(); }},
         {"a point pressed", pressShownPoint},
         {"a drag step", dragStep},
-        {"a press on empty map", [] { mapEditor.mouse(1, 0, 0), mapEditor.mouse(0, 790, 300); }},
+        {"a press on empty map", [] { mapEditor.mouse(ButtonAction::release, 0, 0), mapEditor.mouse(ButtonAction::press, 790, 300); }},
     };
     for (const auto& e : edits) {
         const Frame before = oldFrame();
@@ -230,10 +233,10 @@ TEST_F(FrameIdentity, GridPictureIsTheDrawnGrid) {
     mapEditor.setPrecision(true);
     expectSameFrames("precision mode on");
     // The initial map's junction, dragged between grid nodes.
-    mapEditor.mouse(0, 115, 110);
+    mapEditor.mouse(ButtonAction::press, 115, 110);
     mapEditor.motion(163, 207);
     expectSameFrames("a drag step over the grid");
-    mapEditor.mouse(1, 0, 0);
+    mapEditor.mouse(ButtonAction::release, 0, 0);
     mapEditor.shiftView(13, -7);
     expectSameFrames("the grid scrolled");
     const struct {

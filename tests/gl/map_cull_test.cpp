@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "MapDraw.h"
+#include "MapDrawCache.h"
 #include "MapEditor.h"
 #include "gl/OffscreenContext.h"
 #include "unit/SegmentFactory.h"
+
+// The map drawing's scratch, shared by every drawing here.
+static MapDrawCache drawCache;
 
 // Mesa's driver, which EGL loads and unloads again with each test's context,
 // leaves allocations behind that LeakSanitizer can only attribute to an unknown
@@ -133,8 +137,8 @@ TEST_F(MapCull, WanderingCourseDrawsTheSamePixels) {
         MapEditor editor;
         editor.replaceChain(wanderingChain(seed, 400, walk));
         // Select what a press at a few places picks, so white curves take part.
-        editor.mouse(0, 400, 300);
-        editor.mouse(1, 400, 300);
+        editor.mouse(ButtonAction::press, 400, 300);
+        editor.mouse(ButtonAction::release, 400, 300);
         for (int shift = 0; shift < 3; ++shift) {
             const int culled = culledCount(editor);
             ASSERT_GT(culled, 0) << "seed " << seed << ": the course must reach beyond the window";
@@ -171,7 +175,7 @@ TEST_F(MapCull, EditorDrawCullsAndKeepsThePicture) {
     MapEditor editor;
     editor.replaceChain(wanderingChain(7, 300, walk));
     ctx.beginFrame();
-    editor.draw();
+    editor.draw(drawCache);
     const Frame fromEditor = ctx.frame();
     const Frame all = drawnFrame(ctx, editor, Culling::off);
     EXPECT_GT(culledCount(editor), 0);

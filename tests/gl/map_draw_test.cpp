@@ -5,8 +5,12 @@
 #include <random>
 #include <vector>
 
+#include "MapDrawCache.h"
 #include "MapEditor.h"
 #include "gl/OffscreenContext.h"
+
+// The map drawing's scratch, shared by every drawing here.
+static MapDrawCache drawCache;
 
 // Mesa's driver, which EGL loads and unloads again with each test's context,
 // leaves allocations behind that LeakSanitizer can only attribute to an unknown
@@ -96,7 +100,7 @@ TEST(MapDraw, FirstFrameOfTheInitialMap) {
     if (!ctx.ok()) GTEST_SKIP() << "no offscreen OpenGL context";
     ctx.beginFrame();
     MapEditor editor;
-    editor.draw();
+    editor.draw(drawCache);
     expectInitialMapAt(ctx, editor, 0);
 
     const Segment& second = editor.segment(1);
@@ -110,7 +114,7 @@ TEST(MapDraw, ShiftedViewMovesEverythingRight) {
     MapEditor editor;
     editor.shiftView(15, 0);
     ctx.beginFrame();
-    editor.draw();
+    editor.draw(drawCache);
     expectInitialMapAt(ctx, editor, 15);
     // Nothing is left at the old places.
     EXPECT_FALSE(colourNear(ctx, 10, 110, magenta, 1));
@@ -121,9 +125,9 @@ TEST(MapDraw, SelectedSegmentIsWhite) {
     OffscreenContext ctx;
     if (!ctx.ok()) GTEST_SKIP() << "no offscreen OpenGL context";
     MapEditor editor;
-    editor.mouse(0, 130, 90);  // the second segment's start handle
+    editor.mouse(ButtonAction::press, 130, 90);  // the second segment's start handle
     ctx.beginFrame();
-    editor.draw();
+    editor.draw(drawCache);
     const WindowPoint selectedCurve = curvePixel(editor.segment(1), 2);
     EXPECT_TRUE(colourNear(ctx, selectedCurve.x, selectedCurve.y, white, 1));
     EXPECT_FALSE(colourNear(ctx, selectedCurve.x, selectedCurve.y, yellow, 1));
@@ -141,7 +145,7 @@ TEST(MapDraw, LoadedStraightSegmentWithoutInteriorSamples) {
     straight.setPoints(0, 10, 5, 30, 25, 30, 30, 10);
     editor.replaceChain({straight});
     ctx.beginFrame();
-    editor.draw();
+    editor.draw(drawCache);
     // After a load the map point (0, 10) is drawn at (1, 101).
     EXPECT_TRUE(colourNear(ctx, 1, 101, magenta));
     EXPECT_TRUE(colourNear(ctx, 301, 101, magenta));
@@ -179,7 +183,7 @@ TEST(MapDraw, ZoomedOutEveryPickablePointShowsItsSquare) {
     editor.zoomAt(0, 300, -19);
     ASSERT_EQ(editor.getZoom(), 1.0 / 64.0);
     ctx.beginFrame();
-    editor.draw();
+    editor.draw(drawCache);
     const std::vector<unsigned char> frame = ctx.frame();
     auto isSquare = [&](int px, int py) {
         if (px < 0 || px >= OffscreenContext::width || py < 0 || py >= OffscreenContext::height) return false;

@@ -107,7 +107,7 @@ TEST(AutosaveSpares, TheRunsSpareWhileTheOfferWaits) {
         MapEditor editor, other;
         editor.setMapFileName("map.mef");
         other.setMapFileName("map.mef");
-        Autosave saver(editor), otherSaver(other);
+        Autosave saver(editor, windowMessages()), otherSaver(other, windowMessages());
         for (Autosave* s : {&saver, &otherSaver}) {
             s->markClean();
             s->holdEarlier();

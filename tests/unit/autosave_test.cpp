@@ -23,15 +23,15 @@ bool exists(const char* path) { return std::filesystem::exists(path); }
 // The initial map is shown with view offset (10, 10): its junction at (115, 110).
 void run(const std::string& step) {
     if (step == "drag") {
-        mapEditor.mouse(0, 115, 110);
+        mapEditor.mouse(ButtonAction::press, 115, 110);
         mapEditor.motion(200, 150);
-        mapEditor.mouse(1, 200, 150);
+        mapEditor.mouse(ButtonAction::release, 200, 150);
     } else if (step == "select") {  // a press and release on the first start point, no motion
-        mapEditor.mouse(0, 10, 110);
-        mapEditor.mouse(1, 10, 110);
+        mapEditor.mouse(ButtonAction::press, 10, 110);
+        mapEditor.mouse(ButtonAction::release, 10, 110);
     } else if (step == "press nowhere") {
-        mapEditor.mouse(0, 300, 300);
-        mapEditor.mouse(1, 300, 300);
+        mapEditor.mouse(ButtonAction::press, 300, 300);
+        mapEditor.mouse(ButtonAction::release, 300, 300);
     } else if (step == "view") {
         mapEditor.keyboard('a');
         mapEditor.zoomAt(400, 300, 2);
@@ -113,7 +113,7 @@ TEST(UnsavedChanges, SequencesOfChangesSavesAndLoads) {
 TEST(Autosave, WritesThirtySecondsAfterTheFirstChangeItDoesNotHold) {
     ScratchDir scratch;
     MapEditor editor;
-    Autosave saver(editor);
+    Autosave saver(editor, windowMessages());
     saver.markClean();
     const std::uint32_t t0 = 0xFFFFF000u;
     saver.tick(t0);
@@ -141,7 +141,7 @@ TEST(Autosave, AnEarlierRunsFileIsKeptUntilThisRunChangesSomething) {
     ScratchDir scratch;
     writeFile("map.mef.autosave", "earlier");
     MapEditor editor;
-    Autosave saver(editor);
+    Autosave saver(editor, windowMessages());
     saver.markClean();
     for (std::uint32_t t = 0; t <= 3u * Autosave::delay; t += 1000) saver.tick(t);
     saver.finish();
@@ -197,7 +197,7 @@ TEST(Autosave, EveryMapNameGetsAnAutosaveNameThatFits) {
         ScratchDir scratch;
         MapEditor editor;
         editor.setMapFileName(name);
-        Autosave saver(editor);
+        Autosave saver(editor, windowMessages());
         saver.markClean();
         editor.appendSegment();
         ASSERT_TRUE(saver.finish());
@@ -221,7 +221,7 @@ TEST(Autosave, ReplacesALinkInItsPlaceNeverWritingThroughIt) {
         writeFile("elsewhere.txt", "someone else's");
         std::filesystem::create_symlink(target, "map.mef.autosave");
         MapEditor editor;
-        Autosave saver(editor);
+        Autosave saver(editor, windowMessages());
         saver.markClean();
         editor.appendSegment();
         ASSERT_TRUE(saver.finish());

@@ -53,7 +53,7 @@ TracedSave saveKilledAtSystemCall(MapEditor& map, int killAt) {
     if (child == 0) {
         if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(2);
         ::kill(::getpid(), SIGSTOP);
-        saveMapFile(map);
+        saveMapFile(map, windowMessages());
         ::_exit(0);
     }
     int status = 0;
@@ -155,7 +155,7 @@ TEST(CrashSafeSave, ASaveRemovesOnlyAbandonedTemporaryFiles) {
     writeFile("other.mef.saving-Ab12xZ", "kept");
 
     MapEditor editor;
-    saveMapFile(editor);
+    saveMapFile(editor, windowMessages());
     EXPECT_EQ(directoryEntries(),
               (std::set<std::string>{"map.mef", liveName, "map.mef.backup", "map.mef.saving-Ab12x",
                                      "map.mef.saving-Ab12x!", "other.mef.saving-Ab12xZ"}));
@@ -163,7 +163,7 @@ TEST(CrashSafeSave, ASaveRemovesOnlyAbandonedTemporaryFiles) {
 
     // Once its writer is gone, the next save removes it too.
     std::fclose(live.stream);
-    saveMapFile(editor);
+    saveMapFile(editor, windowMessages());
     EXPECT_EQ(directoryEntries(),
               (std::set<std::string>{"map.mef", "map.mef.backup", "map.mef.saving-Ab12x",
                                      "map.mef.saving-Ab12x!", "other.mef.saving-Ab12xZ"}));

@@ -40,7 +40,7 @@ MapEditor editorWithOwnChain() {
 
 std::string captureLoad(MapEditor& editor, const char* name) {
     testing::internal::CaptureStdout();
-    loadMapFile(editor, name);
+    loadMapFile(editor, name, windowMessages());
     return testing::internal::GetCapturedStdout();
 }
 
@@ -58,7 +58,7 @@ TempFile tempFileOnFullDevice(const std::string& target) {
 TEST(EditorFiles, SaveWritesMapMefAndLoadRestoresIt) {
     ScratchDir scratch;
     MapEditor editor;
-    saveMapFile(editor);
+    saveMapFile(editor, windowMessages());
     EXPECT_EQ(readFile("map.mef"), initialMapText);
 
     MapEditor other = editorWithOwnChain();
@@ -77,7 +77,7 @@ TEST(EditorFiles, SavedAndLoadedCoordinatesKeepSixDigits) {
     ScratchDir scratch;
     MapEditor editor;
     editor.replaceChain({makeSegment(123.4567, 0.1234567, 3, 4, 5, 6, 7, 8, 5)});
-    saveMapFile(editor);
+    saveMapFile(editor, windowMessages());
     MapEditor other;
     EXPECT_EQ(captureLoad(other, "map.mef"), "");
     ASSERT_EQ(other.segmentCount(), 1);
@@ -89,7 +89,7 @@ TEST(EditorFiles, SaveReplacesALongerFileCompletelyWithNewFilePermissions) {
     ScratchDir scratch;
     writeFile("map.mef", std::string(5000, '9'));
     MapEditor editor;
-    saveMapFile(editor);
+    saveMapFile(editor, windowMessages());
     EXPECT_EQ(readFile("map.mef"), initialMapText);
     EXPECT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
     struct stat info {};
@@ -103,7 +103,7 @@ TEST(EditorFiles, EmptyChainSavesAnEmptyFileThatLoadsAsEmpty) {
     ScratchDir scratch;
     MapEditor editor;
     editor.replaceChain({});
-    saveMapFile(editor);
+    saveMapFile(editor, windowMessages());
     EXPECT_TRUE(std::filesystem::exists("map.mef"));
     EXPECT_EQ(readFile("map.mef"), "");
 
@@ -243,7 +243,7 @@ TEST(EditorFiles, SaveOverADirectoryFailsAndLeavesNoTemporaryFile) {
     writeFile("map.mef/keep", "old");
     MapEditor editor;
     testing::internal::CaptureStdout();
-    saveMapFile(editor);
+    saveMapFile(editor, windowMessages());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "File output error: map.mef: not a regular file\n");
     EXPECT_TRUE(std::filesystem::is_directory("map.mef"));
     EXPECT_EQ(readFile("map.mef/keep"), "old");

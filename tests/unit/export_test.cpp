@@ -36,7 +36,7 @@ std::vector<std::string> splitLines(const std::string& text) {
 std::string captureExport(MapEditor& editor, std::string* errors = nullptr) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    exportMap(editor);
+    exportMap(editor, windowMessages());
     const std::string errorText = testing::internal::GetCapturedStderr();
     if (errors) *errors = errorText;
     return testing::internal::GetCapturedStdout();

@@ -244,7 +244,7 @@ TEST(GroundCheck, ExportWarnsAfterItsMessagesAndOnlyAboutFaults) {
     writeFile("copy.bat", "");
     MapEditor editor;
     testing::internal::CaptureStdout();
-    exportMap(editor);
+    exportMap(editor, windowMessages());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "0\n1\nSaved 2 segments, containing 14 points\n");
     std::string ground;
     appendGroundFile(ground, editor.getSegments());
@@ -270,7 +270,7 @@ TEST(GroundCheck, ExportWarnsAfterItsMessagesAndOnlyAboutFaults) {
     ASSERT_TRUE(readMapFile("canyon.mef", canyon).loaded());
     editor.replaceChain(canyon);
     testing::internal::CaptureStdout();
-    exportMap(editor);
+    exportMap(editor, windowMessages());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), messages + warnings);
 }
 

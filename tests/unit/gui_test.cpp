@@ -21,7 +21,7 @@ namespace {
 class Probe : public Widget {
 public:
     explicit Probe(std::vector<std::string>* log = nullptr, std::string name = "") : log(log), name(name) {}
-    void onPress(int, int, int) override { record("press"); }
+    void onPress(PointerAction, int, int) override { record("press"); }
     void onKey(char key) override { record(std::string("key ") + key); }
     void onDrag(int dragX, int dragY) override {
         record("drag " + std::to_string(dragX) + "," + std::to_string(dragY));
@@ -104,7 +104,7 @@ TEST_F(GuiTest, EmptyManagerTakesNothing) {
     GuiManager manager;
     manager.drawAll();
     manager.handleHover(5, 5);
-    EXPECT_FALSE(manager.handleMouse(0, 5, 5));
+    EXPECT_FALSE(manager.handleMouse(PointerAction::press, 5, 5));
     EXPECT_FALSE(manager.handleDrag(5, 5));
 }
 
@@ -119,21 +119,21 @@ TEST_F(GuiTest, PressGoesToLastAddedVisibleHoveredWidgetOnly) {
     manager.add(&second);
 
     // Before any hover test nothing is hovered, so nothing takes the press.
-    EXPECT_FALSE(manager.handleMouse(0, 75, 75));
+    EXPECT_FALSE(manager.handleMouse(PointerAction::press, 75, 75));
     EXPECT_TRUE(callbackLog.empty());
 
     manager.handleHover(75, 75);  // inside both
-    EXPECT_TRUE(manager.handleMouse(0, 75, 75));
+    EXPECT_TRUE(manager.handleMouse(PointerAction::press, 75, 75));
     EXPECT_EQ(callbackLog, std::vector<std::string>{"second"});
 
     callbackLog.clear();
     second.setHidden(true);
-    EXPECT_TRUE(manager.handleMouse(0, 75, 75));
+    EXPECT_TRUE(manager.handleMouse(PointerAction::press, 75, 75));
     EXPECT_EQ(callbackLog, std::vector<std::string>{"first"});
 
     callbackLog.clear();
     first.setHidden(true);
-    EXPECT_FALSE(manager.handleMouse(0, 75, 75));
+    EXPECT_FALSE(manager.handleMouse(PointerAction::press, 75, 75));
     EXPECT_TRUE(callbackLog.empty());
 }
 
@@ -143,18 +143,18 @@ TEST_F(GuiTest, ReleaseIsNeverTaken) {
     b.setCallback(firstPressed);
     placeAndHover(b, 0, 0, 20, 20);
     manager.add(&b);
-    EXPECT_FALSE(manager.handleMouse(1, 10, 10));
-    EXPECT_FALSE(b.handlePress(1, 10, 10));
+    EXPECT_FALSE(manager.handleMouse(PointerAction::release, 10, 10));
+    EXPECT_FALSE(b.handlePress(PointerAction::release, 10, 10));
     EXPECT_TRUE(callbackLog.empty());
     // Any down event is taken, whatever the pointer coordinates say.
-    EXPECT_TRUE(manager.handleMouse(0, 999, 999));
+    EXPECT_TRUE(manager.handleMouse(PointerAction::press, 999, 999));
     EXPECT_EQ(callbackLog.size(), 1u);
 }
 
 TEST_F(GuiTest, PressWithoutCallbackIsStillTaken) {
     Button b;
     placeAndHover(b, 0, 0, 20, 20);
-    EXPECT_TRUE(b.handlePress(0, 10, 10));
+    EXPECT_TRUE(b.handlePress(PointerAction::press, 10, 10));
 }
 
 TEST_F(GuiTest, DragGoesToFirstAddedVisibleHoveredWidget) {
@@ -356,7 +356,7 @@ TEST_F(GuiTest, SliderCallbackRunsBeforeEachUpdateAndSeesTheOldValue) {
 
     // A press without motion hands over the shown value and changes nothing.
     s.onHover(400, 590);
-    EXPECT_TRUE(s.handlePress(0, 400, 590));
+    EXPECT_TRUE(s.handlePress(PointerAction::press, 400, 590));
     EXPECT_EQ(valuesSeen, (std::vector<int>{5, 25, 50}));
     EXPECT_EQ(s.getValue(), 50);
 }
@@ -439,30 +439,30 @@ TEST_F(GuiTest, PanelPressReachesHoveredVisibleChildren) {
     manager.add(&f.panel);
 
     manager.handleHover(115, 65);
-    EXPECT_TRUE(manager.handleMouse(0, 115, 65));
+    EXPECT_TRUE(manager.handleMouse(PointerAction::press, 115, 65));
     EXPECT_EQ(callbackLog, std::vector<std::string>{"first"});
 
     // Between the buttons: taken by the panel, runs nothing.
     callbackLog.clear();
     manager.handleHover(165, 65);
-    EXPECT_TRUE(manager.handleMouse(0, 165, 65));
+    EXPECT_TRUE(manager.handleMouse(PointerAction::press, 165, 65));
     EXPECT_TRUE(callbackLog.empty());
 
     // A hidden child is not offered the press, even with its hover flag set.
     manager.handleHover(175, 65);
     f.right.setHidden(true);
-    EXPECT_TRUE(manager.handleMouse(0, 175, 65));
+    EXPECT_TRUE(manager.handleMouse(PointerAction::press, 175, 65));
     EXPECT_TRUE(callbackLog.empty());
 
     // A hidden panel takes nothing; shown again under a resting pointer it takes the next press.
     f.right.setHidden(false);
     f.panel.setHidden(true);
     manager.handleHover(115, 65);
-    EXPECT_FALSE(manager.handleMouse(0, 115, 65));
-    f.panel.onPress(0, 115, 65);  // a hidden panel passes nothing on either
+    EXPECT_FALSE(manager.handleMouse(PointerAction::press, 115, 65));
+    f.panel.onPress(PointerAction::press, 115, 65);  // a hidden panel passes nothing on either
     EXPECT_TRUE(callbackLog.empty());
     f.panel.setHidden(false);
-    EXPECT_TRUE(manager.handleMouse(0, 115, 65));
+    EXPECT_TRUE(manager.handleMouse(PointerAction::press, 115, 65));
     EXPECT_EQ(callbackLog, std::vector<std::string>{"first"});
 }
 
@@ -470,7 +470,7 @@ TEST_F(GuiTest, PanelOffersThePressToEveryHoveredChild) {
     PanelFixture f;
     f.right.setGeometry(110, 60, 50, 20);  // now on top of the left button
     f.panel.onHover(115, 65);
-    f.panel.onPress(0, 115, 65);
+    f.panel.onPress(PointerAction::press, 115, 65);
     EXPECT_EQ(callbackLog, (std::vector<std::string>{"first", "second"}));
 }
 

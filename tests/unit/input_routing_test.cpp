@@ -8,6 +8,15 @@
 
 namespace {
 
+// Keys as GLUT hands them to the callbacks: Ctrl+E and Ctrl+G as control
+// characters, the arrows, Home and End as special key codes.
+constexpr unsigned char ctrlE = 5;
+constexpr unsigned char ctrlG = 7;
+constexpr int keyLeft = 100;
+constexpr int keyRight = 102;
+constexpr int keyDown = 103;
+constexpr int keyHome = 106;
+
 TEST_F(Screen, PressWithNoControlHoveredReachesTheMapWhateverTheButton) {
     for (int button : {0, 1, 2}) {
         mapEditor = MapEditor();
@@ -73,12 +82,12 @@ TEST_F(Screen, WheelZoomsAboutThePointerAndScrollsWithShiftOrSideways) {
                                            {5, 0, 1, {55, 10}},
                                            {6, 1, 1, {-35, 10}}}) {
         SetUp();
-        readModifiers = readHeldModifiers;
+        windowState.readModifiers = readHeldModifiers;
         heldModifiers = c.modifiers;
         passiveMotionCallback(115, 110);
         mouseCallback(c.button, press, 115, 110);
         mouseCallback(c.button, release, 115, 110);
-        readModifiers = nullptr;
+        windowState.readModifiers = nullptr;
         EXPECT_DOUBLE_EQ(mapEditor.getZoom(), c.zoom) << c.button << " " << c.modifiers;
         EXPECT_DOUBLE_EQ(mapEditor.getViewOffset().x, c.offset.x) << c.button << " " << c.modifiers;
         EXPECT_DOUBLE_EQ(mapEditor.getViewOffset().y, c.offset.y) << c.button << " " << c.modifiers;
@@ -149,7 +158,7 @@ TEST_F(Screen, ControlKeysUndoAndRedoASliderGesture) {
     mouseCallback(0, press, 400, 590);
     for (int x : {300, 500, 200}) motionCallback(x, 590);
     mouseCallback(0, release, 200, 590);
-    readModifiers = readHeldModifiers;
+    windowState.readModifiers = readHeldModifiers;
     testing::internal::CaptureStdout();
     std::vector<int> resolutions;
     for (int key : {26, 26, 26 + 100, 26, 25}) {
@@ -157,7 +166,7 @@ TEST_F(Screen, ControlKeysUndoAndRedoASliderGesture) {
         keyboardCallback(static_cast<unsigned char>(key % 100), 400, 590);
         resolutions.push_back(mapEditor.segment(0).getResolution());
     }
-    readModifiers = nullptr;
+    windowState.readModifiers = nullptr;
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(resolutions, (std::vector<int>{5, 5, 31, 5, 31}));
     EXPECT_EQ(resolutionSlider.getValue(), 12);  // the slider stays where the gesture left it
@@ -258,13 +267,13 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
 }
 
 TEST_F(Screen, CtrlGTogglesPrecisionAndArrowsNudgeWithShiftTenTimes) {
-    readModifiers = readHeldModifiers;
+    windowState.readModifiers = readHeldModifiers;
     clickAt(115, 110);
     for (int shift : {0, 1}) {
         heldModifiers = shift;
         specialCallback(keyDown, 0, 0);
     }
-    readModifiers = nullptr;
+    windowState.readModifiers = nullptr;
     EXPECT_NEAR(mapEditor.segment(1).getStartPoint().y, 11.1, 1e-12);
     keyboardCallback(ctrlG, 0, 0);
     specialCallback(keyLeft, 0, 0);

@@ -15,8 +15,8 @@
 
 namespace {
 
-constexpr int press = 0;
-constexpr int release = 1;
+constexpr ButtonAction press = ButtonAction::press;
+constexpr ButtonAction release = ButtonAction::release;
 
 // A joined chain of `count` pieces, piece k from (3k, 10) to (3k + 3, 10), with
 // its handles at (3k + 1, 7) and (3k + 2, 13): after a load (view offset (1, 1))
@@ -611,9 +611,11 @@ TEST(MapEditorBudget, CommandsPastTheBudgetChangeNothing) {
         editor.setResolutionOfSelected(static_cast<int>(sampleBudget - c.room - 7 - 2));
         pressStartHandleOf(editor, 1);
         const std::string before = formatMapFile(editor.getSegments());
-        testing::internal::CaptureStdout();
+        static std::string said;
+        said.clear();
+        editor.setRefusalSink([](const std::string& line) { said += line + "\n"; });
         c.command(editor);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.output) << c.room;
+        EXPECT_EQ(said, c.output) << c.room;
         EXPECT_EQ(editor.segmentCount(), c.segmentsAfter) << c.room;
         if (c.output.empty()) {
             EXPECT_EQ(editor.sampleCount(), sampleBudget) << c.room;

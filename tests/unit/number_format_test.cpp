@@ -97,4 +97,63 @@ TEST(NumberFormat, ReadsBackWhatFromCharsReads) {
     }
 }
 
+// The one reader of typed and stored numbers: what it takes, why it refuses,
+// and the typed entry's message for each refusal.
+TEST(NumberFormat, ReaderTakesOneWholeNumberAndSaysWhyNot) {
+    const double untouched = 42.0;
+    const struct {
+        const char* text;
+        NumberProblem problem;
+        double value;  // when read
+    } cases[] = {
+        {"12.5", NumberProblem::none, 12.5},
+        {"-2e3", NumberProblem::none, -2000.0},
+        {"+3", NumberProblem::none, 3.0},
+        {"+.5", NumberProblem::none, 0.5},
+        {"", NumberProblem::notANumber, 0},
+        {"+", NumberProblem::notANumber, 0},
+        {"++1", NumberProblem::notANumber, 0},
+        {"+-1", NumberProblem::notANumber, 0},
+        {"1e", NumberProblem::notANumber, 0},
+        {"1 2", NumberProblem::notANumber, 0},
+        {"1,5", NumberProblem::notANumber, 0},
+        {"0x10", NumberProblem::notANumber, 0},
+        {"1e999", NumberProblem::outOfRange, 0},
+        {"-1e-999", NumberProblem::outOfRange, 0},
+        {"inf", NumberProblem::notFinite, 0},
+        {"nan", NumberProblem::notFinite, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        double value = untouched;
+        EXPECT_EQ(readNumberText(c.text, c.text + std::strlen(c.text), value), c.problem);
+        if (c.problem == NumberProblem::none) {
+            EXPECT_EQ(value, c.value);
+        }
+
+        // Typed: blanks around the number are dropped, and a refused value is left alone.
+        double typed = untouched;
+        const std::string message = readTypedNumber(std::string(" \t") + c.text + " ", typed);
+        const std::string quoted = std::string("\"") + c.text + "\"";
+        switch (c.problem) {
+            case NumberProblem::none:
+                EXPECT_EQ(message, "");
+                EXPECT_EQ(typed, c.value);
+                break;
+            case NumberProblem::notANumber:
+                EXPECT_EQ(message, quoted + " is not a number");
+                break;
+            case NumberProblem::outOfRange:
+                EXPECT_EQ(message, quoted + " is out of range");
+                break;
+            case NumberProblem::notFinite:
+                EXPECT_EQ(message, quoted + " is not a finite number");
+                break;
+        }
+        if (c.problem != NumberProblem::none) {
+            EXPECT_EQ(typed, untouched);
+        }
+    }
+}
+
 }  // namespace

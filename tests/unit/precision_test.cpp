@@ -20,8 +20,8 @@ constexpr int junctionY = 110;
 constexpr double degrees = 180.0 / 3.141592653589793;
 
 void pressAndRelease(MapEditor& editor, int x, int y) {
-    editor.mouse(0, x, y);
-    editor.mouse(1, x, y);
+    editor.mouse(ButtonAction::press, x, y);
+    editor.mouse(ButtonAction::release, x, y);
 }
 
 TEST(Precision, GridStepIsTheSmallestOneTwoOrFiveTimesAPowerOfTenOfTenPixels) {
@@ -80,9 +80,9 @@ TEST(Precision, SnappingAndNextNodeGiveTheNumbersAsWritten) {
 TEST(Precision, ADraggedJunctionLandsOnTheNearestNodeWithItsHandlesAlong) {
     MapEditor editor;
     editor.setPrecision(true);
-    editor.mouse(0, junctionX, junctionY);
+    editor.mouse(ButtonAction::press, junctionX, junctionY);
     editor.motion(133, 127);  // map (12.3, 11.7): nearest node (12, 12)
-    editor.mouse(1, 133, 127);
+    editor.mouse(ButtonAction::release, 133, 127);
     EXPECT_EQ(editor.segment(0).getEndPoint(), (ControlPoint{12, 12}));
     EXPECT_EQ(editor.segment(1).getStartPoint(), (ControlPoint{12, 12}));
     EXPECT_EQ(editor.segment(0).getEndHandle(), (ControlPoint{11.5, 20}));
@@ -148,7 +148,7 @@ TEST(Precision, NudgesNeedAPickAndBreakAtAPressOrACommand) {
     pressAndRelease(editor, junctionX + 2, junctionY);
     editor.nudge(0, 1, false);
     editor.setResolutionOfSelected(7);
-    editor.mouse(0, 400, 400);
+    editor.mouse(ButtonAction::press, 400, 400);
     EXPECT_EQ(editor.getHistory().undoCount(), 3u);
     // The press that picked nothing ends the remembered picks.
     EXPECT_TRUE(editor.lastPicked().empty());
@@ -165,7 +165,7 @@ TEST(Precision, ATypedPositionMovesThePointExactlyInOneStep) {
     EXPECT_TRUE(editor.undo());
     // The slopes on each side of the junction: segment 0 arrives from its
     // handle (10, 18) going up 8 over 0.5, segment 1 leaves towards (12, 8).
-    editor.mouse(0, junctionX, junctionY);
+    editor.mouse(ButtonAction::press, junctionX, junctionY);
     MapEditor::PointReadout readout;
     ASSERT_TRUE(editor.activePoint(readout));
     ASSERT_TRUE(readout.hasSlopeBefore && readout.hasSlopeAfter);

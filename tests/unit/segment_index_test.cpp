@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "MapDraw.h"
 #include "MapEditor.h"
+#include "MapWindow.h"
 #include "SegmentFactory.h"
 
 namespace {
@@ -58,7 +58,7 @@ TEST(SegmentIndex, MatchesTheFullScanThroughEdits) {
         // A press or release through the editor, which visits only the
         // segments near the pointer and those marked, against every segment
         // of a copy taking it as the editor once did.
-        auto mouse = [&](int state, int x, int y) {
+        auto mouse = [&](ButtonAction state, int x, int y) {
             std::vector<Segment> reference = editor.getSegments();
             for (Segment& s : reference) s.pick(state, x, y);
             editor.mouse(state, x, y);
@@ -79,16 +79,17 @@ TEST(SegmentIndex, MatchesTheFullScanThroughEdits) {
             // change boxes across the window's edges.
             const int i = static_cast<int>(rng() % (editor.getSegments().size() - 1));
             const auto [px, py] = endPixel(editor, i);
-            mouse(0, px, py);
+            mouse(ButtonAction::press, px, py);
             for (int step = 0; step < 3; ++step) {
                 editor.motion(pixelX(rng), pixelY(rng));
                 check("a drag step");
             }
-            mouse(1, 0, 0);
+            mouse(ButtonAction::release, 0, 0);
             // A press just inside or outside the pick tolerance of a point.
             const auto [qx, qy] = endPixel(editor, static_cast<int>(rng() % editor.getSegments().size()));
-            mouse(0, qx + static_cast<int>(rng() % 15) - 7, qy + static_cast<int>(rng() % 15) - 7);
-            mouse(1, qx, qy);
+            mouse(ButtonAction::press, qx + static_cast<int>(rng() % 15) - 7,
+                  qy + static_cast<int>(rng() % 15) - 7);
+            mouse(ButtonAction::release, qx, qy);
             // Wheel steps about a random pointer, out to the limits now and then.
             editor.zoomAt(pixelX(rng), pixelY(rng), static_cast<int>(rng() % 41) - 20);
             check("a zoom");
@@ -100,15 +101,15 @@ TEST(SegmentIndex, MatchesTheFullScanThroughEdits) {
                     editor.appendSegment();
                     break;
                 case 2:
-                    mouse(0, px, py);  // selects the junction's segments again
+                    mouse(ButtonAction::press, px, py);  // selects the junction's segments again
                     editor.splitSelected();
                     break;
                 case 3:
-                    mouse(0, px, py);
+                    mouse(ButtonAction::press, px, py);
                     editor.setResolutionOfSelected(static_cast<int>(rng() % 12));
                     break;
                 default:
-                    mouse(0, px, py);
+                    mouse(ButtonAction::press, px, py);
                     editor.removeSelected();
                     break;
             }

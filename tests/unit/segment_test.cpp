@@ -123,44 +123,44 @@ TEST(SegmentModel, ControlPointsInCurveOrder) {
 TEST(SegmentPick, ToleranceIsSixPixelsAfterTruncation) {
     // End point (10.5, 10) lies at window pixel (115, 110).
     Segment s = viewSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10);
-    EXPECT_TRUE(s.pick(0, 120, 110));
-    EXPECT_TRUE(s.pick(0, 110, 105));
-    EXPECT_FALSE(s.pick(0, 121, 110));
-    EXPECT_FALSE(s.pick(0, 115, 104));
+    EXPECT_TRUE(s.pick(ButtonAction::press, 120, 110));
+    EXPECT_TRUE(s.pick(ButtonAction::press, 110, 105));
+    EXPECT_FALSE(s.pick(ButtonAction::press, 121, 110));
+    EXPECT_FALSE(s.pick(ButtonAction::press, 115, 104));
 
     // Offset 10.1 puts the end point at x = 115.1: 5.9 pixels off truncates to 5 and hits,
     // 6.9 truncates to 6 and misses.
     s.setViewOffset(10.1, 10.0);
-    EXPECT_TRUE(s.pick(0, 121, 110));
-    EXPECT_FALSE(s.pick(0, 122, 110));
-    EXPECT_TRUE(s.pick(0, 110, 110));  // 5.1 to the left
-    EXPECT_FALSE(s.pick(0, 109, 110));
+    EXPECT_TRUE(s.pick(ButtonAction::press, 121, 110));
+    EXPECT_FALSE(s.pick(ButtonAction::press, 122, 110));
+    EXPECT_TRUE(s.pick(ButtonAction::press, 110, 110));  // 5.1 to the left
+    EXPECT_FALSE(s.pick(ButtonAction::press, 109, 110));
 }
 
 TEST(SegmentPick, OrderOfTheControlPointsDecides) {
     // End handle 2 pixels from the end point: the end point wins and carries its handle.
     Segment s = viewSegment(0, 0, 1, 1, 3, 0.2, 3, 0);
-    ASSERT_TRUE(s.pick(0, 40, 11));
+    ASSERT_TRUE(s.pick(ButtonAction::press, 40, 11));
     EXPECT_EQ(s.getDragPoint(), PointRole::endPoint);
     EXPECT_EQ(s.getDragCompanion(), PointRole::endHandle);
     EXPECT_TRUE(s.isSelected());
 
     // All four at one place: the start point wins.
     Segment collapsed = viewSegment(2, 2, 2, 2, 2, 2, 2, 2);
-    ASSERT_TRUE(collapsed.pick(0, 30, 30));
+    ASSERT_TRUE(collapsed.pick(ButtonAction::press, 30, 30));
     EXPECT_EQ(collapsed.getDragPoint(), PointRole::startPoint);
     EXPECT_EQ(collapsed.getDragCompanion(), PointRole::startHandle);
 
     // A handle picked alone has no companion.
-    ASSERT_TRUE(s.pick(0, 20, 20));
+    ASSERT_TRUE(s.pick(ButtonAction::press, 20, 20));
     EXPECT_EQ(s.getDragPoint(), PointRole::startHandle);
     EXPECT_EQ(s.getDragCompanion(), PointRole::none);
 }
 
 TEST(SegmentPick, ReleaseEndsThePickAndMissDeselects) {
     Segment s = viewSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10);
-    ASSERT_TRUE(s.pick(0, 10, 110));
-    EXPECT_FALSE(s.pick(1, 10, 110));
+    ASSERT_TRUE(s.pick(ButtonAction::press, 10, 110));
+    EXPECT_FALSE(s.pick(ButtonAction::release, 10, 110));
     EXPECT_EQ(s.getDragPoint(), PointRole::none);
     EXPECT_EQ(s.getDragCompanion(), PointRole::none);
     EXPECT_TRUE(s.isSelected());
@@ -168,8 +168,8 @@ TEST(SegmentPick, ReleaseEndsThePickAndMissDeselects) {
     s.drag(300, 300);
     EXPECT_EQ(s.getStartPoint(), (ControlPoint{0, 10}));
 
-    ASSERT_TRUE(s.pick(0, 10, 110));
-    EXPECT_FALSE(s.pick(0, 400, 400));
+    ASSERT_TRUE(s.pick(ButtonAction::press, 10, 110));
+    EXPECT_FALSE(s.pick(ButtonAction::press, 400, 400));
     EXPECT_FALSE(s.isSelected());
     EXPECT_EQ(s.getDragPoint(), PointRole::none);
 }
@@ -177,14 +177,14 @@ TEST(SegmentPick, ReleaseEndsThePickAndMissDeselects) {
 TEST(SegmentDrag, EndPointCarriesItsHandleAndHandleMovesAlone) {
     Segment s = viewSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10);
     // Pressed 3 pixels off the start point: the point still jumps exactly under the pointer.
-    ASSERT_TRUE(s.pick(0, 13, 108));
+    ASSERT_TRUE(s.pick(ButtonAction::press, 13, 108));
     s.drag(50, 60);
     EXPECT_EQ(s.getStartPoint(), (ControlPoint{4, 5}));
     EXPECT_EQ(s.getStartHandle(), (ControlPoint{4.5, 13}));
     EXPECT_EQ(s.getEndPoint(), (ControlPoint{10.5, 10}));
     EXPECT_EQ(s.getSamples().front(), (ControlPoint{4, 5}));
 
-    ASSERT_TRUE(s.pick(0, 110, 190));
+    ASSERT_TRUE(s.pick(ButtonAction::press, 110, 190));
     s.drag(210, 30);
     EXPECT_EQ(s.getEndHandle(), (ControlPoint{20, 2}));
     EXPECT_EQ(s.getEndPoint(), (ControlPoint{10.5, 10}));
@@ -259,7 +259,7 @@ TEST(SegmentSplit, EvenAndNegativeResolutions) {
 TEST(SegmentSplit, HalvesAreIdleAndKeepSelectionAndView) {
     Segment s = viewSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10);
     s.setViewOffset(25, 40);
-    ASSERT_TRUE(s.pick(0, 25, 140));
+    ASSERT_TRUE(s.pick(ButtonAction::press, 25, 140));
     const auto [left, right] = s.split();
     for (const Segment* half : {&left, &right}) {
         EXPECT_TRUE(half->isSelected());
@@ -279,9 +279,9 @@ TEST(SegmentZoom, PickAndDragAtZoomTwoAndAQuarter) {
     for (const Case& c : std::vector<Case>{{2.0, 10, 210, {2, 4}}, {0.25, 10, 35, {16, 32}}}) {
         Segment s = viewSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10);
         s.setZoom(c.zoom);
-        EXPECT_FALSE(s.pick(0, c.startX + 6, c.startY)) << c.zoom;
-        EXPECT_FALSE(s.pick(0, c.startX, c.startY - 6)) << c.zoom;
-        ASSERT_TRUE(s.pick(0, c.startX - 5, c.startY + 5)) << c.zoom;
+        EXPECT_FALSE(s.pick(ButtonAction::press, c.startX + 6, c.startY)) << c.zoom;
+        EXPECT_FALSE(s.pick(ButtonAction::press, c.startX, c.startY - 6)) << c.zoom;
+        ASSERT_TRUE(s.pick(ButtonAction::press, c.startX - 5, c.startY + 5)) << c.zoom;
         ASSERT_EQ(s.getDragPoint(), PointRole::startPoint);
         s.drag(50, 90);
         EXPECT_EQ(s.getStartPoint(), c.draggedTo50And90) << c.zoom;

@@ -234,8 +234,8 @@ private:
             const Segment& s = mapEditor.segment(pick(mapEditor.segmentCount()));
             const int x = static_cast<int>(s.getStartPoint().x * 10.0 + s.getViewOffset().x);
             const int y = static_cast<int>(s.getStartPoint().y * 10.0 + s.getViewOffset().y);
-            mapEditor.mouse(press, x, y);
-            mapEditor.mouse(release, x, y);
+            mapEditor.mouse(ButtonAction::press, x, y);
+            mapEditor.mouse(ButtonAction::release, x, y);
             removePointPressed();
         }
     }
@@ -301,7 +301,7 @@ private:
     void advanceClock() {
         fakeTicks += static_cast<std::uint32_t>(pick(8));
         const int before = framesDrawn;
-        runFrame(frameTimer, readFakeTicks, countFrame);
+        runFrame(windowState.frameTimer, readFakeTicks, countFrame);
         if (framesDrawn != before) {
             ++frames;
             ASSERT_EQ(std::string(pointsCounter.getText()), std::to_string(mapEditor.pointCount()))
@@ -327,7 +327,7 @@ TEST(Soak, RandomEventsAndCommandsKeepTheEditorConsistent) {
     ASSERT_TRUE(buildInterface());
     // The start-up press at (0, 0), routed like a real one.
     mouseCallback(0, press, 0, 0);
-    frameTimer.start(fakeTicks);
+    windowState.frameTimer.start(fakeTicks);
 
     Soak soak(seed);
     soak.check();

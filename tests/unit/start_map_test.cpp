@@ -97,7 +97,7 @@ TEST(StartMap, AnnouncesOrRecoversTheAutosave) {
     for (const auto& c : cases) {
         const CommandLine commandLine = parseCommandLine(c.args);
         MapEditor editor;
-        Autosave autosave(editor);
+        Autosave autosave(editor, windowMessages());
         std::FILE* out = std::tmpfile();
         std::FILE* errors = std::tmpfile();
         ASSERT_TRUE(out != nullptr && errors != nullptr);
@@ -125,7 +125,7 @@ TEST(StartMap, ImportStartsWithTheDrawingUnsaved) {
     for (const char* drawing : {"g.svg", "g.svg#x"}) {
         const CommandLine commandLine = parseCommandLine({"--import", drawing, "bad.mef"});
         MapEditor editor;
-        Autosave autosave(editor);
+        Autosave autosave(editor, windowMessages());
         const bool imported = std::string(drawing) == "g.svg";
         EXPECT_EQ(prepareMapAtStart(editor, commandLine) && startAutosave(editor, autosave, commandLine) &&
                       importAtStart(editor, commandLine),

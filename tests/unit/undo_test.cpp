@@ -11,16 +11,16 @@
 #include <vector>
 
 #include "EditorFiles.h"
-#include "MapDraw.h"
 #include "MapEditor.h"
+#include "MapWindow.h"
 #include "MapFile.h"
 #include "ScratchDir.h"
 #include "SegmentFactory.h"
 
 namespace {
 
-constexpr int press = 0;
-constexpr int release = 1;
+constexpr ButtonAction press = ButtonAction::press;
+constexpr ButtonAction release = ButtonAction::release;
 
 void drag(MapEditor& editor, int x0, int y0, int x1, int y1) {
     editor.mouse(press, x0, y0);
@@ -62,7 +62,7 @@ State stateOf(MapEditor& editor, bool save = false) {
     for (const Marker& m : editor.getMarkers()) add(m.getX()), add(m.getY());
     add(editor.getRestLocation().x), add(editor.getRestLocation().y);
     if (save) {
-        saveMapFile(editor);
+        saveMapFile(editor, windowMessages());
         state.saved = readFile("map.mef");
     } else {
         state.saved = formatMapFile(editor.getSegments());

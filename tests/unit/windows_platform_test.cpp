@@ -76,7 +76,7 @@ TEST(WindowsTextFile, TargetHeldByAReaderIsKeptWithTheReasonAndNoTemporaryFileSt
         EXPECT_EQ(replaceFile("map.mef", "new"), ReplaceResult::failed);
         MapEditor editor;
         testing::internal::CaptureStdout();
-        saveMapFile(editor);
+        saveMapFile(editor, windowMessages());
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
                   "File output error: map.mef: used by another program\n");
         ::CloseHandle(held);
@@ -287,7 +287,7 @@ TEST(WindowsBatchRunner, RunsTheWorkingDirectoryCopyBatNeverOneOnThePath) {
     // Nor does one that cmd would find for "copy.bat" by adding an extension.
     writeFile("copy.bat.cmd", "echo impostor> impostor-ran\r\n");
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(exportMap(MapEditor()));
+    EXPECT_FALSE(exportMap(MapEditor(), windowMessages()));
     EXPECT_NE(testing::internal::GetCapturedStdout().find("copy.bat not found in the working directory"),
               std::string::npos);
     EXPECT_FALSE(std::filesystem::exists("impostor-ran"));

@@ -4,12 +4,10 @@
 #include <vector>
 
 #include "ControlPoint.h"
+#include "MapDrawCache.h"
+#include "MapWindow.h"
 #include "Marker.h"
 #include "Segment.h"
-
-// The window the map is drawn into, in pixels.
-constexpr int mapWindowWidth = 800;
-constexpr int mapWindowHeight = 600;
 
 // Whether drawMap skips the segments that cannot show in the window.
 enum class Culling { off, on };
@@ -30,11 +28,14 @@ void drawMapSegments(const std::vector<Segment>& segments, const std::vector<std
 // below 1, where many share each pixel: what falls into the same pixel is
 // drawn once, every kind of element in one call, and every control point keeps
 // a square within a pixel of where it is picked. The picture differs in detail
-// from drawMapSegments'; MapEditor::draw uses it only below zoom 1.
+// from drawMapSegments'; MapEditor::draw uses it only below zoom 1. `merged`
+// keeps its lists from one frame to the next.
 void drawMapMerged(const std::vector<Segment>& segments, const std::vector<std::size_t>& which,
-                   const std::vector<Marker>& markers, const ControlPoint& viewOffset, double zoom);
+                   const std::vector<Marker>& markers, const ControlPoint& viewOffset, double zoom,
+                   MergedDrawing& merged);
 
 // The grid of precision mode: lines `step` map units apart in a dim grey,
 // across the map window only (at most one line per 10 pixels when step is a
-// gridStep), placed by `viewOffset` and `zoom`.
-void drawGrid(const ControlPoint& viewOffset, double zoom, double step);
+// gridStep), placed by `viewOffset` and `zoom`. The lines' positions are
+// kept in `cache`.
+void drawGrid(const ControlPoint& viewOffset, double zoom, double step, MapDrawCache& cache);
