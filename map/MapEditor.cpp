@@ -194,7 +194,7 @@ void MapEditor::zoomAt(double x, double y, int steps) {
     applyViewOffset();
 }
 
-void MapEditor::mouse(ButtonAction action, int x, int y) {
+void MapEditor::mouse(ButtonAction action, int x, int y, DragModifiers modifiers) {
     // Every segment takes the event as if each saw it (a press on a junction
     // picks both copies), but only two kinds can change: the marked ones,
     // which may lose their selection or picked point, and on a press those
@@ -233,6 +233,9 @@ void MapEditor::mouse(ButtonAction action, int x, int y) {
         nudged = false;
         for (std::size_t i : marked)
             if (segments[i].getDragPoint() != PointRole::none) picked.emplace_back(i, segments[i].getDragPoint());
+        startModifiedDrag(modifiers);
+    } else {
+        startModifiedDrag({});
     }
     // A press that selects and picks what already was leaves the picture alone.
     if (picksChanged) changed();
@@ -242,9 +245,10 @@ void MapEditor::mouse(ButtonAction action, int x, int y) {
 void MapEditor::motion(int x, int y) {
     // Only picked segments move, and all of them are marked; the index
     // follows each of them.
-    bool moved = false;
+    const bool modified = dragModifiers.keepSmooth || dragModifiers.snap;
+    bool moved = modified && dragWithModifiers(x, y);
     for (std::size_t i : marked) {
-        if (segments[i].getDragPoint() == PointRole::none) continue;
+        if (modified || segments[i].getDragPoint() == PointRole::none) continue;
         keepBefore(i);
         if (precise) {
             segments[i].dragTo(snapToGrid(mapPointAt(x, y), currentGridStep()));
@@ -453,5 +457,6 @@ bool MapEditor::activePoint(PointReadout& out) const {
         if (r == PointRole::startPoint && s.getStartPoint() == out.point)
             slope(s.getStartPoint(), s.getStartHandle(), out.hasSlopeAfter, out.slopeAfter);
     }
+    readJunction(out);
     return true;
 }

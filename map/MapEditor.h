@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ControlPoint.h"
+#include "DragConstraint.h"
 #include "GestureRecord.h"
 #include "Marker.h"
 #include "Segment.h"
@@ -115,8 +116,10 @@ public:
     void segmentsNearPixels(double left, double top, double right, double bottom,
                             std::vector<std::size_t>& out) const;
 
-    // Input that no widget took.
-    void mouse(ButtonAction action, int x, int y);
+    // Input that no widget took. The modifiers held at a press shape the
+    // drag until the release (DragConstraint.h); without them a drag moves
+    // the picked points to the pointer.
+    void mouse(ButtonAction action, int x, int y, DragModifiers modifiers = {});
     void motion(int x, int y);
     void keyboard(unsigned char key);
 
@@ -148,6 +151,12 @@ public:
         bool hasSlopeAfter = false;
         double slopeBefore = 0.0;
         double slopeAfter = 0.0;
+        // At a junction or one of its handles: the junction and its two
+        // handles, the one before it and the one after it along the chain.
+        bool atJunction = false;
+        ControlPoint junction;
+        ControlPoint handleBefore;
+        ControlPoint handleAfter;
     };
     // False unless a picked point is being dragged or was nudged since the last press.
     bool activePoint(PointReadout& out) const;
@@ -158,6 +167,15 @@ public:
     void removeSelected();
     void setResolutionOfSelected(int n);
     void splitSelected();
+    // Gives every junction between two selected segments the handles of a
+    // Catmull-Rom curve through the end points: P -/+ (B - A) / 6, with A and
+    // B the end points before and after junction P. One undo step; false
+    // (nothing changes) when no two neighbouring segments are selected.
+    bool smoothSelected();
+    // Makes every selected segment straight: its handles at one and two
+    // thirds of the way from its start to its end. One undo step; false
+    // (nothing changes) when nothing is selected.
+    bool straightenSelected();
 
     // The map file, "map.mef" unless set otherwise: what "Load QUIV File"
     // reads and "Save QUIV File" writes (app/session/EditorFiles.h).
@@ -180,6 +198,16 @@ private:
     // replaceChain without touching the history.
     void setChain(std::vector<Segment> loaded);
 
+    // At a press: what the drag with `modifiers` holds on to (DragConstraint.h).
+    void startModifiedDrag(DragModifiers modifiers);
+    // A drag step under modifiers; true when a point moved.
+    bool dragWithModifiers(int x, int y);
+    // The junction of the first picked point and its handles, when it is one.
+    void readJunction(PointReadout& out) const;
+    // Gives the changed segments `before` (chain position and old version,
+    // ascending) to the undo history as one step.
+    void commitInPlace(std::vector<std::pair<std::size_t, Segment>> before);
+
     // Keeps segment i in the gesture record, which starts with the first.
     void keepBefore(std::size_t i);
     // Makes the recorded gesture a step when it changed the map.
@@ -194,6 +222,18 @@ private:
     std::vector<Marker> markers;
     bool precise = false;
     std::vector<std::pair<std::size_t, PointRole>> picked;
+    // The modifiers of the drag under way, and for each segment it moves
+    // where its picked point was at the press and, for a handle whose
+    // junction keeps smooth, the partner handle's segment and place then.
+    struct HeldPoint {
+        std::size_t segment = 0;
+        ControlPoint origin;
+        bool hasPartner = false;
+        std::size_t partner = 0;
+        ControlPoint partnerOrigin;
+    };
+    DragModifiers dragModifiers;
+    std::vector<HeldPoint> heldPoints;
     // The chain's length when `picked` was made: a chain that changed its
     // length since forgets them.
     std::size_t pickedChainLength = 0;

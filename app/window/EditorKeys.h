@@ -11,6 +11,8 @@ enum class EditorKey {
     escape,
     ctrlE,
     ctrlG,
+    ctrlL,
+    ctrlM,
     ctrlY,
     ctrlZ,
     // The special keys the window uses.

@@ -21,14 +21,23 @@ static_assert(wheelUp < wheelDown && wheelDown < wheelLeft && wheelLeft < wheelR
 
 constexpr int press = 0;          // GLUT_DOWN
 constexpr int shiftModifier = 1;  // GLUT_ACTIVE_SHIFT
+constexpr int ctrlModifier = 2;   // GLUT_ACTIVE_CTRL
 
 // Pixels the view moves for one scroll step: three presses of a view key.
 constexpr double scrollStep = 45.0;
 
+int modifiersHeld() { return windowState.readModifiers != nullptr ? windowState.readModifiers() : 0; }
+
 // The one translation of GLUT's key codes into the editor's keys. Ordinary
 // keys come as characters: Ctrl with a letter as its control character.
-EditorKey keyOf(unsigned char key) {
+// Ctrl+L is form feed; Ctrl+M is a carriage return as Enter is, and only the
+// Ctrl held with it tells them apart.
+EditorKey keyOf(unsigned char key, bool ctrl) {
     switch (key) {
+        case 12:
+            return EditorKey::ctrlL;
+        case 13:
+            return ctrl ? EditorKey::ctrlM : EditorKey::enter;
         case 5:
             return EditorKey::ctrlE;
         case 7:
@@ -36,7 +45,6 @@ EditorKey keyOf(unsigned char key) {
         case 9:
             return EditorKey::tab;
         case '\n':
-        case '\r':
             return EditorKey::enter;
         case 25:
             return EditorKey::ctrlY;
@@ -69,8 +77,20 @@ EditorKey specialKeyOf(int key) {
     }
 }
 
-bool shiftHeld() {
-    return windowState.readModifiers != nullptr && (windowState.readModifiers() & shiftModifier) != 0;
+bool shiftHeld() { return (modifiersHeld() & shiftModifier) != 0; }
+
+// A press on the map with Shift keeps a junction smooth while its handle is
+// dragged; with Ctrl the drag snaps. Read at the press, they hold until the release.
+DragModifiers dragModifiersHeld() {
+    const int held = modifiersHeld();
+    return {(held & shiftModifier) != 0, (held & ctrlModifier) != 0};
+}
+
+// Ctrl+M smooths the selected segments' junctions, Ctrl+L straightens them;
+// with nothing to work on the notice says how to choose it.
+void shapeSelected(EditorKey key) {
+    const bool done = key == EditorKey::ctrlM ? mapEditor.smoothSelected() : mapEditor.straightenSelected();
+    if (!done) windowMessages().problemLine("Nothing to smooth: select the segments first");
 }
 
 // One wheel step: the vertical wheel zooms about the pointer, the horizontal
@@ -101,8 +121,12 @@ void mouseCallback(int button, int state, int x, int y) {
     // and those three act alike.
     if (button < leftButton || button > rightButton) return;
     const bool pressed = state == press;
-    if (!guiManager.handleMouse(pressed ? PointerAction::press : PointerAction::release, x, y))
-        mapEditor.mouse(pressed ? ButtonAction::press : ButtonAction::release, x, y);
+    if (guiManager.handleMouse(pressed ? PointerAction::press : PointerAction::release, x, y)) return;
+    if (pressed) {
+        mapEditor.mouse(ButtonAction::press, x, y, dragModifiersHeld());
+    } else {
+        mapEditor.mouse(ButtonAction::release, x, y);
+    }
 }
 
 void motionCallback(int x, int y) {
@@ -118,11 +142,14 @@ void passiveMotionCallback(int x, int y) {
 }
 
 // The open entry panel takes every key; Ctrl+G and Ctrl+E are precision
-// mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. Every other key goes to the map.
+// mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo; Ctrl+M smooths and
+// Ctrl+L straightens. Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
-    const EditorKey named = keyOf(key);
+    const EditorKey named = keyOf(key, (modifiersHeld() & ctrlModifier) != 0);
     if (precisionKey(named, key)) return;
-    if (named == EditorKey::ctrlZ && !shiftHeld()) {
+    if (named == EditorKey::ctrlM || named == EditorKey::ctrlL) {
+        shapeSelected(named);
+    } else if (named == EditorKey::ctrlZ && !shiftHeld()) {
         mapEditor.undo();
     } else if (named == EditorKey::ctrlZ || named == EditorKey::ctrlY) {
         mapEditor.redo();

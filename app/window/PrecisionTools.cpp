@@ -1,5 +1,6 @@
 #include "PrecisionTools.h"
 
+#include <cmath>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -7,6 +8,7 @@
 
 #include "ControlAdding.h"
 #include "Globals.h"
+#include "GroundGeometry.h"
 #include "Label.h"
 #include "Messages.h"
 #include "NumberFormat.h"
@@ -90,6 +92,23 @@ std::string readoutNumber(double value) { return formatNumber(value); }
 
 }  // namespace
 
+std::string junctionReadout(const MapEditor::PointReadout& readout) {
+    const ControlPoint& p = readout.junction;
+    const ControlPoint before{readout.handleBefore.x - p.x, readout.handleBefore.y - p.y};
+    const ControlPoint after{readout.handleAfter.x - p.x, readout.handleAfter.y - p.y};
+    if ((before.x == 0.0 && before.y == 0.0) || (after.x == 0.0 && after.y == 0.0)) return "";
+    const double dot = before.x * after.x + before.y * after.y;
+    const GroundPoint a{readout.handleBefore.x, readout.handleBefore.y};
+    const GroundPoint b{p.x, p.y};
+    const GroundPoint c{readout.handleAfter.x, readout.handleAfter.y};
+    if (dot < 0.0 && orientation(a, b, c) == 0) return "smooth";
+    // The angle between one handle's direction and the other's reversed: a
+    // near-straight junction keeps its small kink's digits.
+    constexpr double degreesPerRadian = 57.29577951308232;
+    const double cross = before.x * after.y - before.y * after.x;
+    return "kink " + readoutNumber(std::atan2(std::fabs(cross), -dot) * degreesPerRadian) + " deg";
+}
+
 void buildPrecisionTools() {
     // White captions on the panel's dark cyan; the fields a darker cyan.
     addPanel(entryPanel, 270, 230, 260, 80, 0, 60, 60);
@@ -120,7 +139,8 @@ bool precisionKey(EditorKey key, unsigned char character) {
     if (entryPanelOpen()) {
         if (key == EditorKey::escape) {
             closeEntry();
-        } else if (key == EditorKey::enter) {
+        } else if (key == EditorKey::enter || key == EditorKey::ctrlM) {
+            // Ctrl with Enter comes as Ctrl+M: still Enter to the panel.
             applyEntry();
         } else if (key == EditorKey::tab) {
             focus(xField.isFocused() ? yField : xField);
@@ -187,6 +207,8 @@ void drawPrecisionReadout() {
     MapEditor::PointReadout readout;
     if (mapEditor.activePoint(readout)) {
         point = "point " + readoutNumber(readout.point.x) + ", " + readoutNumber(readout.point.y);
+        const std::string junction = readout.atJunction ? junctionReadout(readout) : "";
+        if (!junction.empty()) point += "  " + junction;
         // Both sides of a junction when they differ (a corner), one when they agree.
         if (readout.hasSlopeBefore) slope = readoutNumber(readout.slopeBefore);
         if (readout.hasSlopeAfter && (!readout.hasSlopeBefore || readout.slopeAfter != readout.slopeBefore))

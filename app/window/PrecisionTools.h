@@ -1,7 +1,10 @@
 #pragma once
 
+#include <string>
 #include "EditorKeys.h"
+
 #include "Label.h"
+#include "MapEditor.h"
 #include "Panel.h"
 #include "TextField.h"
 
@@ -45,3 +48,9 @@ void pointerMoved(int x, int y);
 void drawPrecisionReadout();
 
 bool entryPanelOpen();
+
+// What the readout says of the junction of `readout` (atJunction): "smooth"
+// when its two handles are exactly opposite (the ground check's exact
+// orientation test), else "kink A deg", A the angle by which they miss
+// opposite; nothing when a handle lies on the junction.
+std::string junctionReadout(const MapEditor::PointReadout& readout);

@@ -283,3 +283,39 @@ TEST_F(Screen, CtrlGTogglesPrecisionAndArrowsNudgeWithShiftTenTimes) {
 }
 
 }  // namespace
+
+// Modifiers count as held at the press, for the whole drag; Ctrl+M (13 with
+// Ctrl) smooths where a bare 13 is Enter, Ctrl+L (12) straightens, and both
+// say what to do when nothing is selected.
+TEST_F(Screen, ModifiersAtThePressAndTheShapingKeys) {
+    windowState.readModifiers = readHeldModifiers;
+    heldModifiers = 2;  // Ctrl at the press on the junction's handle (130, 90)
+    passiveMotionCallback(130, 90);
+    mouseCallback(0, press, 130, 90);
+    heldModifiers = 0;  // let go during the drag: still snapped to 0 degrees
+    motionCallback(145, 112);
+    mouseCallback(0, release, 145, 112);
+    EXPECT_EQ(mapEditor.segment(1).getStartHandle(), (ControlPoint{13.5, 10}));
+
+    testing::internal::CaptureStdout();
+    keyboardCallback(13, 0, 0);  // Enter: the junction is not smoothed
+    EXPECT_EQ(mapEditor.segment(0).getEndHandle(), (ControlPoint{10, 18}));
+    clickAt(115, 110);
+    heldModifiers = 2;
+    keyboardCallback(13, 0, 0);
+    EXPECT_EQ(formatMapFile(mapEditor.getSegments()),
+              "0 10 0.5 18\n7.83333 10 10.5 10\n5\n10.5 10 13.1667 10\n14 8 16 10\n5");
+    keyboardCallback(12, 0, 0);
+    EXPECT_EQ(mapEditor.segment(0).getEndHandle(), (ControlPoint{7, 10}));
+    keyboardCallback(26, 0, 0);
+    keyboardCallback(26, 0, 0);
+    EXPECT_EQ(mapEditor.segment(0).getEndHandle(), (ControlPoint{10, 18}));
+    clickAt(300, 300);
+    keyboardCallback(13, 0, 0);
+    keyboardCallback(12, 0, 0);
+    heldModifiers = 0;
+    windowState.readModifiers = nullptr;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Nothing to smooth: select the segments first\n"
+              "Nothing to smooth: select the segments first\n");
+}

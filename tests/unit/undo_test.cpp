@@ -22,8 +22,8 @@ namespace {
 constexpr ButtonAction press = ButtonAction::press;
 constexpr ButtonAction release = ButtonAction::release;
 
-void drag(MapEditor& editor, int x0, int y0, int x1, int y1) {
-    editor.mouse(press, x0, y0);
+void drag(MapEditor& editor, int x0, int y0, int x1, int y1, DragModifiers modifiers = {}) {
+    editor.mouse(press, x0, y0, modifiers);
     editor.motion((x0 + x1) / 2, (y0 + y1) / 2);
     editor.motion(x1, y1);
     editor.mouse(release, x1, y1);
@@ -96,6 +96,17 @@ TEST(Undo, EveryKindOfStepIsUndoneAndRedoneExactly) {
              click(e, 130, 90);
          },
          [](MapEditor& e) { e.removeSelected(); }},
+        {"smooth", [](MapEditor& e) { click(e, 115, 110); }, [](MapEditor& e) { e.smoothSelected(); }},
+        {"straighten", [](MapEditor& e) { click(e, 10, 110); }, [](MapEditor& e) { e.straightenSelected(); }},
+        {"Shift drag of a junction's handle",  // the other handle's segment is not near the press
+         nothing,
+         [](MapEditor& e) {
+             drag(e, 130, 90, 150, 130, {true, false});
+         }},
+        {"Shift and Ctrl drag of a junction", nothing,
+         [](MapEditor& e) {
+             drag(e, 115, 110, 170, 130, {true, true});
+         }},
         {"load", [](MapEditor& e) { e.keyboard('d'); },
          [](MapEditor& e) { e.loadChain({makeSegment(1, 2, 3, 4, 5, 6, 7, 8, 9)}); }},
     };
