@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# What the window tells and the keys of a designer's habits: the notices of a
+# save and an export (a failing copy.bat's last error line among them), Ctrl+S
+# with Enter and Escape, and the F1 panel of keys.
+source "$(dirname "$0")/lib.sh"
+
+# The notice's face right of its text; black while no notice shows.
+NOTICE_X=790 NOTICE_Y=510
+
+# A digest of the notice's upper row (its message) in the last screenshot.
+notice_row() {
+    local row
+    for ((row = 507; row < 522; row++)); do
+        od -An -tu1 -v -j $(((row * WIN_W + 125) * 3)) -N $((660 * 3)) "$E2E_SHOT"
+    done | md5sum
+}
+
+dismiss_notice() {
+    click 400 520
+    wait_pixel $NOTICE_X $NOTICE_Y $BLACK "the notice to go after a click on it"
+}
+
+# export_failing LINES: an export through a copy.bat that writes LINES to its
+# standard error and exits 127; prints the digest of the notice it leaves.
+export_failing() {
+    printf '%s\nexit 127\n' "$1" >copy.bat
+    export_map
+    wait_pixel $NOTICE_X $NOTICE_Y $TEAL "the notice of the failing copy.bat" >&2
+    notice_row
+    dismiss_notice >&2
+}
+
+step "a save and an export say so in a notice; standard output stays as it was"
+new_workdir told
+start_editor
+shot
+expect_pixel $NOTICE_X $NOTICE_Y $BLACK "no notice at the start"
+save_map
+wait_pixel $NOTICE_X $NOTICE_Y $TEAL "the notice of the save"
+[ "$(lit_pixels 125 508 300 14)" -gt 100 ] || fail "the save's notice shows no text"
+log_matches 'Saved map.mef' && fail "the save's notice went to standard output"
+dismiss_notice
+printf 'exit 0\n' >copy.bat
+export_map
+wait_pixel $NOTICE_X $NOTICE_Y $TEAL "the notice of the export"
+saved=$(notice_row)
+log_has_line "Saved 2 segments, containing 14 points" || fail "the export's count line is missing"
+log_matches '^Exported ' && fail "the export's notice went to standard output"
+dismiss_notice
+
+step "a failing copy.bat's last error line is in the notice, and on standard error"
+first=$(export_failing $'echo one >&2\necho "copy: not found" >&2')
+second=$(export_failing $'echo two >&2\necho "copy: not found" >&2\necho >&2')
+other=$(export_failing 'echo "cp: cannot stat" >&2')
+[ "$first" = "$second" ] || fail "two copy.bat failures with the same last line differ in the notice"
+[ "$first" != "$other" ] || fail "the notice does not show copy.bat's last error line"
+[ "$first" != "$saved" ] || fail "a failing copy.bat shows the notice of success"
+[ "$(grep -c '^copy: not found$' editor.log)" -eq 2 ] || fail "copy.bat's standard error did not come through"
+[ "$(grep -c '^copy.bat exited with status 127$' editor.log)" -eq 3 ] || fail "the failure line changed"
+stop_editor
+
+echo "PASS told_test"
