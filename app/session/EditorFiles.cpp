@@ -138,15 +138,18 @@ bool exportMap(const MapEditor& editor, Messages& messages, GroundCheckStop stop
     return status.has_value();
 }
 
-void loadForWindow(MapEditor& editor, Autosave& autosave, Messages& messages) {
+bool loadForWindow(MapEditor& editor, Autosave& autosave, Messages& messages) {
     // Only a load that replaced the chain gives it a new content id.
     const std::uint64_t before = editor.contentId();
-    loadMapFile(editor, editor.getMapFileName(), messages);
+    const bool loaded = loadMapFile(editor, editor.getMapFileName(), messages);
     if (editor.contentId() != before) autosave.mapLoaded(editor.getHistory().undoCount() > 0);
+    return loaded;
 }
 
-void saveForWindow(const MapEditor& editor, Autosave& autosave, Messages& messages) {
-    if (saveMapFile(editor, messages)) autosave.mapSaved();
+bool saveForWindow(const MapEditor& editor, Autosave& autosave, Messages& messages) {
+    if (!saveMapFile(editor, messages)) return false;
+    autosave.mapSaved();
+    return true;
 }
 
 bool recoverForWindow(MapEditor& editor, Autosave& autosave, Messages& messages) {

@@ -69,10 +69,12 @@ bool exportMap(const MapEditor& editor, Messages& messages, GroundCheckStop stop
 
 // The window's load: loadMapFile of the editor's map file, and when it
 // replaced the chain, the autosave's bookkeeping of a load (Autosave::mapLoaded).
-void loadForWindow(MapEditor& editor, Autosave& autosave, Messages& messages);
+// Returns whether the chain was replaced.
+bool loadForWindow(MapEditor& editor, Autosave& autosave, Messages& messages);
 // The window's save: saveMapFile, and when the file was written, the
 // autosave's bookkeeping of a save (Autosave::mapSaved).
-void saveForWindow(const MapEditor& editor, Autosave& autosave, Messages& messages);
+// Returns whether the file was written.
+bool saveForWindow(const MapEditor& editor, Autosave& autosave, Messages& messages);
 // The recovery offer's "Recover": the earlier autosave becomes the chain as
 // one undo step, like a load, and the autosave, now this run's, stays until
 // a save. False, with the reason said, when it could not be read (a link

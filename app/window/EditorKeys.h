@@ -11,6 +11,7 @@ enum class EditorKey {
     escape,
     ctrlE,
     ctrlG,
+    ctrlS,
     ctrlY,
     ctrlZ,
     // The special keys the window uses.
@@ -20,6 +21,7 @@ enum class EditorKey {
     down,
     home,
     end,
+    f1,
     // Function keys and every other special key: no effect.
     otherSpecial,
 };

@@ -1,6 +1,8 @@
 #include "InputRouting.h"
 
 #include "FrameLoop.h"
+#include "Interface.h"
+#include "KeysPanel.h"
 #include "Globals.h"
 #include "PrecisionTools.h"
 
@@ -38,6 +40,8 @@ EditorKey keyOf(unsigned char key) {
         case '\n':
         case '\r':
             return EditorKey::enter;
+        case 19:
+            return EditorKey::ctrlS;
         case 25:
             return EditorKey::ctrlY;
         case 26:
@@ -49,9 +53,11 @@ EditorKey keyOf(unsigned char key) {
     }
 }
 
-// GLUT's special keys: GLUT_KEY_LEFT, _UP, _RIGHT, _DOWN, _HOME and _END.
+// GLUT's special keys: GLUT_KEY_F1, _LEFT, _UP, _RIGHT, _DOWN, _HOME and _END.
 EditorKey specialKeyOf(int key) {
     switch (key) {
+        case 1:
+            return EditorKey::f1;
         case 100:
             return EditorKey::left;
         case 101:
@@ -121,7 +127,20 @@ void passiveMotionCallback(int x, int y) {
 // mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
     const EditorKey named = keyOf(key);
+    if (keysPanelKey(named)) return;
+    // While the save's question is shown, Enter answers Yes and Escape No.
+    if (!confirmPanel.isHidden() && (named == EditorKey::enter || named == EditorKey::escape)) {
+        if (named == EditorKey::enter)
+            yesPressed();
+        else
+            noPressed();
+        return;
+    }
     if (precisionKey(named, key)) return;
+    if (named == EditorKey::ctrlS) {
+        savePressed();
+        return;
+    }
     if (named == EditorKey::ctrlZ && !shiftHeld()) {
         mapEditor.undo();
     } else if (named == EditorKey::ctrlZ || named == EditorKey::ctrlY) {
@@ -132,4 +151,8 @@ void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
 }
 
 // The arrow keys nudge the last picked points; other special keys do nothing.
-void specialCallback(int key, int /*x*/, int /*y*/) { precisionSpecialKey(specialKeyOf(key), shiftHeld()); }
+void specialCallback(int key, int /*x*/, int /*y*/) {
+    const EditorKey named = specialKeyOf(key);
+    if (keysPanelKey(named)) return;
+    precisionSpecialKey(named, shiftHeld());
+}

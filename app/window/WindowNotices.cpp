@@ -5,6 +5,7 @@
 #include "ControlAdding.h"
 #include "EditorFiles.h"
 #include "Globals.h"
+#include "KeysPanel.h"
 #include "Notices.h"
 
 namespace {
@@ -42,6 +43,9 @@ void buildWindowNotices() {
     addButton(recoverButton, &offerPanel, 15, 45, 80, 20, 0, 0, 0, "Recover", recoverPressed);
     addButton(discardButton, &offerPanel, 205, 45, 80, 20, 0, 0, 0, "Discard", discardPressed);
     offerPanel.layoutChildren();
+
+    // The keys panel lies above both.
+    buildKeysPanel();
 }
 
 void updateNoticePanel(std::uint32_t now) {
