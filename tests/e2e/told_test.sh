@@ -15,6 +15,14 @@ notice_row() {
     done | md5sum
 }
 
+# A digest of where the keys panel lies in the last screenshot.
+panel_area() {
+    local row
+    for ((row = 44; row < 365; row++)); do
+        od -An -tu1 -v -j $(((row * WIN_W + 39) * 3)) -N $((722 * 3)) "$E2E_SHOT"
+    done | md5sum
+}
+
 dismiss_notice() {
     click 400 520
     wait_pixel $NOTICE_X $NOTICE_Y $BLACK "the notice to go after a click on it"
@@ -57,6 +65,48 @@ other=$(export_failing 'echo "cp: cannot stat" >&2')
 [ "$first" != "$saved" ] || fail "a failing copy.bat shows the notice of success"
 [ "$(grep -c '^copy: not found$' editor.log)" -eq 2 ] || fail "copy.bat's standard error did not come through"
 [ "$(grep -c '^copy.bat exited with status 127$' editor.log)" -eq 3 ] || fail "the failure line changed"
+
+step "Ctrl+S asks as Save QUIV File does; Escape answers No, Enter Yes"
+rm map.mef
+shot
+expect_pixel 402 340 $BLACK "no question before Ctrl+S"
+keys ctrl+s
+wait_pixel 402 340 $TEAL "the question after Ctrl+S"
+keys Escape
+wait_pixel_not 402 340 $TEAL "the question to go after Escape"
+[ ! -e map.mef ] || fail "Escape saved the map"
+keys ctrl+s
+wait_pixel 402 340 $TEAL "the question after Ctrl+S"
+keys Return
+wait_for 15 "map.mef to be written after Enter" test -f map.mef
+wait_pixel_not 402 340 $TEAL "the question to go after Enter"
+
+step "when map.mef changed on disk, the question comes with a notice"
+dismiss_notice
+printf 'changed' >map.mef
+keys ctrl+s
+wait_pixel $NOTICE_X $NOTICE_Y $TEAL "the notice of a changed map.mef"
+keys Escape
+wait_pixel $NOTICE_X $NOTICE_Y $BLACK "the question's notice to go with the question"
+[ "$(cat map.mef)" = changed ] || fail "Escape replaced the changed map.mef"
+
+step "F1 opens the keys panel; F1, Escape and a click close it"
+shot
+before=$(panel_area)
+keys F1
+wait_pixel 45 50 $TEAL "the keys panel after F1"
+[ "$(lit_pixels 45 50 700 290)" -gt 2000 ] || fail "the keys panel shows no text"
+keys F1
+wait_pixel_not 45 50 $TEAL "the keys panel to close at F1"
+keys F1
+wait_pixel 45 50 $TEAL "the keys panel after F1"
+keys Escape
+wait_pixel_not 45 50 $TEAL "the keys panel to close at Escape"
+keys F1
+wait_pixel 45 50 $TEAL "the keys panel after F1"
+click 400 200
+wait_pixel_not 45 50 $TEAL "the keys panel to close at a click"
+[ "$(panel_area)" = "$before" ] || fail "the map differs where the panel was after it closed"
 stop_editor
 
 echo "PASS told_test"
