@@ -12,6 +12,8 @@ void buildKeysPanel();
 // closes it and every other key is taken. True when the key was taken.
 bool keysPanelKey(EditorKey key);
 bool keysPanelOpen();
-// The panel's lines, left column then right, for the panel and for a reader.
+// The panel's lines, left column then right, each at most
+// keysPanelColumnChars characters: what its 350-pixel columns show.
+constexpr int keysPanelColumnChars = 34;
 int keysPanelLineCount();
 const char* keysPanelLine(int index);
