@@ -81,14 +81,7 @@ keys Return
 wait_for 15 "map.mef to be written after Enter" test -f map.mef
 wait_pixel_not 402 340 $TEAL "the question to go after Enter"
 
-step "when map.mef changed on disk, the question comes with a notice"
 dismiss_notice
-printf 'changed' >map.mef
-keys ctrl+s
-wait_pixel $NOTICE_X $NOTICE_Y $TEAL "the notice of a changed map.mef"
-keys Escape
-wait_pixel $NOTICE_X $NOTICE_Y $BLACK "the question's notice to go with the question"
-[ "$(cat map.mef)" = changed ] || fail "Escape replaced the changed map.mef"
 
 step "F1 opens the keys panel; F1, Escape and a click close it"
 shot
