@@ -17,3 +17,5 @@ void Label::draw() {
 }
 
 void Label::setNumber(int n) { Label::setText(toDecimal(n).data()); }
+
+void Label::setCount(long long n) { Label::setText(toShortDecimal(n).data()); }

@@ -12,6 +12,8 @@ public:
     void draw() override;
     // Shows n in decimal.
     void setNumber(int n);
+    // Shows n in at most four characters (toShortDecimal).
+    void setCount(long long n);
     int getTextLength() const { return textLength; }
 
 private:

@@ -405,8 +405,11 @@ bool MapEditor::nudge(int dx, int dy, bool large) {
         Segment& s = segments[i];
         ControlPoint to = s.pointOf(role);
         if (precise) {
-            to.x = nextGridNode(to.x, dx, step);
-            to.y = nextGridNode(to.y, dy, step);
+            // Shift goes ten nodes, as it goes ten steps outside precision mode.
+            for (int node = 0; node < (large ? 10 : 1); ++node) {
+                to.x = nextGridNode(to.x, dx, step);
+                to.y = nextGridNode(to.y, dy, step);
+            }
         } else {
             to.x += dx * step;
             to.y += dy * step;

@@ -136,7 +136,8 @@ public:
     const std::vector<std::pair<std::size_t, PointRole>>& lastPicked() const { return picked; }
     // Moves the last picked points `dx`, `dy` steps (-1, 0 or 1 each): one
     // pixel's worth of map units, ten with `large`, one grid step (onto the
-    // grid) in precision mode. Consecutive nudges are one undo step. False
+    // grid) in precision mode, ten grid steps with `large`. Consecutive
+    // nudges are one undo step. False
     // when no point was picked.
     bool nudge(int dx, int dy, bool large);
     // Moves the first of the last picked points exactly to `target`, the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -16,7 +17,29 @@
 // - POSIX: 0..255; a child killed by signal N gives 128 + N.
 // - Windows: the whole 32-bit exit code as cmd shows it (`exit /b -256` gives
 //   -256, 9009 stays 9009): any code but 0 is a failure, 256 included.
-std::optional<int> runBatchFile(const char* path);
+// When `lastErrorLine` is given, what the batch file writes to its standard
+// error still goes to ours, and the last line of it that is not blank is
+// kept there (without its line end), or empty when it wrote none.
+std::optional<int> runBatchFile(const char* path, std::string* lastErrorLine = nullptr);
+
+// Where an example copy.bat is found, for a user who has none, in words.
+// - POSIX: the package's doc folder when it is installed, else the folder
+//   of the example in a source checkout.
+// - Windows: the copy.bat.example the installer puts beside the program.
+std::string exampleBatchFile();
+
+// Keeps the last line of a stream that is not blank: the writer's half of
+// runBatchFile's capture, fed the stream's bytes in pieces as they come.
+class LastLineKeeper {
+public:
+    void feed(const char* bytes, std::size_t length);
+    // The last line that is not blank, the one still being written included.
+    std::string line() const;
+
+private:
+    std::string last;
+    std::string current;
+};
 
 // Why the command interpreter cannot run a batch file in the working folder,
 // in words, or empty when it can.

@@ -1,6 +1,8 @@
 #include "EditorFiles.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -44,12 +46,14 @@ bool loadMapFile(MapEditor& editor, const std::string& path, Messages& messages)
 bool saveMapFile(const MapEditor& editor, Messages& messages) {
     const FileWrite write = storeMapFile(editor.getMapFileName(), editor.getSegments());
     tellFileWrite(editor.getMapFileName(), write, messages);
+    if (write.written()) messages.notice("Saved " + std::filesystem::path(editor.getMapFileName()).filename().string());
     return write.written();
 }
 
 bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restLocation, Messages& messages,
-                 GroundCheckStop stop) {
+                 GroundCheckStop stop, long long* pointTotal) {
     const ExportWrite write = writeExportFiles(segments, restLocation, stop);
+    if (pointTotal != nullptr) *pointTotal = write.pointTotal;
     if (write.emptyChain) {
         messages.problemLine("Nothing to export: the map has no segments");
         return false;
@@ -84,37 +88,68 @@ bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restL
     return true;
 }
 
+namespace {
+
+// The working folder, quoted, for a notice that says where copy.bat was looked for.
+std::string quotedWorkingFolder() {
+    std::error_code failure;
+    const std::filesystem::path folder = std::filesystem::current_path(failure);
+    return "\"" + (failure ? std::string(".") : folder.string()) + "\"";
+}
+
+}  // namespace
+
 std::optional<int> runBatchAfterExport(Messages& messages) {
+    const std::string example = "An example copy.bat: " + exampleBatchFile();
     if (std::string refusal = batchFileRefusal(); !refusal.empty()) {
-        messages.problemLine(std::move(refusal));
+        // The notice puts the cause first, and where copy.bat was looked for.
+        std::string notice = refusal.rfind("copy.bat not found", 0) == 0
+                                 ? "No copy.bat in " + quotedWorkingFolder() + "; gnd.pts and go were not delivered"
+                                 : refusal + " (in " + quotedWorkingFolder() + ")";
+        messages.explainedProblem(std::move(refusal), std::move(notice), example);
         return std::nullopt;
     }
-    const std::optional<int> status = runBatchFile("./copy.bat");
-    if (!status)
-        messages.problemLine("Could not start the command interpreter for copy.bat");
-    else if (*status != 0)
-        messages.problemLine("copy.bat exited with status " + std::to_string(*status));
+    std::string lastError;
+    const std::optional<int> status = runBatchFile("./copy.bat", &lastError);
+    if (!status) {
+        const std::string line = "Could not start the command interpreter for copy.bat";
+        messages.explainedProblem(line, line + " in " + quotedWorkingFolder(), {});
+    } else if (*status != 0) {
+        const std::string line = "copy.bat exited with status " + std::to_string(*status);
+        std::string notice = lastError.empty() ? line + " in " + quotedWorkingFolder()
+                                               : lastError + " (copy.bat, status " + std::to_string(*status) +
+                                                     ", in " + quotedWorkingFolder() + ")";
+        messages.explainedProblem(line, std::move(notice), "gnd.pts and go were written; copy.bat did not finish");
+    }
     return status;
 }
 
 bool exportMap(const MapEditor& editor, Messages& messages, GroundCheckStop stop) {
     // The batch file would deliver stale or partial files: it runs only after
     // both were written.
-    if (!writeExport(editor.getSegments(), editor.getRestLocation(), messages, stop)) return false;
+    long long points = 0;
+    if (!writeExport(editor.getSegments(), editor.getRestLocation(), messages, stop, &points)) return false;
     // Asked to stop: the program is ending, and nothing more is started.
     if (stop && stop()) return false;
-    return runBatchAfterExport(messages).has_value();
+    const std::optional<int> status = runBatchAfterExport(messages);
+    if (status == 0)
+        messages.notice("Exported gnd.pts and go (" + std::to_string(editor.getSegments().size()) + " segments, " +
+                        std::to_string(points) + " points); copy.bat done");
+    return status.has_value();
 }
 
-void loadForWindow(MapEditor& editor, Autosave& autosave, Messages& messages) {
+bool loadForWindow(MapEditor& editor, Autosave& autosave, Messages& messages) {
     // Only a load that replaced the chain gives it a new content id.
     const std::uint64_t before = editor.contentId();
-    loadMapFile(editor, editor.getMapFileName(), messages);
+    const bool loaded = loadMapFile(editor, editor.getMapFileName(), messages);
     if (editor.contentId() != before) autosave.mapLoaded(editor.getHistory().undoCount() > 0);
+    return loaded;
 }
 
-void saveForWindow(const MapEditor& editor, Autosave& autosave, Messages& messages) {
-    if (saveMapFile(editor, messages)) autosave.mapSaved();
+bool saveForWindow(const MapEditor& editor, Autosave& autosave, Messages& messages) {
+    if (!saveMapFile(editor, messages)) return false;
+    autosave.mapSaved();
+    return true;
 }
 
 bool recoverForWindow(MapEditor& editor, Autosave& autosave, Messages& messages) {

@@ -34,8 +34,8 @@ void tellFileWrite(const std::string& path, const FileWrite& write, Messages& me
 // the map on screen as it was. Returns whether the map was loaded.
 bool loadMapFile(MapEditor& editor, const std::string& path, Messages& messages);
 
-// "Save QUIV File": writes the chain to the editor's map file. Returns whether
-// the file was written.
+// "Save QUIV File": writes the chain to the editor's map file, with the
+// notice "Saved NAME" when it was written. Returns whether the file was written.
 bool saveMapFile(const MapEditor& editor, Messages& messages);
 
 // The two files of an export in the working directory, "gnd.pts" and then
@@ -47,27 +47,34 @@ bool saveMapFile(const MapEditor& editor, Messages& messages);
 // writes nothing and says "Nothing to export: the map has no segments".
 // Returns whether both files were written. When `stop` stops the ground
 // check, "The ground check was stopped" takes the place of its warnings.
+// `pointTotal`, when given, gets the number of points the ground file holds.
 bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restLocation, Messages& messages,
-                 GroundCheckStop stop = nullptr);
+                 GroundCheckStop stop = nullptr, long long* pointTotal = nullptr);
 
 // Runs "copy.bat" after an export and waits for it, unless batchFileRefusal
 // says why not (which is then said). A batch file that could not be started,
-// or that fails, is said ("copy.bat exited with status N"). Returns its exit
+// or that fails, is said ("copy.bat exited with status N"); a window's notice
+// of it puts the cause first (the last line copy.bat wrote to its standard
+// error), names the working folder and, when there is no copy.bat, where an
+// example is. Returns its exit
 // status, or nothing when it was refused or could not be started.
 std::optional<int> runBatchAfterExport(Messages& messages);
 
 // "Export Map": writeExport, and when both files were written,
-// runBatchAfterExport. Returns whether both files were written and the batch
+// runBatchAfterExport; when copy.bat succeeded, the notice "Exported gnd.pts
+// and go (N segments, P points); copy.bat done". Returns whether both files were written and the batch
 // file was started. `stop`, asked during the ground check, also keeps the
 // batch file from being started once it has said to stop.
 bool exportMap(const MapEditor& editor, Messages& messages, GroundCheckStop stop = nullptr);
 
 // The window's load: loadMapFile of the editor's map file, and when it
 // replaced the chain, the autosave's bookkeeping of a load (Autosave::mapLoaded).
-void loadForWindow(MapEditor& editor, Autosave& autosave, Messages& messages);
+// Returns whether the chain was replaced.
+bool loadForWindow(MapEditor& editor, Autosave& autosave, Messages& messages);
 // The window's save: saveMapFile, and when the file was written, the
 // autosave's bookkeeping of a save (Autosave::mapSaved).
-void saveForWindow(const MapEditor& editor, Autosave& autosave, Messages& messages);
+// Returns whether the file was written.
+bool saveForWindow(const MapEditor& editor, Autosave& autosave, Messages& messages);
 // The recovery offer's "Recover": the earlier autosave becomes the chain as
 // one undo step, like a load, and the autosave, now this run's, stays until
 // a save. False, with the reason said, when it could not be read (a link

@@ -1,5 +1,7 @@
 #include "Messages.h"
 
+#include <utility>
+
 #include "MessageOutput.h"
 #include "Notices.h"
 #include "TickCounter.h"
@@ -20,6 +22,10 @@ void Messages::problemLine(std::string line) {
     problem(line);
 }
 
+void Messages::explainedProblem(std::string line, std::string /*notice*/, std::string /*detail*/) {
+    problemLine(std::move(line));
+}
+
 bool StreamMessages::report(std::string_view lines) { return writeAll(reports, lines); }
 
 void StreamMessages::problem(std::string_view lines) { writeAll(problems, lines); }
@@ -33,6 +39,15 @@ bool NoticeMessages::report(std::string_view lines) {
 void NoticeMessages::problem(std::string_view lines) {
     stream.problem(lines);
     post(lines, [](std::string_view) { return true; });
+}
+
+void NoticeMessages::notice(std::string line, std::string detail) {
+    notices.post(std::move(line), clock(), std::move(detail));
+}
+
+void NoticeMessages::explainedProblem(std::string line, std::string notice, std::string detail) {
+    stream.problemLine(std::move(line));
+    notices.post(std::move(notice), clock(), std::move(detail));
 }
 
 void NoticeMessages::post(std::string_view lines, bool (*wanted)(std::string_view line)) {

@@ -24,6 +24,15 @@ public:
     // One line, given without its line end.
     bool reportLine(std::string line);
     void problemLine(std::string line);
+
+    // What was done, told to a window's user alone (the streams keep their
+    // lines): `line` and a second line `detail` that may be empty. Nothing
+    // unless the run has a window.
+    virtual void notice(std::string /*line*/, std::string /*detail*/ = {}) {}
+    // A problem line whose notice in a window says more than the line does:
+    // `line` goes where problems go, and a window shows `line` and `detail`
+    // instead of `line` alone.
+    virtual void explainedProblem(std::string line, std::string notice, std::string detail);
 };
 
 // Messages written to C streams: each call's lines in one write, flushed at once.
@@ -51,6 +60,8 @@ public:
 
     bool report(std::string_view lines) override;
     void problem(std::string_view lines) override;
+    void notice(std::string line, std::string detail = {}) override;
+    void explainedProblem(std::string line, std::string notice, std::string detail) override;
 
 private:
     // Posts each line of `lines` that `wanted` picks.

@@ -2,10 +2,11 @@
 
 #include "TickCounter.h"
 
-void Notices::post(std::string text, std::uint32_t now) {
+void Notices::post(std::string text, std::uint32_t now, std::string detail) {
     // A notice that has gone by itself counts nothing any more.
     if (!shown(now)) count = 0;
     line = std::move(text);
+    second = std::move(detail);
     ++count;
     postedAt = now;
     ++changes;

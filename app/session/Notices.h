@@ -15,7 +15,8 @@ public:
 
     // One line (without its line end) said at tick `now`. A line that comes
     // while a notice shows joins it and restarts its time.
-    void post(std::string line, std::uint32_t now);
+    // `detail`, when given, is a second line the notice shows below it.
+    void post(std::string line, std::uint32_t now, std::string detail = {});
     // The user clicked it away: nothing shows until the next line.
     void dismiss();
 
@@ -23,6 +24,8 @@ public:
     bool shown(std::uint32_t now) const;
     // The latest line, whole.
     const std::string& latest() const { return line; }
+    // The latest line's second line, or empty.
+    const std::string& detail() const { return second; }
     // How many lines came with the latest since the notice appeared.
     int more() const { return count > 0 ? count - 1 : 0; }
     // Changes with every post and dismissal, so that a view redraws only then.
@@ -41,6 +44,7 @@ public:
 
 private:
     std::string line;
+    std::string second;
     int count = 0;
     std::uint32_t postedAt = 0;
     std::uint64_t changes = 0;

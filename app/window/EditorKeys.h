@@ -13,6 +13,7 @@ enum class EditorKey {
     ctrlG,
     ctrlL,
     ctrlM,
+    ctrlS,
     ctrlY,
     ctrlZ,
     // The special keys the window uses.
@@ -22,6 +23,7 @@ enum class EditorKey {
     down,
     home,
     end,
+    f1,
     // Function keys and every other special key: no effect.
     otherSpecial,
 };

@@ -28,7 +28,7 @@ std::uint32_t runFrame(FrameTimer& timer, TickSource readTicks, FrameDrawer draw
         drawFrame();
         // Measured from the end of the frame, so a slow frame does not shorten the pause after it.
         timer.frameDrawn(readTicks());
-        pointsCounter.setNumber(mapEditor.pointCount());
+        pointsCounter.setCount(mapEditor.pointCount());
     }
     // This runs as the idle function too: a call that draws nothing reads the
     // clock twice, and the fps check's reading also gives the wait.

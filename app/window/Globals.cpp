@@ -53,6 +53,7 @@ Label slopeCell;
 Panel noticePanel;
 Label noticeTextLabels[2];
 Label noticeCountLabel;
+Label noticeDetailLabel;
 Panel offerPanel;
 Label offerLabels[2];
 Button recoverButton;

@@ -1,6 +1,8 @@
 #include "InputRouting.h"
 
 #include "FrameLoop.h"
+#include "Interface.h"
+#include "KeysPanel.h"
 #include "Globals.h"
 #include "PrecisionTools.h"
 
@@ -46,6 +48,8 @@ EditorKey keyOf(unsigned char key, bool ctrl) {
             return EditorKey::tab;
         case '\n':
             return EditorKey::enter;
+        case 19:
+            return EditorKey::ctrlS;
         case 25:
             return EditorKey::ctrlY;
         case 26:
@@ -57,9 +61,11 @@ EditorKey keyOf(unsigned char key, bool ctrl) {
     }
 }
 
-// GLUT's special keys: GLUT_KEY_LEFT, _UP, _RIGHT, _DOWN, _HOME and _END.
+// GLUT's special keys: GLUT_KEY_F1, _LEFT, _UP, _RIGHT, _DOWN, _HOME and _END.
 EditorKey specialKeyOf(int key) {
     switch (key) {
+        case 1:
+            return EditorKey::f1;
         case 100:
             return EditorKey::left;
         case 101:
@@ -146,7 +152,20 @@ void passiveMotionCallback(int x, int y) {
 // Ctrl+L straightens. Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
     const EditorKey named = keyOf(key, (modifiersHeld() & ctrlModifier) != 0);
+    if (keysPanelKey(named)) return;
+    // While the save's question is shown, Enter answers Yes and Escape No.
+    if (!confirmPanel.isHidden() && (named == EditorKey::enter || named == EditorKey::escape)) {
+        if (named == EditorKey::enter)
+            yesPressed();
+        else
+            noPressed();
+        return;
+    }
     if (precisionKey(named, key)) return;
+    if (named == EditorKey::ctrlS) {
+        savePressed();
+        return;
+    }
     if (named == EditorKey::ctrlM || named == EditorKey::ctrlL) {
         shapeSelected(named);
     } else if (named == EditorKey::ctrlZ && !shiftHeld()) {
@@ -159,4 +178,8 @@ void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
 }
 
 // The arrow keys nudge the last picked points; other special keys do nothing.
-void specialCallback(int key, int /*x*/, int /*y*/) { precisionSpecialKey(specialKeyOf(key), shiftHeld()); }
+void specialCallback(int key, int /*x*/, int /*y*/) {
+    const EditorKey named = specialKeyOf(key);
+    if (keysPanelKey(named)) return;
+    precisionSpecialKey(named, shiftHeld());
+}

@@ -18,7 +18,10 @@ void passiveMotionCallback(int x, int y);
 // An ordinary key; the pointer position is dropped. The open entry panel
 // takes every key; Ctrl+G toggles precision mode and Ctrl+E opens the entry
 // panel (PrecisionTools.h). Ctrl+Z undoes, Ctrl+Y and Ctrl+Shift+Z redo.
+// Ctrl+S asks the save's question, as "Save QUIV File" does; while it is
+// shown Enter answers Yes and Escape No. While the keys panel (F1) is open,
+// F1 and Escape close it and every other key is taken.
 void keyboardCallback(unsigned char key, int x, int y);
 // Arrow keys nudge the last picked points (Shift: ten times as far); function
-// and other special keys: no effect.
+// and other special keys: no effect, but F1, which opens and closes the keys panel.
 void specialCallback(int key, int x, int y);

@@ -4,6 +4,7 @@
 #include "EditorFiles.h"
 #include "EndSignal.h"
 #include "Globals.h"
+#include "Notices.h"
 #include "PrecisionTools.h"
 
 bool buildInterface() {
@@ -64,17 +65,40 @@ bool buildInterface() {
     return true;
 }
 
-void loadPressed() { loadForWindow(mapEditor, autosave, windowMessages()); }
-
-// Saving asks first; only "Yes" writes the file.
-void savePressed() { confirmPanel.setHidden(false); }
-
-void yesPressed() {
-    confirmPanel.setHidden(true);
-    saveForWindow(mapEditor, autosave, windowMessages());
+void loadPressed() {
+    if (loadForWindow(mapEditor, autosave, windowMessages()))
+        windowState.mapFileWatch.remember(mapEditor.getMapFileName());
 }
 
-void noPressed() { confirmPanel.setHidden(true); }
+namespace {
+
+// The question is answered: its notice, when it still shows, goes with it.
+void closeSaveQuestion() {
+    confirmPanel.setHidden(true);
+    if (!windowState.saveQuestionNotice.empty() && windowNotices().latest() == windowState.saveQuestionNotice)
+        windowNotices().dismiss();
+    windowState.saveQuestionNotice.clear();
+}
+
+}  // namespace
+
+// Saving asks first; only "Yes" writes the file. A file that does not hold
+// the map this window read is said while the question is shown.
+void savePressed() {
+    const bool asked = !confirmPanel.isHidden();
+    confirmPanel.setHidden(false);
+    if (asked) return;
+    windowState.saveQuestionNotice = windowState.mapFileWatch.replacingLoses(mapEditor.getMapFileName());
+    if (!windowState.saveQuestionNotice.empty()) windowMessages().notice(windowState.saveQuestionNotice);
+}
+
+void yesPressed() {
+    closeSaveQuestion();
+    if (saveForWindow(mapEditor, autosave, windowMessages()))
+        windowState.mapFileWatch.remember(mapEditor.getMapFileName());
+}
+
+void noPressed() { closeSaveQuestion(); }
 
 // An end signal stops a long ground check: the frame loop then ends the editor.
 void exportPressed() {

@@ -11,6 +11,7 @@
 #include "GroundGeometry.h"
 #include "Label.h"
 #include "Messages.h"
+#include "Notices.h"
 #include "NumberFormat.h"
 #include "Panel.h"
 #include "TextField.h"
@@ -23,7 +24,12 @@ void focus(TextField& field) {
     field.setFocused(true);
 }
 
+// Closing the panel, by Enter or Escape, settles what it warned about: a
+// warning of its fields that still shows goes with it.
 void closeEntry() {
+    const std::string& shown = windowNotices().latest();
+    if (shown.rfind("Warning: position X ", 0) == 0 || shown.rfind("Warning: position Y ", 0) == 0)
+        windowNotices().dismiss();
     entryPanel.setHidden(true);
     xField.setFocused(false);
     yField.setFocused(false);

@@ -5,6 +5,7 @@
 #include "ControlAdding.h"
 #include "EditorFiles.h"
 #include "Globals.h"
+#include "KeysPanel.h"
 #include "Notices.h"
 
 namespace {
@@ -25,6 +26,9 @@ void buildWindowNotices() {
     noticePanel.setHidden(true);
     // The lower row first: the upper row's descenders are drawn over its face.
     addLabel(noticeCountLabel, &noticePanel, 4, 16, 381, 16, faceR, faceG, faceB, nullptr);
+    addLabel(noticeDetailLabel, &noticePanel, 4 + labelColumns * 9, 16, 673 - 4 - labelColumns * 9, 16,
+             faceR, faceG, faceB, nullptr);
+    noticeDetailLabel.setHidden(true);
     addLabel(noticeTextLabels[0], &noticePanel, 4, 0, labelColumns * 10 - 9, 16, faceR, faceG, faceB,
              nullptr);
     addLabel(noticeTextLabels[1], &noticePanel, 4 + labelColumns * 9, 0, 673 - 4 - labelColumns * 9, 16,
@@ -39,6 +43,9 @@ void buildWindowNotices() {
     addButton(recoverButton, &offerPanel, 15, 45, 80, 20, 0, 0, 0, "Recover", recoverPressed);
     addButton(discardButton, &offerPanel, 205, 45, 80, 20, 0, 0, 0, "Discard", discardPressed);
     offerPanel.layoutChildren();
+
+    // The keys panel lies above both.
+    buildKeysPanel();
 }
 
 void updateNoticePanel(std::uint32_t now) {
@@ -51,9 +58,11 @@ void updateNoticePanel(std::uint32_t now) {
     noticeTextLabels[0].setText(text.substr(0, labelColumns).c_str());
     noticeTextLabels[1].setText(text.size() > labelColumns ? text.substr(labelColumns).c_str() : "");
     const int more = notices.more();
-    const std::string count = more == 0 ? "click to dismiss"
-                                        : "and " + std::to_string(more) + " more; click to dismiss";
-    noticeCountLabel.setText(count.c_str());
+    std::string count = more == 0 ? "click to dismiss" : "and " + std::to_string(more) + " more; click to dismiss";
+    if (!notices.detail().empty()) count = Notices::fitted(Notices::latin1(notices.detail()), noticeColumns);
+    noticeCountLabel.setText(count.substr(0, labelColumns).c_str());
+    noticeDetailLabel.setText(count.size() > labelColumns ? count.substr(labelColumns).c_str() : "");
+    noticeDetailLabel.setHidden(count.size() <= labelColumns);
 }
 
 void showRecoveryOffer(const std::string& when) {

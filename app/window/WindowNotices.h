@@ -20,6 +20,9 @@ extern Panel noticePanel;
 // The message row is two labels side by side (a label holds 39 characters).
 extern Label noticeTextLabels[2];
 extern Label noticeCountLabel;
+// The lower row's second half, shown only for a notice with a second line,
+// which then takes the lower row in place of the count.
+extern Label noticeDetailLabel;
 
 // The recovery offer at (250, 270), 300 x 70.
 extern Panel offerPanel;

@@ -13,6 +13,7 @@
 #include "GridPicture.h"
 #include "MapDrawCache.h"
 #include "MapLayerCache.h"
+#include "MapFileWatch.h"
 #include "Messages.h"
 #include "Segment.h"
 #include "TickCounter.h"
@@ -48,6 +49,14 @@ struct WindowState {
     std::size_t entryChainLength = 0;
     // A full field says so once, not for every key that follows.
     bool fullFieldSaid = false;
+
+    // The map file as this run last read or wrote it, and the notice that
+    // said, when the save's question came, that the file is not the map's.
+    MapFileWatch mapFileWatch;
+    std::string saveQuestionNotice;
+
+    // Whether the keys panel (F1) is open.
+    bool keysPanelOpen = false;
 
     // The version of windowNotices() the notice panel shows.
     std::uint64_t shownNoticeVersion = 0;

@@ -32,7 +32,25 @@ std::wstring batchArgument(const char* path) {
     return result;
 }
 
+// Passes on what the pipe `from` holds now to our standard error, keeping its last line.
+void pumpErrors(HANDLE from, LastLineKeeper& keeper) {
+    const HANDLE to = ::GetStdHandle(STD_ERROR_HANDLE);
+    char buffer[4096];
+    for (;;) {
+        DWORD waiting = 0;
+        if (!::PeekNamedPipe(from, nullptr, 0, nullptr, &waiting, nullptr) || waiting == 0) return;
+        DWORD got = 0;
+        if (!::ReadFile(from, buffer, waiting < sizeof buffer ? waiting : sizeof buffer, &got, nullptr) || got == 0)
+            return;
+        keeper.feed(buffer, got);
+        DWORD put = 0;
+        if (to != nullptr && to != INVALID_HANDLE_VALUE) ::WriteFile(to, buffer, got, &put, nullptr);
+    }
+}
+
 }  // namespace
+
+std::string exampleBatchFile() { return "copy.bat.example in the program's folder"; }
 
 std::string batchFolderRefusal() {
     // The longest working folder that SetCurrentDirectory, and so cmd.exe,
@@ -45,7 +63,7 @@ std::string batchFolderRefusal() {
            " characters, more than the command interpreter takes (" + std::to_string(longestFolder) + ")";
 }
 
-std::optional<int> runBatchFile(const char* path) {
+std::optional<int> runBatchFile(const char* path, std::string* lastErrorLine) {
     // Our buffered messages must come out before anything the batch file prints.
     std::fflush(stdout);
     std::fflush(stderr);
@@ -66,11 +84,39 @@ std::optional<int> runBatchFile(const char* path) {
     const DWORD flags = ::GetConsoleWindow() == nullptr && (outputType == FILE_TYPE_PIPE || outputType == FILE_TYPE_DISK)
                             ? CREATE_NO_WINDOW
                             : 0;
-    if (!::CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
-                          nullptr, &startup, &process))
+    // A captured standard error goes through a pipe whose write end alone is inherited.
+    HANDLE errorRead = nullptr;
+    HANDLE errorWrite = nullptr;
+    if (lastErrorLine != nullptr) {
+        lastErrorLine->clear();
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        if (::CreatePipe(&errorRead, &errorWrite, &inherited, 0)) {
+            ::SetHandleInformation(errorRead, HANDLE_FLAG_INHERIT, 0);
+            startup.dwFlags |= STARTF_USESTDHANDLES;
+            startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+            startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+            startup.hStdError = errorWrite;
+        } else {
+            errorRead = errorWrite = nullptr;
+        }
+    }
+    const bool started = ::CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags,
+                                          nullptr, nullptr, &startup, &process) != 0;
+    if (errorWrite != nullptr) ::CloseHandle(errorWrite);
+    if (!started) {
+        if (errorRead != nullptr) ::CloseHandle(errorRead);
         return std::nullopt;
+    }
     ::CloseHandle(process.hThread);
-    ::WaitForSingleObject(process.hProcess, INFINITE);
+    if (errorRead != nullptr) {
+        LastLineKeeper keeper;
+        while (::WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT) pumpErrors(errorRead, keeper);
+        pumpErrors(errorRead, keeper);
+        ::CloseHandle(errorRead);
+        *lastErrorLine = keeper.line();
+    } else {
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+    }
     DWORD status = 0;
     const bool known = ::GetExitCodeProcess(process.hProcess, &status) != 0;
     ::CloseHandle(process.hProcess);

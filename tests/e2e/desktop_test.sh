@@ -16,6 +16,10 @@ for expected in "_NET_WM_NAME(UTF8_STRING) = \"$title\"" \
 $props"
 done
 
+# Move, minimise and close, no resize and no maximise: openbox then draws no maximise button.
+motif=$(xprop -id "$WID" _MOTIF_WM_HINTS) || fail "xprop failed"
+[ "$motif" = "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x1, 0x2c, 0x0, 0x0, 0x0" ] || fail "Motif hints: $motif"
+
 icon=$(xprop -id "$WID" -f _NET_WM_ICON 32c '=$0+\n' _NET_WM_ICON | sed 's/^[^=]*=//; s/, /\n/g')
 png=$(convert "$E2E_HERE/../../packaging/icons/mapeditor-48.png" -depth 8 rgba:- | od -An -v -tu1 -w4 |
     awk 'BEGIN { print 48; print 48 } { printf "%.0f\n", (($4 * 256 + $1) * 256 + $2) * 256 + $3 }')

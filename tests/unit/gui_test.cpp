@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BitmapFont.h"
+#include "Decimal.h"
 #include "Button.h"
 #include "GuiManager.h"
 #include "Label.h"
@@ -647,5 +648,23 @@ TEST_F(GuiTest, TextFieldEditsAtTheCaretAndShowsThePartAroundIt) {
         EXPECT_EQ(std::string(field.getText()), c.text) << c.keys;
         EXPECT_EQ(field.getCaret(), c.caret) << c.keys;
         EXPECT_EQ(field.getFirstShown(), c.firstShown) << c.keys;
+    }
+}
+
+// The points counter is four characters wide: a count that does not fit is
+// rounded down to a larger unit, never cut and never more than it was.
+TEST(ShortDecimal, FitsFourCharactersAndStaysTrue) {
+    const struct {
+        long long count;
+        const char* shown;
+    } cases[] = {
+        {0, "0"},           {9999, "9999"},       {10000, "10k"},          {60001, "60k"},
+        {99999, "99k"},     {600001, "600k"},     {999999, "999k"},        {1000000, "1.0M"},
+        {2649999, "2.6M"},  {9999999, "9.9M"},    {10000000, "10M"},       {999999999, "999M"},
+        {1000000000, "1.0G"}, {2147483647, "2.1G"}, {9223372036854775807LL, "9.2E"}, {-5, "0"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(toShortDecimal(c.count).data(), c.shown) << c.count;
+        EXPECT_LE(std::strlen(toShortDecimal(c.count).data()), 4u) << c.count;
     }
 }

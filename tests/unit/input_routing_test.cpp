@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "MapFile.h"
+#include "Messages.h"
+#include "Notices.h"
+#include "TickCounter.h"
 #include "PrecisionTools.h"
 #include "ScreenFixture.h"
 
@@ -229,6 +232,28 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
         EXPECT_EQ(mapEditor.getViewOffset(), (ControlPoint{10, 10})) << c.keys;
         EXPECT_EQ(mapEditor.getHistory().undoCount(), c.junction == (ControlPoint{10.5, 10}) ? 0u : 1u);
     }
+    // A field's warning stays while the panel is open and goes when it closes,
+    // applied or not; another warning stays.
+    const struct {
+        const char* keys;
+        bool noticeShown;
+    } settled[] = {{"abc\r", true}, {"abc\r\b\b\b7\r", false}, {"abc\r\x1b", false}, {"\t1e999\r\x1b", false}};
+    for (const auto& c : settled) {
+        SetUp();
+        windowNotices().dismiss();
+        entryPanel.setHidden(true);
+        clickAt(115, 110);
+        keyboardCallback(ctrlE, 0, 0);
+        testing::internal::CaptureStdout();
+        for (const char* k = c.keys; *k != '\0'; ++k) keyboardCallback(static_cast<unsigned char>(*k), 0, 0);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(windowNotices().shown(tickCount()), c.noticeShown) << c.keys;
+    }
+    windowNotices().post("Warning: something else", tickCount());
+    keyboardCallback(ctrlE, 0, 0);
+    keyboardCallback('\x1b', 0, 0);
+    EXPECT_EQ(windowNotices().latest(), "Warning: something else");
+    EXPECT_TRUE(windowNotices().shown(tickCount()));
     entryPanel.setHidden(true);
     // Arrow keys move the caret, not the point, while the panel is open; when
     // the point is no longer the one picked, Enter says why and moves nothing.

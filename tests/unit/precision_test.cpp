@@ -104,7 +104,8 @@ TEST(Precision, ArrowNudgesMoveThePickedPointsAndAreOneUndoStep) {
         {"Shift", 0, false, true, 0, -1, 2, {10.5, 8}},
         {"plain zoomed in", 3, false, false, -1, 0, 1, {10.5 - 0.1 / 1.953125, 10}},
         {"precision", 0, true, false, 1, 0, 2, {12, 10}},         // 10.5 goes to 11, then 12
-        {"precision Shift", 0, true, true, 0, 1, 1, {10.5, 11}},  // Shift changes nothing on the grid
+        {"precision Shift", 0, true, true, 0, 1, 1, {10.5, 20}},  // Shift: ten nodes, the first one 11
+        {"precision Shift twice", 0, true, true, -1, 0, 2, {-9, 10}},
         {"precision zoomed in", 4, true, false, -1, 0, 1, {10, 10}},
     };
     for (const Case& c : cases) {

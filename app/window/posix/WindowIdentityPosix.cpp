@@ -86,6 +86,20 @@ void setSizeHints(Display* display, Window window) {
     XFree(hints);
 }
 
+// The Motif window manager hints, which openbox and other managers read for
+// the functions they offer: move, minimise and close, but neither resize nor
+// maximise, so that no maximise button is drawn that could do nothing. Five
+// CARDINALs: the flags (the functions field is given), the functions, the
+// decorations, the input mode and the status.
+void setMotifHints(Display* display, Window window) {
+    constexpr unsigned long functionsGiven = 1;
+    constexpr unsigned long move = 4, minimise = 8, close = 32;
+    const unsigned long hints[5] = {functionsGiven, move | minimise | close, 0, 0, 0};
+    const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, window, motif, motif, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(hints),
+                    5);
+}
+
 void setTitle(Display* display, Window window, const std::string& titleUtf8) {
     setUtf8Property(display, window, "_NET_WM_NAME", titleUtf8);
     setUtf8Property(display, window, "_NET_WM_ICON_NAME", titleUtf8);
@@ -101,6 +115,7 @@ void setWindowIdentity(const std::string& titleUtf8) {
     XWithdrawWindow(display, window, DefaultScreen(display));
     setClass(display, window);
     setSizeHints(display, window);
+    setMotifHints(display, window);
     setTitle(display, window, titleUtf8);
     setIcon(display, window);
     setProcess(display, window);
