@@ -87,8 +87,9 @@ TEST(OutcomeNotice, SaveAndExportTellWhatWasDoneOrWhyNot) {
         ASSERT_GE(told.output.size(), std::string(c.outputEnd).size());
         EXPECT_EQ(told.output.substr(told.output.size() - std::string(c.outputEnd).size()), c.outputEnd);
         // copy.bat's standard error still reaches ours, every line of it.
-        if (c.batch && std::string(c.batch).find("first") != std::string::npos)
+        if (c.batch && std::string(c.batch).find("first") != std::string::npos) {
             EXPECT_EQ(told.errors, "first\ncopy: not found\n \n");
+        }
     }
 }
 

@@ -57,7 +57,9 @@ TEST_F(Screen, CtrlSAsksAndEnterOrEscapeAnswers) {
         EXPECT_EQ(std::filesystem::exists("map.mef"), c.written) << c.keys;
         EXPECT_EQ(mapEditor.getViewOffset(), c.view) << c.keys;
         EXPECT_FALSE(keysPanelOpen()) << c.keys;
-        if (c.written) EXPECT_EQ(windowNotices().latest(), "Saved map.mef");
+        if (c.written) {
+            EXPECT_EQ(windowNotices().latest(), "Saved map.mef");
+        }
         confirmPanel.setHidden(true);
     }
 }
