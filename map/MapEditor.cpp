@@ -316,6 +316,7 @@ void MapEditor::commitStep(UndoStep step) {
 bool MapEditor::undo() {
     // The key may come in the middle of a drag, which then ends as a release
     // ends it: no restored point is picked, so no later motion moves it.
+    releaseMany();
     mouse(ButtonAction::release, 0, 0);
     UndoStep* step = history.nextUndo();
     if (step == nullptr) return false;
@@ -325,6 +326,7 @@ bool MapEditor::undo() {
 }
 
 bool MapEditor::redo() {
+    releaseMany();
     mouse(ButtonAction::release, 0, 0);
     UndoStep* step = history.nextRedo();
     if (step == nullptr) return false;
@@ -396,11 +398,17 @@ bool MapEditor::nudge(int dx, int dy, bool large) {
         nudging = true;
     }
     const double step = precise ? currentGridStep() : (large ? 10.0 : 1.0) / (pixelsPerMapUnit * zoom);
+    const ControlPoint first = segments[picked.front().first].pointOf(picked.front().second);
+    const ControlPoint bandStep{nextGridNode(first.x, dx, step) - first.x, nextGridNode(first.y, dy, step) - first.y};
     for (const auto& [i, role] : picked) {
         keepBefore(i);
         Segment& s = segments[i];
         ControlPoint to = s.pointOf(role);
-        if (precise) {
+        if (precise && bandPicked) {
+            // A band selection keeps its shape: every point moves by the first one's step onto the grid.
+            to.x += bandStep.x;
+            to.y += bandStep.y;
+        } else if (precise) {
             to.x = nextGridNode(to.x, dx, step);
             to.y = nextGridNode(to.y, dy, step);
         } else {

@@ -21,6 +21,7 @@ static_assert(wheelUp < wheelDown && wheelDown < wheelLeft && wheelLeft < wheelR
 
 constexpr int press = 0;          // GLUT_DOWN
 constexpr int shiftModifier = 1;  // GLUT_ACTIVE_SHIFT
+constexpr int ctrlModifier = 2;   // GLUT_ACTIVE_CTRL
 
 // Pixels the view moves for one scroll step: three presses of a view key.
 constexpr double scrollStep = 45.0;
@@ -29,6 +30,8 @@ constexpr double scrollStep = 45.0;
 // keys come as characters: Ctrl with a letter as its control character.
 EditorKey keyOf(unsigned char key) {
     switch (key) {
+        case 1:
+            return EditorKey::ctrlA;
         case 5:
             return EditorKey::ctrlE;
         case 7:
@@ -44,6 +47,8 @@ EditorKey keyOf(unsigned char key) {
             return EditorKey::ctrlZ;
         case 27:
             return EditorKey::escape;
+        case 127:
+            return EditorKey::del;
         default:
             return EditorKey::character;
     }
@@ -71,6 +76,17 @@ EditorKey specialKeyOf(int key) {
 
 bool shiftHeld() {
     return windowState.readModifiers != nullptr && (windowState.readModifiers() & shiftModifier) != 0;
+}
+
+bool ctrlHeld() {
+    return windowState.readModifiers != nullptr && (windowState.readModifiers() & ctrlModifier) != 0;
+}
+
+// A press or release in the map: a band, a split or a band selection's move
+// takes it first, and the map's own editing gets the rest.
+void mapButton(bool pressed, int x, int y) {
+    if (pressed ? mapEditor.pressMany(x, y, shiftHeld(), ctrlHeld()) : mapEditor.releaseMany()) return;
+    mapEditor.mouse(pressed ? ButtonAction::press : ButtonAction::release, x, y);
 }
 
 // One wheel step: the vertical wheel zooms about the pointer, the horizontal
@@ -102,13 +118,13 @@ void mouseCallback(int button, int state, int x, int y) {
     if (button < leftButton || button > rightButton) return;
     const bool pressed = state == press;
     if (!guiManager.handleMouse(pressed ? PointerAction::press : PointerAction::release, x, y))
-        mapEditor.mouse(pressed ? ButtonAction::press : ButtonAction::release, x, y);
+        mapButton(pressed, x, y);
 }
 
 void motionCallback(int x, int y) {
     toPicture(x, y);
     pointerMoved(x, y);
-    if (!guiManager.handleDrag(x, y)) mapEditor.motion(x, y);
+    if (!guiManager.handleDrag(x, y) && !mapEditor.motionMany(x, y)) mapEditor.motion(x, y);
 }
 
 void passiveMotionCallback(int x, int y) {
@@ -118,7 +134,8 @@ void passiveMotionCallback(int x, int y) {
 }
 
 // The open entry panel takes every key; Ctrl+G and Ctrl+E are precision
-// mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo. Every other key goes to the map.
+// mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo; Ctrl+A picks every
+// point and Delete dissolves the picked junctions. Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
     const EditorKey named = keyOf(key);
     if (precisionKey(named, key)) return;
@@ -126,10 +143,22 @@ void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
         mapEditor.undo();
     } else if (named == EditorKey::ctrlZ || named == EditorKey::ctrlY) {
         mapEditor.redo();
+    } else if (named == EditorKey::ctrlA) {
+        mapEditor.pickAllEndPoints();
+    } else if (named == EditorKey::del) {
+        mapEditor.dissolvePicked();
     } else {
         mapEditor.keyboard(key);
     }
 }
 
-// The arrow keys nudge the last picked points; other special keys do nothing.
-void specialCallback(int key, int /*x*/, int /*y*/) { precisionSpecialKey(specialKeyOf(key), shiftHeld()); }
+// The arrow keys nudge the last picked points and Home fits the view; other
+// special keys do nothing.
+void specialCallback(int key, int /*x*/, int /*y*/) {
+    const EditorKey named = specialKeyOf(key);
+    if (named == EditorKey::home && !entryPanelOpen()) {
+        mapEditor.fitView();
+        return;
+    }
+    precisionSpecialKey(named, shiftHeld());
+}

@@ -190,3 +190,23 @@ void MapEditor::drawMapOnly(MapDrawCache& cache) const {
         drawMapSegments(segments, visible, markers, viewOffset, zoom);
     }
 }
+
+void drawBand(const ControlPoint& from, const ControlPoint& to) {
+    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_BLEND);
+    glLineWidth(1.0f);
+    glColor3f(0.0f, 1.0f, 1.0f);
+    // Through the pixels' centres, so that each edge fills one row or column.
+    const float left = static_cast<float>(std::floor(std::min(from.x, to.x))) + 0.5f;
+    const float right = static_cast<float>(std::floor(std::max(from.x, to.x))) + 0.5f;
+    const float top = static_cast<float>(std::floor(std::min(from.y, to.y))) + 0.5f;
+    const float bottom = static_cast<float>(std::floor(std::max(from.y, to.y))) + 0.5f;
+    glBegin(GL_LINE_LOOP);
+    glVertex2f(left, top);
+    glVertex2f(right, top);
+    glVertex2f(right, bottom);
+    glVertex2f(left, bottom);
+    glEnd();
+    glPopAttrib();
+}
