@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <utility>
@@ -11,6 +12,8 @@ namespace {
 
 // How near the drawn curve a Ctrl+click splits it, in pixels.
 constexpr double splitReach = 6.0;
+// The resolution slider's highest value.
+constexpr long long highestResolution = 50;
 
 Cubic cubicOf(const Segment& s) {
     return {s.getStartPoint(), s.getStartHandle(), s.getEndHandle(), s.getEndPoint()};
@@ -77,6 +80,7 @@ void MapEditor::dissolvePicked() {
         }
     }
     if (chainEnd && refusalSink != nullptr) refusalSink("An end of the ground cannot be dissolved: use Remove Point");
+    if (std::find(joins.begin(), joins.end(), true) == joins.end()) return;
 
     // Each run of segments joined by dissolved junctions becomes one; the
     // step holds the run in place of it.
@@ -92,16 +96,20 @@ void MapEditor::dissolvePicked() {
             continue;
         }
         pieces.clear();
-        int interior = 0;
+        // The samples of the pieces and of the dissolved junctions, up to the
+        // slider's highest resolution unless a piece had more: a split
+        // and its dissolve give back the resolution.
+        long long interior = 0;
+        int largest = 0;
         for (std::size_t k = i; k <= end; ++k) {
             pieces.push_back(cubicOf(segments[k]));
-            // The dissolved junctions' points stay among the samples.
-            interior += static_cast<int>(segments[k].getSamples().size()) - 2 + (k > i ? 1 : 0);
+            interior += static_cast<long long>(segments[k].getSamples().size()) - 2 + (k > i ? 1 : 0);
+            largest = std::max(largest, segments[k].getResolution());
         }
         const Cubic joined = joinCubics(pieces);
         Segment one = segments[i];
         one.pick(ButtonAction::release, 0, 0);
-        one.setResolution(interior);
+        one.setResolution(std::max(largest, static_cast<int>(std::min(interior, highestResolution))));
         one.setPoints(joined[0].x, joined[0].y, joined[1].x, joined[1].y, joined[2].x, joined[2].y, joined[3].x,
                       joined[3].y);
         one.setSelected(true);
@@ -111,7 +119,6 @@ void MapEditor::dissolvePicked() {
         result.push_back(std::move(one));
         i = end + 1;
     }
-    if (step.getRuns().empty()) return;
     segments = std::move(result);
     segments.showAll();
     picked.clear();

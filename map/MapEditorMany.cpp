@@ -107,7 +107,7 @@ bool MapEditor::pressMany(int x, int y, bool shift, bool ctrl) {
         return true;
     }
     if (ctrl && !shift && !pointOrMarkerAt(x, y) && splitAt(x, y)) return true;
-    if (shift || ctrl || !bandPicked || segments.size() != pickedChainLength) {
+    if (shift || ctrl || !bandPicked || picked.empty() || segments.size() != pickedChainLength) {
         bandPicked = false;
         return false;
     }

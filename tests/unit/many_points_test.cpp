@@ -234,6 +234,7 @@ TEST(Dissolve, SplitThenDissolveGivesBackTheSegment) {
         ASSERT_EQ(editor.segmentCount(), 2);
         const std::vector<ControlPoint> a = editor.segment(0).controlPoints(), b = original.controlPoints();
         for (int k = 0; k < 4; ++k) EXPECT_LT(distance(a[k], b[k]), 1e-9 * 18);  // the extent is 18 units
+        EXPECT_EQ(editor.segment(0).getResolution(), original.getResolution());
         EXPECT_TRUE(editor.undo());
         EXPECT_EQ(editor.segmentCount(), 3);
     }
