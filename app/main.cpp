@@ -203,7 +203,6 @@ int main(int argc, char** argv) {
     glutSpecialFunc(specialCallback);
     glutKeyboardFunc(keyboardCallback);
     glutIdleFunc(display);
-    windowState.readModifiers = glutGetModifiers;
 
     windowState.frameTimer.start(tickCount());
 
@@ -216,6 +215,9 @@ int main(int argc, char** argv) {
 
     // One press at the top-left corner, routed like a user's, before any real event.
     mouseCallback(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+    // GLUT knows the modifiers only within its own input callbacks: the press
+    // above reads none.
+    windowState.readModifiers = glutGetModifiers;
 
     glutMainLoop();
     return 0;
