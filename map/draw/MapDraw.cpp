@@ -192,21 +192,16 @@ void MapEditor::drawMapOnly(MapDrawCache& cache) const {
 }
 
 void drawBand(const ControlPoint& from, const ControlPoint& to) {
-    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
-    glDisable(GL_LINE_SMOOTH);
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
     glDisable(GL_BLEND);
-    glLineWidth(1.0f);
     glColor3f(0.0f, 1.0f, 1.0f);
-    // Through the pixels' centres, so that each edge fills one row or column.
-    const float left = static_cast<float>(std::floor(std::min(from.x, to.x))) + 0.5f;
-    const float right = static_cast<float>(std::floor(std::max(from.x, to.x))) + 0.5f;
-    const float top = static_cast<float>(std::floor(std::min(from.y, to.y))) + 0.5f;
-    const float bottom = static_cast<float>(std::floor(std::max(from.y, to.y))) + 0.5f;
-    glBegin(GL_LINE_LOOP);
-    glVertex2f(left, top);
-    glVertex2f(right, top);
-    glVertex2f(right, bottom);
-    glVertex2f(left, bottom);
-    glEnd();
+    // Each edge a filled rectangle one pixel across: exact pixels whatever
+    // the rasteriser does with the ends of lines.
+    const double left = std::floor(std::min(from.x, to.x)), right = std::floor(std::max(from.x, to.x));
+    const double top = std::floor(std::min(from.y, to.y)), bottom = std::floor(std::max(from.y, to.y));
+    glRectd(left, top, right + 1.0, top + 1.0);
+    glRectd(left, bottom, right + 1.0, bottom + 1.0);
+    glRectd(left, top, left + 1.0, bottom + 1.0);
+    glRectd(right, top, right + 1.0, bottom + 1.0);
     glPopAttrib();
 }

@@ -114,6 +114,18 @@ TEST(BandSelection, ADragMovesAllPickedPointsTogetherAsOneStep) {
     EXPECT_FALSE(editor.pressMany(300, 300, false, false));
 }
 
+TEST(BandSelection, InPrecisionModeThePressedPointSnapsAndTheOthersFollow) {
+    MapEditor editor;
+    editor.setPrecision(true);  // a grid step of one unit at zoom 1
+    dragBand(editor, 100, 80, 155, 120);
+    ASSERT_TRUE(editor.pressMany(150, 90, false, false));  // the handle at (14, 8)
+    ASSERT_TRUE(editor.motionMany(157, 96));              // towards (14.7, 8.6)
+    ASSERT_TRUE(editor.releaseMany());
+    EXPECT_EQ(editor.segment(1).getEndHandle(), (ControlPoint{15, 9}));
+    EXPECT_EQ(editor.segment(0).getEndPoint(), (ControlPoint{11.5, 11}));
+    EXPECT_EQ(editor.segment(1).getStartPoint(), (ControlPoint{11.5, 11}));
+}
+
 TEST(BandSelection, CtrlAPicksEveryEndPoint) {
     MapEditor editor;
     editor.pickAllEndPoints();
