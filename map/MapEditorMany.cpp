@@ -2,7 +2,6 @@
 #include <cmath>
 #include <cstddef>
 #include <iterator>
-#include <limits>
 #include <vector>
 
 #include "MapEditor.h"
@@ -23,18 +22,12 @@ constexpr PointRole roles[] = {PointRole::startPoint, PointRole::startHandle, Po
 }  // namespace
 
 void MapEditor::fitView() {
-    if (segments.empty()) return;
-    double minX = std::numeric_limits<double>::infinity(), minY = minX;
-    double maxX = -minX, maxY = -minX;
-    for (const Segment& s : segments) {
-        for (PointRole role : roles) {
-            const ControlPoint& p = s.pointOf(role);
-            minX = std::min(minX, p.x);
-            maxX = std::max(maxX, p.x);
-            minY = std::min(minY, p.y);
-            maxY = std::max(maxY, p.y);
-        }
-    }
+    // The index's root holds the box of every control point, so a fit costs
+    // what a view key costs on a map of any length. Segments with a
+    // coordinate that is not finite cannot be shown and are not counted.
+    ControlPoint low, high;
+    if (!index.bounds(low, high)) return;
+    const double minX = low.x, minY = low.y, maxX = high.x, maxY = high.y;
     const double width = (maxX - minX) * pixelsPerMapUnit;
     const double height = (maxY - minY) * pixelsPerMapUnit;
     if (!std::isfinite(width) || !std::isfinite(height)) return;

@@ -145,13 +145,19 @@ TEST(FitView, ShowsEveryControlPointCentredWithinTheMargin) {
     tall.replaceChain({makeSegment(-5, -400, -5, -100, 5, 100, 5, 300)});
     MapEditor dot;
     dot.replaceChain({makeSegment(7, 7, 7, 7, 7, 7, 7, 7)});
+    // An end point moved far out and back: the fit follows the map as it is now.
+    MapEditor edited;
+    edited.mouse(ButtonAction::press, 170, 110);
+    edited.mouse(ButtonAction::release, 170, 110);
+    ASSERT_TRUE(edited.movePickedTo({500, -300}));
+    ASSERT_TRUE(edited.movePickedTo({16, 10}));
     MapEditor huge;
     huge.replaceChain({makeSegment(0, 0, 1, 0, 2, 0, 1e6, 0)});
     struct Case {
         const char* what;
         MapEditor& editor;
         double zoom;  // 0: fitted within the margin
-    } cases[] = {{"initial", initial, 0}, {"wide", wide, 0}, {"tall", tall, 0}, {"a dot", dot, 16},
+    } cases[] = {{"initial", initial, 0}, {"edited", edited, 0}, {"wide", wide, 0}, {"tall", tall, 0}, {"a dot", dot, 16},
                  {"beyond the farthest zoom", huge, 1.0 / 64}};
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
