@@ -219,8 +219,8 @@ int main(int argc, char** argv) {
 
     // One press at the top-left corner, routed like a user's, before any real event.
     mouseCallback(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
-    // Modifiers are GLUT's to tell only inside its input callbacks: the press
-    // above, made outside them, reads none.
+    // GLUT knows the modifiers only within its own input callbacks: the press
+    // above reads none.
     windowState.readModifiers = glutGetModifiers;
 
     glutMainLoop();

@@ -42,9 +42,21 @@ void wheelSteps(benchmark::State& state, bool budget) {
     benchmark::DoNotOptimize(editor.revision());
 }
 
+// Home: the view fitted to the whole map, alternating with a view key so that each fit moves it.
+void homeSteps(benchmark::State& state, bool budget) {
+    MapEditor& editor = editorAt(budget);
+    for (auto _ : state) {
+        editor.fitView();
+        editor.keyboard('a');
+    }
+    benchmark::DoNotOptimize(editor.revision());
+}
+
 void View_KeyStepInitial(benchmark::State& state) { keySteps(state, false); }
 void View_KeyStepBudget(benchmark::State& state) { keySteps(state, true); }
 void View_WheelStepInitial(benchmark::State& state) { wheelSteps(state, false); }
+void View_HomeAndKeyInitial(benchmark::State& state) { homeSteps(state, false); }
+void View_HomeAndKeyBudget(benchmark::State& state) { homeSteps(state, true); }
 void View_WheelStepBudget(benchmark::State& state) { wheelSteps(state, true); }
 
 }  // namespace
@@ -53,3 +65,5 @@ BENCHMARK(View_KeyStepInitial)->Unit(benchmark::kNanosecond);
 BENCHMARK(View_KeyStepBudget)->Unit(benchmark::kNanosecond);
 BENCHMARK(View_WheelStepInitial)->Unit(benchmark::kNanosecond);
 BENCHMARK(View_WheelStepBudget)->Unit(benchmark::kNanosecond);
+BENCHMARK(View_HomeAndKeyInitial)->Unit(benchmark::kNanosecond);
+BENCHMARK(View_HomeAndKeyBudget)->Unit(benchmark::kNanosecond);

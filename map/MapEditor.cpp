@@ -320,6 +320,7 @@ void MapEditor::commitStep(UndoStep step) {
 bool MapEditor::undo() {
     // The key may come in the middle of a drag, which then ends as a release
     // ends it: no restored point is picked, so no later motion moves it.
+    releaseMany();
     mouse(ButtonAction::release, 0, 0);
     UndoStep* step = history.nextUndo();
     if (step == nullptr) return false;
@@ -329,6 +330,7 @@ bool MapEditor::undo() {
 }
 
 bool MapEditor::redo() {
+    releaseMany();
     mouse(ButtonAction::release, 0, 0);
     UndoStep* step = history.nextRedo();
     if (step == nullptr) return false;
@@ -400,13 +402,25 @@ bool MapEditor::nudge(int dx, int dy, bool large) {
         nudging = true;
     }
     const double step = precise ? currentGridStep() : (large ? 10.0 : 1.0) / (pixelsPerMapUnit * zoom);
+    const int nodes = large ? 10 : 1;
+    const ControlPoint first = segments[picked.front().first].pointOf(picked.front().second);
+    ControlPoint firstTo = first;
+    for (int node = 0; node < nodes; ++node) {
+        firstTo.x = nextGridNode(firstTo.x, dx, step);
+        firstTo.y = nextGridNode(firstTo.y, dy, step);
+    }
+    const ControlPoint bandStep{firstTo.x - first.x, firstTo.y - first.y};
     for (const auto& [i, role] : picked) {
         keepBefore(i);
         Segment& s = segments[i];
         ControlPoint to = s.pointOf(role);
-        if (precise) {
+        if (precise && bandPicked) {
+            // A band selection keeps its shape: every point moves by the first one's step onto the grid.
+            to.x += bandStep.x;
+            to.y += bandStep.y;
+        } else if (precise) {
             // Shift goes ten nodes, as it goes ten steps outside precision mode.
-            for (int node = 0; node < (large ? 10 : 1); ++node) {
+            for (int node = 0; node < nodes; ++node) {
                 to.x = nextGridNode(to.x, dx, step);
                 to.y = nextGridNode(to.y, dy, step);
             }

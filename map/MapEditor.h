@@ -162,6 +162,41 @@ public:
     // False unless a picked point is being dragged or was nudged since the last press.
     bool activePoint(PointReadout& out) const;
 
+    // Many points at once (MapEditorMany.cpp, MapEditorJoin.cpp).
+    // Sets the zoom (any value from 1/64 to 16) and the view offset so that
+    // every control point shows within the map above the bottom band with a
+    // margin of 20 pixels, centred. The markers do not count.
+    void fitView();
+    // Picks every start and end point and selects every segment, as a band
+    // around the whole map does.
+    void pickAllEndPoints();
+    // A press in the map before mouse() sees it. With Shift where no control
+    // point or marker is hit it starts a band; with Ctrl on a drawn curve away
+    // from control points it splits there (splitAt); without either on a
+    // point of a band selection it starts moving all of them. True when the
+    // press was taken; otherwise mouse() acts on it as always, and a band
+    // selection ends.
+    bool pressMany(int x, int y, bool shift, bool ctrl);
+    // The motion and the release of a press that pressMany took: the band
+    // follows the pointer, or the band selection moves by the pressed point's
+    // offset (onto the grid in precision mode). False for any other press.
+    bool motionMany(int x, int y);
+    // At the release a band picks every control point inside it (a handle
+    // whose point is picked moves along with it, so it is not picked
+    // itself) and selects the segments holding them, all others deselected.
+    bool releaseMany();
+    // The band being drawn, from its press to the pointer in window pixels.
+    bool band(ControlPoint& from, ControlPoint& to) const;
+    // Splits the segment whose drawn curve passes within 6 pixels of window
+    // pixel (x, y) at the curve's point nearest it, and picks the new
+    // junction: one undo step. False when no curve is that near or the
+    // point budget refuses it.
+    bool splitAt(int x, int y);
+    // Removes every picked junction, its two segments becoming one that
+    // follows them most closely (joinCubics): one undo step. A picked end of
+    // the chain stays, and the refusal sink hears why.
+    void dissolvePicked();
+
     // Point commands. One that would take the map past sampleBudget changes
     // nothing and prints one line saying so.
     void appendSegment();
@@ -238,6 +273,21 @@ private:
     // The chain's length when `picked` was made: a chain that changed its
     // length since forgets them.
     std::size_t pickedChainLength = 0;
+    // Whether the press at (x, y) hits a control point or a marker.
+    bool pointOrMarkerAt(int x, int y) const;
+    // Selects exactly the segments `chosen` (ascending); the change joins the last undo step.
+    void selectOnly(const std::vector<std::size_t>& chosen);
+    // A band in progress, its corners in window pixels.
+    bool banding = false;
+    ControlPoint bandFrom;
+    ControlPoint bandTo;
+    // `picked` came from a band or Ctrl+A, and a press on one of them is moving them all.
+    bool bandPicked = false;
+    bool bandMoving = false;
+    // Where the band-picked points were at the press, and the pressed point and pointer there.
+    std::vector<ControlPoint> bandOrigins;
+    ControlPoint bandPressPoint;
+    ControlPoint bandPressPointer;
     // The open gesture is a run of nudges.
     bool nudging = false;
     // A nudge moved the picked points since the last press.

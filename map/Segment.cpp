@@ -234,6 +234,23 @@ std::pair<Segment, Segment> Segment::split() const {
     return halves;
 }
 
+std::pair<Segment, Segment> Segment::splitAt(double t) const {
+    const double s = 1.0 - t;
+    const auto between = [s, t](const ControlPoint& a, const ControlPoint& b) {
+        return ControlPoint{s * a.x + t * b.x, s * a.y + t * b.y};
+    };
+    const ControlPoint p01 = between(startPoint, startHandle);
+    const ControlPoint p12 = between(startHandle, endHandle);
+    const ControlPoint p23 = between(endHandle, endPoint);
+    const ControlPoint p012 = between(p01, p12);
+    const ControlPoint p123 = between(p12, p23);
+    const ControlPoint middle = between(p012, p123);
+    std::pair<Segment, Segment> halves = split();
+    halves.first.setPoints(startPoint.x, startPoint.y, p01.x, p01.y, p012.x, p012.y, middle.x, middle.y);
+    halves.second.setPoints(middle.x, middle.y, p123.x, p123.y, p23.x, p23.y, endPoint.x, endPoint.y);
+    return halves;
+}
+
 bool Segment::mayShowIn(int width, int height) const {
     const double minX = std::min({startPoint.x, startHandle.x, endHandle.x, endPoint.x});
     const double maxX = std::max({startPoint.x, startHandle.x, endHandle.x, endPoint.x});

@@ -66,6 +66,9 @@ public:
 
     // de Casteljau at t = 0.5: two segments tracing this curve exactly.
     std::pair<Segment, Segment> split() const;
+    // de Casteljau at `t` (0 to 1): two segments tracing this curve exactly,
+    // each with the resolution split() gives its halves.
+    std::pair<Segment, Segment> splitAt(double t) const;
 
     // Draws the segment with OpenGL; defined in map/draw/.
     void draw() const;

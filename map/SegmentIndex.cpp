@@ -115,3 +115,11 @@ void SegmentIndex::query(double minX, double minY, double maxX, double maxY,
     out.insert(out.end(), tree->unbounded.begin(), tree->unbounded.end());
     std::sort(out.begin(), out.end());
 }
+
+bool SegmentIndex::bounds(ControlPoint& min, ControlPoint& max) const {
+    if (tree->rtree.empty()) return false;
+    const Box box = tree->rtree.bounds();
+    min = {box.min_corner().get<0>(), box.min_corner().get<1>()};
+    max = {box.max_corner().get<0>(), box.max_corner().get<1>()};
+    return true;
+}

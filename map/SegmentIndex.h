@@ -32,6 +32,10 @@ public:
     // rectangle (map units, edges included), and of every segment kept aside.
     void query(double minX, double minY, double maxX, double maxY, std::vector<std::size_t>& out) const;
 
+    // The box of every segment in the tree (those kept aside not counted),
+    // read from the tree's root: false when the tree is empty.
+    bool bounds(ControlPoint& min, ControlPoint& max) const;
+
 private:
     // The tree and the boxes live in the source file, which alone includes
     // the geometry library.

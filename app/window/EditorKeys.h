@@ -9,6 +9,8 @@ enum class EditorKey {
     tab,
     enter,
     escape,
+    del,
+    ctrlA,
     ctrlE,
     ctrlG,
     ctrlL,

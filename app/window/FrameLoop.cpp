@@ -64,6 +64,8 @@ void drawScene() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         mapEditor.draw(state.mapDrawing);
     }
+    ControlPoint bandFrom, bandTo;
+    if (mapEditor.band(bandFrom, bandTo)) drawBand(bandFrom, bandTo);
     setControlsDrawState();
     guiManager.drawAll();
     drawPrecisionReadout();

@@ -36,6 +36,8 @@ int modifiersHeld() { return windowState.readModifiers != nullptr ? windowState.
 // Ctrl held with it tells them apart.
 EditorKey keyOf(unsigned char key, bool ctrl) {
     switch (key) {
+        case 1:
+            return EditorKey::ctrlA;
         case 12:
             return EditorKey::ctrlL;
         case 13:
@@ -56,6 +58,8 @@ EditorKey keyOf(unsigned char key, bool ctrl) {
             return EditorKey::ctrlZ;
         case 27:
             return EditorKey::escape;
+        case 127:
+            return EditorKey::del;
         default:
             return EditorKey::character;
     }
@@ -99,6 +103,19 @@ void shapeSelected(EditorKey key) {
     if (!done) windowMessages().problemLine("Nothing to smooth: select the segments first");
 }
 
+bool ctrlHeld() { return (modifiersHeld() & ctrlModifier) != 0; }
+
+// A press or release in the map: a band, a split or a band selection's move
+// takes it first, and the map's own editing gets the rest.
+void mapButton(bool pressed, int x, int y) {
+    if (pressed ? mapEditor.pressMany(x, y, shiftHeld(), ctrlHeld()) : mapEditor.releaseMany()) return;
+    if (pressed) {
+        mapEditor.mouse(ButtonAction::press, x, y, dragModifiersHeld());
+    } else {
+        mapEditor.mouse(ButtonAction::release, x, y);
+    }
+}
+
 // One wheel step: the vertical wheel zooms about the pointer, the horizontal
 // wheel and Shift with the vertical one scroll sideways. Scrolling to the left
 // shows more of the left, as the key "a" does.
@@ -127,18 +144,14 @@ void mouseCallback(int button, int state, int x, int y) {
     // and those three act alike.
     if (button < leftButton || button > rightButton) return;
     const bool pressed = state == press;
-    if (guiManager.handleMouse(pressed ? PointerAction::press : PointerAction::release, x, y)) return;
-    if (pressed) {
-        mapEditor.mouse(ButtonAction::press, x, y, dragModifiersHeld());
-    } else {
-        mapEditor.mouse(ButtonAction::release, x, y);
-    }
+    if (!guiManager.handleMouse(pressed ? PointerAction::press : PointerAction::release, x, y))
+        mapButton(pressed, x, y);
 }
 
 void motionCallback(int x, int y) {
     toPicture(x, y);
     pointerMoved(x, y);
-    if (!guiManager.handleDrag(x, y)) mapEditor.motion(x, y);
+    if (!guiManager.handleDrag(x, y) && !mapEditor.motionMany(x, y)) mapEditor.motion(x, y);
 }
 
 void passiveMotionCallback(int x, int y) {
@@ -149,7 +162,8 @@ void passiveMotionCallback(int x, int y) {
 
 // The open entry panel takes every key; Ctrl+G and Ctrl+E are precision
 // mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo; Ctrl+M smooths and
-// Ctrl+L straightens. Every other key goes to the map.
+// Ctrl+L straightens; Ctrl+A picks every point and Delete dissolves the
+// picked junctions. Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
     const EditorKey named = keyOf(key, (modifiersHeld() & ctrlModifier) != 0);
     if (keysPanelKey(named)) return;
@@ -172,14 +186,23 @@ void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
         mapEditor.undo();
     } else if (named == EditorKey::ctrlZ || named == EditorKey::ctrlY) {
         mapEditor.redo();
+    } else if (named == EditorKey::ctrlA) {
+        mapEditor.pickAllEndPoints();
+    } else if (named == EditorKey::del) {
+        mapEditor.dissolvePicked();
     } else {
         mapEditor.keyboard(key);
     }
 }
 
-// The arrow keys nudge the last picked points; other special keys do nothing.
+// The arrow keys nudge the last picked points and Home fits the view; other
+// special keys do nothing.
 void specialCallback(int key, int /*x*/, int /*y*/) {
     const EditorKey named = specialKeyOf(key);
     if (keysPanelKey(named)) return;
+    if (named == EditorKey::home && !entryPanelOpen()) {
+        mapEditor.fitView();
+        return;
+    }
     precisionSpecialKey(named, shiftHeld());
 }

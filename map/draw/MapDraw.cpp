@@ -190,3 +190,18 @@ void MapEditor::drawMapOnly(MapDrawCache& cache) const {
         drawMapSegments(segments, visible, markers, viewOffset, zoom);
     }
 }
+
+void drawBand(const ControlPoint& from, const ControlPoint& to) {
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_BLEND);
+    glColor3f(0.0f, 1.0f, 1.0f);
+    // Each edge a filled rectangle one pixel across: exact pixels whatever
+    // the rasteriser does with the ends of lines.
+    const double left = std::floor(std::min(from.x, to.x)), right = std::floor(std::max(from.x, to.x));
+    const double top = std::floor(std::min(from.y, to.y)), bottom = std::floor(std::max(from.y, to.y));
+    glRectd(left, top, right + 1.0, top + 1.0);
+    glRectd(left, bottom, right + 1.0, bottom + 1.0);
+    glRectd(left, top, left + 1.0, bottom + 1.0);
+    glRectd(right, top, right + 1.0, bottom + 1.0);
+    glPopAttrib();
+}

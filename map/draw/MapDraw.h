@@ -39,3 +39,8 @@ void drawMapMerged(const std::vector<Segment>& segments, const std::vector<std::
 // gridStep), placed by `viewOffset` and `zoom`. The lines' positions are
 // kept in `cache`.
 void drawGrid(const ControlPoint& viewOffset, double zoom, double step, MapDrawCache& cache);
+
+// The outline of a band selection from window pixel `from` to `to`: one
+// pixel wide, in cyan, which nothing of the map uses, over whatever is drawn.
+// Leaves the OpenGL state as it found it.
+void drawBand(const ControlPoint& from, const ControlPoint& to);

@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "MapDraw.h"
 #include "MapDrawCache.h"
 #include "MapEditor.h"
 #include "gl/OffscreenContext.h"
@@ -215,4 +216,32 @@ TEST(MapDraw, ZoomedOutEveryPickablePointShowsItsSquare) {
         }
     }
     EXPECT_GT(checked, 1000);
+}
+
+TEST(MapDraw, BandIsAOnePixelCyanOutlineOverTheMap) {
+    OffscreenContext ctx;
+    if (!ctx.ok()) GTEST_SKIP() << "no offscreen OpenGL context";
+    ctx.beginFrame();
+    MapEditor editor;
+    editor.draw(drawCache);
+    // Drawn backwards from (130, 120) to (100, 80): over the junction's handle line.
+    drawBand({130.7, 120.2}, {100.0, 80.0});
+    const Rgb cyan{0, 255, 255};
+    for (int x = 100; x <= 130; ++x) {
+        EXPECT_EQ(ctx.pixel(x, 80), cyan) << x;
+        EXPECT_EQ(ctx.pixel(x, 120), cyan) << x;
+        EXPECT_NE(ctx.pixel(x, 79), cyan) << x;
+        EXPECT_NE(ctx.pixel(x, 121), cyan) << x;
+    }
+    for (int y = 80; y <= 120; ++y) {
+        EXPECT_EQ(ctx.pixel(100, y), cyan) << y;
+        EXPECT_EQ(ctx.pixel(130, y), cyan) << y;
+        EXPECT_NE(ctx.pixel(99, y), cyan) << y;
+        EXPECT_NE(ctx.pixel(131, y), cyan) << y;
+        if (y == 80 || y == 120) continue;
+        EXPECT_NE(ctx.pixel(101, y), cyan) << y;
+        EXPECT_NE(ctx.pixel(129, y), cyan) << y;
+    }
+    // The map inside stays as drawn: the junction's square.
+    EXPECT_TRUE(colourNear(ctx, 115, 110, magenta, 1));
 }

@@ -344,3 +344,26 @@ TEST_F(Screen, ModifiersAtThePressAndTheShapingKeys) {
               "Nothing to smooth: select the segments first\n"
               "Nothing to smooth: select the segments first\n");
 }
+
+// Shift and Ctrl are read at the press: Shift on empty map draws a band,
+// Ctrl on a curve splits it; Ctrl+A (1), Delete (127) and Home reach the map.
+TEST_F(Screen, ModifiersAndTheManyPointKeysReachTheMap) {
+    windowState.readModifiers = readHeldModifiers;
+    heldModifiers = 1;  // Shift
+    mouseCallback(0, 0, 100, 80);
+    motionCallback(135, 125);
+    mouseCallback(0, 1, 135, 125);
+    EXPECT_EQ(mapEditor.lastPicked().size(), 2u);  // both copies of the junction
+    heldModifiers = 2;  // Ctrl, on segment 1's curve
+    mouseCallback(0, 0, 141, 95);
+    mouseCallback(0, 1, 141, 95);
+    heldModifiers = 0;
+    windowState.readModifiers = nullptr;
+    EXPECT_EQ(mapEditor.segmentCount(), 3);
+    keyboardCallback(127, 0, 0);
+    EXPECT_EQ(mapEditor.segmentCount(), 2);
+    keyboardCallback(1, 0, 0);
+    EXPECT_EQ(mapEditor.lastPicked().size(), 4u);
+    specialCallback(keyHome, 0, 0);
+    EXPECT_EQ(mapEditor.getZoom(), 4.6);
+}

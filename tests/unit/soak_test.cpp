@@ -229,7 +229,8 @@ private:
                 noPressed();
                 break;
         }
-        if (full) {
+        // The command may have removed every segment (Ctrl+A selects them all).
+        if (full && mapEditor.segmentCount() > 0) {
             // Select a segment by its start point and remove it.
             const Segment& s = mapEditor.segment(pick(mapEditor.segmentCount()));
             const int x = static_cast<int>(s.getStartPoint().x * 10.0 + s.getViewOffset().x);

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Many points at once in the real window: a band drawn with Shift held and
+# its points dragged together, Ctrl+click splitting a curve and Delete
+# dissolving the new junction, Home fitting the view, each written by a save.
+source "$(dirname "$0")/lib.sh"
+
+CYAN="0 255 255"
+INITIAL=$'0 10 0.5 18\n10 18 10.5 10\n5\n10.5 10 12 8\n14 8 16 10\n5'
+# The junction and both its handles moved one unit right and two down.
+DRAGGED=$'0 10 0.5 18\n11 20 11.5 12\n5\n11.5 12 13 10\n14 8 16 10\n5'
+
+step "Shift and a drag on empty map draw a band; the release picks the junction"
+new_workdir many
+start_editor
+xdotool keydown shift
+move 100 80
+xdotool mousedown 1
+xdotool mousemove --window "$WID" 120 100
+xdotool mousemove --window "$WID" 135 125
+wait_pixel 120 80 $CYAN "the band's top edge"
+expect_pixel 135 100 $CYAN "the band's right edge"
+xdotool mouseup 1
+xdotool keyup shift
+wait_pixel_not 120 80 $CYAN "the band to go at the release"
+
+step "a press on a band-picked point drags all of them"
+drag 1 115 110 120 120 125 130
+rm -f map.mef
+save_map
+expect_file_content map.mef "$DRAGGED" "the junction and its handles moved together"
+keys ctrl+z
+rm -f map.mef
+save_map
+expect_file_content map.mef "$INITIAL" "one undo step for the drag"
+
+step "Ctrl+click on segment 1's curve splits it there; Delete dissolves the new junction"
+xdotool keydown ctrl
+click 141 95
+xdotool keyup ctrl
+rm -f map.mef
+save_map
+[ "$(grep -c '^[0-9-]*$' map.mef)" -eq 3 ] || fail "no third segment after Ctrl+click: $(cat map.mef)"
+keys Delete
+rm -f map.mef
+save_map
+expect_file_content map.mef "$INITIAL" "the dissolved junction gives back the segment"
+
+step "Home fits the view: zoom 4.6, the junction drawn at (515, 112)"
+keys Home
+
+wait_pixel 513 110 $MAGENTA "the junction of the fitted view"
+! log_matches "glutGetModifiers" || fail "the modifiers were read outside an input callback"
+stop_editor
+
+echo "PASS many_test"
