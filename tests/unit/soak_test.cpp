@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "Decimal.h"
 #include "FrameLoop.h"
 #include "FrameTimer.h"
 #include "Globals.h"
@@ -305,7 +306,7 @@ private:
         runFrame(windowState.frameTimer, readFakeTicks, countFrame);
         if (framesDrawn != before) {
             ++frames;
-            ASSERT_EQ(std::string(pointsCounter.getText()), std::to_string(mapEditor.pointCount()))
+            ASSERT_STREQ(pointsCounter.getText(), toShortDecimal(mapEditor.pointCount()).data())
                 << where();
         }
     }
