@@ -2,6 +2,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "GroundFile.h"
@@ -31,37 +32,91 @@ struct ContextEnd {
 using Surface = std::unique_ptr<cairo_surface_t, SurfaceEnd>;
 using Context = std::unique_ptr<cairo_t, ContextEnd>;
 
+// How far apart, in pixels, two points of a path must be for both to be
+// handed to Cairo: a course of millions of points has hundreds in a pixel,
+// and a path of only what can be seen keeps the drawing within the budget.
+constexpr double seenStep = 0.25;
+
+// Builds a path of lines and curves on `cairo`, leaving out what lies within
+// seenStep of the point before it.
+class SeenPath {
+public:
+    explicit SeenPath(cairo_t* cairo) : cairo(cairo) {}
+
+    void moveTo(double x, double y) {
+        flush();
+        cairo_move_to(cairo, x, y);
+        lastX = x;
+        lastY = y;
+    }
+    void lineTo(double x, double y) {
+        if (near(x, y)) {
+            pendingX = x;
+            pendingY = y;
+            pending = true;
+            return;
+        }
+        pending = false;
+        cairo_line_to(cairo, x, y);
+        lastX = x;
+        lastY = y;
+    }
+    // A curve whose control points all lie within seenStep of the point
+    // before it is a line there.
+    void curveTo(double x1, double y1, double x2, double y2, double x3, double y3) {
+        if (near(x1, y1) && near(x2, y2)) return lineTo(x3, y3);
+        flush();
+        cairo_curve_to(cairo, x1, y1, x2, y2, x3, y3);
+        lastX = x3;
+        lastY = y3;
+    }
+    // Draws the last point left out, so that the path ends where it ends.
+    void flush() {
+        if (pending) cairo_line_to(cairo, pendingX, pendingY);
+        pending = false;
+    }
+
+private:
+    bool near(double x, double y) const { return std::abs(x - lastX) < seenStep && std::abs(y - lastY) < seenStep; }
+
+    cairo_t* cairo;
+    double lastX = 0, lastY = 0, pendingX = 0, pendingY = 0;
+    bool pending = false;
+};
+
 // Draws the ground on `cairo`, whose user space is the picture's pixels.
 void drawGround(cairo_t* cairo, const std::vector<Segment>& segments, const PictureFrame& frame) {
     cairo_set_source_rgb(cairo, background[0], background[1], background[2]);
     cairo_paint(cairo);
 
-    // The area under the ground: the closed outline exactly as the ground
-    // points file gives it to the simulator.
+    // The area under the ground: the closed outline as the ground points
+    // file gives it to the simulator.
+    SeenPath outline(cairo);
     bool started = false;
     forEachOutlinePoint(segments, [&](OutlineLine, std::size_t, double x, double y) {
         if (started) {
-            cairo_line_to(cairo, frame.pixelX(x), frame.pixelY(y));
+            outline.lineTo(frame.pixelX(x), frame.pixelY(y));
         } else {
-            cairo_move_to(cairo, frame.pixelX(x), frame.pixelY(y));
+            outline.moveTo(frame.pixelX(x), frame.pixelY(y));
             started = true;
         }
     });
+    outline.flush();
     cairo_close_path(cairo);
     cairo_set_source_rgb(cairo, earth[0], earth[1], earth[2]);
     cairo_fill(cairo);
 
     // The ground line: the segments' own curves, a new start where a segment
     // does not begin where the one before ends.
-    const auto at = [&](const ControlPoint& p, void (*to)(cairo_t*, double, double)) {
-        to(cairo, frame.pixelX(p.x), frame.pixelY(-p.y));
-    };
+    SeenPath ground(cairo);
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const std::vector<ControlPoint> p = segments[i].controlPoints();
-        if (i == 0 || !(p[0] == segments[i - 1].getEndPoint())) at(p[0], cairo_move_to);
-        cairo_curve_to(cairo, frame.pixelX(p[1].x), frame.pixelY(-p[1].y), frame.pixelX(p[2].x),
-                       frame.pixelY(-p[2].y), frame.pixelX(p[3].x), frame.pixelY(-p[3].y));
+        if (i == 0 || !(p[0] == segments[i - 1].getEndPoint()))
+            ground.moveTo(frame.pixelX(p[0].x), frame.pixelY(-p[0].y));
+        ground.curveTo(frame.pixelX(p[1].x), frame.pixelY(-p[1].y), frame.pixelX(p[2].x), frame.pixelY(-p[2].y),
+                       frame.pixelX(p[3].x), frame.pixelY(-p[3].y));
     }
+    ground.flush();
     cairo_set_source_rgb(cairo, line[0], line[1], line[2]);
     cairo_set_line_width(cairo, std::max(1.0, std::max(frame.width, frame.height) / 400.0));
     cairo_set_line_join(cairo, CAIRO_LINE_JOIN_ROUND);
