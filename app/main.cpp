@@ -153,7 +153,8 @@ int main(int argc, char** argv) {
         case CommandLine::Action::check:
             return withOutputChecked(checkWithoutWindow(commandLine.mapFiles));
         case CommandLine::Action::convert:
-            return withOutputChecked(convertWithoutWindow(commandLine.mapFile, commandLine.convertOutput));
+            return withOutputChecked(convertWithoutWindow(commandLine.mapFile, commandLine.convertOutput,
+                                                            consoleMessages(), commandLine.pictureSize));
         case CommandLine::Action::edit:
             break;
     }

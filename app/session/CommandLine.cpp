@@ -3,6 +3,8 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -27,6 +29,7 @@ enum OptionCode : int {
     recoverOption,
     importOption,
     convertOption,
+    sizeOption,
 };
 
 // Every long option: the one table that getopt_long and the messages read.
@@ -40,12 +43,23 @@ const option longOptions[] = {
     {"recover", no_argument, nullptr, recoverOption},
     {"import", required_argument, nullptr, importOption},
     {"convert", no_argument, nullptr, convertOption},
+    {"size", required_argument, nullptr, sizeOption},
     {nullptr, 0, nullptr, 0},
 };
 
 // The leading "-" hands over each MAP in order (as mapArgument) instead of
 // moving them behind the options, whatever POSIXLY_CORRECT says.
 constexpr char shortOptions[] = "-hV";
+
+// A picture size: decimal digits alone, from 16 to 4096.
+bool readPictureSize(const char* text, int& size) {
+    int value = 0;
+    const char* end = text + std::strlen(text);
+    const auto read = std::from_chars(text, end, value);
+    if (read.ec != std::errc() || read.ptr != end || *text == '-' || value < 16 || value > 4096) return false;
+    size = value;
+    return true;
+}
 
 CommandLine usageError(std::string problem) {
     CommandLine result;
@@ -134,6 +148,11 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             case convertOption:
                 convert = true;
                 break;
+            case sizeOption:
+                if (!readPictureSize(optarg, result.pictureSize))
+                    return usageError("--size takes a whole number from 16 to 4096, not '" + std::string(optarg) +
+                                      "'");
+                break;
             default:
                 return usageError(optionProblem(argv[current], optopt));
         }
@@ -151,6 +170,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     const std::size_t mapsTaken = check ? maps.size() : convert ? 2 : 1;
     if (maps.size() > mapsTaken) return usageError("more than one map file: '" + maps[mapsTaken] + "'");
     if (convert && (exportMap || check)) return usageError("--convert excludes --export and --check");
+    if (result.pictureSize != 0 && !convert) return usageError("--size needs --convert");
     if (convert && maps.size() < 2) return usageError("--convert needs a file to read and a file to write");
     if (check && exportMap) return usageError("--check excludes --export");
     if (noBatch && !exportMap) return usageError("--no-batch needs --export");
@@ -181,7 +201,7 @@ const char* usageLine() {
     return "usage: mapeditor [--export [--no-batch] | --recover | --import DRAWING] [--in-map-folder] [--] "
            "[MAP]\n"
            "   or: mapeditor --check [--] [MAP...]\n"
-           "   or: mapeditor --convert [--] IN OUT\n"
+           "   or: mapeditor --convert [--size N] [--] IN OUT\n"
            "   or: mapeditor -h | --help | -V | --version\n";
 }
 
@@ -214,7 +234,10 @@ std::string helpText() {
            "  --convert IN OUT\n"
            "               convert a drawing IN.svg (or IN.svg#ID) to the map file\n"
            "               OUT.mef, or a map file IN.mef to the drawing OUT.svg; no\n"
-           "               window; one map unit is ten SVG units\n"
+           "               window; one map unit is ten SVG units; or a map file IN.mef\n"
+           "               to a picture of its ground, OUT.png or OUT.pdf\n"
+           "  --size N     with --convert to a picture: N pixels (PDF: points) on\n"
+           "               its longer side, 16 to 4096 (default 1024)\n"
            "  -h, --help   print this text and exit\n"
            "  -V, --version\n"
            "               print the version, the copyright and the licence, and exit\n"

@@ -34,6 +34,8 @@ struct CommandLine {
     std::string importFile;
     // --convert IN OUT: IN is mapFile, OUT is this.
     std::string convertOutput;
+    // --size N: the longer side of a picture that --convert writes; 0 when not given.
+    int pictureSize = 0;
     // For usageError: the problem, one line without the line end.
     std::string error;
 };
@@ -48,7 +50,8 @@ constexpr const char* standardInputName = "-";
 //   --check [MAP...]              check the ground outline of each MAP's export
 //   --recover [MAP]               edit MAP, starting with its autosave's map
 //   --import DRAWING [MAP]        edit MAP, starting with DRAWING's chain
-//   --convert IN OUT              convert a drawing to a map or back
+//   --convert [--size N] IN OUT   convert a drawing to a map or back, or a
+//                                 map to a picture (.png, .pdf) N pixels long
 //   -h, --help; -V, --version
 // A long option may be shortened to any beginning that is unique. Options and
 // MAP may come in any order; "--" ends the options. Arguments are taken in

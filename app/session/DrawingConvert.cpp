@@ -7,6 +7,7 @@
 #include "DrawingFile.h"
 #include "EditorFiles.h"
 #include "MapFile.h"
+#include "MapPicture.h"
 #include "TextFile.h"
 
 namespace {
@@ -50,20 +51,47 @@ bool readDrawingFile(const std::string& path, std::vector<Segment>& segments, Me
     return true;
 }
 
-int convertWithoutWindow(const std::string& in, const std::string& out, Messages& messages) {
+namespace {
+
+// The map IN, refused when it has no segments.
+bool readMapToConvert(const std::string& in, std::vector<Segment>& segments, Messages& messages) {
+    if (!readMap(in, segments, messages)) return false;
+    if (segments.empty()) {
+        messages.problemLine(in + ": the map has no segments");
+        return false;
+    }
+    return true;
+}
+
+int usageProblem(const std::string& problem, Messages& messages) {
+    messages.problem("mapeditor: " + problem + "\n" + std::string(usageLine()));
+    return usageExitStatus;
+}
+
+}  // namespace
+
+int convertWithoutWindow(const std::string& in, const std::string& out, Messages& messages, int size) {
     std::string inFile, id;
     splitPathId(in, inFile, id);
     std::vector<Segment> segments;
     FileWrite write;
-    if (endsWith(inFile, ".svg") && endsWith(out, ".mef")) {
+    const bool png = endsWith(out, ".png");
+    if ((png || endsWith(out, ".pdf")) && !endsWith(inFile, ".svg")) {
+        if (!readMapToConvert(in, segments, messages)) return 1;
+        const MapPicture picture = drawMapPicture(segments, png ? PictureFormat::png : PictureFormat::pdf,
+                                                  size == 0 ? defaultPictureSize : size);
+        if (!picture.ok()) {
+            messages.problemLine(in + ": " + picture.error);
+            return 1;
+        }
+        write = storeFile(out, picture.bytes);
+    } else if (size != 0) {
+        return usageProblem("--size works only for a picture of a map (.png, .pdf)", messages);
+    } else if (endsWith(inFile, ".svg") && endsWith(out, ".mef")) {
         if (!readDrawingFile(in, segments, messages)) return 1;
         write = storeMapFile(out, segments);
     } else if (endsWith(in, ".mef") && endsWith(out, ".svg")) {
-        if (!readMap(in, segments, messages)) return 1;
-        if (segments.empty()) {
-            messages.problemLine(in + ": the map has no segments");
-            return 1;
-        }
+        if (!readMapToConvert(in, segments, messages)) return 1;
         const DrawingText drawing = formatDrawing(segments);
         if (!drawing.ok()) {
             messages.problemLine(in + ": " + drawing.error);
@@ -71,10 +99,10 @@ int convertWithoutWindow(const std::string& in, const std::string& out, Messages
         }
         write = storeFile(out, drawing.text);
     } else {
-        messages.problem(
-            "mapeditor: --convert turns a .svg file into a .mef file or a .mef file into a .svg file\n" +
-            std::string(usageLine()));
-        return usageExitStatus;
+        return usageProblem(
+            "--convert turns a .svg file into a .mef file, a .mef file into a .svg file, or a .mef file into a "
+            ".png or .pdf picture",
+            messages);
     }
     tellFileWrite(out, write, messages);
     return write ? 0 : 1;

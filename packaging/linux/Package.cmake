@@ -1,7 +1,7 @@
 # What `cmake --install` puts on a Linux system besides the program, and the
 # Debian package of it all (cpack -G DEB, or `ninja package`): the manual
 # page, the copyright and changelog, the desktop entry, the icons, the map
-# file type and the AppStream metainfo. Included from the top CMakeLists.txt.
+# file type, its thumbnailer and the AppStream metainfo. Included from the top CMakeLists.txt.
 
 set(MAPEDITOR_MAINTAINER "Map Editor authors <mapeditor@example.org>"
     CACHE STRING "Name <address> for the Debian package's Maintainer field, its changelog and copyright")
@@ -65,6 +65,8 @@ install(FILES ${linux_source}/mapeditor.bash-completion DESTINATION ${data}/bash
 install(FILES ${linux_source}/mapeditor.desktop DESTINATION ${data}/applications RENAME ${MAPEDITOR_APP_ID}.desktop)
 install(FILES ${linux_generated}/${MAPEDITOR_APP_ID}.metainfo.xml DESTINATION ${data}/metainfo)
 install(FILES ${linux_source}/mapeditor-mime.xml DESTINATION ${data}/mime/packages RENAME mapeditor.xml)
+# File managers show each map's ground as its thumbnail (a PNG of --convert).
+install(FILES ${linux_source}/mapeditor.thumbnailer DESTINATION ${data}/thumbnailers)
 # The program's icon and the map file's, at every size of the hicolor theme.
 install(FILES ${icons_source}/mapeditor.svg DESTINATION ${data}/icons/hicolor/scalable/apps)
 install(FILES ${icons_source}/mapeditor-map.svg DESTINATION ${data}/icons/hicolor/scalable/mimetypes

@@ -61,6 +61,7 @@ for size in 16 32 48 64 128 256; do
 done
 for file in "$program" "$manual" "$doc/copyright" "$doc/changelog.gz" "$doc/README.md.gz" "$doc/examples/copy.bat" \
     "$completion" "$desktop" "$metainfo" "$share/mime/packages/mapeditor.xml" "${icons[@]}" \
+    "$share/thumbnailers/mapeditor.thumbnailer" \
     "$share/icons/hicolor/scalable/apps/mapeditor.svg" \
     "$share/icons/hicolor/scalable/mimetypes/application-x-mapeditor-map.svg"; do
     [ -f "$file" ] || fail "no ${file#"$work/root"} in the package"
@@ -93,7 +94,7 @@ grep -qx 'MimeType=application/x-mapeditor-map;' "$desktop" && grep -qx 'Icon=ma
     grep -qx 'TryExec=mapeditor' "$desktop" || fail "the desktop entry names another file type, icon or program"
 
 echo "--- bash completion: options after -, map files and folders otherwise"
-mkdir -p "$work/complete/levels" && cd "$work/complete" && touch a.mef b.txt d.svg levels/c.mef ./-x.mef
+mkdir -p "$work/complete/levels" && cd "$work/complete" && touch a.mef b.txt d.svg e.png f.pdf levels/c.mef ./-x.mef
 # line | word to complete | completions, sorted
 while IFS='|' read -r line word expected; do
     got=$(
@@ -109,9 +110,12 @@ while IFS='|' read -r line word expected; do
 done <<'TABLE'
 |--ch|--check
 --check --|-|-x.mef
---export|-|--check --convert --export --help --import --in-map-folder --no-batch --recover --version -V -h
+--export|-|--check --convert --export --help --import --in-map-folder --no-batch --recover --size --version -V -h
 --import|d|d.svg
---convert a.mef||-x.mef a.mef d.svg levels
+--convert d.svg||-x.mef a.mef d.svg levels
+--convert a.mef||d.svg e.png f.pdf levels
+--convert --size 64 a.mef|f|f.pdf
+--convert --size||
 |l|levels
 --check|lev|levels
 --check -- a.mef||-x.mef a.mef levels
@@ -136,6 +140,28 @@ cd "$work/run"
 [ "$(tail -1 out.txt)" = "Saved 1 segments, containing 5 points" ] || fail "--export printed: $(cat out.txt)"
 [ "$(wc -l <gnd.pts)" -eq 7 ] && [ "$(wc -l <go)" -eq 54 ] && [ -e delivered ] ||
     fail "--export did not write gnd.pts and go and run copy.bat: $(ls)"
+
+echo "--- the thumbnailer's Exec line, run as a file manager runs it"
+thumbnailer="$share/thumbnailers/mapeditor.thumbnailer"
+grep -qx 'TryExec=mapeditor' "$thumbnailer" && grep -qx 'MimeType=application/x-mapeditor-map;' "$thumbnailer" ||
+    fail "the thumbnailer names another program or file type: $(cat "$thumbnailer")"
+mkdir "$work/thumb"
+printf '0 10 3 5\n5 5 8 10\n3\n8 10 9 12\n12 12 14 9\n3' >"$work/thumb/a map.mef"
+read -ra fields <<<"$(sed -n 's/^Exec=//p' "$thumbnailer")"
+command=()
+for field in "${fields[@]}"; do
+    case $field in
+        mapeditor) command+=("$program") ;;
+        %i) command+=("$work/thumb/a map.mef") ;;
+        %o) command+=("$work/thumb/out.png") ;;
+        %s) command+=(128) ;;
+        *) command+=("$field") ;;
+    esac
+done
+(cd / && env -u DISPLAY "${command[@]}" </dev/null) || fail "the thumbnailer's line failed: ${command[*]}"
+[ "$(identify -format %wx%h "$work/thumb/out.png")" = 128x50 ] ||
+    fail "the thumbnail is $(identify -format %wx%h "$work/thumb/out.png"), not 128x50"
+[ "$(convert "$work/thumb/out.png" -format %k info:)" -ge 3 ] || fail "the thumbnail is blank"
 
 echo "--- the manual page is clean"
 warnings=$(LC_ALL=C.UTF-8 man --warnings -E UTF-8 -l "$manual" 2>&1 >/dev/null)

@@ -92,7 +92,7 @@ TEST(CommandLine, ConvertAndImport) {
         Action action;
         std::string error;  // for usageError; otherwise "map file|output|drawing"
     } cases[] = {
-        {{"a.mef", "--convert", "b.svg"}, Action::convert, "a.mef|b.svg|"},
+        {{"a.mef", "--convert", "b.svg"}, Action::convert, "a.mef|b.svg|0"},
         {{"--import", "g.svg#x", "a.mef"}, Action::edit, "a.mef||g.svg#x"},
         {{"--convert", "a.svg"}, Action::usageError, "--convert needs a file to read and a file to write"},
         {{"--convert", "a", "b", "c"}, Action::usageError, "more than one map file: 'c'"},
@@ -101,6 +101,17 @@ TEST(CommandLine, ConvertAndImport) {
          Action::usageError,
          "--in-map-folder does not work with --convert or --import"},
         {{"--import"}, Action::usageError, "--import needs a drawing file"},
+        // A file manager's thumbnailer line: --size before the files.
+        {{"--convert", "--size", "4096", "a.mef", "t.png"}, Action::convert, "a.mef|t.png|4096"},
+        {{"--convert", "--si=16", "a", "b.pdf"}, Action::convert, "a|b.pdf|16"},
+        {{"--convert", "a", "b.pdf"}, Action::convert, "a|b.pdf|0"},
+        {{"--convert", "--size", "15", "a", "b"}, Action::usageError, "--size takes a whole number from 16 to 4096, not '15'"},
+        {{"--size=4097", "--convert", "a", "b"}, Action::usageError, "--size takes a whole number from 16 to 4096, not '4097'"},
+        {{"--size", "+64", "--convert", "a", "b"}, Action::usageError, "--size takes a whole number from 16 to 4096, not '+64'"},
+        {{"--size", "64px", "--convert", "a", "b"}, Action::usageError, "--size takes a whole number from 16 to 4096, not '64px'"},
+        {{"--size", "99999999999", "--convert", "a", "b"}, Action::usageError, "--size takes a whole number from 16 to 4096, not '99999999999'"},
+        {{"--size", "64", "a.mef"}, Action::usageError, "--size needs --convert"},
+        {{"--convert", "a", "b", "--size"}, Action::usageError, "option '--size' needs an argument"},
         {{"--check", "--import", "g.svg"},
          Action::usageError,
          "--import works only in the window, without --recover"},
@@ -110,7 +121,8 @@ TEST(CommandLine, ConvertAndImport) {
         EXPECT_EQ(got.action, c.action) << c.args[0];
         EXPECT_EQ(c.action == Action::usageError
                       ? got.error
-                      : got.mapFile + "|" + got.convertOutput + "|" + got.importFile,
+                      : got.mapFile + "|" + got.convertOutput + "|" +
+                            (got.action == Action::convert ? std::to_string(got.pictureSize) : got.importFile),
                   c.error);
     }
 }
