@@ -1,5 +1,6 @@
 #include "Globals.h"
 
+#include "KeysPanel.h"
 #include "PrecisionTools.h"
 #include "WindowNotices.h"
 
@@ -58,3 +59,7 @@ Panel offerPanel;
 Label offerLabels[2];
 Button recoverButton;
 Button discardButton;
+
+// The keys panel (KeysPanel.h).
+Panel keysPanel;
+Label keysLabels[keysPanelLabelCount];

@@ -26,9 +26,9 @@ constexpr const char* lines[] = {
     "Shift+arrow  ten times as far",
     "           (ten grid nodes)",
     "Ctrl+A     pick every end point",
-    "Ctrl+M     smooth picked junctions",
-    "Ctrl+L     straighten segments",
-    "Delete     dissolve junctions",
+    "Ctrl+M     smooth selected joins",
+    "Ctrl+L     straighten selected",
+    "Delete     dissolve picked joins",
     "F1         this panel",
     "Mouse",
     "Press      pick points, select",
@@ -47,10 +47,8 @@ constexpr const char* lines[] = {
     "Click here to close",
 };
 constexpr int lineCount = static_cast<int>(std::size(lines));
+static_assert(lineCount == keysPanelLabelCount, "one label a line");
 constexpr int leftLines = 18;
-
-Panel keysPanel;
-Label keysLabels[lineCount];
 
 void close() {
     windowState.keysPanelOpen = false;

@@ -1,10 +1,17 @@
 #pragma once
 
 #include "EditorKeys.h"
+#include "Label.h"
+#include "Panel.h"
 
 // The panel F1 opens: every key, modifier and mouse gesture of the window and
 // what it does. It lies above every other control; F1, Escape or a click on
 // it closes it, and while it is open it takes every key.
+
+// Its objects are defined in Globals.cpp, like every object of the layout.
+constexpr int keysPanelLabelCount = 33;
+extern Panel keysPanel;
+extern Label keysLabels[keysPanelLabelCount];
 
 // Lays out and registers the panel, hidden. Runs once, after the notices.
 void buildKeysPanel();
