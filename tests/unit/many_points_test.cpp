@@ -127,23 +127,22 @@ TEST(BandSelection, InPrecisionModeThePressedPointSnapsAndTheOthersFollow) {
 }
 
 TEST(FitView, ShowsEveryControlPointCentredWithinTheMargin) {
-    MapEditor initial;
-    MapEditor wide;
+    const auto mapOf = [](std::vector<Segment> chain) {
+        MapEditor editor;
+        editor.replaceChain(std::move(chain));
+        return editor;
+    };
     std::vector<Segment> chain;
     for (int k = 0; k < 40; ++k) chain.push_back(makeSegment(3 * k, 10, 3 * k + 1, 7, 3 * k + 2, 13, 3 * k + 3, 10));
-    wide.replaceChain(chain);
-    MapEditor tall;
-    tall.replaceChain({makeSegment(-5, -400, -5, -100, 5, 100, 5, 300)});
-    MapEditor dot;
-    dot.replaceChain({makeSegment(7, 7, 7, 7, 7, 7, 7, 7)});
+    MapEditor initial, wide = mapOf(chain), tall = mapOf({makeSegment(-5, -400, -5, -100, 5, 100, 5, 300)}),
+                       dot = mapOf({makeSegment(7, 7, 7, 7, 7, 7, 7, 7)}),
+                       huge = mapOf({makeSegment(0, 0, 1, 0, 2, 0, 1e6, 0)});
     // An end point moved far out and back: the fit follows the map as it is now.
     MapEditor edited;
     edited.mouse(ButtonAction::press, 170, 110);
     edited.mouse(ButtonAction::release, 170, 110);
     ASSERT_TRUE(edited.movePickedTo({500, -300}));
     ASSERT_TRUE(edited.movePickedTo({16, 10}));
-    MapEditor huge;
-    huge.replaceChain({makeSegment(0, 0, 1, 0, 2, 0, 1e6, 0)});
     struct Case {
         const char* what;
         MapEditor& editor;
