@@ -3,12 +3,6 @@
 # each state read back from a saved map.mef.
 source "$(dirname "$0")/lib.sh"
 
-resave() {
-    rm -f map.mef
-    save_map
-    expect_file_content map.mef "$1" "$2"
-}
-
 # modified_drag MODIFIER X0 Y0 X...: a left drag with MODIFIER held from before the press.
 modified_drag() {
     local modifier=$1
