@@ -27,6 +27,7 @@ expect_pixel $NOTICE_X $NOTICE_Y $BLACK "no notice at the start"
 save_map
 wait_pixel $NOTICE_X $NOTICE_Y $TEAL "the notice of the save"
 [ "$(lit_pixels 125 508 300 14)" -gt 100 ] || fail "the save's notice shows no text"
+log_matches 'Saved map.mef' && fail "the save's notice went to standard output"
 dismiss_notice
 printf 'exit 0\n' >copy.bat
 export_map
