@@ -128,13 +128,6 @@ headless --convert canyon.mef other.txt
 headless --convert empty.mef other.svg
 [ "$RC" -eq 1 ] && [ "$ERR" = 'empty.mef: the map has no segments' ] && [ ! -e other.svg ] || fail "empty map: $RC $ERR"
 
-step "--convert: a picture of a map, and a size out of bounds, without a display"
-headless --convert --size 16 canyon.mef small.png
-[ "$RC" -eq 0 ] && [ "$(identify -format %wx%h small.png)" = 16x10 ] || fail "a 16-pixel picture: $RC $ERR"
-headless --convert --size 4097 canyon.mef big.png
-[ "$RC" -eq 2 ] && [ ! -e big.png ] && grep -qF -- "--size takes a whole number from 16 to 4096, not '4097'" <<<"$ERR" ||
-    fail "a size out of bounds: $RC $ERR"
-
 step "--convert: drawings as Inkscape 1.2 saves them"
 # Made once with Inkscape 1.2.2 ("inkscape --actions=A --export-type=svg
 # --export-filename=OUT IN"): raised.svg from the editor's drawing of CANYON

@@ -383,6 +383,13 @@ save_map() {
     wait_pixel_not 402 340 $TEAL "the confirmation panel to hide"
 }
 
+# resave CONTENT WHAT: saves the map afresh and checks map.mef holds CONTENT.
+resave() {
+    rm -f map.mef
+    save_map
+    expect_file_content map.mef "$1" "$2"
+}
+
 # export_map: "Export Map"; waits until the export has printed something.
 # E2E_LINES_BEFORE_EXPORT keeps the number of output lines before the press.
 export_map() {

@@ -26,13 +26,9 @@ wait_pixel_not 120 80 $CYAN "the band to go at the release"
 
 step "a press on a band-picked point drags all of them"
 drag 1 115 110 120 120 125 130
-rm -f map.mef
-save_map
-expect_file_content map.mef "$DRAGGED" "the junction and its handles moved together"
+resave "$DRAGGED" "the junction and its handles moved together"
 keys ctrl+z
-rm -f map.mef
-save_map
-expect_file_content map.mef "$INITIAL" "one undo step for the drag"
+resave "$INITIAL" "one undo step for the drag"
 
 step "Ctrl+click on segment 1's curve splits it there; Delete dissolves the new junction"
 xdotool keydown ctrl
@@ -42,9 +38,7 @@ rm -f map.mef
 save_map
 [ "$(grep -c '^[0-9-]*$' map.mef)" -eq 3 ] || fail "no third segment after Ctrl+click: $(cat map.mef)"
 keys Delete
-rm -f map.mef
-save_map
-expect_file_content map.mef "$INITIAL" "the dissolved junction gives back the segment"
+resave "$INITIAL" "the dissolved junction gives back the segment"
 
 step "Home fits the view: zoom 4.6, the junction drawn at (515, 112)"
 keys Home

@@ -49,23 +49,15 @@ TEST(AutosaveSpares, ListingAndTakingAroundWhatIsThere) {
         std::vector<std::string> listed;
         std::string taken;
     } cases[] = {
+        // clang-format off
         {{}, {}, {}, {}, "a.mef.autosave-2"},
-        {{"a.mef.autosave", "a.mef.autosave-3", "a.mef.autosave-4"},
-         {},
-         {},
-         {"a.mef.autosave-3", "a.mef.autosave-4"},
-         "a.mef.autosave-2"},
-        {{"a.mef.autosave-2", "a.mef.autosave-40"},
-         {},
-         {},
-         {"a.mef.autosave-2", "a.mef.autosave-40"},
+        {{"a.mef.autosave", "a.mef.autosave-3", "a.mef.autosave-4"}, {}, {},
+         {"a.mef.autosave-3", "a.mef.autosave-4"}, "a.mef.autosave-2"},
+        {{"a.mef.autosave-2", "a.mef.autosave-40"}, {}, {}, {"a.mef.autosave-2", "a.mef.autosave-40"},
          "a.mef.autosave-3"},
-        {{"a.mef.autosave-2"},
-         {"a.mef.autosave-3"},
-         {"a.mef.autosave-4"},
-         {"a.mef.autosave-2"},
-         "a.mef.autosave-5"},
+        {{"a.mef.autosave-2"}, {"a.mef.autosave-3"}, {"a.mef.autosave-4"}, {"a.mef.autosave-2"}, "a.mef.autosave-5"},
         {{"b.mef.autosave-2", "a.mef.autosave-2x"}, {}, {}, {}, "a.mef.autosave-2"},
+        // clang-format on
     };
     for (const auto& c : cases) {
 #ifdef _WIN32
@@ -129,8 +121,10 @@ TEST(AutosaveSpares, TheRunsSpareWhileTheOfferWaits) {
             EXPECT_EQ(readFile("map.mef.autosave"), spare);
             EXPECT_TRUE(saver.ownsFile());
         }
-        if (answer == "Recover") saver.releaseEarlier();
-        if (answer == "Recover") saver.takeOver();
+        if (answer == "Recover") {
+            saver.releaseEarlier();
+            saver.takeOver();
+        }
         editor.appendSegment();
         ASSERT_TRUE(saver.finish());
         const std::string now = formatMapFile(editor.getSegments());

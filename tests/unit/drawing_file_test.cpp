@@ -83,8 +83,6 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
         {svg("<g visibility=\"hidden\"><path d=\"M0 0 L30 0\"/><path visibility=\"visible\" d=\"M0 0 L0 "
              "30\"/></g>"),
          "", "0 0 0 1\n0 2 0 3\n5", ""},
-        {svg("<g display=\"none\"><path id=\"b\" d=\"M0 0 L30 0\"/></g>"), "b", "",
-         "the element with the id \"b\" is hidden"},
         {svg("<path d=\"M0 0 L30 0\"/><path id=\"ground\" data-path-digest=\"0\" d=\"M0 0 L0 30\"/>"), "",
          "0 0 0 1\n0 2 0 3\n5", ""},
         // A page in millimetres: its user units in CSS pixels.
@@ -94,7 +92,6 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
          "", "0 0 2.51969 0\n5.03937 0 7.55906 0\n5", ""},
         {svg("<rect width=\"3\" height=\"3\"/>"), "", "",
          "no <path> element; the <rect> is not a path: convert it"},
-        {svg("<g id=\"b\"><ellipse rx=\"3\" ry=\"3\"/></g>"), "b", "", "names a <g> with no <path> element"},
         {path("M0 0 L30 0"), "b", "", "no <path> with the id \"b\""},
         {path("M10 10"), "", "", "the path has no drawing command"},
         {path("M0 0 L30"), "", "", "the path cannot be read"},

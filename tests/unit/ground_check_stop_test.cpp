@@ -9,24 +9,19 @@
 #include "EditorFiles.h"
 #include "GroundCheck.h"
 #include "GroundReport.h"
-#include "MapFile.h"
 #include "ScratchDir.h"
+#include "SegmentFactory.h"
 
 namespace {
 
 // A sheared zigzag of 2n straight segments whose pieces' boxes all meet, so
 // that the search for crossings has much to compare.
 std::vector<Segment> shearedZigzag(int n) {
-    std::string map;
-    for (int k = 0; k < n; ++k) {
-        map += std::to_string(k) + " 0 " + std::to_string(k) + " 0\n" + std::to_string(k + n) + " 100 " +
-               std::to_string(k + n) + " 100\n1\n";
-        map += std::to_string(k + n) + " 100 " + std::to_string(k + n) + " 100\n" + std::to_string(k + 1) +
-               " 0 " + std::to_string(k + 1) + " 0\n1\n";
-    }
-    writeFile("zigzag.mef", map);
     std::vector<Segment> segments;
-    EXPECT_TRUE(readMapFile("zigzag.mef", segments).loaded());
+    for (int k = 0; k < n; ++k) {
+        segments.push_back(makeSegment(k, 0, k, 0, k + n, 100, k + n, 100, 1));
+        segments.push_back(makeSegment(k + n, 100, k + n, 100, k + 1, 0, k + 1, 0, 1));
+    }
     return segments;
 }
 
@@ -37,7 +32,6 @@ bool stopWhenAsked() { return ++asked >= stopAt; }
 // Stopped at its first question, a later one, or never: only a check that
 // was not stopped has a result, and that is the one without a stop.
 TEST(GroundCheckStop, TheCheckEndsWhenAskedAndOnlyThen) {
-    ScratchDir scratch;
     const std::vector<Segment> segments = shearedZigzag(1000);
     const GroundProblems whole = checkGround(segments);
     ASSERT_FALSE(whole.interrupted);

@@ -98,14 +98,6 @@ TEST(SmoothDrag, ModifiersShapeTheDragFromPressToRelease) {
 }
 
 TEST(SmoothCommands, SmoothingGivesCatmullRomHandlesAtSelectedJunctions) {
-    // Pressing the junction selects both segments of the initial map.
-    MapEditor editor;
-    editor.mouse(press, 115, 110);
-    editor.mouse(release, 115, 110);
-    ASSERT_TRUE(editor.smoothSelected());
-    EXPECT_EQ(formatMapFile(editor.getSegments()),
-              "0 10 0.5 18\n7.83333 10 10.5 10\n5\n10.5 10 13.1667 10\n14 8 16 10\n5");
-
     const std::vector<Segment> chain{makeSegment(0, 0, 1, 1, 2, 1, 3, 0),
                                      makeSegment(3, 0, 4, -1, 5, -1, 6, 3),
                                      makeSegment(6, 3, 7, 3, 8, 3, 9, 3)};
@@ -142,8 +134,6 @@ TEST(SmoothCommands, StraighteningPutsHandlesAtThirds) {
     MapEditor e = chainOf(chain, {false, true});
     ASSERT_TRUE(e.straightenSelected());
     EXPECT_EQ(formatMapFile(e.getSegments()), "0 0 1 1\n2 1 3 0\n5\n3 0 4 1\n5 2 6 3\n5");
-    EXPECT_TRUE(e.undo());
-    EXPECT_EQ(e.segment(1).getStartHandle(), (ControlPoint{4, -1}));
 
     MapEditor none = chainOf(chain, {false, false});
     EXPECT_FALSE(none.straightenSelected());
