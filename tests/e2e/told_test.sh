@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What the window tells and the keys of a designer's habits: the notices of a
-# save and an export, Ctrl+S with Enter and Escape, and the F1 panel of keys.
+# save and an export (a failing copy.bat's last error line among them), Ctrl+S
+# with Enter and Escape, and the F1 panel of keys.
 source "$(dirname "$0")/lib.sh"
 
 # The notice's face right of its text; black while no notice shows.
@@ -19,6 +20,24 @@ dismiss_notice() {
     wait_pixel $NOTICE_X $NOTICE_Y $BLACK "the notice to go after a click on it"
 }
 
+# A digest of the notice's upper row (its message) in the last screenshot.
+notice_row() {
+    local row
+    for ((row = 507; row < 522; row++)); do
+        od -An -tu1 -v -j $(((row * WIN_W + 125) * 3)) -N $((660 * 3)) "$E2E_SHOT"
+    done | md5sum
+}
+
+# export_failing LINES: an export through a copy.bat that writes LINES to its
+# standard error and exits 127; prints the digest of the notice it leaves.
+export_failing() {
+    printf '%s\nexit 127\n' "$1" >copy.bat
+    export_map
+    wait_pixel $NOTICE_X $NOTICE_Y $TEAL "the notice of the failing copy.bat" >&2
+    notice_row
+    dismiss_notice >&2
+}
+
 step "a save and an export say so in a notice"
 new_workdir told
 start_editor
@@ -32,7 +51,16 @@ dismiss_notice
 printf 'exit 0\n' >copy.bat
 export_map
 wait_pixel $NOTICE_X $NOTICE_Y $TEAL "the notice of the export"
+saved=$(notice_row)
 dismiss_notice
+
+step "a failing copy.bat's last error line is in the notice"
+first=$(export_failing $'echo one >&2\necho "copy: not found" >&2')
+second=$(export_failing $'echo two >&2\necho "copy: not found" >&2\necho >&2')
+other=$(export_failing 'echo "cp: cannot stat" >&2')
+[ "$first" = "$second" ] || fail "two copy.bat failures with the same last line differ in the notice"
+[ "$first" != "$other" ] || fail "the notice does not show copy.bat's last error line"
+[ "$first" != "$saved" ] || fail "a failing copy.bat shows the notice of success"
 
 step "Ctrl+S asks as Save QUIV File does; Escape answers No, Enter Yes"
 rm map.mef
