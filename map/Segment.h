@@ -90,6 +90,12 @@ public:
     int getHandleSize() const { return handleSize; }
 
 private:
+    // The two halves of de Casteljau's construction through the points it
+    // found (p01 the first half's start handle, ..., p23 the second's end
+    // handle), each with the resolution split() gives its halves.
+    std::pair<Segment, Segment> halvesThrough(const ControlPoint& p01, const ControlPoint& p012,
+                                              const ControlPoint& middle, const ControlPoint& p123,
+                                              const ControlPoint& p23) const;
     void resample();
     ControlPoint& point(PointRole role);
 
