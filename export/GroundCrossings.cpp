@@ -14,11 +14,16 @@
 namespace {
 
 // The sweep gives up past this many meetings of pairs of pieces that are not
-// neighbours (each piece meets its neighbours at their common points), for
-// the search by boxes, which can stop after the first ones in outline order:
-// an outline that meets itself in bulk (a star, a ground drawn back and forth
-// along one line) is then checked as fast as before.
+// neighbours (each piece meets its neighbours at their common points), and
+// 16 more for each piece, for the search by boxes, which can stop after the
+// first ones in outline order: an outline that meets itself in bulk (a star,
+// a ground drawn back and forth along one line) is then checked as fast as
+// before. The pairs kept take at most 128 bytes a piece, in proportion to the
+// map; an outline whose printed numbers run into one another (whole numbers
+// past 100,000 print alike in pairs, past 1,000,000 by tens) meets itself a
+// few times at nearly every piece, and is still checked by the sweep.
 constexpr std::size_t sweepBudget = 200000;
+constexpr std::size_t pairsPerPiece = 16;
 
 // Finds every meeting of two outline pieces that are not neighbours, and
 // every overlap of two neighbours (the outline folding back on itself), in
@@ -44,7 +49,11 @@ Meetings findMeetings(const std::vector<GroundPoint>& points, GroundCheckStop st
         }
     }
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
-    switch (findMeetingPairs(pieces, sweepBudget + 2 * pieces.size(), pairs, stop)) {
+    // Crossings to be placed exactly cost microseconds each: past a fiftieth
+    // of the pairs a piece's neighbours make, they are crowded as in a star's
+    // middle, where the search by boxes stops sooner.
+    const SweepBudget budget{sweepBudget + pairsPerPiece * pieces.size(), (sweepBudget + 2 * pieces.size()) / 50};
+    switch (findMeetingPairs(pieces, budget, pairs, stop)) {
     case SweepEnd::complete:
         break;
     case SweepEnd::overBudget:

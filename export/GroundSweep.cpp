@@ -94,7 +94,7 @@ private:
 
 class Sweep {
 public:
-    Sweep(const std::vector<SweepPiece>& pieces, std::size_t budget, std::vector<Pair>& pairs)
+    Sweep(const std::vector<SweepPiece>& pieces, SweepBudget budget, std::vector<Pair>& pairs)
         : pieces(pieces), budget(budget), pairs(pairs), queue(pieces), line(pieces) {}
 
     SweepEnd run(GroundCheckStop askStop) {
@@ -103,7 +103,7 @@ public:
             if (askStop && askStop()) return SweepEnd::stopped;
             const Place place = queue.next(stop);
             const bool withinBudget = place.exact == nullptr ? atEnd(place, stop) : atCrossing(place, stop);
-            if (!withinBudget || queue.exactPlaces() > budget / 50) return SweepEnd::overBudget;
+            if (!withinBudget || queue.exactPlaces() > budget.exactPlaces) return SweepEnd::overBudget;
         }
         return SweepEnd::complete;
     }
@@ -113,7 +113,7 @@ private:
     bool report(const std::vector<std::uint32_t>& meeting) {
         for (std::size_t a = 0; a < meeting.size(); ++a) {
             for (std::size_t b = a + 1; b < meeting.size(); ++b) {
-                if (pairs.size() >= budget) return false;
+                if (pairs.size() >= budget.pairs) return false;
                 pairs.push_back(std::minmax(meeting[a], meeting[b]));
             }
         }
@@ -198,7 +198,7 @@ private:
     }
 
     const std::vector<SweepPiece>& pieces;
-    const std::size_t budget;
+    const SweepBudget budget;
     std::vector<Pair>& pairs;
     SweepQueue queue;
     SweepLine line;
@@ -207,7 +207,7 @@ private:
 
 }  // namespace
 
-SweepEnd findMeetingPairs(const std::vector<SweepPiece>& pieces, std::size_t budget, std::vector<Pair>& pairs,
+SweepEnd findMeetingPairs(const std::vector<SweepPiece>& pieces, SweepBudget budget, std::vector<Pair>& pairs,
                           GroundCheckStop stop) {
     pairs.clear();
     Sweep sweep(pieces, budget, pairs);

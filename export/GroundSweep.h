@@ -17,12 +17,16 @@
 //
 // `pairs` gets each pair (a, b), a < b, of indices into `pieces`, once, in
 // order. Returns overBudget, with `pairs` incomplete, when the sweep met more
-// than `budget` pairs (counted once at every point where they meet), or had to
-// work out more than a fiftieth as many crossings exactly (crossings within
-// rounding errors of each other, as in a star's middle, cost microseconds
-// each); stopped when `stop` (asked at every point the sweep passes, when not
-// null) said so.
+// than `budget.pairs` pairs (counted once at every point where they meet), or
+// had to work out more than `budget.exactPlaces` crossings exactly (crossings
+// within rounding errors of each other, as in a star's middle, cost
+// microseconds each); stopped when `stop` (asked at every point the sweep
+// passes, when not null) said so.
+struct SweepBudget {
+    std::size_t pairs = 0;
+    std::size_t exactPlaces = 0;
+};
 enum class SweepEnd { complete, overBudget, stopped };
-SweepEnd findMeetingPairs(const std::vector<SweepPiece>& pieces, std::size_t budget,
+SweepEnd findMeetingPairs(const std::vector<SweepPiece>& pieces, SweepBudget budget,
                           std::vector<std::pair<std::uint32_t, std::uint32_t>>& pairs,
                           GroundCheckStop stop = nullptr);

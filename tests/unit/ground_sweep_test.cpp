@@ -32,7 +32,7 @@ Pairs everyPairThatMeets(const std::vector<SweepPiece>& pieces) {
 
 Pairs sweep(const std::vector<SweepPiece>& pieces) {
     Pairs pairs;
-    EXPECT_EQ(findMeetingPairs(pieces, 1000000, pairs), SweepEnd::complete);
+    EXPECT_EQ(findMeetingPairs(pieces, {1000000, 20000}, pairs), SweepEnd::complete);
     return pairs;
 }
 
@@ -110,9 +110,9 @@ TEST(GroundSweep, StopsPastItsBudget) {
     std::vector<SweepPiece> star;
     for (int k = 0; k < 40; ++k) star.push_back(piece({double(k), 0}, {double(40 - k), 40}));
     Pairs pairs;
-    EXPECT_EQ(findMeetingPairs(star, 100, pairs), SweepEnd::overBudget);
+    EXPECT_EQ(findMeetingPairs(star, {100, 1000}, pairs), SweepEnd::overBudget);
     EXPECT_LE(pairs.size(), 100u);
-    EXPECT_EQ(findMeetingPairs(star, 100000, pairs), SweepEnd::complete);
+    EXPECT_EQ(findMeetingPairs(star, {100000, 1000}, pairs), SweepEnd::complete);
     EXPECT_EQ(pairs, everyPairThatMeets(star));
 }
 
