@@ -114,11 +114,13 @@ using GroundCheckStop = bool (*)();
 // Checks the outline of `segments` (not empty). Consecutive points that print
 // the same are taken as one for the crossing test. Whether and how two pieces
 // meet is decided exactly on the printed numbers, at every scale. Runs in
-// O((n + k) log n) time for n points and k pairs of pieces that meet: a plane
-// sweep finds those pairs. The search stops past maxCrossings crossing points
-// or maxOverlappingPairs pairs running along each other, so memory stays
-// small; an outline that meets itself in bulk (past 200,000 pairs) is searched
-// by boxes instead, so that it stops after the first ones in outline order.
+// O((n + k) log n) time for n points and k points where pieces meet: a plane
+// sweep finds the pieces that meet at each; their pairs are taken in outline
+// order up to the stop, past maxCrossings crossing points or
+// maxOverlappingPairs pairs running along each other, so memory stays in
+// proportion to the map. An outline that meets itself at more points than 16
+// a piece, or crowds its crossings within rounding errors of each other, is
+// searched by boxes instead, which also stops after the first in outline order.
 GroundProblems checkGround(const std::vector<Segment>& segments, GroundCheckStop stop = nullptr);
 
 // The same check on `printedLines`, the point of every line of the ground

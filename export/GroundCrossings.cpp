@@ -13,20 +13,44 @@
 
 namespace {
 
-// The sweep gives up past this many meetings of pairs of pieces that are not
-// neighbours (each piece meets its neighbours at their common points), for
-// the search by boxes, which can stop after the first ones in outline order:
-// an outline that meets itself in bulk (a star, a ground drawn back and forth
-// along one line) is then checked as fast as before.
-constexpr std::size_t sweepBudget = 200000;
+// The sweep gives way to the search by boxes, which can stop after the first
+// meetings in outline order, past 400,000 and 16 a piece of pieces listed at
+// the points where pieces meet (64 bytes a piece, in proportion to the map;
+// a pair that meets alone takes two), or past a
+// fiftieth of 200,000 and two a piece of crossings placed exactly: those are
+// crowded within rounding errors of each other, as in a star's middle, and
+// cost microseconds each. An outline whose printed numbers run into one
+// another (whole numbers past 100,000 print alike in pairs, past 1,000,000 by
+// tens) meets itself at nearly every piece and stays within the budget.
+constexpr std::size_t membersBase = 400000;
+constexpr std::size_t membersPerPiece = 16;
+constexpr std::size_t exactPlacesBase = 200000 / 50;
+
+// For each outline piece, the groups it belongs to: piece i's are
+// groupsOf[first[i]] up to groupsOf[first[i + 1]].
+struct GroupsOfPieces {
+    std::vector<std::size_t> first;
+    std::vector<std::uint32_t> groupsOf;
+
+    GroupsOfPieces(const MeetingGroups& groups, const std::vector<std::uint32_t>& pieceOf, std::size_t m)
+        : first(m + 1, 0), groupsOf(groups.members.size()) {
+        for (const std::uint32_t p : groups.members) ++first[pieceOf[p] + 1];
+        for (std::size_t i = 0; i < m; ++i) first[i + 1] += first[i];
+        std::vector<std::size_t> next(first.begin(), first.end() - 1);
+        std::size_t k = 0;
+        for (std::size_t g = 0; g < groups.ends.size(); ++g)
+            for (; k < groups.ends[g]; ++k) groupsOf[next[pieceOf[groups.members[k]]]++] = static_cast<std::uint32_t>(g);
+    }
+};
 
 // Finds every meeting of two outline pieces that are not neighbours, and
 // every overlap of two neighbours (the outline folding back on itself), in
 // outline order of the first piece, until the points found are more than
 // maxCrossings crossings, however the overlaps found later group them. The
-// sweep finds the pairs of pieces that meet; they are then recorded run
-// after run of pieces, so that the search stops where the search by boxes
-// would stop, with the same findings.
+// sweep finds the groups of pieces that meet; their pairs are then recorded
+// run after run of pieces, each piece's with the later pieces it meets, so
+// that the search stops where the search by boxes would stop, with the same
+// findings, and pairs past the stop are never made.
 // Asks `stop` as it goes.
 Meetings findMeetings(const std::vector<GroundPoint>& points, GroundCheckStop stop) {
     const std::size_t m = points.size();
@@ -43,8 +67,9 @@ Meetings findMeetings(const std::vector<GroundPoint>& points, GroundCheckStop st
             inRangePiece[k] = true;
         }
     }
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs;
-    switch (findMeetingPairs(pieces, sweepBudget + 2 * pieces.size(), pairs, stop)) {
+    MeetingGroups groups;
+    const SweepBudget budget{membersBase + membersPerPiece * pieces.size(), exactPlacesBase + 2 * pieces.size() / 50};
+    switch (findMeetingGroups(pieces, budget, groups, stop)) {
     case SweepEnd::complete:
         break;
     case SweepEnd::overBudget:
@@ -56,22 +81,28 @@ Meetings findMeetings(const std::vector<GroundPoint>& points, GroundCheckStop st
     }
     }
 
+    const GroupsOfPieces of(groups, pieceOf, m);
     MeetingRecorder recorder(points, stop);
-    for (auto& pair : pairs) pair = std::minmax(pieceOf[pair.first], pieceOf[pair.second]);
-    pairs.erase(
-        std::remove_if(pairs.begin(), pairs.end(),
-                       [&](const auto& pair) { return recorder.neighbours(pair.first, pair.second); }),
-        pairs.end());
-    std::sort(pairs.begin(), pairs.end());
-    auto next = pairs.begin();
+    std::vector<std::uint32_t> later;
     for (std::size_t r = 0; r < runs.size(); ++r) {
         if (recorder.mustStop()) break;
         const std::size_t end = runs[r].first + runs[r].count;
         for (std::size_t i = runs[r].first; i < end; ++i)
             if (i + 1 < m && inRangePiece[i + 1]) recorder.compareNeighbours(i, i + 1);
         if (r == 0 && inRangePiece[0] && inRangePiece[m - 1]) recorder.compareNeighbours(0, m - 1);
-        for (; next != pairs.end() && next->first < end; ++next)
-            recorder.record(next->first, next->second, false);
+        for (std::size_t i = runs[r].first; i < end; ++i) {
+            later.clear();
+            for (std::size_t k = of.first[i]; k < of.first[i + 1]; ++k) {
+                const std::size_t g = of.groupsOf[k];
+                for (std::size_t e = g == 0 ? 0 : groups.ends[g - 1]; e < groups.ends[g]; ++e) {
+                    const std::uint32_t j = pieceOf[groups.members[e]];
+                    if (j > i && !recorder.neighbours(i, j)) later.push_back(j);
+                }
+            }
+            std::sort(later.begin(), later.end());
+            later.erase(std::unique(later.begin(), later.end()), later.end());
+            for (const std::uint32_t j : later) recorder.record(i, j, false);
+        }
     }
     return recorder.finish();
 }

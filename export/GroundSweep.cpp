@@ -8,7 +8,6 @@
 
 namespace {
 
-using Pair = std::pair<std::uint32_t, std::uint32_t>;
 using Place = SweepQueue::Place;
 
 // A place in the sweep line's order that holds one piece. The sweep reorders
@@ -94,8 +93,8 @@ private:
 
 class Sweep {
 public:
-    Sweep(const std::vector<SweepPiece>& pieces, std::size_t budget, std::vector<Pair>& pairs)
-        : pieces(pieces), budget(budget), pairs(pairs), queue(pieces), line(pieces) {}
+    Sweep(const std::vector<SweepPiece>& pieces, SweepBudget budget, MeetingGroups& groups)
+        : pieces(pieces), budget(budget), groups(groups), queue(pieces), line(pieces) {}
 
     SweepEnd run(GroundCheckStop askStop) {
         SweepQueue::Stop stop;
@@ -103,20 +102,18 @@ public:
             if (askStop && askStop()) return SweepEnd::stopped;
             const Place place = queue.next(stop);
             const bool withinBudget = place.exact == nullptr ? atEnd(place, stop) : atCrossing(place, stop);
-            if (!withinBudget || queue.exactPlaces() > budget / 50) return SweepEnd::overBudget;
+            if (!withinBudget || queue.exactPlaces() > budget.exactPlaces) return SweepEnd::overBudget;
         }
         return SweepEnd::complete;
     }
 
 private:
-    // Every two of `meeting` meet at the point where the sweep stands.
+    // The pieces of `meeting` meet at the point where the sweep stands.
     bool report(const std::vector<std::uint32_t>& meeting) {
-        for (std::size_t a = 0; a < meeting.size(); ++a) {
-            for (std::size_t b = a + 1; b < meeting.size(); ++b) {
-                if (pairs.size() >= budget) return false;
-                pairs.push_back(std::minmax(meeting[a], meeting[b]));
-            }
-        }
+        if (meeting.size() < 2) return true;
+        if (groups.members.size() + meeting.size() > budget.members) return false;
+        groups.members.insert(groups.members.end(), meeting.begin(), meeting.end());
+        groups.ends.push_back(groups.members.size());
         return true;
     }
 
@@ -198,8 +195,8 @@ private:
     }
 
     const std::vector<SweepPiece>& pieces;
-    const std::size_t budget;
-    std::vector<Pair>& pairs;
+    const SweepBudget budget;
+    MeetingGroups& groups;
     SweepQueue queue;
     SweepLine line;
     std::vector<std::uint32_t> meeting, continuing;
@@ -207,12 +204,10 @@ private:
 
 }  // namespace
 
-SweepEnd findMeetingPairs(const std::vector<SweepPiece>& pieces, std::size_t budget, std::vector<Pair>& pairs,
-                          GroundCheckStop stop) {
-    pairs.clear();
-    Sweep sweep(pieces, budget, pairs);
-    const SweepEnd complete = sweep.run(stop);
-    std::sort(pairs.begin(), pairs.end());
-    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
-    return complete;
+SweepEnd findMeetingGroups(const std::vector<SweepPiece>& pieces, SweepBudget budget, MeetingGroups& groups,
+                           GroundCheckStop stop) {
+    groups.members.clear();
+    groups.ends.clear();
+    Sweep sweep(pieces, budget, groups);
+    return sweep.run(stop);
 }

@@ -8,21 +8,35 @@
 #include "GroundCheck.h"
 #include "SweepQueue.h"
 
-// Every pair of pieces that meet (cross, touch or run along each other),
+// The pieces that meet at each point where the sweep stopped, a group for
+// each point: group g holds members[ends[g - 1]] up to members[ends[g]]
+// (from 0 for the first). Every two pieces of a group meet; two pieces that
+// run along each other are in the groups at both ends of their common stretch.
+// A star of n pieces through one point is one group of n, where its pairs
+// would be n (n - 1) / 2.
+struct MeetingGroups {
+    std::vector<std::uint32_t> members;
+    std::vector<std::size_t> ends;
+};
+
+// Every group of pieces that meet (cross, touch or run along each other),
 // found by a plane sweep (Bentley and Ottmann's) on the exact orientation
 // test: the sweep line passes the ends of the pieces and the points where
 // two cross in order of x, then y, and keeps the pieces it cuts in their
 // order along it, so that only pieces next to each other there are compared.
-// Takes O((n + k) log n) time for n pieces and k meetings.
+// Takes O((n + k) log n) time for n pieces and k points where pieces meet.
 //
-// `pairs` gets each pair (a, b), a < b, of indices into `pieces`, once, in
-// order. Returns overBudget, with `pairs` incomplete, when the sweep met more
-// than `budget` pairs (counted once at every point where they meet), or had to
-// work out more than a fiftieth as many crossings exactly (crossings within
-// rounding errors of each other, as in a star's middle, cost microseconds
-// each); stopped when `stop` (asked at every point the sweep passes, when not
-// null) said so.
+// `groups` gets the pieces (indices into `pieces`) meeting at each point, in
+// the order the sweep reaches the points. Returns overBudget, with `groups`
+// incomplete, when the groups would hold more than `budget.members` pieces
+// in all, or when the sweep had to work out more than `budget.exactPlaces`
+// crossings exactly (crossings within rounding errors of each other, as in
+// a star's middle, cost microseconds each); stopped when `stop` (asked at
+// every point the sweep passes, when not null) said so.
+struct SweepBudget {
+    std::size_t members = 0;
+    std::size_t exactPlaces = 0;
+};
 enum class SweepEnd { complete, overBudget, stopped };
-SweepEnd findMeetingPairs(const std::vector<SweepPiece>& pieces, std::size_t budget,
-                          std::vector<std::pair<std::uint32_t, std::uint32_t>>& pairs,
-                          GroundCheckStop stop = nullptr);
+SweepEnd findMeetingGroups(const std::vector<SweepPiece>& pieces, SweepBudget budget, MeetingGroups& groups,
+                           GroundCheckStop stop = nullptr);

@@ -104,6 +104,15 @@ echo "--check of sheared.mef: $took ms"
 [ "$rc" = 0 ] && [ ! -s out.txt ] && [ ! -s err.txt ] || fail "--check of the sheared zigzag: status $rc, $(head -3 out.txt err.txt)"
 [ "$took" -lt 20000 ] || fail "--check of the sheared zigzag took $took ms"
 
+step "the same zigzag past 1,000,000, where its whole numbers print alike and it folds back on itself at nearly every piece: --check stops after its first findings, in seconds"
+new_workdir printed-alike
+awk 'BEGIN { n = 866666; for (k = 800000; k < n; k++) {
+    printf "%d 0 %d 0\n%d -100 %d -100\n1\n", k, k, k + n, k + n
+    printf "%d -100 %d -100\n%d 0 %d 0\n1\n", k + n, k + n, k + 1, k + 1 } }' >alike.mef
+check_in_seconds alike.mef
+[ "$(tail -1 out.txt)" = "alike.mef: the search for crossings stopped after 100000 pairs of pieces running along each other; more may follow" ] ||
+    fail "--check of the zigzag printed alike ends: $(tail -1 out.txt)"
+
 step "--help to a full disk: status 1"
 rc=0
 env -u DISPLAY "$E2E_EDITOR" --help >/dev/full 2>err.txt || rc=$?

@@ -30,10 +30,25 @@ Pairs everyPairThatMeets(const std::vector<SweepPiece>& pieces) {
     return pairs;
 }
 
-Pairs sweep(const std::vector<SweepPiece>& pieces) {
+// Every two pieces of a group, once.
+Pairs pairsOf(const MeetingGroups& groups) {
     Pairs pairs;
-    EXPECT_EQ(findMeetingPairs(pieces, 1000000, pairs), SweepEnd::complete);
+    std::size_t from = 0;
+    for (const std::size_t end : groups.ends) {
+        for (std::size_t a = from; a < end; ++a)
+            for (std::size_t b = a + 1; b < end; ++b)
+                pairs.push_back(std::minmax(groups.members[a], groups.members[b]));
+        from = end;
+    }
+    std::sort(pairs.begin(), pairs.end());
+    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
     return pairs;
+}
+
+Pairs sweep(const std::vector<SweepPiece>& pieces) {
+    MeetingGroups groups;
+    EXPECT_EQ(findMeetingGroups(pieces, {1000000, 20000}, groups), SweepEnd::complete);
+    return pairsOf(groups);
 }
 
 // Shapes whose every meeting is known.
@@ -105,15 +120,17 @@ TEST(GroundSweep, FindsWhatComparingEveryPairFinds) {
     }
 }
 
-// Past its budget the sweep gives up and says so.
+// Past its budget the sweep gives up and says so. The 40 pieces of a star
+// meet at one point: one group of 40, where their pairs are 780.
 TEST(GroundSweep, StopsPastItsBudget) {
     std::vector<SweepPiece> star;
     for (int k = 0; k < 40; ++k) star.push_back(piece({double(k), 0}, {double(40 - k), 40}));
-    Pairs pairs;
-    EXPECT_EQ(findMeetingPairs(star, 100, pairs), SweepEnd::overBudget);
-    EXPECT_LE(pairs.size(), 100u);
-    EXPECT_EQ(findMeetingPairs(star, 100000, pairs), SweepEnd::complete);
-    EXPECT_EQ(pairs, everyPairThatMeets(star));
+    MeetingGroups groups;
+    EXPECT_EQ(findMeetingGroups(star, {39, 1000}, groups), SweepEnd::overBudget);
+    EXPECT_LE(groups.members.size(), 39u);
+    EXPECT_EQ(findMeetingGroups(star, {40, 1000}, groups), SweepEnd::complete);
+    EXPECT_EQ(groups.ends, std::vector<std::size_t>{40});
+    EXPECT_EQ(pairsOf(groups), everyPairThatMeets(star));
 }
 
 }  // namespace
