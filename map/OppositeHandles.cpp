@@ -26,6 +26,12 @@ namespace {
 using boost::multiprecision::cpp_int;
 __extension__ typedef __int128 Wide;
 
+// The largest miss of the handle's place or the partner's length, relative to
+// their lengths, taken for exact opposition: a thousandth of a pixel on a
+// handle ten pixels long. The doubles' own coarseness sets the misses: about
+// (length / step of the doubles)^(-2/3), 1e-11 for handles of a few units.
+constexpr double largestMiss = 1e-4;
+
 // The exponent of the lowest set bit of a nonzero finite v.
 int lowestBit(double v) {
     int e = 0;
@@ -285,6 +291,8 @@ HandlePair opposedHandles(const ControlPoint& junction, const ControlPoint& targ
     goal.handleBitsY = bitsAt(goal.y, target.y);
     goal.partnerBitsX = bitsAt(goal.x, plain.partner.x);
     goal.partnerBitsY = bitsAt(goal.y, plain.partner.y);
+    // Where the lattice is too coarse for one handle (a partner a tiny
+    // fraction of a handle far out), plain floating point is the lesser evil.
     const Best best = searchLattice(goal);
-    return std::isfinite(best.miss) ? best.pair : plain;
+    return best.miss <= largestMiss ? best.pair : plain;
 }
