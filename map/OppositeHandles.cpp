@@ -28,8 +28,8 @@ __extension__ typedef __int128 Wide;
 
 // The largest miss of the handle's place or the partner's length, relative to
 // their lengths, taken for exact opposition: a thousandth of a pixel on a
-// handle ten pixels long. The doubles' own coarseness sets the misses: about
-// (length / step of the doubles)^(-2/3), 1e-11 for handles of a few units.
+// handle ten pixels long. The doubles' own coarseness sets the misses,
+// roughly (length / step of the doubles)^(-2/3).
 constexpr double largestMiss = 1e-4;
 
 // The exponent of the lowest set bit of a nonzero finite v.
