@@ -79,8 +79,9 @@ bool MapEditor::dragWithModifiers(int x, int y) {
         // With a partner, the handle may land a hair off the target so that
         // the two stay exactly opposite.
         const bool partnered = held.hasPartner && held.partner < segments.size();
-        const HandlePair pair = partnered ? opposedHandles(s.pointOf(pointOfHandle(role)), target, held.partnerOrigin)
-                                          : HandlePair{target, {}};
+        const HandlePair pair =
+            partnered ? opposedHandles(s.pointOf(pointOfHandle(role)), target, held.partnerOrigin)
+                      : HandlePair{target, {}};
         keepBefore(held.segment);
         s.dragTo(pair.handle);
         index.update(held.segment, s);
@@ -139,7 +140,8 @@ bool MapEditor::smoothSelected() {
         ControlPoint tangent;
         if (p != b.getStartPoint() || !fraction(a.getStartPoint(), b.getEndPoint(), 6.0, tangent)) continue;
         // Each rounded alone, P - t and P + t are rarely exactly opposite.
-        const HandlePair pair = opposedHandles(p, {p.x + tangent.x, p.y + tangent.y}, {p.x - tangent.x, p.y - tangent.y});
+        const HandlePair pair =
+            opposedHandles(p, {p.x + tangent.x, p.y + tangent.y}, {p.x - tangent.x, p.y - tangent.y});
         const ControlPoint& in = pair.partner;
         const ControlPoint& out = pair.handle;
         if (!finite(in) || !finite(out) || (a.getEndHandle() == in && b.getStartHandle() == out)) continue;

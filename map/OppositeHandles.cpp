@@ -154,12 +154,14 @@ void tryDirection(const Goal& g, std::int64_t m, std::int64_t n, Best& best) {
     const double along = std::hypot(sideX, sideY);
     if (!(along > 0.0) || !std::isfinite(along)) return;
     const double out = (std::fabs(g.target.x - g.junction.x) * (sideX / along) +
-                        std::fabs(g.target.y - g.junction.y) * (sideY / along)) / along;
+                        std::fabs(g.target.y - g.junction.y) * (sideY / along)) /
+                       along;
     const double back = g.keep / along;
     if (!(out < 0x1p61) || !(back < 0x1p61)) return;
     Residue hx, hy, h, qx, qy, q;
     if (!solve(g.x, stepX, g.handleBitsX, hx) || !solve(g.y, stepY, g.handleBitsY, hy) || !both(hx, hy, h) ||
-        !solve(g.x, -stepX, g.partnerBitsX, qx) || !solve(g.y, -stepY, g.partnerBitsY, qy) || !both(qx, qy, q))
+        !solve(g.x, -stepX, g.partnerBitsX, qx) || !solve(g.y, -stepY, g.partnerBitsY, qy) ||
+        !both(qx, qy, q))
         return;
     const std::int64_t i = nearestIn(h, out), j = nearestIn(q, back);
     HandlePair pair;
@@ -191,12 +193,14 @@ std::vector<std::int64_t> intermediates(std::int64_t term) {
 // into the convergents v / u of (n / m - c) / 2^bits.
 Best searchLattice(const Goal& g) {
     Best best;
-    const int bits = std::max(std::min(g.handleBitsX, g.handleBitsY), std::min(g.partnerBitsX, g.partnerBitsY));
+    const int bits =
+        std::max(std::min(g.handleBitsX, g.handleBitsY), std::min(g.partnerBitsX, g.partnerBitsY));
     if (bits > 60) return best;
     const std::uint64_t modulus = std::uint64_t{1} << bits;
     const std::uint64_t c = bits == 0 ? 0
                                       : static_cast<std::uint64_t>(g.signX * g.signY * g.y.origin) *
-                                            inverseOfOdd(static_cast<std::uint64_t>(g.x.origin)) & (modulus - 1);
+                                                inverseOfOdd(static_cast<std::uint64_t>(g.x.origin)) &
+                                            (modulus - 1);
     const double dx = std::ldexp(std::fabs(g.target.x - g.junction.x), -g.x.exponent);
     const double dy = std::ldexp(std::fabs(g.target.y - g.junction.y), -g.y.exponent);
     long double rest = (static_cast<long double>(dy) / dx - static_cast<long double>(c)) / modulus;
@@ -223,7 +227,8 @@ Best searchLattice(const Goal& g) {
         } else {
             const Wide room = (most - u0) / u1;
             if (a >= room) a = room, last = true;
-            for (std::int64_t t : intermediates(static_cast<std::int64_t>(a))) tryFraction(v0 + t * v1, u0 + t * u1);
+            for (std::int64_t t : intermediates(static_cast<std::int64_t>(a)))
+                tryFraction(v0 + t * v1, u0 + t * u1);
         }
         const Wide v2 = v0 + a * v1, u2 = u0 + a * u1;
         v0 = v1, u0 = u1, v1 = v2, u1 = u2;
@@ -270,7 +275,8 @@ bool exactlyOpposite(const ControlPoint& junction, const ControlPoint& a, const 
     return cross == 0;
 }
 
-HandlePair opposedHandles(const ControlPoint& junction, const ControlPoint& target, const ControlPoint& partner) {
+HandlePair opposedHandles(const ControlPoint& junction, const ControlPoint& target,
+                          const ControlPoint& partner) {
     if (exactlyOpposite(junction, target, partner)) return {target, partner};
     const HandlePair plain{target, oppositeHandle(junction, target, partner)};
     const double length = std::hypot(target.x - junction.x, target.y - junction.y);
@@ -283,10 +289,22 @@ HandlePair opposedHandles(const ControlPoint& junction, const ControlPoint& targ
     };
     const double reachX = reach(junction.x, target.x), reachY = reach(junction.y, target.y);
     if (!std::isfinite(reachX) || !std::isfinite(reachY)) return plain;
-    Goal goal{junction, target, plain.partner, length, keep, axisFor(junction.x, reachX),
-              axisFor(junction.y, reachY), target.x > junction.x ? 1 : -1, target.y > junction.y ? 1 : -1,
-              0, 0, 0, 0};
-    const auto bitsAt = [](const Axis& axis, double v) { return std::max(stepExponentNear(v) - axis.exponent, 0); };
+    Goal goal{junction,
+              target,
+              plain.partner,
+              length,
+              keep,
+              axisFor(junction.x, reachX),
+              axisFor(junction.y, reachY),
+              target.x > junction.x ? 1 : -1,
+              target.y > junction.y ? 1 : -1,
+              0,
+              0,
+              0,
+              0};
+    const auto bitsAt = [](const Axis& axis, double v) {
+        return std::max(stepExponentNear(v) - axis.exponent, 0);
+    };
     goal.handleBitsX = bitsAt(goal.x, target.x);
     goal.handleBitsY = bitsAt(goal.y, target.y);
     goal.partnerBitsX = bitsAt(goal.x, plain.partner.x);

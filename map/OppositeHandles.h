@@ -22,4 +22,5 @@ bool exactlyOpposite(const ControlPoint& junction, const ControlPoint& a, const 
 // turned in plain floating point where that happens to be exact (a level or
 // upright handle), are returned as they are. A target on the junction, or a
 // partner on it, gives no direction: the partner stays.
-HandlePair opposedHandles(const ControlPoint& junction, const ControlPoint& target, const ControlPoint& partner);
+HandlePair opposedHandles(const ControlPoint& junction, const ControlPoint& target,
+                          const ControlPoint& partner);

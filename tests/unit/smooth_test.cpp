@@ -132,7 +132,8 @@ TEST(SmoothCommands, SmoothingGivesCatmullRomHandlesAtSelectedJunctions) {
 
 TEST(SmoothCommands, SmoothedHandlesAreExactlyOpposite) {
     // P -/+ (B - A) / 6 rounded one by one miss the line through P here.
-    MapEditor e = chainOf({makeSegment(0, 0, 1, 1, 2, 1, 3, 1), makeSegment(3, 1, 4, 2, 5, 2, 7, 3)}, {true, true});
+    MapEditor e =
+        chainOf({makeSegment(0, 0, 1, 1, 2, 1, 3, 1), makeSegment(3, 1, 4, 2, 5, 2, 7, 3)}, {true, true});
     ASSERT_TRUE(e.smoothSelected());
     const ControlPoint in = e.segment(0).getEndHandle(), out = e.segment(1).getStartHandle();
     EXPECT_EQ(orientation({in.x, in.y}, {3, 1}, {out.x, out.y}), 0);
