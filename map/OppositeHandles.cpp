@@ -278,7 +278,9 @@ bool exactlyOpposite(const ControlPoint& junction, const ControlPoint& a, const 
 HandlePair opposedHandles(const ControlPoint& junction, const ControlPoint& target,
                           const ControlPoint& partner) {
     if (exactlyOpposite(junction, target, partner)) return {target, partner};
-    const HandlePair plain{target, oppositeHandle(junction, target, partner)};
+    HandlePair plain{target, oppositeHandle(junction, target, partner)};
+    // Turned past the largest double, the partner stays where it was.
+    if (!std::isfinite(plain.partner.x) || !std::isfinite(plain.partner.y)) plain.partner = partner;
     const double length = std::hypot(target.x - junction.x, target.y - junction.y);
     const double keep = std::hypot(partner.x - junction.x, partner.y - junction.y);
     if (!(length > 0.0) || !(keep > 0.0) || !std::isfinite(length) || !std::isfinite(keep) ||

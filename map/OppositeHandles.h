@@ -21,6 +21,7 @@ bool exactlyOpposite(const ControlPoint& junction, const ControlPoint& a, const 
 // junction never moves. A pair already exactly opposite, and the partner
 // turned in plain floating point where that happens to be exact (a level or
 // upright handle), are returned as they are. A target on the junction, or a
-// partner on it, gives no direction: the partner stays.
+// partner on it, gives no direction, and a partner turned past the largest
+// double has no place: the partner stays.
 HandlePair opposedHandles(const ControlPoint& junction, const ControlPoint& target,
                           const ControlPoint& partner);

@@ -79,6 +79,7 @@ TEST(OppositeHandles, DegenerateAndExtremeInputs) {
         {"partner on the junction", {10, 10}, {13, 12}, {10, 10}, Expect::partnerStays},
         {"target not a number", {10, 10}, {nan, 12}, {7, 3}, Expect::partnerStays},
         {"lengths beyond the doubles", {1e308, -1e308}, {-1e308, 1e308}, {1.5e308, -1.7e308}, Expect::partnerStays},
+        {"turned past the largest double", {1.7e308, 1.7e308}, {1.6e308, 1.65e308}, {1.7e308, 1.55e308}, Expect::partnerStays},
         {"level: plain floating point is exact", {10.5, 10}, {13.5, 10}, {10, 18}, Expect::plain},
         {"already opposite: kept", {10, 10}, {13, 12}, {8.5, 9}, Expect::partnerStays},
         {"on the handle's side: turned across", {10, 10}, {13, 12}, {16, 14}, Expect::opposite},
