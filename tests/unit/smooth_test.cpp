@@ -145,6 +145,14 @@ TEST(SmoothCommands, SmoothedHandlesAreExactlyOpposite) {
     // Smoothing again finds them in place: no second step.
     e.smoothSelected();
     EXPECT_EQ(e.getHistory().undoCount(), 1u);
+
+    // Level handles are exactly opposite as floating point gives them.
+    MapEditor initial =
+        chainOf({makeSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10), makeSegment(10.5, 10, 12, 8, 14, 8, 16, 10)},
+                {true, true});
+    ASSERT_TRUE(initial.smoothSelected());
+    EXPECT_EQ(formatMapFile(initial.getSegments()),
+              "0 10 0.5 18\n7.83333 10 10.5 10\n5\n10.5 10 13.1667 10\n14 8 16 10\n5");
 }
 
 TEST(SmoothCommands, StraighteningPutsHandlesAtThirds) {
