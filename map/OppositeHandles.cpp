@@ -91,6 +91,8 @@ std::uint64_t inverseOfOdd(std::uint64_t a) {
     return x;
 }
 
+// The multipliers k that make origin + k * step a multiple of 2^bits; false
+// when no k does.
 bool solve(const Axis& axis, std::int64_t step, int bits, Residue& out) {
     out = {};
     if (bits <= 0) return true;
