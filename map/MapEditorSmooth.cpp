@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "MapEditor.h"
+#include "OppositeHandles.h"
 #include "Precision.h"
 
 namespace {
@@ -75,17 +76,22 @@ bool MapEditor::dragWithModifiers(int x, int y) {
         if (dragModifiers.snap)
             target = isHandle(role) ? snapHandleDirection(s.pointOf(pointOfHandle(role)), pointer)
                                     : holdOnAxis(held.origin, pointer);
+        // With a partner, the handle may land a hair off the target so that
+        // the two stay exactly opposite.
+        const bool partnered = held.hasPartner && held.partner < segments.size();
+        const HandlePair pair =
+            partnered ? opposedHandles(s.pointOf(pointOfHandle(role)), target, held.partnerOrigin)
+                      : HandlePair{target, {}};
         keepBefore(held.segment);
-        s.dragTo(target);
+        s.dragTo(pair.handle);
         index.update(held.segment, s);
         moved = true;
-        if (!held.hasPartner || held.partner >= segments.size()) continue;
+        if (!partnered) continue;
         const PointRole partnerRole =
             role == PointRole::endHandle ? PointRole::startHandle : PointRole::endHandle;
         keepBefore(held.partner);
         Segment& other = segments[held.partner];
-        other.moveTo(partnerRole,
-                     oppositeHandle(s.pointOf(pointOfHandle(role)), s.pointOf(role), held.partnerOrigin));
+        other.moveTo(partnerRole, pair.partner);
         index.update(held.partner, other);
     }
     return moved;
@@ -133,8 +139,11 @@ bool MapEditor::smoothSelected() {
         const ControlPoint& p = a.getEndPoint();
         ControlPoint tangent;
         if (p != b.getStartPoint() || !fraction(a.getStartPoint(), b.getEndPoint(), 6.0, tangent)) continue;
-        const ControlPoint in{p.x - tangent.x, p.y - tangent.y};
-        const ControlPoint out{p.x + tangent.x, p.y + tangent.y};
+        // Each rounded alone, P - t and P + t are rarely exactly opposite.
+        const HandlePair pair =
+            opposedHandles(p, {p.x + tangent.x, p.y + tangent.y}, {p.x - tangent.x, p.y - tangent.y});
+        const ControlPoint& in = pair.partner;
+        const ControlPoint& out = pair.handle;
         if (!finite(in) || !finite(out) || (a.getEndHandle() == in && b.getStartHandle() == out)) continue;
         keepOnce(before, i, a);
         keepOnce(before, i + 1, b);

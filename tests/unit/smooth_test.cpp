@@ -2,9 +2,11 @@
 // precision readout says of a junction.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
+#include "GroundGeometry.h"
 #include "InitialMap.h"
 #include "MapEditor.h"
 #include "MapFile.h"
@@ -128,6 +130,31 @@ TEST(SmoothCommands, SmoothingGivesCatmullRomHandlesAtSelectedJunctions) {
     }
 }
 
+TEST(SmoothCommands, SmoothedHandlesAreExactlyOpposite) {
+    // P -/+ (B - A) / 6 rounded one by one miss the line through P here.
+    MapEditor e =
+        chainOf({makeSegment(0, 0, 1, 1, 2, 1, 3, 1), makeSegment(3, 1, 4, 2, 5, 2, 7, 3)}, {true, true});
+    ASSERT_TRUE(e.smoothSelected());
+    const ControlPoint in = e.segment(0).getEndHandle(), out = e.segment(1).getStartHandle();
+    EXPECT_EQ(orientation({in.x, in.y}, {3, 1}, {out.x, out.y}), 0);
+    EXPECT_EQ(e.segment(0).getEndPoint(), (ControlPoint{3, 1}));
+    EXPECT_EQ(e.segment(1).getStartPoint(), (ControlPoint{3, 1}));
+    EXPECT_NEAR(in.x, 3 - 7.0 / 6, 1e-12);
+    EXPECT_NEAR(out.y, 1 + 0.5, 1e-12);
+    EXPECT_NEAR(std::hypot(in.x - 3, in.y - 1), std::hypot(out.x - 3, out.y - 1), 1e-12);
+    // Smoothing again finds them in place: no second step.
+    e.smoothSelected();
+    EXPECT_EQ(e.getHistory().undoCount(), 1u);
+
+    // Level handles are exactly opposite as floating point gives them.
+    MapEditor initial =
+        chainOf({makeSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10), makeSegment(10.5, 10, 12, 8, 14, 8, 16, 10)},
+                {true, true});
+    ASSERT_TRUE(initial.smoothSelected());
+    EXPECT_EQ(formatMapFile(initial.getSegments()),
+              "0 10 0.5 18\n7.83333 10 10.5 10\n5\n10.5 10 13.1667 10\n14 8 16 10\n5");
+}
+
 TEST(SmoothCommands, StraighteningPutsHandlesAtThirds) {
     const std::vector<Segment> chain{makeSegment(0, 0, 1, 1, 2, 1, 3, 0),
                                      makeSegment(3, 0, 4, -1, 5, -1, 6, 3)};
@@ -179,5 +206,13 @@ TEST(SmoothReadout, ExactlyOppositeHandlesAreSmoothAndAnythingElseAKink) {
     ASSERT_TRUE(editor.activePoint(readout));
     ASSERT_TRUE(readout.atJunction);
     EXPECT_EQ(readout.junction, (ControlPoint{10.5, 10}));
+    EXPECT_EQ(junctionReadout(readout), "smooth");
+
+    // Slanted, to the grid node (14, 12): floating point alone would leave a
+    // kink of about 1e-14 degrees.
+    editor.motion(150, 130);
+    ASSERT_TRUE(editor.activePoint(readout));
+    EXPECT_EQ(readout.junction, (ControlPoint{10.5, 10}));
+    EXPECT_EQ(readout.handleAfter, (ControlPoint{14, 12}));
     EXPECT_EQ(junctionReadout(readout), "smooth");
 }
