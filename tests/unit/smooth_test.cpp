@@ -138,6 +138,9 @@ TEST(SmoothCommands, SmoothedHandlesAreExactlyOpposite) {
     EXPECT_EQ(orientation({in.x, in.y}, {3, 1}, {out.x, out.y}), 0);
     EXPECT_NEAR(in.x, 3 - 7.0 / 6, 1e-12);
     EXPECT_NEAR(out.y, 1 + 0.5, 1e-12);
+    // Smoothing again finds them in place: no second step.
+    e.smoothSelected();
+    EXPECT_EQ(e.getHistory().undoCount(), 1u);
 
     // Level handles are exactly opposite as floating point gives them.
     MapEditor initial =
