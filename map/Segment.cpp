@@ -208,19 +208,23 @@ void Segment::moveBy(PointRole role, const ControlPoint& delta) {
     moveTo(role, {from.x + delta.x, from.y + delta.y});
 }
 
-std::pair<Segment, Segment> Segment::split() const {
-    const ControlPoint p01 = midpoint(startPoint, startHandle);
-    const ControlPoint p12 = midpoint(startHandle, endHandle);
-    const ControlPoint p23 = midpoint(endHandle, endPoint);
-    const ControlPoint p012 = midpoint(p01, p12);
-    const ControlPoint p123 = midpoint(p12, p23);
-    const ControlPoint middle = midpoint(p012, p123);
-    return halvesThrough(p01, p012, middle, p123, p23);
+std::pair<Segment, Segment> Segment::split() const { return halvesBy(midpoint); }
+
+std::pair<Segment, Segment> Segment::splitAt(double t) const {
+    const double s = 1.0 - t;
+    return halvesBy([s, t](const ControlPoint& a, const ControlPoint& b) {
+        return ControlPoint{s * a.x + t * b.x, s * a.y + t * b.y};
+    });
 }
 
-std::pair<Segment, Segment> Segment::halvesThrough(const ControlPoint& p01, const ControlPoint& p012,
-                                                   const ControlPoint& middle, const ControlPoint& p123,
-                                                   const ControlPoint& p23) const {
+template <class Between>
+std::pair<Segment, Segment> Segment::halvesBy(Between between) const {
+    const ControlPoint p01 = between(startPoint, startHandle);
+    const ControlPoint p12 = between(startHandle, endHandle);
+    const ControlPoint p23 = between(endHandle, endPoint);
+    const ControlPoint p012 = between(p01, p12);
+    const ControlPoint p123 = between(p12, p23);
+    const ControlPoint middle = between(p012, p123);
     // An odd count r of interior samples has its middle one at t = 0.5: giving
     // each half (r - 1) / 2 keeps exactly the same sampled points. An even
     // count gets r / 2 per half and one extra point at the split. Integer
@@ -237,20 +241,6 @@ std::pair<Segment, Segment> Segment::halvesThrough(const ControlPoint& p01, cons
     halves.first.setPoints(startPoint.x, startPoint.y, p01.x, p01.y, p012.x, p012.y, middle.x, middle.y);
     halves.second.setPoints(middle.x, middle.y, p123.x, p123.y, p23.x, p23.y, endPoint.x, endPoint.y);
     return halves;
-}
-
-std::pair<Segment, Segment> Segment::splitAt(double t) const {
-    const double s = 1.0 - t;
-    const auto between = [s, t](const ControlPoint& a, const ControlPoint& b) {
-        return ControlPoint{s * a.x + t * b.x, s * a.y + t * b.y};
-    };
-    const ControlPoint p01 = between(startPoint, startHandle);
-    const ControlPoint p12 = between(startHandle, endHandle);
-    const ControlPoint p23 = between(endHandle, endPoint);
-    const ControlPoint p012 = between(p01, p12);
-    const ControlPoint p123 = between(p12, p23);
-    const ControlPoint middle = between(p012, p123);
-    return halvesThrough(p01, p012, middle, p123, p23);
 }
 
 bool Segment::mayShowIn(int width, int height) const {

@@ -90,12 +90,11 @@ public:
     int getHandleSize() const { return handleSize; }
 
 private:
-    // The two halves of de Casteljau's construction through the points it
-    // found (p01 the first half's start handle, ..., p23 the second's end
-    // handle), each with the resolution split() gives its halves.
-    std::pair<Segment, Segment> halvesThrough(const ControlPoint& p01, const ControlPoint& p012,
-                                              const ControlPoint& middle, const ControlPoint& p123,
-                                              const ControlPoint& p23) const;
+    // de Casteljau's construction, `between(a, b)` the point at the split's
+    // parameter between two control points: the two halves, each with the
+    // resolution split() gives its halves.
+    template <class Between>
+    std::pair<Segment, Segment> halvesBy(Between between) const;
     void resample();
     ControlPoint& point(PointRole role);
 
