@@ -11,27 +11,19 @@ WINE_RUN=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)/wine-run
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=../e2e/lib.sh
 source "$HERE/../e2e/lib.sh" "$1"
+# shellcheck source=wine_lib.sh
+source "$HERE/wine_lib.sh"
 
 HELPER=$E2E_ROOT/console_helper.exe
 x86_64-w64-mingw32-gcc-posix -municode -O1 -o "$HELPER" "$HERE/console_helper.c" || fail "could not build console_helper.exe"
 
-MAP=$'0 10 0.5 18\n10 18 10.5 10\n5\n10.5 10 12 8\n14 8 16 10\n5'
-DRAGGED=$'0 10 0.5 18\n18.4 21.9 18.9 13.9\n5\n18.9 13.9 20.4 11.9\n14 8 16 10\n5'
 
-# windows_pid PROGRAM: the Linux process that runs the Wine program PROGRAM.
-windows_pid() {
-    local file
-    for file in /proc/[0-9]*/cmdline; do
-        { tr '\0' ' ' <"$file"; } 2>/dev/null | grep -qiE "^[^ ]*[\\/]$1( |\$)" && { basename "$(dirname "$file")"; return 0; }
-    done
-    return 1
-}
 
 # new_map_folder NAME: a fresh folder with both programs and a.mef.
 new_map_folder() {
     new_workdir "$1"
     cp "$WIN_EXE" "${WIN_EXE%.exe}.com" .
-    printf '%s' "$MAP" >a.mef
+    printf '%s' "$JUNCTION_MAP" >a.mef
 }
 
 # find_window: WID of the editor's window for a.mef, whoever started it.
@@ -72,7 +64,7 @@ while IFS='|' read -r command what action status <&3; do
     editor=$(windows_pid mapeditor.exe) || fail "no process runs mapeditor.exe"
     touch go
     wait_for 20 "the editor to end" eval '! process_alive '"$editor"
-    expect_file_content a.mef.autosave "$DRAGGED" "the autosave"
+    expect_file_content a.mef.autosave "$JUNCTION_DRAGGED" "the autosave"
     if [ "$status" != - ]; then
         wait_for 20 "the helper to record the status" test -s status.txt
         [ "$(tr -d '\r\n' <status.txt)" = "$status" ] || fail "status $(cat status.txt), expected $status"
@@ -138,7 +130,7 @@ while IFS='|' read -r when kept others <&3; do
     "$WINE_RUN" --wait-for-server
     E2E_LAUNCHER=$WINE_RUN E2E_EDITOR=$PWD/mapeditor.exe E2E_TITLE='^Map Editor - ' E2E_START_SECONDS=90 start_editor a.mef
     drag_junction
-    [ "$when" = "before any autosave" ] || wait_for 45 "the 30-second autosave" cmp -s a.mef.autosave <(printf '%s' "$DRAGGED")
+    [ "$when" = "before any autosave" ] || wait_for 45 "the 30-second autosave" cmp -s a.mef.autosave <(printf '%s' "$JUNCTION_DRAGGED")
     "$WINE_RUN" "$HELPER" hold a.mef.autosave held.txt &
     holder=$!
     wait_for 60 "the autosave to be held" test -e held.txt
@@ -150,7 +142,7 @@ while IFS='|' read -r when kept others <&3; do
     wait "$holder" 2>/dev/null || true
     [ "$RC" = 0 ] || fail "status $RC, printed: $(tr -d '\r' <editor.log)"
     ! grep -q 'lost' editor.log || fail "printed: $(tr -d '\r' <editor.log)"
-    expect_file_content "$kept" "$DRAGGED" "the kept changes"
+    expect_file_content "$kept" "$JUNCTION_DRAGGED" "the kept changes"
     [ -z "$(stray_files a.mef mapeditor.exe mapeditor.com held.txt $kept $others)" ] ||
         fail "stray files: $(stray_files a.mef mapeditor.exe mapeditor.com held.txt $kept $others)"
     "$WINE_RUN" --wait-for-server

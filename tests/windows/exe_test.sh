@@ -10,6 +10,8 @@ WIN_EXE=$(readlink -f "${2:?usage: $0 path/to/mapeditor path/to/mapeditor.exe}")
 WINE_RUN=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd)/wine-run
 # shellcheck source=../e2e/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh" "$1"
+# shellcheck source=wine_lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine_lib.sh"
 
 # The Windows C runtime writes "\r\n" for "\n" on standard output in text
 # mode, as every console program there; the messages are compared without it.
@@ -380,22 +382,12 @@ TABLE
 # given ("-" when nobody waits for it any more). The map is given as NAME,
 # which Windows keeps as a.mef; the autosave is named after the latter.
 # how | NAME | status
-ENDING_MAP=$'0 10 0.5 18\n10 18 10.5 10\n5\n10.5 10 12 8\n14 8 16 10\n5'
-ENDING_DRAGGED=$'0 10 0.5 18\n18.4 21.9 18.9 13.9\n5\n18.9 13.9 20.4 11.9\n14 8 16 10\n5'
-# windows_pid PROGRAM: the Linux process that runs the Wine program PROGRAM.
-windows_pid() {
-    local file
-    for file in /proc/[0-9]*/cmdline; do
-        { tr '\0' ' ' <"$file"; } 2>/dev/null | grep -qiE "^[^ ]*[\\/]$1( |\$)" && { basename "$(dirname "$file")"; return 0; }
-    done
-    return 1
-}
 while IFS='|' read -r how name status <&3; do
     step "mapeditor.com '$name', a drag, then $how: the autosave is written, status $status"
     new_workdir "end-$row"
     row=$((row + 1))
     cp "$WIN_EXE" "${WIN_EXE%.exe}.com" .
-    printf '%s' "$ENDING_MAP" >a.mef
+    printf '%s' "$JUNCTION_MAP" >a.mef
     WIN_EXE=$PWD/mapeditor.com E2E_TITLE='^Map Editor - ' start_windows_editor "$name"
     # The loaded map's junction (10.5, 10) moved to (18.9, 13.9).
     drag 3 105 100 140 120 170 130 190 140
@@ -414,7 +406,7 @@ while IFS='|' read -r how name status <&3; do
     RC=0
     wait "$launcher" || RC=$?
     [ "$status" = - ] || [ "$RC" = "$status" ] || fail "exit status $RC, expected $status"
-    expect_file_content a.mef.autosave "$ENDING_DRAGGED" "the autosave"
+    expect_file_content a.mef.autosave "$JUNCTION_DRAGGED" "the autosave"
     [ -z "$(stray_files a.mef a.mef.autosave mapeditor.exe mapeditor.com editor.log shot.rgb)" ] ||
         fail "stray files: $(stray_files a.mef a.mef.autosave mapeditor.exe mapeditor.com editor.log shot.rgb)"
     "$WINE_RUN" --wait-for-server
