@@ -20,8 +20,9 @@ namespace {
 // fiftieth of 200,000 and two a piece of crossings placed exactly: those are
 // crowded within rounding errors of each other, as in a star's middle, and
 // cost microseconds each. An outline whose printed numbers run into one
-// another (whole numbers past 100,000 print alike in pairs, past 1,000,000 by
-// tens) meets itself at nearly every piece and stays within the budget.
+// another (past 100,000 six digits keep no fraction, past 1,000,000 whole
+// numbers print alike by tens) meets itself at nearly every piece and stays
+// within the budget.
 constexpr std::size_t membersBase = 400000;
 constexpr std::size_t membersPerPiece = 16;
 constexpr std::size_t exactPlacesBase = 200000 / 50;
