@@ -16,13 +16,12 @@ namespace {
 // The sweep gives way to the search by boxes, which can stop after the first
 // meetings in outline order, past 400,000 and 16 a piece of pieces listed at
 // the points where pieces meet (64 bytes a piece, in proportion to the map;
-// a pair that meets alone takes two), or past a
-// fiftieth of 200,000 and two a piece of crossings placed exactly: those are
-// crowded within rounding errors of each other, as in a star's middle, and
-// cost microseconds each. An outline whose printed numbers run into one
-// another (past 100,000 six digits keep no fraction, past 1,000,000 whole
-// numbers print alike by tens) meets itself at nearly every piece and stays
-// within the budget.
+// a pair that meets alone takes two), or past a fiftieth of 200,000 and two
+// a piece of crossings placed exactly: those are crowded within rounding
+// errors of each other, as in a star's middle, and cost microseconds each.
+// An outline whose printed numbers run into one another (past 100,000 six
+// digits keep no fraction, past 1,000,000 whole numbers print alike by tens)
+// meets itself at nearly every piece and stays within the budget.
 constexpr std::size_t membersBase = 400000;
 constexpr std::size_t membersPerPiece = 16;
 constexpr std::size_t exactPlacesBase = 200000 / 50;
