@@ -96,6 +96,7 @@ bool Widget::contains(int px, int py) const {
 }
 
 void Widget::drawFrameAndFace(float faceHighlight) const {
+    if (!faced) return;
     const float left = static_cast<float>(x);
     const float top = static_cast<float>(y);
     const float right = left + static_cast<float>(width);

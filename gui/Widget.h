@@ -38,6 +38,9 @@ public:
     void setBackgroundColor(int r, int g, int b);
     void setTextColor(int r, int g, int b);
     void setBordered(bool value) { bordered = value; }
+    // A widget without a face draws only its text, over what lies beneath
+    // (a label on a panel of its own colour, whose descenders reach below it).
+    void setFaced(bool value) { faced = value; }
     void setHidden(bool value) { hidden = value; }
     void setIndex(int value) { index = value; }
     void setCallback(Callback value) { callback = value; }
@@ -53,6 +56,7 @@ public:
     bool isHidden() const { return hidden; }
     bool isHovered() const { return hovered; }
     bool isBordered() const { return bordered; }
+    bool isFaced() const { return faced; }
     bool isActive() const { return active; }
     int getX() const { return x; }
     int getY() const { return y; }
@@ -94,6 +98,7 @@ protected:
     bool active = false;
     bool hidden = false;
     bool bordered = true;
+    bool faced = true;
     char text[textCapacity] = {};
     int index = 0;
     Callback callback = nullptr;

@@ -51,9 +51,8 @@ bool saveMapFile(const MapEditor& editor, Messages& messages) {
 }
 
 bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restLocation, Messages& messages,
-                 GroundCheckStop stop, long long* pointTotal) {
+                 GroundCheckStop stop) {
     const ExportWrite write = writeExportFiles(segments, restLocation, stop);
-    if (pointTotal != nullptr) *pointTotal = write.pointTotal;
     if (write.emptyChain) {
         messages.problemLine("Nothing to export: the map has no segments");
         return false;
@@ -127,14 +126,15 @@ std::optional<int> runBatchAfterExport(Messages& messages) {
 bool exportMap(const MapEditor& editor, Messages& messages, GroundCheckStop stop) {
     // The batch file would deliver stale or partial files: it runs only after
     // both were written.
-    long long points = 0;
-    if (!writeExport(editor.getSegments(), editor.getRestLocation(), messages, stop, &points)) return false;
+    if (!writeExport(editor.getSegments(), editor.getRestLocation(), messages, stop)) return false;
     // Asked to stop: the program is ending, and nothing more is started.
     if (stop && stop()) return false;
     const std::optional<int> status = runBatchAfterExport(messages);
+    // The points as gnd.pts holds them and the counter shows them: a junction's
+    // sample once, not once for each of its segments.
     if (status == 0)
         messages.notice("Exported gnd.pts and go (" + std::to_string(editor.getSegments().size()) + " segments, " +
-                        std::to_string(points) + " points); copy.bat done");
+                        std::to_string(editor.pointCount()) + " points); copy.bat done");
     return status.has_value();
 }
 

@@ -47,9 +47,8 @@ bool saveMapFile(const MapEditor& editor, Messages& messages);
 // writes nothing and says "Nothing to export: the map has no segments".
 // Returns whether both files were written. When `stop` stops the ground
 // check, "The ground check was stopped" takes the place of its warnings.
-// `pointTotal`, when given, gets the number of points the ground file holds.
 bool writeExport(const std::vector<Segment>& segments, const ControlPoint& restLocation, Messages& messages,
-                 GroundCheckStop stop = nullptr, long long* pointTotal = nullptr);
+                 GroundCheckStop stop = nullptr);
 
 // Runs "copy.bat" after an export and waits for it, unless batchFileRefusal
 // says why not (which is then said). A batch file that could not be started,

@@ -65,6 +65,9 @@ void buildKeysPanel() {
         const bool left = i < leftLines;
         addLabel(keysLabels[i], &keysPanel, left ? 5 : 365, 5 + (left ? i : i - leftLines) * row, 350, 16, 0, 60,
                  60, lines[i]);
+        // The rows are closer than the font is tall: the panel's face is theirs,
+        // so that no row's face covers the descenders of the row above.
+        keysLabels[i].setFaced(false);
     }
     keysPanel.layoutChildren();
     keysPanel.setHidden(true);

@@ -127,6 +127,9 @@ TEST(GroundCheck, SmallMapsWithKnownAnswers) {
          "beyond.mef: segments 6 and 8: cross at (12, -2)\n"
          "beyond.mef: segments 6 and 9: cross at (13, -3)\n"
          "beyond.mef: segments 7 and 9: cross at (14, -2.66667)\n"},
+        // The left foot line and the closing line are the outline's first and last pieces.
+        {"feet.mef", "0 400 2 300\n8 20 10 10\n5\n", 1,
+         "feet.mef: segment 1: the left foot line overlaps the closing line from (-0.5, -400) to (0, -400)\n"},
         {"empty.mef", "", 1, "empty.mef: the map has no segments\n"},
         {"sound.mef", randomSoundCourse(20000, 2024), 0, ""},
     };

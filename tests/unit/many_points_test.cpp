@@ -50,6 +50,11 @@ TEST(BandSelection, PicksThePointsInsideAndSelectsTheirSegments) {
         {"around the junction", 105, 100, 125, 120, {{0, end}, {1, start}}, {true, true}},
         {"drawn backwards", 125, 120, 105, 100, {{0, end}, {1, start}}, {true, true}},
         {"a handle alone", 140, 80, 160, 100, {{1, PointRole::endHandle}}, {false, true}},
+        // A point exactly on an edge is inside.
+        {"the junction on the left edge", 115, 100, 125, 120, {{0, end}, {1, start}}, {true, true}},
+        {"the junction on the right edge", 105, 100, 115, 120, {{0, end}, {1, start}}, {true, true}},
+        {"the junction on the top edge", 105, 110, 125, 120, {{0, end}, {1, start}}, {true, true}},
+        {"the junction on the bottom edge", 105, 100, 125, 110, {{0, end}, {1, start}}, {true, true}},
         {"junction and its handles: the handles go with it", 100, 80, 135, 195, {{0, end}, {1, start}}, {true, true}},
         {"the marker", 5, 12, 25, 30, {}, {false, false}},
         {"nothing", 300, 300, 350, 350, {}, {false, false}},

@@ -31,7 +31,8 @@ TEST(OutcomeNotice, SaveAndExportTellWhatWasDoneOrWhyNot) {
         const char* outputEnd;    // how standard output ends, unchanged by the notice
     } cases[] = {
         {"save", nullptr, true, "Saved hills.mef", "", ""},
-        {"export delivered", "exit 0\n", false, "Exported gnd.pts and go (2 segments, 14 points); copy.bat done", "",
+        // The notice counts a junction's sample once, as gnd.pts and the counter do.
+        {"export delivered", "exit 0\n", false, "Exported gnd.pts and go (2 segments, 13 points); copy.bat done", "",
          "Saved 2 segments, containing 14 points\n"},
         {"no copy.bat", nullptr, false, "No copy.bat in \"/", "An example copy.bat: ",
          "copy.bat not found in the working directory: gnd.pts and go were not delivered\n"},

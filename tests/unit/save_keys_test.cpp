@@ -14,6 +14,7 @@
 #include "ScratchDir.h"
 #include "ScreenFixture.h"
 #include "TickCounter.h"
+#include "WindowNotices.h"
 
 namespace {
 
@@ -94,7 +95,20 @@ TEST_F(Screen, TheQuestionSaysWhenTheFileIsNotTheMapOnScreen) {
     }
 }
 
-TEST(KeysPanel, EveryLineFitsItsLabel) {
-    for (int i = 0; i < keysPanelLineCount(); ++i)
+TEST_F(Screen, EveryKeysPanelLineFitsAndIsDrawnWhole) {
+    static const bool built = (buildWindowNotices(), true);
+    ASSERT_TRUE(built);
+    // The 9 x 15 font reaches 4 pixels below the baseline, which lies 15 below a label's top.
+    constexpr int textBottom = 15 + 4;
+    for (int i = 0; i < keysPanelLineCount(); ++i) {
         EXPECT_LE(std::string(keysPanelLine(i)).size(), static_cast<std::size_t>(keysPanelColumnChars)) << i;
+        for (const Label& below : keysLabels) {
+            const Label& line = keysLabels[i];
+            const bool sameColumn = below.getX() == line.getX(), lower = below.getY() > line.getY();
+            // A face painted over a line's descenders cuts them ("j" read as ",j").
+            if (sameColumn && lower && below.isFaced()) {
+                EXPECT_GE(below.getY(), line.getY() + textBottom) << keysPanelLine(i);
+            }
+        }
+    }
 }
