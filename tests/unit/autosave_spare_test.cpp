@@ -33,6 +33,12 @@ TEST(AutosaveSpares, NamesFitAndDifferAtEveryLength) {
         if (length <= 242) {
             EXPECT_EQ(names[1], map + ".autosave-2");
         }
+        // A map named as this one's shortened stem has files of its own.
+        const std::string stem = names[0].substr(0, names[0].size() - std::string(".autosave").size());
+        if (stem != map) {
+            EXPECT_NE(Autosave::pathFor(stem), names[0]) << length;
+            EXPECT_NE(sparePathFor(stem, 2), names[1]) << length;
+        }
         std::string problem;
         const std::string taken = takeSpareName(map, problem);
         EXPECT_EQ(taken, names[1]) << length << ": " << problem;
@@ -134,6 +140,65 @@ TEST(AutosaveSpares, TheRunsSpareWhileTheOfferWaits) {
     }
 }
 
+// Discard removes only the file the offer named. Two runs with the offer up:
+// the first one's Discard makes its spare the autosave, the second one's
+// keeps that file and goes on writing its own spare. Nor does Discard remove
+// a file rewritten in place, or a link; a file already gone frees the name.
+TEST(AutosaveSpares, DiscardRemovesOnlyTheFileTheOfferNamed) {
+    const std::string earlier = "0 10 0.5 18\n10 18 10.5 10\n5";
+    for (const std::string meanwhile : {"other run", "rewritten", "link", "gone"}) {
+#ifdef _WIN32
+        if (meanwhile == "link") continue;
+#endif
+        ScratchDir scratch;
+        writeFile("map.mef.autosave", earlier);
+        MapEditor first, second;
+        first.setMapFileName("map.mef");
+        second.setMapFileName("map.mef");
+        Autosave firstSaver(first, windowMessages());
+        std::FILE* out = std::fopen("messages.txt", "wb");
+        ASSERT_NE(out, nullptr);
+        StreamMessages messages(out, out);
+        Autosave secondSaver(second, messages);
+        for (Autosave* s : {&firstSaver, &secondSaver}) {
+            s->markClean();
+            s->holdEarlier();
+        }
+        first.appendSegment();
+        second.appendSegment();
+        second.appendSegment();
+        for (Autosave* s : {&firstSaver, &secondSaver}) {
+            s->tick(0);
+            s->tick(Autosave::delay);
+        }
+        if (meanwhile == "other run") {
+            ASSERT_TRUE(firstSaver.discardEarlier());
+        }
+        if (meanwhile == "rewritten") writeFile("map.mef.autosave", earlier + "\n1 2 3 4\n5 6 7 8\n5");
+        if (meanwhile == "link") fs::remove("map.mef.autosave"), fs::create_symlink("elsewhere", "map.mef.autosave");
+        if (meanwhile == "gone") fs::remove("map.mef.autosave");
+        const std::string before = fs::is_symlink("map.mef.autosave") ? "" : readFile("map.mef.autosave");
+        EXPECT_EQ(secondSaver.discardEarlier(), meanwhile == "gone") << meanwhile;
+        second.appendSegment();
+        ASSERT_TRUE(secondSaver.finish());
+        std::fclose(out);
+        const std::string mine = formatMapFile(second.getSegments());
+        if (meanwhile == "gone") {
+            EXPECT_EQ(readFile("map.mef.autosave"), mine);
+            EXPECT_FALSE(fs::exists("map.mef.autosave-3"));
+            continue;
+        }
+        EXPECT_EQ(readFile("messages.txt"), "Warning: map.mef.autosave was kept: it is no longer the file the offer "
+                                            "named; this run's unsaved changes go to a spare file\n")
+            << meanwhile;
+        EXPECT_EQ(fs::is_symlink("map.mef.autosave") ? "" : readFile("map.mef.autosave"), before) << meanwhile;
+        EXPECT_EQ(readFile("map.mef.autosave-3"), mine) << meanwhile;
+        if (meanwhile == "other run") {
+            EXPECT_EQ(before, formatMapFile(first.getSegments()));
+        }
+    }
+}
+
 // The autosave cannot be written at the end: a spare takes the changes,
 // unless the autosave holds exactly this map already. Nothing written
 // anywhere is the only loss claimed.
@@ -175,6 +240,48 @@ TEST(AutosaveSpares, WhenTheAutosaveCannotBeWrittenAtTheEnd) {
                 << said;
             EXPECT_EQ(readFile("map.mef.autosave-2"), formatMapFile(editor.getSegments()));
         }
+    }
+}
+
+// A last write that fails after this run's earlier one succeeded: the
+// earlier one is still on disk, and the line names it; the changes are said
+// to be lost only when nothing of them is (another run replaced the file).
+TEST(AutosaveSpares, AFailedLastWriteNamesWhereTheRestIs) {
+    const struct {
+        bool holding, replaced;
+        std::string line, rest;
+    } cases[] = {
+        {true, false, "The last changes could not be written: map.mef.autosave-2 could not be written: ",
+         "; the rest are in map.mef.autosave-2\n"},
+        {false, false, "The last changes could not be written: map.mef.autosave could not be written: ",
+         "; the rest are in map.mef.autosave\n"},
+        {false, true, "The unsaved changes are lost: map.mef.autosave could not be written: ",
+         "; map.mef.autosave-2 could not be written: "},
+    };
+    for (const auto& c : cases) {
+        ScratchDir scratch;
+        if (c.holding) writeFile("map.mef.autosave", "0 1 2 3\n");
+        MapEditor editor;
+        editor.setMapFileName("map.mef");
+        std::FILE* out = std::fopen("messages.txt", "wb");
+        ASSERT_NE(out, nullptr);
+        StreamMessages messages(out, out);
+        Autosave saver(editor, messages);
+        saver.markClean();
+        if (c.holding) saver.holdEarlier();
+        editor.appendSegment();
+        saver.tick(0);
+        saver.tick(Autosave::delay);
+        // Another run's autosave renamed over this run's.
+        if (c.replaced) writeFile("other", "0 1 2 3\n"), fs::rename("other", "map.mef.autosave");
+        editor.appendSegment();
+        saver.setTempFileFactory(failingTemp);
+        EXPECT_FALSE(saver.finish());
+        std::fclose(out);
+        const std::string said = readFile("messages.txt");
+        EXPECT_EQ(said.rfind(c.line, 0), 0u) << said;
+        EXPECT_NE(said.find(c.rest), std::string::npos) << said;
+        EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
     }
 }
 

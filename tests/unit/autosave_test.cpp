@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Autosave.h"
+#include "EditorFiles.h"
 #include "Globals.h"
 #include "Interface.h"
 #include "MapFile.h"
@@ -208,6 +209,43 @@ TEST(Autosave, EveryMapNameGetsAnAutosaveNameThatFits) {
     }
     EXPECT_NE(Autosave::pathFor(std::string(250, 'm') + "a"), Autosave::pathFor(std::string(250, 'm') + "b"));
     EXPECT_EQ(Autosave::pathFor("levels/" + std::string(250, 'm')).rfind("levels/", 0), 0u);
+}
+
+// A recovered autosave holds changes no other file holds: undo back to the
+// saved map, a load that can be undone and an end with nothing unsaved keep
+// it; only a save removes it.
+TEST(Autosave, ARecoveredAutosaveStaysUntilASave) {
+    const std::string earlier = "0 10 0.5 18\n10 18 10.5 10\n5";
+    const struct {
+        std::vector<std::string> steps;
+        bool kept;
+    } cases[] = {
+        {{"undo"}, true}, {{"undo", "redo"}, true}, {{"load"}, true}, {{"undo", "save"}, false}, {{"save"}, false},
+    };
+    for (const auto& c : cases) {
+        ScratchDir scratch;
+        writeFile("map.mef", formatMapFile(MapEditor().getSegments()));
+        writeFile("map.mef.autosave", earlier);
+        MapEditor editor;
+        editor.setMapFileName("map.mef");
+        Autosave saver(editor, windowMessages());
+        saver.markClean();
+        saver.holdEarlier();
+        ASSERT_TRUE(recoverForWindow(editor, saver, windowMessages()));
+        for (const std::string& step : c.steps) {
+            if (step == "undo") editor.undo();
+            if (step == "redo") editor.redo();
+            if (step == "load") loadForWindow(editor, saver, windowMessages());
+            if (step == "save") saveForWindow(editor, saver, windowMessages());
+            for (std::uint32_t t = 0; t <= 2u * Autosave::delay; t += 1000) saver.tick(t);
+        }
+        EXPECT_TRUE(saver.finish());
+        EXPECT_EQ(exists("map.mef.autosave"), c.kept) << c.steps.back();
+        if (c.kept) {
+            EXPECT_EQ(readFile("map.mef.autosave"),
+                      c.steps.back() == "redo" ? formatMapFile(editor.getSegments()) : earlier);
+        }
+    }
 }
 
 #ifndef _WIN32
