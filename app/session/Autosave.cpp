@@ -85,11 +85,13 @@ bool Autosave::discardEarlier() {
     if (fileIdentity(name.c_str())) {
         std::string now;
         const bool same = offeredFile && fileIdentity(name.c_str()) == offeredFile &&
-                          !isSymbolicLink(name.c_str()) && readWholeFile(name.c_str(), now) && offeredText == now;
+                          !isSymbolicLink(name.c_str()) && readWholeFile(name.c_str(), now) &&
+                          offeredText == now;
         if (!same) {
-            messages.problemLine("Warning: " + name +
-                                 " was kept: it is no longer the file the offer named; this run's unsaved changes "
-                                 "go to a spare file");
+            messages.problemLine(
+                "Warning: " + name +
+                " was kept: it is no longer the file the offer named; this run's unsaved changes "
+                "go to a spare file");
             return false;
         }
     }
@@ -162,7 +164,8 @@ bool Autosave::tellUnwritten(const std::string& problem) {
     if (rest.empty())
         messages.problemLine("The unsaved changes are lost: " + problem);
     else
-        messages.problemLine("The last changes could not be written: " + problem + "; the rest are in " + rest);
+        messages.problemLine("The last changes could not be written: " + problem + "; the rest are in " +
+                             rest);
     return false;
 }
 

@@ -13,7 +13,8 @@ MapAtStart prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, 
     editor.setMapFileName(commandLine.mapFile);
     // --recover and --import start with another map instead, even when MAP
     // itself is damaged; a start without MAP reads no file at all.
-    if (!commandLine.mapGiven || commandLine.recover || !commandLine.importFile.empty()) return MapAtStart::otherMap;
+    if (!commandLine.mapGiven || commandLine.recover || !commandLine.importFile.empty())
+        return MapAtStart::otherMap;
     // Only a name that is free starts with the initial map. Anything else,
     // a device, a folder or a name that cannot even be checked, goes to the
     // reader, which refuses (and reports) what is not a map file.

@@ -167,7 +167,8 @@ TEST(AutosaveSpares, DiscardRemovesOnlyTheFileTheOfferNamed) {
         std::fclose(out);
         const std::string mine = formatMapFile(editor.getSegments());
         const bool kept = meanwhile != "gone";
-        EXPECT_EQ(readFile("messages.txt").rfind("Warning: map.mef.autosave was kept: ", 0) == 0, kept) << meanwhile;
+        EXPECT_EQ(readFile("messages.txt").rfind("Warning: map.mef.autosave was kept: ", 0) == 0, kept)
+            << meanwhile;
         EXPECT_EQ(readFile(kept ? "map.mef.autosave-2" : "map.mef.autosave"), mine) << meanwhile;
         if (meanwhile == "rewritten") {
             EXPECT_EQ(readFile("map.mef.autosave"), "0 1 2 3\n");

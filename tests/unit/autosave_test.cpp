@@ -230,7 +230,8 @@ TEST(Autosave, ARecoveredAutosaveStaysUntilASave) {
         if (step == "save") saveForWindow(editor, saver, windowMessages());
         for (std::uint32_t t = 0; t <= 2u * Autosave::delay; t += 1000) saver.tick(t);
         EXPECT_TRUE(saver.finish());
-        EXPECT_EQ(exists("map.mef.autosave") ? readFile("map.mef.autosave") : "", step == "save" ? "" : earlier)
+        EXPECT_EQ(exists("map.mef.autosave") ? readFile("map.mef.autosave") : "",
+                  step == "save" ? "" : earlier)
             << step;
     }
 }

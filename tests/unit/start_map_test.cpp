@@ -141,8 +141,8 @@ TEST(StartMap, NamesOnlySparesThatHoldAMap) {
     const std::string lines[] = {
         " are in map.mef.autosave-2; open that file to continue them\n",
         "Warning: map.mef.autosave-3 is empty; no unsaved changes are in it\n",
-        "Warning: map.mef.autosave-4 is not a map: record 1, line 1: \"oops\" is not a number; no unsaved changes "
-        "are in it\n",
+        "Warning: map.mef.autosave-4 is not a map: record 1, line 1: \"oops\" is not a number; "
+        "no unsaved changes are in it\n",
     };
     for (const std::string& line : lines) EXPECT_NE(said.find(line), std::string::npos) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
@@ -159,8 +159,8 @@ TEST(StartMap, ImportStartsWithTheDrawingUnsaved) {
         MapEditor editor;
         Autosave autosave(editor, windowMessages());
         const bool imported = std::string(drawing) == "g.svg";
-        EXPECT_EQ(prepareMapAtStart(editor, commandLine) == MapAtStart::otherMap && startAutosave(editor, autosave, commandLine) &&
-                      importAtStart(editor, commandLine),
+        EXPECT_EQ(prepareMapAtStart(editor, commandLine) == MapAtStart::otherMap &&
+                      startAutosave(editor, autosave, commandLine) && importAtStart(editor, commandLine),
                   imported);
         EXPECT_EQ(editor.segmentCount(), imported ? 2 : MapEditor().segmentCount());
         EXPECT_EQ(editor.segment(editor.segmentCount() - 1).getEndPoint() == (ControlPoint{3, 3}), imported);
