@@ -162,11 +162,11 @@ int main(int argc, char** argv) {
     // window, with the initial map and the reason as a notice, so that a
     // double-click never does nothing; from a terminal it ends the run.
     Messages& startMessages = windowState.startMessages;
-    const bool mapRead = prepareMapAtStart(mapEditor, commandLine, startMessages);
-    if (!mapRead && !commandLine.inMapFolder) return 1;
-    // The map on screen is the file's only when the file was read for it.
-    if (mapRead && !commandLine.recover && commandLine.importFile.empty())
-        windowState.mapFileWatch.remember(commandLine.mapFile);
+    const MapAtStart mapAtStart = prepareMapAtStart(mapEditor, commandLine, startMessages);
+    if (mapAtStart == MapAtStart::unreadable && !commandLine.inMapFolder) return 1;
+    // The map on screen is the file's only when the file was read for it: a
+    // save over any other file says so while it asks.
+    if (mapAtStart == MapAtStart::fileRead) windowState.mapFileWatch.remember(commandLine.mapFile);
     if (!startAutosave(mapEditor, autosave, commandLine, startMessages)) return 1;
     if (!importAtStart(mapEditor, commandLine, startMessages)) return 1;
     // Every way the window's run ends goes through exit(): a closed window, a

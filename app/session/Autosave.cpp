@@ -22,6 +22,7 @@ void Autosave::markClean() {
 void Autosave::mapLoaded(bool undoable) {
     if (!undoable) {
         owned = false;
+        recovered = false;
         // A spare of this run's stays too, for the next start to name.
         spareName.clear();
         spareId.reset();
@@ -30,6 +31,7 @@ void Autosave::mapLoaded(bool undoable) {
 }
 
 void Autosave::mapSaved() {
+    recovered = false;
     markClean();
     if (holding) return;
     // What another run left is superseded by the saved map too. Only a file
@@ -41,12 +43,27 @@ void Autosave::mapSaved() {
 
 void Autosave::takeOver() {
     owned = true;
+    recovered = true;
+    writtenFile = fileIdentity(path().c_str());
     writtenId = editor.contentId();
     pendingSince.reset();
 }
 
+void Autosave::holdEarlier() {
+    holding = true;
+    const std::string name = path();
+    offeredFile = fileIdentity(name.c_str());
+    std::string text;
+    if (readWholeFile(name.c_str(), text))
+        offeredText = std::move(text);
+    else
+        offeredText.reset();
+}
+
 void Autosave::releaseEarlier() {
     holding = false;
+    offeredFile.reset();
+    offeredText.reset();
     if (spareName.empty()) return;
     const std::string name = path();
     // The spare carries on as this run's autosave only where nothing is in
@@ -54,6 +71,7 @@ void Autosave::releaseEarlier() {
     if (spareId && !isSymbolicLink(name.c_str()) && pathKind(name.c_str()) == PathKind::missing &&
         std::rename(spareName.c_str(), name.c_str()) == 0) {
         owned = true;
+        writtenFile = fileIdentity(name.c_str());
         writtenId = *spareId;
     }
     spareName.clear();
@@ -62,8 +80,22 @@ void Autosave::releaseEarlier() {
 
 bool Autosave::discardEarlier() {
     const std::string name = path();
-    const bool removed = isSymbolicLink(name.c_str()) || pathKind(name.c_str()) != PathKind::regularFile ||
-                         std::remove(name.c_str()) == 0;
+    // Another run may have discarded the same file meanwhile and put its own
+    // autosave in its place: only the very file the offer named goes.
+    if (fileIdentity(name.c_str())) {
+        std::string now;
+        const bool same = offeredFile && fileIdentity(name.c_str()) == offeredFile &&
+                          !isSymbolicLink(name.c_str()) && readWholeFile(name.c_str(), now) &&
+                          offeredText == now;
+        if (!same) {
+            messages.problemLine(
+                "Warning: " + name +
+                " was kept: it is no longer the file the offer named; this run's unsaved changes "
+                "go to a spare file");
+            return false;
+        }
+    }
+    const bool removed = pathKind(name.c_str()) == PathKind::missing || std::remove(name.c_str()) == 0;
     releaseEarlier();
     if (!removed) messages.problemLine("Warning: " + name + " could not be removed");
     return removed;
@@ -102,11 +134,7 @@ bool Autosave::finish() {
         return true;
     }
     std::string problem;
-    if (holding) {
-        if (writeSpare(problem)) return true;
-        messages.problemLine("The unsaved changes are lost: " + problem);
-        return false;
-    }
+    if (holding) return writeSpare(problem) || tellUnwritten(problem);
     // Written even when the file should hold this map already: another editor
     // on the same map may have replaced or removed it meanwhile.
     std::string reason;
@@ -121,8 +149,23 @@ bool Autosave::finish() {
                              "; the unsaved changes are in " + spareName);
         return true;
     }
-    messages.problemLine("The unsaved changes are lost: " + name + " could not be written: " + reason + "; " +
-                         problem);
+    return tellUnwritten(name + " could not be written: " + reason + "; " + problem);
+}
+
+std::string Autosave::earlierWrite() const {
+    if (!spareName.empty() && spareId) return spareName;
+    const std::string name = path();
+    if (owned && writtenFile && fileIdentity(name.c_str()) == writtenFile) return name;
+    return {};
+}
+
+bool Autosave::tellUnwritten(const std::string& problem) {
+    const std::string rest = earlierWrite();
+    if (rest.empty())
+        messages.problemLine("The unsaved changes are lost: " + problem);
+    else
+        messages.problemLine("The last changes could not be written: " + problem + "; the rest are in " +
+                             rest);
     return false;
 }
 
@@ -145,6 +188,7 @@ bool Autosave::writeAutosave(std::string& reason) {
         ReplaceResult::failed)
         return false;
     owned = true;
+    writtenFile = fileIdentity(path().c_str());
     writtenId = editor.contentId();
     warned = false;
     return true;
@@ -178,7 +222,8 @@ void Autosave::removeOwnFile() {
         spareName.clear();
         spareId.reset();
     }
-    if (!owned) return;
+    // A recovered autosave stays until a save, whatever undo does.
+    if (!owned || recovered) return;
     owned = false;
     // Gone already when another editor on the same map saved it.
     std::remove(path().c_str());

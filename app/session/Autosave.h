@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "FileIdentity.h"
 #include "MapEditor.h"
 #include "Messages.h"
 #include "TextFile.h"
@@ -27,7 +28,7 @@ public:
     // The autosave file's name for the map file `mapFile`: "<mapFile>.autosave",
     // or, where that name would be longer than a file name may be, the map
     // file's name shortened as the temporary files' names are (its first
-    // bytes, "~" and a hash of the whole name) before ".autosave".
+    // bytes, "~" and a hash of the whole name) before "~autosave".
     static std::string pathFor(const std::string& mapFile);
     // The autosave file of the editor's current map file.
     std::string path() const;
@@ -46,23 +47,29 @@ public:
     // removed whoever wrote it.
     void mapSaved();
     // After --recover replaced the chain with the autosave's: the file counts
-    // as this run's and holds the map as it is now.
+    // as this run's and holds the map as it is now. It stays until a save
+    // (or a load that cannot be undone), even when undo brings the map back
+    // to the saved one: it holds changes no other file holds.
     void takeOver();
 
     // An earlier run's autosave lies at path() and the user has not said yet
     // whether to continue it: until releaseEarlier, this run neither writes
     // nor removes that file. Its unsaved map goes to a spare file of its own
     // instead (AutosaveSpares.h), on the same delay, so that a crash while
-    // the question waits loses no more than an autosave would.
-    void holdEarlier() { holding = true; }
+    // the question waits loses no more than an autosave would. The file's
+    // identity and contents are kept, for Discard to remove only that file.
+    void holdEarlier();
     // The user answered. When the autosave's name is free (the earlier file
     // was discarded), this run's spare takes it and becomes its autosave;
     // otherwise (it was recovered) the spare stays for the next start to name.
     void releaseEarlier();
-    // The offer's "Discard": removes the earlier autosave (a regular file
-    // only, never a link's target), then releaseEarlier. False, after the
-    // warning "Warning: PATH could not be removed", when the file could not be
-    // removed.
+    // The offer's "Discard": removes the earlier autosave, then
+    // releaseEarlier. Only the file the offer named is removed (the same
+    // file, with the contents it had then): anything else in its place,
+    // another run's autosave or a link, is kept, and this run goes on
+    // holding (its changes go to its spare), after the warning "Warning: PATH
+    // was kept: ...". False after that warning, or after "Warning: PATH
+    // could not be removed" when the removal failed.
     bool discardEarlier();
     bool holdsEarlier() const { return holding; }
     // The spare file this run has taken while it held the earlier autosave,
@@ -100,6 +107,12 @@ private:
     bool writeSpare(std::string& problem);
     // Whether the file the map is written to now holds the map as it is.
     bool holdsCurrent() const;
+    // The file that holds this run's unsaved map as it was at its last
+    // successful write (its spare, or its autosave still as written), or empty.
+    std::string earlierWrite() const;
+    // finish's last line when `problem` kept the map from being written:
+    // what is lost, and where the rest is. Always false.
+    bool tellUnwritten(const std::string& problem);
     void removeOwnFile();
 
     const MapEditor& editor;
@@ -108,11 +121,18 @@ private:
     // When `owned`: the content id the file holds.
     std::uint64_t writtenId = 0;
     bool owned = false;
+    // When `owned`: the autosave's identity after this run wrote (or took) it.
+    std::optional<FileIdentity> writtenFile;
+    // The autosave was recovered: only a save removes it.
+    bool recovered = false;
     // Tick at which a change the autosave does not hold was first seen.
     std::optional<std::uint32_t> pendingSince;
     // A failed write was reported; cleared by the next successful one.
     bool warned = false;
     bool holding = false;
+    // The earlier autosave as the offer found it.
+    std::optional<FileIdentity> offeredFile;
+    std::optional<std::string> offeredText;
     std::string spareName;
     // The content id the spare holds, once written.
     std::optional<std::uint64_t> spareId;

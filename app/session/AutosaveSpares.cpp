@@ -11,7 +11,13 @@ std::string fileBesideMap(const std::string& mapFile, const std::string& suffix)
     const std::size_t slash = kept.rfind('/');
 #endif
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    return kept.substr(0, nameStart) + fittingStemOf(kept.substr(nameStart), suffix.size()) + suffix;
+    const std::string name = kept.substr(nameStart);
+    const std::string stem = fittingStemOf(name, suffix.size());
+    if (stem == name || suffix.empty() || suffix[0] != '.') return kept.substr(0, nameStart) + stem + suffix;
+    // A shortened name's suffix starts with "~" for its ".": every full name's
+    // files end in ".autosave" or ".autosave-N", so a map named like another
+    // map's shortened stem never shares its autosave.
+    return kept.substr(0, nameStart) + stem + "~" + suffix.substr(1);
 }
 
 std::string sparePathFor(const std::string& mapFile, int n) {

@@ -15,7 +15,8 @@ constexpr int maxSpareNumber = 999;
 // beside the file the system keeps ("a.mef." edits "a.mef" on Windows),
 // or, where that name would be longer than a file name may be, the map
 // file's name shortened as the temporary files' names are (its first bytes,
-// "~" and a hash of the whole name) before `suffix`.
+// "~" and a hash of the whole name) before `suffix` with its leading "."
+// made "~" ("NAME~1a2b3c4d~autosave"), a name no full name's file can have.
 std::string fileBesideMap(const std::string& mapFile, const std::string& suffix);
 
 // The N-th spare's name: fileBesideMap(mapFile, ".autosave-N").

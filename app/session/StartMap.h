@@ -8,16 +8,26 @@
 #include "MapEditor.h"
 #include "Messages.h"
 
+// What prepareMapAtStart did with the map file.
+enum class MapAtStart {
+    fileRead,    // the window's map is the file's: it was read for it
+    otherMap,    // the file was not read: the initial map (no MAP named, or MAP
+                 // missing), or --recover's or --import's map instead
+    unreadable,  // the file exists but cannot be read or is not a map
+};
+
 // Prepares `editor` for the window of `commandLine`: the map file becomes
 // commandLine.mapFile, and a named map file that exists is loaded as "Load
 // QUIV File" would load it (view offset (1, 1), markers cleared), except
 // with --recover and --import, which start with another map instead. A named file
-// that does not exist leaves the initial map; the first save creates it.
-// Returns false, after the loader's one problem line, when the file exists
-// but cannot be read or is not a map: started from a terminal, the editor
-// then opens no window; from the desktop (--in-map-folder) it opens one with
-// the initial map, whose save asks before replacing the file as every save does.
-bool prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine, Messages& messages = consoleMessages());
+// that does not exist, like a start without MAP, leaves the initial map; the
+// first save creates the file. unreadable, after the loader's one problem
+// line: started from a terminal, the editor then opens no window; from the
+// desktop (--in-map-folder) it opens one with the initial map, whose save
+// asks before replacing the file as every save does. Only fileRead makes
+// the file's contents the ones the window read.
+MapAtStart prepareMapAtStart(MapEditor& editor, const CommandLine& commandLine,
+                             Messages& messages = consoleMessages());
 
 // After prepareMapAtStart: the map as it stands holds no unsaved changes. An
 // autosave that an earlier run left beside the map file is announced with one

@@ -69,6 +69,22 @@ status=0
 [ "$status" -eq 1 ] && [ "$(cat err.txt)" = "Nothing to recover: map.mef.autosave does not exist" ] &&
     [ ! -s out.txt ] || fail "--recover without an autosave: status $status, '$(cat out.txt err.txt)'"
 
+step "the offer's Recover, then Ctrl+Z: the recovered autosave stays, also after SIGTERM"
+new_workdir undo
+printf '%s' "$DRAGGED" >map.mef.autosave
+start_editor
+wait_pixel 252 275 $TEAL "the recovery offer"
+click 300 325
+wait_pixel 193 143 $MAGENTA "the recovered junction at (191, 141)"
+keys ctrl+z
+wait_pixel_not 193 143 $MAGENTA "the recovered map to be undone"
+# The autosave's tick runs every frame: a second is dozens of them.
+sleep 2
+[ -f map.mef.autosave ] || fail "undo removed the recovered autosave"
+kill -TERM "$E2E_PID"
+expect_exit 143 "SIGTERM after Recover and Ctrl+Z"
+expect_file_content map.mef.autosave "$DRAGGED" "the recovered autosave after Ctrl+Z and SIGTERM"
+
 step "SIGTERM while the export waits for a copy.bat that sleeps: copy.bat's group ends, the autosave is written, 143"
 new_workdir batch
 printf '%s' "$INITIAL" >map.mef

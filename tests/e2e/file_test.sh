@@ -37,6 +37,27 @@ expect_file_content map.mef "$INITIAL_MAP" "saved initial map"
 [ -z "$(stray_files map.mef)" ] || fail "stray files after the save: $(stray_files map.mef)"
 stop_editor
 
+step "a start without MAP over an existing map.mef: Ctrl+S says the window did not read it; Escape keeps it"
+new_workdir unread
+COURSE=$'0 10 0.5 18\n10 18 10.5 10\n5\n10.5 10 12 8\n14 8 20 30\n7'
+printf '%s' "$COURSE" >map.mef
+for start in plain named; do
+    if [ $start = plain ]; then start_editor; else E2E_TITLE='^Map Editor - map.mef$' start_editor map.mef; fi
+    keys ctrl+s
+    wait_pixel 402 340 $TEAL "the question after Ctrl+S ($start start)"
+    # The notice's face right of its text, black while none shows.
+    if [ $start = plain ]; then
+        wait_pixel 790 510 $TEAL "the notice that the window did not read map.mef"
+    else
+        sleep 0.5
+        pixel_is_not_now 790 510 $TEAL || fail "a notice over the map the window read"
+    fi
+    keys Escape
+    wait_pixel_not 402 340 $TEAL "the question to go after Escape ($start start)"
+    expect_file_content map.mef "$COURSE" "map.mef after Escape ($start start)"
+    stop_editor
+done
+
 step "Load QUIV File replaces the map and shows it at view offset (1, 1)"
 new_workdir load
 # One segment from (0, 10) to (8, 10), handles above it, resolution 3.

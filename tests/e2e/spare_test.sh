@@ -63,6 +63,43 @@ expect_file_content map.mef.autosave-2 "$DRAGGED" "one run's spare"
 expect_file_content map.mef.autosave-3 "$DRAGGED" "the other run's spare"
 expect_file_content map.mef.autosave "$EARLIER" "the earlier autosave"
 
+step "two runs with the offer up and a spare each, Discard in both, SIGKILL of the first: its drag stays"
+new_workdir discard
+printf '%s' "$INITIAL" >map.mef
+printf '%s' "$EARLIER" >map.mef.autosave
+start_editor
+drag_junction
+FIRST=$E2E_PID FIRST_WID=$WID
+xdotool windowmove "$WID" 900 700
+mkdir second
+cd second
+start_editor ../map.mef
+SECOND_WID=$WID
+# The second run's junction, at (106, 101) with view offset (1, 1), goes elsewhere.
+drag 3 106 101 130 200 150 250 170 300
+wait_pixel 172 302 $MAGENTA "the second run's junction at (170, 300)"
+cd ..
+wait_for 45 "both runs' spares" eval 'test -s map.mef.autosave-2 && test -s map.mef.autosave-3'
+xdotool windowmove "$SECOND_WID" 900 700
+xdotool windowmove "$FIRST_WID" 100 100
+WID=$FIRST_WID
+click 495 325
+wait_for 15 "the first run's spare to become the autosave" test ! -e map.mef.autosave-2
+expect_file_content map.mef.autosave "$DRAGGED" "the autosave after the first Discard"
+xdotool windowmove "$FIRST_WID" 900 700
+xdotool windowmove "$SECOND_WID" 100 100
+WID=$SECOND_WID
+click 495 325
+wait_for_log_line "Warning: ../map.mef.autosave was kept: it is no longer the file the offer named; this run's unsaved changes go to a spare file"
+kill -KILL "$FIRST"
+wait "$FIRST" 2>/dev/null || true
+expect_file_content map.mef.autosave "$DRAGGED" "the first run's autosave after the second Discard and SIGKILL"
+kill -TERM "$E2E_PID"
+expect_exit "$E2E_PID" 143 "the second run"
+E2E_PID=
+[ -s map.mef.autosave-3 ] && [ "$(cat map.mef.autosave-3)" != "$DRAGGED" ] ||
+    fail "the second run's spare does not hold its own map"
+
 step "Recover over a link put in the autosave's place: refused, nothing read"
 new_workdir link
 printf '%s' "$EARLIER" >map.mef.autosave

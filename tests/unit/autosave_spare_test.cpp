@@ -33,6 +33,12 @@ TEST(AutosaveSpares, NamesFitAndDifferAtEveryLength) {
         if (length <= 242) {
             EXPECT_EQ(names[1], map + ".autosave-2");
         }
+        // A map named as this one's shortened stem has files of its own.
+        const std::string stem = names[0].substr(0, names[0].size() - std::string(".autosave").size());
+        if (stem != map) {
+            EXPECT_NE(Autosave::pathFor(stem), names[0]) << length;
+            EXPECT_NE(sparePathFor(stem, 2), names[1]) << length;
+        }
         std::string problem;
         const std::string taken = takeSpareName(map, problem);
         EXPECT_EQ(taken, names[1]) << length << ": " << problem;
@@ -134,6 +140,42 @@ TEST(AutosaveSpares, TheRunsSpareWhileTheOfferWaits) {
     }
 }
 
+// Discard removes only the file the offer named: one rewritten since (as
+// another run's Discard leaves its own there) or a link is kept with a
+// warning, and the run goes on writing its spare; one gone frees the name.
+TEST(AutosaveSpares, DiscardRemovesOnlyTheFileTheOfferNamed) {
+    for (const std::string meanwhile : {"rewritten", "link", "gone"}) {
+#ifdef _WIN32
+        if (meanwhile == "link") continue;
+#endif
+        ScratchDir scratch;
+        writeFile("map.mef.autosave", "0 10 0.5 18\n10 18 10.5 10\n5");
+        MapEditor editor;
+        editor.setMapFileName("map.mef");
+        std::FILE* out = std::fopen("messages.txt", "wb");
+        ASSERT_NE(out, nullptr);
+        StreamMessages messages(out, out);
+        Autosave saver(editor, messages);
+        saver.markClean();
+        saver.holdEarlier();
+        fs::remove("map.mef.autosave");
+        if (meanwhile == "rewritten") writeFile("map.mef.autosave", "0 1 2 3\n");
+        if (meanwhile == "link") fs::create_symlink("elsewhere", "map.mef.autosave");
+        EXPECT_EQ(saver.discardEarlier(), meanwhile == "gone") << meanwhile;
+        editor.appendSegment();
+        ASSERT_TRUE(saver.finish());
+        std::fclose(out);
+        const std::string mine = formatMapFile(editor.getSegments());
+        const bool kept = meanwhile != "gone";
+        EXPECT_EQ(readFile("messages.txt").rfind("Warning: map.mef.autosave was kept: ", 0) == 0, kept)
+            << meanwhile;
+        EXPECT_EQ(readFile(kept ? "map.mef.autosave-2" : "map.mef.autosave"), mine) << meanwhile;
+        if (meanwhile == "rewritten") {
+            EXPECT_EQ(readFile("map.mef.autosave"), "0 1 2 3\n");
+        }
+    }
+}
+
 // The autosave cannot be written at the end: a spare takes the changes,
 // unless the autosave holds exactly this map already. Nothing written
 // anywhere is the only loss claimed.
@@ -175,6 +217,48 @@ TEST(AutosaveSpares, WhenTheAutosaveCannotBeWrittenAtTheEnd) {
                 << said;
             EXPECT_EQ(readFile("map.mef.autosave-2"), formatMapFile(editor.getSegments()));
         }
+    }
+}
+
+// A last write that fails after this run's earlier one succeeded: the
+// earlier one is still on disk, and the line names it; the changes are said
+// to be lost only when nothing of them is (another run replaced the file).
+TEST(AutosaveSpares, AFailedLastWriteNamesWhereTheRestIs) {
+    const struct {
+        bool holding, replaced;
+        std::string line, rest;
+    } cases[] = {
+        {true, false, "The last changes could not be written: map.mef.autosave-2 could not be written: ",
+         "; the rest are in map.mef.autosave-2\n"},
+        {false, false, "The last changes could not be written: map.mef.autosave could not be written: ",
+         "; the rest are in map.mef.autosave\n"},
+        {false, true, "The unsaved changes are lost: map.mef.autosave could not be written: ",
+         "; map.mef.autosave-2 could not be written: "},
+    };
+    for (const auto& c : cases) {
+        ScratchDir scratch;
+        if (c.holding) writeFile("map.mef.autosave", "0 1 2 3\n");
+        MapEditor editor;
+        editor.setMapFileName("map.mef");
+        std::FILE* out = std::fopen("messages.txt", "wb");
+        ASSERT_NE(out, nullptr);
+        StreamMessages messages(out, out);
+        Autosave saver(editor, messages);
+        saver.markClean();
+        if (c.holding) saver.holdEarlier();
+        editor.appendSegment();
+        saver.tick(0);
+        saver.tick(Autosave::delay);
+        // Another run's autosave renamed over this run's.
+        if (c.replaced) writeFile("other", "0 1 2 3\n"), fs::rename("other", "map.mef.autosave");
+        editor.appendSegment();
+        saver.setTempFileFactory(failingTemp);
+        EXPECT_FALSE(saver.finish());
+        std::fclose(out);
+        const std::string said = readFile("messages.txt");
+        EXPECT_EQ(said.rfind(c.line, 0), 0u) << said;
+        EXPECT_NE(said.find(c.rest), std::string::npos) << said;
+        EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
     }
 }
 

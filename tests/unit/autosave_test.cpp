@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Autosave.h"
+#include "EditorFiles.h"
 #include "Globals.h"
 #include "Interface.h"
 #include "MapFile.h"
@@ -208,6 +209,31 @@ TEST(Autosave, EveryMapNameGetsAnAutosaveNameThatFits) {
     }
     EXPECT_NE(Autosave::pathFor(std::string(250, 'm') + "a"), Autosave::pathFor(std::string(250, 'm') + "b"));
     EXPECT_EQ(Autosave::pathFor("levels/" + std::string(250, 'm')).rfind("levels/", 0), 0u);
+}
+
+// A recovered autosave holds changes no other file holds: undo back to the
+// saved map, a load and an end with nothing unsaved keep it; a save removes it.
+TEST(Autosave, ARecoveredAutosaveStaysUntilASave) {
+    const std::string earlier = "0 10 0.5 18\n10 18 10.5 10\n5";
+    for (const std::string step : {"undo", "load", "save"}) {
+        ScratchDir scratch;
+        writeFile("map.mef", formatMapFile(MapEditor().getSegments()));
+        writeFile("map.mef.autosave", earlier);
+        MapEditor editor;
+        editor.setMapFileName("map.mef");
+        Autosave saver(editor, windowMessages());
+        saver.markClean();
+        saver.holdEarlier();
+        ASSERT_TRUE(recoverForWindow(editor, saver, windowMessages()));
+        if (step == "undo") editor.undo();
+        if (step == "load") loadForWindow(editor, saver, windowMessages());
+        if (step == "save") saveForWindow(editor, saver, windowMessages());
+        for (std::uint32_t t = 0; t <= 2u * Autosave::delay; t += 1000) saver.tick(t);
+        EXPECT_TRUE(saver.finish());
+        EXPECT_EQ(exists("map.mef.autosave") ? readFile("map.mef.autosave") : "",
+                  step == "save" ? "" : earlier)
+            << step;
+    }
 }
 
 #ifndef _WIN32

@@ -2,6 +2,7 @@
 // or is not a map, and the autosave that an earlier run left beside it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,18 +22,21 @@ TEST(StartMap, LoadsAnExistingMapKeepsTheInitialOneForANewFileAndRefusesABadOne)
     writeFile("good.mef", "0 10 3 5\n5 5 8 10\n3");
     writeFile("bad.mef", "0 10 3 5\n5 5 oops 10\n3");
     const MapEditor initial;
+    // A start without MAP reads no file, not even the map.mef that is there.
+    writeFile("map.mef", "0 10 3 5\n5 5 8 10\n3");
     const struct {
         const char* file;
-        bool ok;
+        MapAtStart result;
         int segments;
         double offset;
         std::string message;
     } cases[] = {
-        {"good.mef", true, 1, 1.0, ""},
-        {"new.mef", true, initial.segmentCount(), initial.getViewOffset().x, ""},
-        {"bad.mef", false, initial.segmentCount(), initial.getViewOffset().x,
+        {"good.mef", MapAtStart::fileRead, 1, 1.0, ""},
+        {"new.mef", MapAtStart::otherMap, initial.segmentCount(), initial.getViewOffset().x, ""},
+        {"", MapAtStart::otherMap, initial.segmentCount(), initial.getViewOffset().x, ""},
+        {"bad.mef", MapAtStart::unreadable, initial.segmentCount(), initial.getViewOffset().x,
          "File input error: bad.mef: record 1, line 2: \"oops\" is not a number\n"},
-        {".", false, initial.segmentCount(), initial.getViewOffset().x,
+        {".", MapAtStart::unreadable, initial.segmentCount(), initial.getViewOffset().x,
          "File input error: .: not a regular file\n"},
     };
     for (const auto& c : cases) {
@@ -40,14 +44,16 @@ TEST(StartMap, LoadsAnExistingMapKeepsTheInitialOneForANewFileAndRefusesABadOne)
         std::FILE* errors = std::tmpfile();
         ASSERT_NE(errors, nullptr);
         StreamMessages messages(errors, errors);
-        EXPECT_EQ(prepareMapAtStart(editor, parseCommandLine({c.file}), messages), c.ok) << c.file;
+        const CommandLine commandLine =
+            parseCommandLine(*c.file == '\0' ? std::vector<std::string>{} : std::vector<std::string>{c.file});
+        EXPECT_EQ(prepareMapAtStart(editor, commandLine, messages), c.result) << c.file;
         std::rewind(errors);
         char buffer[256] = {};
         EXPECT_EQ(std::string(buffer, std::fread(buffer, 1, sizeof buffer - 1, errors)), c.message) << c.file;
         std::fclose(errors);
         EXPECT_EQ(editor.segmentCount(), c.segments) << c.file;
         EXPECT_EQ(editor.getViewOffset().x, c.offset) << c.file;
-        EXPECT_EQ(editor.getMapFileName(), c.file);
+        EXPECT_EQ(editor.getMapFileName(), *c.file == '\0' ? "map.mef" : c.file);
     }
 }
 
@@ -102,7 +108,7 @@ TEST(StartMap, AnnouncesOrRecoversTheAutosave) {
         std::FILE* errors = std::tmpfile();
         ASSERT_TRUE(out != nullptr && errors != nullptr);
         StreamMessages messages(out, errors);
-        EXPECT_EQ(prepareMapAtStart(editor, commandLine, messages) &&
+        EXPECT_EQ(prepareMapAtStart(editor, commandLine, messages) != MapAtStart::unreadable &&
                       startAutosave(editor, autosave, commandLine, messages),
                   c.ok)
             << c.args.back();
@@ -116,6 +122,32 @@ TEST(StartMap, AnnouncesOrRecoversTheAutosave) {
     }
 }
 
+// Only spares that hold a map are announced; an empty one (a run ended
+// while writing it) and one that is not a map are said to hold nothing.
+TEST(StartMap, NamesOnlySparesThatHoldAMap) {
+    ScratchDir scratch;
+    writeFile("map.mef.autosave-2", "0 10 3 5\n5 5 8 10\n3");
+    writeFile("map.mef.autosave-3", "");
+    writeFile("map.mef.autosave-4", "oops");
+    MapEditor editor;
+    editor.setMapFileName("map.mef");
+    Autosave autosave(editor, windowMessages());
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    StreamMessages messages(out, out);
+    ASSERT_TRUE(startAutosave(editor, autosave, parseCommandLine({}), messages));
+    const std::string said = readBack(out);
+    std::fclose(out);
+    const std::string lines[] = {
+        " are in map.mef.autosave-2; open that file to continue them\n",
+        "Warning: map.mef.autosave-3 is empty; no unsaved changes are in it\n",
+        "Warning: map.mef.autosave-4 is not a map: record 1, line 1: \"oops\" is not a number; "
+        "no unsaved changes are in it\n",
+    };
+    for (const std::string& line : lines) EXPECT_NE(said.find(line), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
+}
+
 // --import: the drawing's chain, unsaved, to be saved as MAP (which is not read);
 // a drawing that cannot be converted opens no window.
 TEST(StartMap, ImportStartsWithTheDrawingUnsaved) {
@@ -127,8 +159,8 @@ TEST(StartMap, ImportStartsWithTheDrawingUnsaved) {
         MapEditor editor;
         Autosave autosave(editor, windowMessages());
         const bool imported = std::string(drawing) == "g.svg";
-        EXPECT_EQ(prepareMapAtStart(editor, commandLine) && startAutosave(editor, autosave, commandLine) &&
-                      importAtStart(editor, commandLine),
+        EXPECT_EQ(prepareMapAtStart(editor, commandLine) == MapAtStart::otherMap &&
+                      startAutosave(editor, autosave, commandLine) && importAtStart(editor, commandLine),
                   imported);
         EXPECT_EQ(editor.segmentCount(), imported ? 2 : MapEditor().segmentCount());
         EXPECT_EQ(editor.segment(editor.segmentCount() - 1).getEndPoint() == (ControlPoint{3, 3}), imported);
