@@ -177,13 +177,17 @@ DrawingText formatDrawing(const std::vector<Segment>& segments) {
                 return drawingRefusal("segment " + std::to_string(i + 1) +
                                       " has a coordinate too large to be drawn");
 
-    // The chain: "M", one "C" per segment, and a new "M" at a gap, where the
-    // points differ as numbers (-0 meets 0).
+    // The chain: "M", one "C" per segment, and a new "M" at a gap: where the
+    // points as printed differ as numbers (-0 meets 0; points that print
+    // alike would read back joined anyway).
+    const auto printed = [](const ControlPoint& p) {
+        return ControlPoint{printedValue(p.x * unitsPerMapUnit), printedValue(p.y * unitsPerMapUnit)};
+    };
     std::string d;
     std::string resolutions;
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const Segment& s = segments[i];
-        if (i == 0 || s.getStartPoint() != segments[i - 1].getEndPoint()) {
+        if (i == 0 || printed(s.getStartPoint()) != printed(segments[i - 1].getEndPoint())) {
             d += i == 0 ? "M " : " M ";
             appendPoint(d, s.getStartPoint());
         }

@@ -53,7 +53,7 @@ struct DrawingText {
 
 // The SVG 1.1 document of `segments` (not empty): the chain as the path
 // "ground" ("M" and one "C" per segment, a new "M" where a segment does not
-// start where the one before ends, compared as numbers), with the segments' resolutions and the
+// start where the one before ends, compared as printed numbers), with the segments' resolutions and the
 // digest of its data, and the closed outline that the ground points file
 // gives the simulator as the thin path "outline". The view box holds the
 // chain with a margin of a fiftieth of its larger side, in SVG user units as

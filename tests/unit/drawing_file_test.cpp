@@ -173,6 +173,13 @@ TEST(DrawingFile, EverySubpathJoinsTheChainWithItsGapsCounted) {
         const std::string d = written.substr(written.find(" d=\"") + 4);
         EXPECT_EQ(std::count(d.begin(), d.begin() + d.find('"'), 'M'), 1 + static_cast<long>(c.gaps)) << d;
     }
+    // Ends a step apart that print alike are written joined, as they read back
+    // (a new "M" there would vanish when the drawing read back is written again).
+    std::vector<Segment> near(2);
+    near[0].setPoints(0, 0, 1, 0, 2, 0, 1e10, 3);
+    near[1].setPoints(std::nextafter(1e10, 2e10), 3, 4, 0, 5, 0, 6, 0);
+    const std::string written = formatDrawing(near).text;
+    EXPECT_EQ(written.find(" M "), std::string::npos) << written;
 }
 
 TEST(DrawingFile, MapToDrawingAndBackGivesTheSameMapFile) {
