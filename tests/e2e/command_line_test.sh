@@ -132,14 +132,14 @@ step "--convert: a \"-0\" junction and a gap through a drawing edited by a scrip
 new_workdir convert-edited
 # same_numbers A B: the two files hold as many words, equal as numbers (-0 is 0).
 same_numbers() {
-    paste <(tr -s ' \n' '\n\n' <"$1") <(tr -s ' \n' '\n\n' <"$2") |
+    paste <(tr -s ' ' '\n' <"$1") <(tr -s ' ' '\n' <"$2") |
         awk -F '\t' '$1 == "" || $2 == "" || $1 + 0 != $2 + 0 { bad = 1 } END { exit bad }'
 }
 CHANGED='Warning: MAP.svg: the path was changed since it was written; every segment gets resolution 5'
 # map | the handle that sed moves in the drawing, and where to | the map expected back | --check's status
 while IFS='|' read -r name map edit expected check; do
     step "--convert $name: to a drawing, edited by sed ($edit), and back"
-    printf "$map" >"$name.mef"
+    printf '%b' "$map" >"$name.mef"
     headless --convert "$name.mef" "$name.svg"
     [ "$RC" -eq 0 ] || fail "to SVG: $RC $ERR"
     sed -i "s/$edit/" "$name.svg"
@@ -147,7 +147,7 @@ while IFS='|' read -r name map edit expected check; do
     want=${CHANGED//MAP/$name}
     [ "$check" -eq 0 ] || want+=$'\n'"Warning: $name.svg: the chain has 1 gap, where a subpath of the path does not start where the one before ends"
     [ "$RC" -eq 0 ] && [ "$ERR" = "$want" ] || fail "back from SVG: $RC $ERR"
-    printf "$expected" >expected.mef
+    printf '%b' "$expected" >expected.mef
     same_numbers back.mef expected.mef || fail "not every segment came back: $(cat back.mef)"
     headless --check back.mef
     [ "$RC" -eq "$check" ] || fail "--check of the map back: $RC $ERR"
