@@ -9,6 +9,7 @@
 #include <limits>
 #include <string_view>
 
+#include "DrawingBytes.h"
 #include "DrawingTree.h"
 #include "GroundFile.h"
 #include "NumberFormat.h"
@@ -94,6 +95,7 @@ std::string pathDataDigest(const std::string& d) {
 }
 
 DrawingRead readDrawing(std::string text, const std::string& pathId) {
+    if (std::string problem = drawingTextOf(text); !problem.empty()) return refusal(problem);
     // Depth, size and well-formedness first: the XML reader recurses and allocates per element.
     if (std::string problem = checkXml(text); !problem.empty()) return refusal(problem);
     rapidxml_ns::xml_document<char> document;
@@ -114,9 +116,7 @@ DrawingRead readDrawing(std::string text, const std::string& pathId) {
     std::size_t size = 0;
     const char* data = attributeValue(path, "d", &size);
     const std::string d = data ? std::string(data, size) : std::string();
-    // A chain with gaps was written as several subpaths: an unchanged
-    // drawing of this program's own gives them all back.
-    PathCubics context(writtenHere(path, d));
+    PathCubics context;
     Affine transform;
     bool transformed = false;
     try {
@@ -139,10 +139,6 @@ DrawingRead readDrawing(std::string text, const std::string& pathId) {
 
     DrawingRead read;
     if (!choice.warning.empty()) read.warnings.push_back(choice.warning);
-    if (context.subpathsLeft > 0)
-        read.warnings.push_back("the path has " + std::to_string(context.subpathsLeft + 1) +
-                                " subpaths; the first was taken, " + std::to_string(context.subpathsLeft) +
-                                (context.subpathsLeft == 1 ? " was" : " were") + " left out");
     const std::vector<int> resolutions = writtenResolutions(path, d, context.cubics.size(), read.warnings);
     long long samples = 0;
     read.records.reserve(context.cubics.size());
@@ -162,6 +158,14 @@ DrawingRead readDrawing(std::string text, const std::string& pathId) {
     if (samples > sampleBudget)
         return refusal(std::to_string(samples) + " points, more than the editor holds (" +
                        std::to_string(sampleBudget) + ")");
+    // Every subpath is kept: where one does not start where the one before
+    // ends (compared as numbers, so -0 meets 0), the chain has a gap.
+    std::size_t gaps = 0;
+    for (std::size_t i = 1; i < read.records.size(); ++i)
+        gaps += read.records[i].points[0] != read.records[i - 1].points[3];
+    if (gaps > 0)
+        read.warnings.push_back("the chain has " + std::to_string(gaps) + (gaps == 1 ? " gap" : " gaps") +
+                                ", where a subpath of the path does not start where the one before ends");
     return read;
 }
 
@@ -173,22 +177,26 @@ DrawingText formatDrawing(const std::vector<Segment>& segments) {
                 return drawingRefusal("segment " + std::to_string(i + 1) +
                                       " has a coordinate too large to be drawn");
 
-    // The chain: "M", one "C" per segment, and a new "M" at a gap (as printed).
+    // The chain: "M", one "C" per segment, and a new "M" at a gap: where the
+    // points as printed differ as numbers (-0 meets 0; points that print
+    // alike would read back joined anyway).
+    const auto printed = [](const ControlPoint& p) {
+        return ControlPoint{printedValue(p.x * unitsPerMapUnit), printedValue(p.y * unitsPerMapUnit)};
+    };
     std::string d;
     std::string resolutions;
-    std::string lastEnd;
-    for (const Segment& s : segments) {
-        std::string start;
-        appendPoint(start, s.getStartPoint());
-        if (start != lastEnd) d += (d.empty() ? "M " : " M ") + start;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const Segment& s = segments[i];
+        if (i == 0 || printed(s.getStartPoint()) != printed(segments[i - 1].getEndPoint())) {
+            d += i == 0 ? "M " : " M ";
+            appendPoint(d, s.getStartPoint());
+        }
         d += " C ";
         appendPoint(d, s.getStartHandle());
         d += ' ';
         appendPoint(d, s.getEndHandle());
         d += ' ';
-        lastEnd.clear();
-        appendPoint(lastEnd, s.getEndPoint());
-        d += lastEnd;
+        appendPoint(d, s.getEndPoint());
         if (!resolutions.empty()) resolutions += ' ';
         resolutions += std::to_string(s.getResolution());
     }

@@ -12,7 +12,7 @@
 
 // What readDrawing made of an SVG text.
 struct DrawingRead {
-    // The chain, one record per drawing command of the path's first subpath.
+    // The chain, one record per drawing command of the path, every subpath in order.
     std::vector<MapRecord> records;
     // Lines without their line end about what was left out or changed.
     std::vector<std::string> warnings;
@@ -22,11 +22,12 @@ struct DrawingRead {
     bool ok() const { return error.empty(); }
 };
 
-// Reads the SVG document `text` and makes a chain of the path that
+// Reads the SVG document `text` (gzip data and UTF-16 with its mark first made
+// UTF-8 text, see drawingTextOf) and makes a chain of the path that
 // choosePath takes (see DrawingTree.h) for `pathId`. The text is refused
 // before its tree is built when it is nested more than 256 deep, has more than
 // a million elements or is not well-formed XML (see checkXml). Every command
-// of the path's first subpath becomes one cubic segment: cubic curves as they
+// of every subpath, in order, becomes one cubic segment: cubic curves as they
 // are (the smooth ones with their reflected handle), quadratic curves as the
 // same curve in cubic form, lines and the closing line with their handles at
 // one and two thirds, arcs as cubics of at most 90 degrees each. The
@@ -35,8 +36,9 @@ struct DrawingRead {
 // 10. Each segment gets resolution 5, or the one that the path's
 // data-resolution list gives when the path data is still what formatDrawing
 // wrote (its data-path-digest matches). A chain past sampleBudget is refused.
-// Such an unchanged path gives every subpath, so that a chain with gaps comes
-// back whole. Text quoted in a refusal is cut short and shown printable.
+// Where a subpath does not start where the one before ends (as numbers: -0
+// meets 0) the chain has a gap; one warning counts them. Text quoted in a
+// refusal is cut short and shown printable.
 DrawingRead readDrawing(std::string text, const std::string& pathId = {});
 
 // What formatDrawing made of a chain.
@@ -51,7 +53,7 @@ struct DrawingText {
 
 // The SVG 1.1 document of `segments` (not empty): the chain as the path
 // "ground" ("M" and one "C" per segment, a new "M" where a segment does not
-// start where the one before ends), with the segments' resolutions and the
+// start where the one before ends, compared as printed numbers), with the segments' resolutions and the
 // digest of its data, and the closed outline that the ground points file
 // gives the simulator as the thin path "outline". The view box holds the
 // chain with a margin of a fiftieth of its larger side, in SVG user units as

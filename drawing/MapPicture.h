@@ -40,8 +40,10 @@ struct PictureFrame {
 // the box of the curves themselves, with a margin of a fiftieth of the box's
 // longer side all round; the filled outline goes on below it to the feet. A
 // box without extent in one direction (a flat ground) gets the margin alone
-// there. False when a coordinate is too large to be framed.
-bool framePicture(const std::vector<Segment>& segments, int size, PictureFrame& frame);
+// there. Empty when framed; otherwise why not, one line: a coordinate too
+// large to be framed, or a box of one point (no extent to draw) or too small
+// for its scale to be finite.
+std::string framePicture(const std::vector<Segment>& segments, int size, PictureFrame& frame);
 
 // What drawMapPicture made.
 struct MapPicture {

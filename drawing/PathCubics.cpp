@@ -9,8 +9,6 @@ constexpr double pi = 3.14159265358979323846;
 
 void PathCubics::path_move_to(double x, double y, svgpp::tag::coordinate::absolute) {
     current = start = {x, y};
-    if (phase == Phase::drawing && !everySubpath) phase = Phase::done;
-    newSubpath = true;
 }
 
 void PathCubics::path_elliptical_arc_to(double rx, double ry, double rotation, bool largeArc, bool sweep,
@@ -21,20 +19,11 @@ void PathCubics::path_elliptical_arc_to(double rx, double ry, double rotation, b
 void PathCubics::path_close_subpath() {
     // The closing line; none when the subpath already ends at its start.
     if (current != start) line(start);
-    if (phase == Phase::drawing && !everySubpath) phase = Phase::done;
     current = start;
-    newSubpath = true;
 }
 
 void PathCubics::add(const Cubic& cubic) {
-    if (newSubpath) {
-        newSubpath = false;
-        if (phase == Phase::before || everySubpath)
-            phase = Phase::drawing;
-        else
-            ++subpathsLeft;
-    }
-    if (phase == Phase::drawing && ++drawn <= maxCubics) cubics.push_back(cubic);
+    if (++drawn <= maxCubics) cubics.push_back(cubic);
     current = cubic[3];
 }
 

@@ -24,18 +24,14 @@ struct PathPolicy {
     static const bool arc_as_cubic_bezier = false;
 };
 
-// The context SVG++ parses path data into: collects the cubic segments of the
-// first subpath that draws, and counts the other subpaths that draw; or, with
-// `everySubpath`, collects them all.
+// The context SVG++ parses path data into: collects the cubic segments of
+// every subpath in order.
 class PathCubics {
 public:
-    explicit PathCubics(bool everySubpath) : everySubpath(everySubpath) {}
-
     // At most maxCubics; `drawn` counts them all, so that a huge path costs no memory.
     static constexpr std::size_t maxCubics = sampleBudget / samplesAtResolution(0);
     std::vector<Cubic> cubics;
     std::size_t drawn = 0;
-    int subpathsLeft = 0;
 
     void path_move_to(double x, double y, svgpp::tag::coordinate::absolute);
     void path_line_to(double x, double y, svgpp::tag::coordinate::absolute) { line({x, y}); }
@@ -49,8 +45,6 @@ public:
     void path_exit() {}
 
 private:
-    enum class Phase { before, drawing, done };
-
     void add(const Cubic& cubic);
     void line(const ControlPoint& to);
     // SVG's elliptical arc from the current point to `to`, its out-of-range
@@ -58,9 +52,6 @@ private:
     // degrees of the ellipse's angle each.
     void arc(double rx, double ry, double rotation, bool largeArc, bool sweep, const ControlPoint& to);
 
-    const bool everySubpath;
-    Phase phase = Phase::before;
-    bool newSubpath = true;
     ControlPoint start;
     ControlPoint current;
 };

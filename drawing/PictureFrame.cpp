@@ -43,7 +43,7 @@ void cubicRange(double p0, double p1, double p2, double p3, double& low, double&
 
 }  // namespace
 
-bool framePicture(const std::vector<Segment>& segments, int size, PictureFrame& frame) {
+std::string framePicture(const std::vector<Segment>& segments, int size, PictureFrame& frame) {
     Box box;
     for (const Segment& segment : segments) {
         const std::vector<ControlPoint> p = segment.controlPoints();
@@ -60,12 +60,13 @@ bool framePicture(const std::vector<Segment>& segments, int size, PictureFrame& 
     const double margin = std::max(width, height) / 50;
     const double outerWidth = width + 2 * margin, outerHeight = height + 2 * margin;
     const double scale = size / std::max(outerWidth, outerHeight);
-    if (!std::isfinite(outerWidth) || !std::isfinite(outerHeight) || !std::isfinite(scale) || !(scale > 0))
-        return false;
+    if (!std::isfinite(outerWidth) || !std::isfinite(outerHeight)) return "the ground is too large to be drawn";
+    if (width == 0 && height == 0) return "the ground has no extent to draw: all its points are one point";
+    if (!std::isfinite(scale) || !(scale > 0)) return "the ground is too small to be drawn";
     frame.scale = scale;
     frame.left = box.minX - margin;
     frame.top = box.maxY + margin;
     frame.width = std::clamp(static_cast<int>(std::lround(outerWidth * scale)), 1, size);
     frame.height = std::clamp(static_cast<int>(std::lround(outerHeight * scale)), 1, size);
-    return true;
+    return {};
 }

@@ -1,7 +1,10 @@
 #include "XmlCheck.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -55,7 +58,44 @@ private:
                 return void(fault(pos + (bad - text_.begin()), rootClosed ? "text after the root element"
                                                                           : "text before the root element"));
         }
+        if (!references(pos, next)) return;
         pos = next;
+    }
+
+    // Every "&" in [from, to) begins a character reference to a character
+    // XML allows, or a reference to an entity that is predefined or declared
+    // in the document type; false (with the fault) otherwise.
+    bool references(std::size_t from, std::size_t to) {
+        // Searched within [from, to) only: a text of many values stays one pass.
+        const std::string_view part = text.substr(from, to - from);
+        for (std::size_t i = part.find('&'); i != std::string_view::npos; i = part.find('&', i + 1)) {
+            const std::size_t at = from + i, semicolon = part.find(';', i);
+            const std::string_view reference = part.substr(i + 1, std::min(semicolon, part.size()) - i - 1);
+            if (semicolon == std::string_view::npos || reference.empty() ||
+                std::any_of(reference.begin(), reference.end(), [](char c) { return isXmlSpace(c) || c == '&'; }))
+                return fault(at, "an \"&\" that begins no reference (write &amp;)"), false;
+            if (reference.front() == '#') {
+                if (!allowedCharacter(reference.substr(1)))
+                    return fault(at, "&" + shown(reference) + "; is no character XML allows"), false;
+                continue;
+            }
+            static constexpr std::string_view predefined[] = {"amp", "lt", "gt", "quot", "apos"};
+            if (std::find(std::begin(predefined), std::end(predefined), reference) == std::end(predefined) &&
+                !std::binary_search(entities.begin(), entities.end(), reference))
+                return fault(at, "the entity &" + shown(reference) + "; is not defined"), false;
+        }
+        return true;
+    }
+
+    // "N" or "xH" of a character reference: a character XML allows.
+    static bool allowedCharacter(std::string_view digits) {
+        const bool hex = !digits.empty() && digits.front() == 'x';
+        if (hex) digits.remove_prefix(1);
+        unsigned long code = 0;
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+        if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size()) return false;
+        return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+               (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
     }
 
     std::string_view name() {
@@ -94,12 +134,20 @@ private:
                 const std::size_t end = text.find(c, pos + 1);
                 if (end == std::string_view::npos) break;
                 pos = end;
+            } else if (c == '<' && brackets > 0 && text.substr(pos, 8) == "<!ENTITY") {
+                // A general entity's name; a parameter entity ("%") is never referred to from content.
+                pos += 8;
+                skipSpace();
+                const std::string_view entity = name();
+                if (!entity.empty() && entity.front() != '%') entities.push_back(entity);
+                --pos;
             } else if (c == '[') {
                 ++brackets;
             } else if (c == ']') {
                 --brackets;
             } else if (c == '>' && brackets <= 0) {
                 ++pos;
+                std::sort(entities.begin(), entities.end());
                 return;
             }
         }
@@ -131,21 +179,37 @@ private:
             return void(problem = "more than " + std::to_string(maxXmlElements) + " elements");
         if (open.size() >= maxXmlDepth)
             return void(problem = "elements nested more than " + std::to_string(maxXmlDepth) + " deep");
+        names.clear();
         for (;;) {
             skipSpace();
             if (pos >= text.size()) return void(fault(at, "<" + shown(element) + " is not closed"));
-            if (text[pos] == '>') {
-                ++pos;
-                open.push_back(element);
-                return;
-            }
-            if (startsWith("/>")) {
-                pos += 2;
-                if (open.empty()) rootClosed = true;
+            if (text[pos] == '>' || startsWith("/>")) {
+                if (!attributesOnce(element)) return;
+                if (text[pos] == '>') {
+                    ++pos;
+                    open.push_back(element);
+                } else {
+                    pos += 2;
+                    if (open.empty()) rootClosed = true;
+                }
                 return;
             }
             if (!attribute(element)) return;
         }
+    }
+
+    // No attribute of the tag just read is given twice; false (with the fault
+    // at the second) otherwise. Sorted, so that many attributes cost little.
+    bool attributesOnce(std::string_view element) {
+        std::sort(names.begin(), names.end());
+        const std::pair<std::string_view, std::size_t>* repeated = nullptr;
+        for (std::size_t i = 1; i < names.size(); ++i)
+            if (names[i].first == names[i - 1].first && (!repeated || names[i].second < repeated->second))
+                repeated = &names[i];
+        if (!repeated) return true;
+        return fault(repeated->second,
+                     "the attribute " + shown(repeated->first) + " of <" + shown(element) + "> is repeated"),
+               false;
     }
 
     // name = "value" or name = 'value'
@@ -161,6 +225,10 @@ private:
             return fault(at, "an attribute value without quotes"), false;
         const std::size_t end = text.find(text[pos], pos + 1);
         if (end == std::string_view::npos) return fault(at, "an attribute value is not closed"), false;
+        if (const std::size_t less = text.substr(pos, end - pos).find('<'); less != std::string_view::npos)
+            return fault(pos + less, "a \"<\" in the value of the attribute " + shown(attributeName)), false;
+        if (!references(pos + 1, end)) return false;
+        names.emplace_back(attributeName, at);
         pos = end + 1;
         if (++attributes > maxXmlAttributes)
             return problem = "more than " + std::to_string(maxXmlAttributes) + " attributes", false;
@@ -170,6 +238,10 @@ private:
     const std::string_view text;
     std::size_t pos = 0;
     std::vector<std::string_view> open;
+    // The general entities the document type declares.
+    std::vector<std::string_view> entities;
+    // The attributes of the tag being read, with where each begins.
+    std::vector<std::pair<std::string_view, std::size_t>> names;
     bool rootClosed = false;
     std::size_t elements = 0;
     std::size_t attributes = 0;

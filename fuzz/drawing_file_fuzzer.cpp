@@ -4,7 +4,8 @@
 // becomes a chain of finite points within the editor's point budget; such a
 // chain is written as a drawing (or refused for numbers too large to draw),
 // the drawing reads back to as many segments with the same resolutions and
-// with no warning, and writing that again gives the same ground path.
+// with no warning but the count of its gaps, and writing that again gives the
+// same ground path.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -79,7 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const DrawingRead back = readDrawing(written.text);
         if (!back.ok()) failure(("the written drawing is refused: " + back.error).c_str(), written.text);
-        check(back.warnings.empty(), "the written drawing reads back with a warning", written.text);
+        // The one warning a written drawing may give counts the chain's gaps.
+        check(back.warnings.empty() || (back.warnings.size() == 1 && back.warnings[0].rfind("the chain has ", 0) == 0),
+              "the written drawing reads back with a warning other than its gaps", written.text);
         check(back.records.size() == read.records.size(),
               "the drawing read back has another number of segments", written.text);
         for (std::size_t i = 0; i < back.records.size(); ++i)

@@ -5,7 +5,7 @@
 # shellcheck disable=SC2034 # the lists are used by the scripts that source this file
 # Needed to build and run the editor.
 BUILD_PACKAGES=(cmake g++ ninja-build freeglut3-dev libgl-dev libegl-dev libgtest-dev libbenchmark-dev libboost-dev
-    libsvgpp-dev libcairo2-dev)
+    libsvgpp-dev libcairo2-dev zlib1g-dev)
 # Needed on top of those to run every test: the X server and tools that drive
 # the real window, Mesa's software renderer and its surfaceless EGL platform
 # for the offscreen drawing tests, and the compilers and tools of the checking

@@ -19,13 +19,15 @@ bool endsWith(const std::string& name, const char* ending) {
                       [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
+// A drawing's name: plain SVG, or SVG compressed with gzip as Inkscape saves it.
+bool isDrawingName(const std::string& name) { return endsWith(name, ".svg") || endsWith(name, ".svgz"); }
+
 // "FILE.svg#ID": the file and the id; a name ending in ".svg" is a file alone.
 void splitPathId(const std::string& path, std::string& file, std::string& id) {
     file = path;
     id.clear();
     const std::size_t hash = path.rfind('#');
-    if (endsWith(path, ".svg") || hash == std::string::npos || !endsWith(path.substr(0, hash), ".svg"))
-        return;
+    if (isDrawingName(path) || hash == std::string::npos || !isDrawingName(path.substr(0, hash))) return;
     file = path.substr(0, hash);
     id = path.substr(hash + 1);
 }
@@ -76,7 +78,7 @@ int convertWithoutWindow(const std::string& in, const std::string& out, Messages
     std::vector<Segment> segments;
     FileWrite write;
     const bool png = endsWith(out, ".png");
-    if ((png || endsWith(out, ".pdf")) && !endsWith(inFile, ".svg")) {
+    if ((png || endsWith(out, ".pdf")) && !isDrawingName(inFile)) {
         if (!readMapToConvert(in, segments, messages)) return 1;
         const MapPicture picture = drawMapPicture(segments, png ? PictureFormat::png : PictureFormat::pdf,
                                                   size == 0 ? defaultPictureSize : size);
@@ -87,7 +89,7 @@ int convertWithoutWindow(const std::string& in, const std::string& out, Messages
         write = storeFile(out, picture.bytes);
     } else if (size != 0) {
         return usageProblem("--size works only for a picture of a map (.png, .pdf)", messages);
-    } else if (endsWith(inFile, ".svg") && endsWith(out, ".mef")) {
+    } else if (isDrawingName(inFile) && endsWith(out, ".mef")) {
         if (!readDrawingFile(in, segments, messages)) return 1;
         write = storeMapFile(out, segments);
     } else if (endsWith(in, ".mef") && endsWith(out, ".svg")) {
@@ -100,8 +102,8 @@ int convertWithoutWindow(const std::string& in, const std::string& out, Messages
         write = storeFile(out, drawing.text);
     } else {
         return usageProblem(
-            "--convert turns a .svg file into a .mef file, a .mef file into a .svg file, or a .mef file into a "
-            ".png or .pdf picture",
+            "--convert turns a .svg (or .svgz) file into a .mef file, a .mef file into a .svg file, or a .mef "
+            "file into a .png or .pdf picture",
             messages);
     }
     tellFileWrite(out, write, messages);

@@ -134,9 +134,9 @@ MapPicture failure(cairo_status_t status) {
 
 MapPicture drawMapPicture(const std::vector<Segment>& segments, PictureFormat format, int size) {
     PictureFrame frame;
-    if (!framePicture(segments, size, frame)) {
+    if (std::string problem = framePicture(segments, size, frame); !problem.empty()) {
         MapPicture picture;
-        picture.error = "the ground is too large to be drawn";
+        picture.error = std::move(problem);
         return picture;
     }
     MapPicture picture;

@@ -94,7 +94,7 @@ grep -qx 'MimeType=application/x-mapeditor-map;' "$desktop" && grep -qx 'Icon=ma
     grep -qx 'TryExec=mapeditor' "$desktop" || fail "the desktop entry names another file type, icon or program"
 
 echo "--- bash completion: options after -, map files and folders otherwise"
-mkdir -p "$work/complete/levels" && cd "$work/complete" && touch a.mef b.txt d.svg e.png f.pdf levels/c.mef ./-x.mef
+mkdir -p "$work/complete/levels" && cd "$work/complete" && touch a.mef b.txt d.svg d.svgz e.png f.pdf levels/c.mef ./-x.mef
 # line | word to complete | completions, sorted
 while IFS='|' read -r line word expected; do
     got=$(
@@ -111,8 +111,8 @@ done <<'TABLE'
 |--ch|--check
 --check --|-|-x.mef
 --export|-|--check --convert --export --help --import --in-map-folder --no-batch --recover --size --version -V -h
---import|d|d.svg
---convert d.svg||-x.mef a.mef d.svg levels
+--import|d|d.svg d.svgz
+--convert d.svg||-x.mef a.mef d.svg d.svgz levels
 --convert a.mef||d.svg e.png f.pdf levels
 --convert --size 64 a.mef|f|f.pdf
 --convert --size||

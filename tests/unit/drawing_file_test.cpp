@@ -2,6 +2,7 @@
 // of a map through a drawing, and the drawing as a renderer shows it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -12,6 +13,8 @@
 #include "Courses.h"
 #include "DrawingConvert.h"
 #include "DrawingFile.h"
+#include "GroundCheck.h"
+#include "Gunzip.h"
 #include "MapFile.h"
 #include "ScratchDir.h"
 
@@ -21,6 +24,17 @@ std::string svg(const std::string& body) {
     return "<svg xmlns=\"http://www.w3.org/2000/svg\">" + body + "</svg>";
 }
 std::string path(const std::string& d) { return svg("<path d=\"" + d + "\"/>"); }
+
+// `text` as UTF-16 bytes after its byte order mark.
+std::string utf16(const std::u16string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
 
 // A silent sink that keeps what it was told.
 struct Recorded final : Messages {
@@ -67,11 +81,6 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
         {svg("<g transform=\"translate(10 20) scale(2)\"><path transform=\"rotate(90)\" d=\"M0 0 L0 "
              "-15\"/></g>"),
          "", "1 2 2 2\n3 2 4 2\n5", ""},
-        {path("M0 0 L30 0 M0 10 L30 10 Z M5 5 L6 6 M7 7"), "", "0 0 1 0\n2 0 3 0\n5",
-         "the path has 3 subpaths; the first was taken, 2 were left out"},
-        {svg("<path data-path-digest=\"" + pathDataDigest("M0 0 h30 M0 10 h30") +
-             "\" d=\"M0 0 h30 M0 10 h30\"/>"),
-         "", "0 0 1 0\n2 0 3 0\n5\n0 1 1 1\n2 1 3 1\n5", ""},
         {svg("<defs><path d=\"M0 0 L9 9\"/></defs><path d=\"M0 0 L30 0\"/><path id=\"b\" d=\"M0 0 L0 30\"/>"),
          "", "0 0 1 0\n2 0 3 0\n5",
          "the drawing has 2 visible paths; the first (without an id) was taken, 1 was left out"},
@@ -133,6 +142,46 @@ TEST(DrawingFile, EveryCommandTransformArcSubpathAndRefusal) {
     }
 }
 
+// Every subpath is kept, in order; a gap only where one does not start where
+// the one before ends, as numbers: -0 meets 0.
+TEST(DrawingFile, EverySubpathJoinsTheChainWithItsGapsCounted) {
+    const struct {
+        std::string d;
+        std::size_t segments, gaps;
+    } cases[] = {
+        {"M0 0 L30 0", 1, 0},
+        {"M0 0 L30 0 M30 0 L60 0", 2, 0},
+        {"M0 0 L30 0 M30 10 L60 0", 2, 1},
+        // Closed subpaths end at their start; an empty "M" draws nothing.
+        {"M0 0 L30 0 M0 10 L30 10 Z M5 5 L6 6 M7 7", 4, 2},
+        {"M0 0 h10 M10 0 h10 M20 0 h10 M30 0 h10 M40 0 h10", 5, 0},
+        {"M0 0 h10 M11 0 h10 m1 0 h10 m1 0 h10 m1 0 h10", 5, 4},
+        {"M0 0 h10 z M0 0 h10 M10 0 h10 M25 0 h10 m-5 0 h10", 6, 2},
+        {"M 110 -0 L 120 0 M 120 -0 L 130 -0 M 130 0 L 140 1", 3, 0},
+        {"M -0 -0 L 10 0 M 10 -0.0 L 20 0", 2, 0},
+    };
+    for (const auto& c : cases) {
+        const DrawingRead read = readDrawing(path(c.d));
+        ASSERT_TRUE(read.ok()) << c.d << ": " << read.error;
+        EXPECT_EQ(read.records.size(), c.segments) << c.d;
+        const std::string counted = "the chain has " + std::to_string(c.gaps) + (c.gaps == 1 ? " gap," : " gaps,");
+        EXPECT_EQ(read.warnings.size() == 1 && read.warnings[0].rfind(counted, 0) == 0, c.gaps > 0) << c.d;
+        // The chain's gaps are where --check finds them, and the drawing written of it has them alone.
+        const std::vector<Segment> chain = segmentsFromRecords(read.records);
+        EXPECT_EQ(checkGround(chain).gaps.size(), c.gaps) << c.d;
+        const std::string written = formatDrawing(chain).text;
+        const std::string d = written.substr(written.find(" d=\"") + 4);
+        EXPECT_EQ(std::count(d.begin(), d.begin() + d.find('"'), 'M'), 1 + static_cast<long>(c.gaps)) << d;
+    }
+    // Ends a step apart that print alike are written joined, as they read back
+    // (a new "M" there would vanish when the drawing read back is written again).
+    std::vector<Segment> near(2);
+    near[0].setPoints(0, 0, 1, 0, 2, 0, 1e10, 3);
+    near[1].setPoints(std::nextafter(1e10, 2e10), 3, 4, 0, 5, 0, 6, 0);
+    const std::string written = formatDrawing(near).text;
+    EXPECT_EQ(written.find(" M "), std::string::npos) << written;
+}
+
 TEST(DrawingFile, MapToDrawingAndBackGivesTheSameMapFile) {
     ScratchDir scratch;
     std::vector<Segment> course = longCourse(20000, 5, 36);
@@ -148,7 +197,9 @@ TEST(DrawingFile, MapToDrawingAndBackGivesTheSameMapFile) {
         Recorded messages;
         ASSERT_EQ(convertWithoutWindow("in.mef", "drawing.svg", messages), 0) << messages.problems;
         ASSERT_EQ(convertWithoutWindow("drawing.svg", "out.mef", messages), 0) << messages.problems;
-        EXPECT_EQ(messages.problems, "");
+        EXPECT_EQ(messages.problems, chain == &small ? "Warning: drawing.svg: the chain has 1 gap, where a subpath "
+                                                       "of the path does not start where the one before ends\n"
+                                                     : "");
         EXPECT_EQ(readFile("out.mef"), readFile("in.mef"));
         // The page fits renderers however long the course: its longer side at most 4096 pixels.
         const std::string drawing = readFile("drawing.svg");
@@ -188,6 +239,7 @@ TEST(DrawingFile, HostileDrawingsGiveOneSafeLineOrTheRightPath) {
     std::string empties;
     for (int i = 0; i < 1000000; ++i) empties += "<g/>";
     many.insert(many.size() - 6, empties);
+    const std::string xml = "File input error: g.svg: not well-formed XML at line ";
     std::string longData = "M0 0";
     for (int i = 0; i < 200000; ++i) longData += " L1 2";
     const struct {
@@ -219,10 +271,40 @@ TEST(DrawingFile, HostileDrawingsGiveOneSafeLineOrTheRightPath) {
          "File input error: g.svg: the path cannot be read: invalid d \"M0 0 L1 2 L1 2 L1 2 L1 2 L1 2 L1 2 "
          "L1 2 ...\"\n",
          ""},
-        // Well-formed markup that only looks like tags is read.
+        // Well-formed markup that only looks like tags is read, with the references XML allows.
         {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!DOCTYPE svg [<!ENTITY e \"<g>\">]><!-- <g> -->" +
-             svg("<![CDATA[</h>]]><g title='a > b' class=\"/>\"><path d=\"M0 0 L30 0\" /></g>") + "\n<!-- end -->\n",
+             svg("<![CDATA[</h>]]><g title='a > b &e;&#x41;&#65;' class=\"/>&amp;\"><path d=\"M0 0 L30 "
+                 "0\" /></g>&lt;&apos;") +
+             "\n<!-- end -->\n",
          "g.svg", 0, "", "0 0 1 0\n2 0 3 0\n5"},
+        // What XML forbids: each refused where it stands.
+        {"<svg/>", "g.svg", 1, "File input error: g.svg: the drawing has no <path> element\n", ""},
+        {"<svg/><svg><path d=\"M 0 0 L 1 0\"/></svg>", "g.svg", 1, xml + "1, column 7: a second root element <svg>\n",
+         ""},
+        {svg("<path id=\"&nbsp;\" d=\"M0 0 L30 0\"/>"), "g.svg", 1,
+         xml + "1, column 51: the entity &nbsp; is not defined\n", ""},
+        {svg("<path d=\"M0 0 L30 0\"/>&e;"), "g.svg", 1, xml + "1, column 63: the entity &e; is not defined\n", ""},
+        {svg("<path d=\"M0 0 <L30 0\"/>"), "g.svg", 1,
+         xml + "1, column 55: a \"<\" in the value of the attribute d\n", ""},
+        {svg("<path d=\"M0 0 L30 0\"\n d='M0 0 L0 30'/>"), "g.svg", 1,
+         xml + "2, column 2: the attribute d of <path> is repeated\n", ""},
+        {svg("<title>A & B</title><path d=\"M0 0 L30 0\"/>"), "g.svg", 1,
+         xml + "1, column 50: an \"&\" that begins no reference (write &amp;)\n", ""},
+        {svg("<path d=\"M0 0 L30 0&#0;\"/>"), "g.svg", 1, xml + "1, column 60: &#0; is no character XML allows\n",
+         ""},
+        // UTF-16 with its mark, either order (the id needs a surrogate pair); UTF-32 refused by name.
+        {utf16(u"<svg xmlns=\"http://www.w3.org/2000/svg\"><path id=\"\u5730\U0001D11E\" d=\"M0 0 L30 0\"/></svg>",
+               false),
+         "g.svg#\xE5\x9C\xB0\xF0\x9D\x84\x9E", 0, "", "0 0 1 0\n2 0 3 0\n5"},
+        {utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + std::u16string(u"<svg><path d=\"M0 0 L30 0\"/></svg>"),
+               true),
+         "g.svg", 0, "", "0 0 1 0\n2 0 3 0\n5"},
+        {utf16(u"<svg/>", false) + "x", "g.svg", 1,
+         "File input error: g.svg: the drawing is UTF-16 but ends in half a character\n", ""},
+        {utf16(u"<svg/>\xD800", true), "g.svg", 1,
+         "File input error: g.svg: the drawing is UTF-16 but has a lone surrogate at byte 15\n", ""},
+        {std::string("\xFF\xFE\0\0<\0\0\0", 8), "g.svg", 1,
+         "File input error: g.svg: the drawing is UTF-32, which is not read: save it as UTF-8\n", ""},
         // A nested viewport: its x and y move what is in it, its viewBox scales it.
         {svg("<svg x=\"50\" y=\"50\"><path d=\"M0 0 L30 0\"/></svg>"), "g.svg", 0, "", "5 5 6 5\n7 5 8 5\n5"},
         {svg("<svg x=\"10\" width=\"200\" height=\"100\" viewBox=\"0 0 10 10\" "
@@ -248,6 +330,47 @@ TEST(DrawingFile, HostileDrawingsGiveOneSafeLineOrTheRightPath) {
             EXPECT_EQ(formatMapFile(segments), c.map);
         }
     }
+}
+
+// Drawings compressed by gzip (the command, as Inkscape's .svgz): unpacked
+// whatever their name says, or refused with the reason.
+TEST(DrawingFile, CompressedDrawingsAreUnpackedOrRefusedWithTheReason) {
+    ScratchDir scratch;
+    writeFile("plain.svg", "<svg><path id=\"p\" d=\"M0 0 L30 0\"/></svg>");
+    writeFile("wide.svg", utf16(u"<svg><path d=\"M0 0 L0 30\"/></svg>", false));
+    ASSERT_EQ(std::system("gzip -c plain.svg > g.svgz && gzip -c plain.svg > named.svg && gzip -c wide.svg > "
+                          "wide.svgz && cat g.svgz g.svgz > twice.svgz && cat g.svgz plain.svg > tail.svgz && "
+                          "head -c 30 g.svgz > short.svgz && head -c 10000 /dev/zero | gzip > zeros.gz"),
+              0);
+    std::string broken = readFile("g.svgz");
+    broken[broken.size() - 6] ^= 1;  // in its checksum
+    writeFile("broken.svgz", broken);
+    const std::string error = "File input error: ";
+    const struct {
+        std::string in, lines, map;
+    } cases[] = {
+        {"g.svgz", "", "0 0 1 0\n2 0 3 0\n5"},
+        {"g.svgz#p", "", "0 0 1 0\n2 0 3 0\n5"},
+        {"named.svg", "", "0 0 1 0\n2 0 3 0\n5"},
+        {"wide.svgz", "", "0 0 0 1\n0 2 0 3\n5"},
+        {"twice.svgz", error + "twice.svgz: not well-formed XML at line 1, column 41: a second root element <svg>\n",
+         ""},
+        {"tail.svgz", error + "tail.svgz: the compressed drawing has bytes after its gzip data\n", ""},
+        {"short.svgz", error + "short.svgz: the compressed drawing is cut short\n", ""},
+        {"broken.svgz", error + "broken.svgz: the compressed drawing cannot be unpacked: ", ""},
+    };
+    for (const auto& c : cases) {
+        Recorded messages;
+        std::vector<Segment> segments;
+        EXPECT_EQ(readDrawingFile(c.in, segments, messages), !c.map.empty()) << c.in;
+        EXPECT_EQ(messages.problems.substr(0, c.lines.size()), c.lines) << c.in;
+        EXPECT_EQ(formatMapFile(segments), c.map) << c.in;
+    }
+    // Data that would unpack past the bound stops there.
+    std::string out;
+    EXPECT_EQ(gunzip(readFile("zeros.gz"), 10000, out), "");
+    EXPECT_EQ(out, std::string(10000, '\0'));
+    EXPECT_EQ(gunzip(readFile("zeros.gz"), 9999, out), "the compressed drawing unpacks to more than 9999 bytes");
 }
 
 // The exported drawing rendered by librsvg: the ground's pixels lie on the

@@ -69,6 +69,9 @@ TEST(MapPicture, WhichMapsGivePicturesAndWhichAreRefused) {
         {"", 1, "IN: the map has no segments\n", 0, 0},
         {overBudget, 1, "File input error: IN: 5211042 points, more than the editor holds (5200000)\n", 0, 0},
         {"-1.7e308 0 0 0\n0 0 1.7e308 0\n5", 1, "IN: the ground is too large to be drawn\n", 0, 0},
+        {"5 -0 5 0\n5 0 5 -0\n5\n5 0 5 0\n5 0 5 0\n0", 1,
+         "IN: the ground has no extent to draw: all its points are one point\n", 0, 0},
+        {"0 0 0 0\n0 0 1e-320 0\n5", 1, "IN: the ground is too small to be drawn\n", 0, 0},
     };
     for (const auto& c : cases) {
         writeFile("IN", c.map);
@@ -137,6 +140,14 @@ TEST(MapPicture, EarthBelowTheGroundAndNoneAboveIt) {
     const Png flat = readPng("flat.png");
     EXPECT_EQ(pixel(flat.get(), 512, 0), background);
     EXPECT_NE(pixel(flat.get(), 512, 38), background);
+    // The line (0.12 grey, 2.56 pixels wide) is drawn over the earth: two
+    // whole rows of its colour along its 985 pixels, where earth drawn over it
+    // would leave none.
+    int linePixels = 0;
+    for (int y = 0; y < cairo_image_surface_get_height(flat.get()); ++y)
+        for (int x = 0; x < cairo_image_surface_get_width(flat.get()); ++x)
+            linePixels += pixel(flat.get(), x, y) == 0x1E1E1E;
+    EXPECT_GE(linePixels, 2 * 980);
 }
 
 }  // namespace
