@@ -2,10 +2,13 @@
 // precision readout says of a junction.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "GroundGeometry.h"
 #include "InitialMap.h"
 #include "MapEditor.h"
 #include "MapFile.h"
@@ -34,6 +37,16 @@ MapEditor chainOf(std::vector<Segment> segments, const std::vector<bool>& select
     MapEditor editor;
     editor.replaceChain(std::move(segments));
     return editor;
+}
+
+// What the readout says of the junction after segment k of `chain`.
+std::string readoutAt(const std::vector<Segment>& chain, std::size_t k) {
+    MapEditor::PointReadout readout;
+    readout.atJunction = true;
+    readout.junction = chain[k].getEndPoint();
+    readout.handleBefore = chain[k].getEndHandle();
+    readout.handleAfter = chain[k + 1].getStartHandle();
+    return junctionReadout(readout);
 }
 
 }  // namespace
@@ -129,20 +142,16 @@ TEST(SmoothCommands, SmoothingGivesCatmullRomHandlesAtSelectedJunctions) {
     }
 }
 
-TEST(SmoothCommands, SmoothedHandlesAreExactlyOpposite) {
-    // P -/+ (B - A) / 6 rounded one by one miss the line through P here.
+TEST(SmoothCommands, SmoothedHandlesArePlacedInFloatingPoint) {
     MapEditor e =
         chainOf({makeSegment(0, 0, 1, 1, 2, 1, 3, 1), makeSegment(3, 1, 4, 2, 5, 2, 7, 3)}, {true, true});
     ASSERT_TRUE(e.smoothSelected());
-    const ControlPoint in = e.segment(0).getEndHandle(), out = e.segment(1).getStartHandle();
-    EXPECT_EQ(orientation({in.x, in.y}, {3, 1}, {out.x, out.y}), 0);
-    EXPECT_NEAR(in.x, 3 - 7.0 / 6, 1e-12);
-    EXPECT_NEAR(out.y, 1 + 0.5, 1e-12);
+    EXPECT_EQ(e.segment(0).getEndHandle(), (ControlPoint{3 - 7.0 / 6, 1 - 0.5}));
+    EXPECT_EQ(e.segment(1).getStartHandle(), (ControlPoint{3 + 7.0 / 6, 1 + 0.5}));
     // Smoothing again finds them in place: no second step.
     e.smoothSelected();
     EXPECT_EQ(e.getHistory().undoCount(), 1u);
 
-    // Level handles are exactly opposite as floating point gives them.
     MapEditor initial =
         chainOf({makeSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10), makeSegment(10.5, 10, 12, 8, 14, 8, 16, 10)},
                 {true, true});
@@ -169,46 +178,140 @@ TEST(SmoothCommands, StraighteningPutsHandlesAtThirds) {
     EXPECT_DOUBLE_EQ(far.segment(0).getEndHandle().x, 0.5e308);
 }
 
-TEST(SmoothReadout, ExactlyOppositeHandlesAreSmoothAndAnythingElseAKink) {
-    struct Case {
-        ControlPoint before, after;  // about the junction (10, 10)
+// Junctions placed opposite by Ctrl+M and by a Shift drag, over seeded slanted
+// chains at several scales, read "smooth", and still do after saves and
+// loads; a kink the file keeps reads "kink".
+TEST(SmoothReadout, PlacedOppositeStaysSmoothThroughSavesAndKinksStayKinks) {
+    std::mt19937 rng(52);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    // Where the chains lie and how long their segments are; the Shift drag
+    // only where the view can show a chain's handles apart.
+    struct Scale {
+        double reach, step;
+        bool drag;
+    };
+    int junctions = 0;
+    for (const Scale& scale : {Scale{1e-3, 1e-4, false}, Scale{0.5, 0.37, true}, Scale{30, 1, true},
+                               Scale{1000, 3, true}, Scale{2.5e6, 400, true}, Scale{3e7, 2e5, false}}) {
+        for (int chain = 0; chain < 50; ++chain) {
+            SCOPED_TRACE(testing::Message() << "reach " << scale.reach << ", chain " << chain);
+            std::vector<Segment> segments;
+            ControlPoint at{unit(rng) * scale.reach, unit(rng) * scale.reach};
+            for (int k = 0; k < 6; ++k) {
+                const ControlPoint to{at.x + (1.5 + unit(rng)) * scale.step, at.y + unit(rng) * scale.step};
+                segments.push_back(makeSegment(at.x, at.y, at.x, at.y, to.x, to.y, to.x, to.y));
+                at = to;
+            }
+            MapEditor editor = chainOf(segments, std::vector<bool>(segments.size(), true));
+            ASSERT_TRUE(editor.smoothSelected());
+            if (scale.drag) {
+                // Junction 3's second handle pulled with Shift to a seeded pixel near it.
+                editor.fitView();
+                const ControlPoint handle =
+                    View{editor.getViewOffset(), editor.getZoom()}.toWindow(editor.segment(3).getStartHandle());
+                const ControlPoint partner = editor.segment(2).getEndHandle();
+                const int x = static_cast<int>(std::lround(handle.x)), y = static_cast<int>(std::lround(handle.y));
+                const int toX = x + static_cast<int>(unit(rng) * 9), toY = y + 3 + static_cast<int>(unit(rng) * 9);
+                editor.mouse(press, x, y, shift);
+                editor.motion(toX, toY);
+                editor.mouse(release, toX, toY);
+                EXPECT_NE(editor.segment(2).getEndHandle(), partner) << "the partner did not follow";
+            }
+            std::vector<Segment> now = editor.getSegments();
+            for (int save = 0; save < 3; ++save) {
+                for (std::size_t k = 0; k + 1 < now.size(); ++k, ++junctions)
+                    EXPECT_EQ(readoutAt(now, k), "smooth") << "junction " << k << " after " << save << " saves";
+                now = segmentsFromRecords(parseMapFile(formatMapFile(now)).records);
+            }
+        }
+    }
+    EXPECT_EQ(junctions, 6 * 50 * 5 * 3);
+
+    // Kinks at the initial map's scale: a handle one map unit long (ten
+    // pixels at zoom 1) turned away from opposite, saved and loaded.
+    struct Kink {
+        ControlPoint junction;
+        double length, degrees;
+        bool smooth;
+    };
+    const std::vector<Kink> kinks{
+        {{10.5, 10}, 1, 0.05, false}, {{-30, 20}, 1, 0.05, false}, {{10.5, 10}, 0.1, 0.5, false},
+        {{1000, 500}, 10, 0.2, false}, {{10.5, 10}, 2, 90, false},
+        // Pointing the same way: a cusp.
+        {{10.5, 10}, 2, 180, false},
+        // Within what six digits can turn: smooth.
+        {{10.5, 10}, 1, 0.005, true}, {{1000, 500}, 1, 0.2, true},
+    };
+    for (const Kink& k : kinks) {
+        // The handle before points down-left; the one after misses opposite by k.degrees.
+        const double before = std::atan2(-0.6, -0.8), after = before + std::acos(-1.0) * (1 - k.degrees / 180);
+        const ControlPoint& j = k.junction;
+        std::vector<Segment> chain{
+            makeSegment(j.x - 5, j.y, j.x - 4, j.y, j.x + std::cos(before) * k.length,
+                        j.y + std::sin(before) * k.length, j.x, j.y),
+            makeSegment(j.x, j.y, j.x + std::cos(after) * 2 * k.length, j.y + std::sin(after) * 2 * k.length,
+                        j.x + 4, j.y, j.x + 5, j.y)};
+        chain = segmentsFromRecords(parseMapFile(formatMapFile(chain)).records);
+        SCOPED_TRACE(testing::Message() << k.junction.x << ", " << k.length << ", " << k.degrees);
+        const std::string said = readoutAt(chain, 0);
+        double degrees = 0;
+        if (k.smooth) {
+            EXPECT_EQ(said, "smooth");
+        } else {
+            // The angle as the file keeps it, which differs from the one placed by the rounding alone.
+            ASSERT_EQ(std::sscanf(said.c_str(), "kink %lf deg", &degrees), 1) << said;
+            EXPECT_NEAR(degrees, k.degrees, k.degrees * 0.02) << said;
+        }
+    }
+}
+
+// What the readout writes: angles whose size reads at a glance, negative zero
+// as 0, slopes whole in their cell.
+TEST(SmoothReadout, TextIsWholeAndTrue) {
+    const std::vector<std::pair<double, std::string>> angles{
+        {2.5097, "2.51"}, {0.02, "0.02"},  {0.0213, "0.0213"},     {0.000713985, "0.000714"},
+        {90, "90"},       {179.6, "180"},  {9.996, "10"},          {1.01e-5, "0.0000101"},
+        {45.26, "45.3"},  {1e-9, "1e-09"}, {2.5097e-14, "2.51e-14"},
+    };
+    for (const auto& [degrees, text] : angles) EXPECT_EQ(angleText(degrees), text) << degrees;
+
+    for (const auto& [value, text] : std::vector<std::pair<double, std::string>>{
+             {-0.0, "0"}, {0.0, "0"}, {-1e-300, "-1e-300"}, {-2.5, "-2.5"}, {1234567, "1.23457e+06"}})
+        EXPECT_EQ(readoutNumber(value), text) << value;
+
+    buildPrecisionTools();
+    struct Slope {
+        bool before, after;
+        double slopeBefore, slopeAfter;
         std::string said;
     };
-    const std::vector<Case> cases{
-        {{7, 10}, {13, 10}, "smooth"},
-        {{8, 9}, {14, 12}, "smooth"},
-        {{7, 10}, {10, 7}, "kink 90 deg"},
-        // On the line but on the same side: a cusp.
-        {{7, 10}, {8, 10}, "kink 180 deg"},
-        // A miss no tolerance would see is still a kink.
-        {{9, 10}, {11, 10 + 1e-15}, "kink 1.01778e-13 deg"},
-        {{10, 10}, {13, 10}, ""},
+    const std::vector<Slope> slopes{
+        {true, true, -0.0, 0.0, "slope 0 deg"},
+        {false, true, 0, -0.0, "slope 0 deg"},
+        {true, true, 12.5, 14.75, "slope 12.5 / 14.75 deg"},
+        {true, false, -0.000123457, 0, "slope -0.000123457 deg"},
+        // Six digits would not fit the cell: three.
+        {true, true, -0.000572958, 0.000572958, "slope -0.000573 / 0.000573 deg"},
+        {true, true, -1.23456789e-100, 1.5e-300, "slope -1.23e-100 / 1.5e-300 deg"},
+        {false, false, 0, 0, ""},
     };
-    for (const Case& c : cases) {
+    for (const Slope& c : slopes) {
         MapEditor::PointReadout readout;
-        readout.atJunction = true;
-        readout.junction = {10, 10};
-        readout.handleBefore = c.before;
-        readout.handleAfter = c.after;
-        EXPECT_EQ(junctionReadout(readout), c.said) << c.after.x << " " << c.after.y;
+        readout.hasSlopeBefore = c.before;
+        readout.hasSlopeAfter = c.after;
+        readout.slopeBefore = c.slopeBefore;
+        readout.slopeAfter = c.slopeAfter;
+        const std::string said = slopeReadout(readout);
+        EXPECT_EQ(said, c.said);
+        EXPECT_LE(said.size() * 10, static_cast<std::size_t>(slopeCell.getWidth()) + 9) << said;
     }
-
-    // A junction's handle dragged level with Shift: the other follows exactly.
-    MapEditor editor;
-    editor.setPrecision(true);
-    editor.mouse(press, 130, 90, shift);
-    editor.motion(150, 110);
-    MapEditor::PointReadout readout;
-    ASSERT_TRUE(editor.activePoint(readout));
-    ASSERT_TRUE(readout.atJunction);
-    EXPECT_EQ(readout.junction, (ControlPoint{10.5, 10}));
-    EXPECT_EQ(junctionReadout(readout), "smooth");
-
-    // Slanted, to the grid node (14, 12): floating point alone would leave a
-    // kink of about 1e-14 degrees.
-    editor.motion(150, 130);
-    ASSERT_TRUE(editor.activePoint(readout));
-    EXPECT_EQ(readout.junction, (ControlPoint{10.5, 10}));
-    EXPECT_EQ(readout.handleAfter, (ControlPoint{14, 12}));
-    EXPECT_EQ(junctionReadout(readout), "smooth");
+    // The longest texts of the other cells show whole (ten pixels a character).
+    const std::vector<std::pair<const Label*, std::string>> longest{
+        {&pointerRow, "at -1.23457e-308, -1.23457e-308"},
+        {&pointRow, "point -1.23457e-308, -1.23457e-308"},
+        {&junctionCell, "kink " + angleText(1.01e-5) + " deg"},
+        {&gridCell, "grid " + readoutNumber(100)},
+    };
+    for (const auto& [cell, text] : longest)
+        EXPECT_LE(text.size() * 10, static_cast<std::size_t>(cell->getWidth()) + 9) << text;
 }
