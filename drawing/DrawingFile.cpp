@@ -257,8 +257,11 @@ DrawingText formatDrawing(const std::vector<Segment>& segments) {
     const std::string width = whole(std::max(1.0, std::round(box[2] * shrink)));
     const std::string height = whole(std::max(1.0, std::round(box[3] * shrink)));
 
+    // Strokes as wide on the page however far it was shrunk: 2 pixels for
+    // the ground, half a pixel for the outline.
+    const auto stroke = [shrink](double pixels) { return formatNumber(pixels / shrink); };
     // The outline beneath the ground and locked, so that a click in an
-    // editor takes the ground; strokes as wide on the page at any scale.
+    // editor takes the ground.
     DrawingText drawing;
     drawing.text =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
@@ -268,12 +271,11 @@ DrawingText formatDrawing(const std::vector<Segment>& segments) {
         whole(box[2]) + ' ' + whole(box[3]) +
         "\">\n"
         "<title>Ground profile</title>\n"
-        "<path id=\"outline\" fill=\"none\" stroke=\"#d9480f\" stroke-width=\"0.5\" "
-        "vector-effect=\"non-scaling-stroke\" sodipodi:insensitive=\"true\"\n d=\"" +
-        outline +
+        "<path id=\"outline\" fill=\"none\" stroke=\"#d9480f\" stroke-width=\"" +
+        stroke(0.5) + "\" sodipodi:insensitive=\"true\"\n d=\"" + outline +
         "\"/>\n"
-        "<path id=\"ground\" fill=\"none\" stroke=\"#1a3f8f\" stroke-width=\"2\" "
-        "vector-effect=\"non-scaling-stroke\" data-resolution=\"" +
+        "<path id=\"ground\" fill=\"none\" stroke=\"#1a3f8f\" stroke-width=\"" +
+        stroke(2) + "\" data-resolution=\"" +
         resolutions + "\" data-path-digest=\"" + pathDataDigest(d) + "\"\n sodipodi:nodetypes=\"" +
         nodeTypes(segments, d) + "\"\n d=\"" + d + "\"/>\n</svg>\n";
     return drawing;

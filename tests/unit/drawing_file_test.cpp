@@ -14,6 +14,7 @@
 #include "DrawingFile.h"
 #include "MapFile.h"
 #include "ScratchDir.h"
+#include "SegmentFactory.h"
 
 namespace {
 
@@ -248,6 +249,84 @@ TEST(DrawingFile, HostileDrawingsGiveOneSafeLineOrTheRightPath) {
             EXPECT_EQ(formatMapFile(segments), c.map);
         }
     }
+}
+
+// The node types Inkscape reads off the ground: "s" at a smooth junction,
+// "c" at a kink, a corner, a handle on its junction and every subpath's ends.
+TEST(DrawingFile, NodeTypesFollowTheReadoutsRule) {
+    const std::vector<Segment> chain{
+        // Smooth at (3, 1), Ctrl+M's way: the handles P -/+ (B - A) / 6.
+        makeSegment(0, 0, 1, 0, 3 - 7.0 / 6, 0.5, 3, 1),
+        // A kink of 0.1 degrees at (7, 3).
+        makeSegment(3, 1, 3 + 7.0 / 6, 1.5, 6, 3, 7, 3),
+        makeSegment(7, 3, 7 + std::cos(0.1 * std::acos(-1.0) / 180), 3 + std::sin(0.1 * std::acos(-1.0) / 180), 9, 3,
+                    10, 3),
+        // Straight on into a straight segment, then a right angle.
+        makeSegment(10, 3, 11, 3, 12, 3, 13, 3), makeSegment(13, 3, 13, 4, 13, 5, 13, 6),
+        // A handle on its junction, then a gap: a second subpath.
+        makeSegment(13, 6, 13, 6, 14, 7, 15, 8), makeSegment(20, 0, 21, 0, 22, 0, 23, 0)};
+    const std::string drawing = formatDrawing(chain).text;
+    const std::size_t types = drawing.find(" sodipodi:nodetypes=\"");
+    ASSERT_NE(types, std::string::npos);
+    EXPECT_EQ(drawing.substr(types, 35), " sodipodi:nodetypes=\"cscsccccc\"\n d=");
+    // One letter per node that the path data holds.
+    std::size_t commands = 0;
+    for (std::size_t at = drawing.find(" d=\"M", types); drawing[at] != '/'; ++at)
+        commands += drawing[at] == 'M' || drawing[at] == 'C';
+    EXPECT_EQ(commands, 9u);
+    // The drawing reads back the same with or without the node types.
+    std::string without = drawing;
+    without.erase(types, 32);
+    for (const std::string* text : {&drawing, static_cast<const std::string*>(&without)}) {
+        const DrawingRead read = readDrawing(*text);
+        ASSERT_TRUE(read.ok()) << read.error;
+        EXPECT_EQ(read.records.size(), chain.size());
+        EXPECT_TRUE(read.warnings.empty());
+    }
+}
+
+// On a page shrunk 76 times (a 10,000-segment course), the outline lies
+// beneath the ground and locked, and both strokes keep their width on the
+// page: the ground's 2 pixels wide, the outline's seen along the bottom.
+TEST(DrawingFile, GroundOnTopAndStrokesVisibleOnAShrunkPage) {
+    ScratchDir scratch;
+    const std::string drawing = formatDrawing(longCourse(10000, 5, 36)).text;
+    const std::size_t outline = drawing.find("<path id=\"outline\"");
+    const std::size_t ground = drawing.find("<path id=\"ground\"");
+    ASSERT_TRUE(outline != std::string::npos && ground != std::string::npos);
+    EXPECT_LT(outline, ground);
+    EXPECT_NE(drawing.find("sodipodi:insensitive=\"true\"", outline), std::string::npos);
+    EXPECT_LT(drawing.find("sodipodi:insensitive"), ground);
+    EXPECT_NE(drawing.find(" xmlns:sodipodi=\"http://sodipodi.sourceforge.net/DTD/sodipodi-0.dtd\""),
+              std::string::npos);
+    writeFile("course.svg", drawing);
+    ASSERT_EQ(std::system("rsvg-convert -b white course.svg -o course.png && convert course.png course.ppm"), 0);
+    std::istringstream ppm(readFile("course.ppm"));
+    std::string magic, pixels;
+    int width = 0, height = 0, maximum = 0;
+    ppm >> magic >> width >> height >> maximum;
+    ppm.get();
+    pixels.assign(std::istreambuf_iterator<char>(ppm), {});
+    ASSERT_TRUE(magic == "P6" && pixels.size() == static_cast<std::size_t>(width) * height * 3);
+    ASSERT_EQ(width, 4096);
+    // Per column: the rows of dark blue (the ground) and whether any is orange (the outline).
+    int groundColumns = 0, outlineColumns = 0, thickest = 0;
+    for (int x = 0; x < width; ++x) {
+        int blue = 0;
+        bool orange = false;
+        for (int y = 0; y < height; ++y) {
+            const auto* rgb = reinterpret_cast<const unsigned char*>(&pixels[(y * width + x) * 3]);
+            blue += rgb[2] > rgb[0] + 40 && rgb[0] < 120;
+            orange = orange || (rgb[0] > rgb[2] + 40 && rgb[1] < 200);
+        }
+        groundColumns += blue > 0;
+        outlineColumns += orange;
+        thickest = std::max(thickest, blue);
+    }
+    // The view box's margins are a fiftieth on each side.
+    EXPECT_GT(groundColumns, width * 9 / 10);
+    EXPECT_GT(outlineColumns, width * 9 / 10);
+    EXPECT_GE(thickest, 2);
 }
 
 // The exported drawing rendered by librsvg: the ground's pixels lie on the
