@@ -1,6 +1,5 @@
 #include "JunctionShape.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -28,7 +27,9 @@ double halfSixthDigit(double value) {
         --exponent;
     else if (std::pow(10.0, exponent + 1) <= magnitude)
         ++exponent;
-    return std::max(0.5 * std::pow(10.0, exponent - 5), std::numeric_limits<double>::denorm_min());
+    // With the doubles' finest step on top: reading a number back rounds it
+    // once more, which only counts among the subnormal numbers.
+    return 0.5 * std::pow(10.0, exponent - 5) + std::numeric_limits<double>::denorm_min();
 }
 
 JunctionShape junctionShape(const ControlPoint& before, const ControlPoint& junction, const ControlPoint& after) {

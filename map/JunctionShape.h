@@ -23,6 +23,7 @@ struct JunctionShape {
 // segment that ends there and `after` of the one that starts there.
 JunctionShape junctionShape(const ControlPoint& before, const ControlPoint& junction, const ControlPoint& after);
 
-// Half a unit of the sixth significant digit of `value`: the most that
-// writing it with six significant digits moves it (0 for 0).
+// Half a unit of the sixth significant digit of `value` and the smallest
+// double: the most that writing it with six significant digits and reading
+// it back moves it (0 for 0).
 double halfSixthDigit(double value);
