@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -184,134 +185,81 @@ TEST(SmoothCommands, StraighteningPutsHandlesAtThirds) {
 TEST(SmoothReadout, PlacedOppositeStaysSmoothThroughSavesAndKinksStayKinks) {
     std::mt19937 rng(52);
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
-    // Where the chains lie and how long their segments are; the Shift drag
-    // only where the view can show a chain's handles apart.
-    struct Scale {
-        double reach, step;
-        bool drag;
-    };
-    int junctions = 0;
-    for (const Scale& scale : {Scale{1e-3, 1e-4, false}, Scale{0.5, 0.37, true}, Scale{30, 1, true},
-                               Scale{1000, 3, true}, Scale{2.5e6, 400, true}, Scale{3e7, 2e5, false}}) {
+    // Where the chains lie, how long their segments are, and whether the view
+    // can show their handles apart for a drag.
+    for (const auto& [reach, step, drag] : std::vector<std::tuple<double, double, bool>>{
+             {1e-3, 1e-4, false}, {0.5, 0.37, true}, {30, 1, true}, {1000, 3, true}, {2.5e6, 400, true}, {3e7, 2e5, false}})
         for (int chain = 0; chain < 50; ++chain) {
-            SCOPED_TRACE(testing::Message() << "reach " << scale.reach << ", chain " << chain);
+            SCOPED_TRACE(testing::Message() << "reach " << reach << ", chain " << chain);
             std::vector<Segment> segments;
-            ControlPoint at{unit(rng) * scale.reach, unit(rng) * scale.reach};
-            for (int k = 0; k < 6; ++k) {
-                const ControlPoint to{at.x + (1.5 + unit(rng)) * scale.step, at.y + unit(rng) * scale.step};
-                segments.push_back(makeSegment(at.x, at.y, at.x, at.y, to.x, to.y, to.x, to.y));
-                at = to;
-            }
+            ControlPoint at{unit(rng) * reach, unit(rng) * reach};
+            for (int k = 0; k < 6; ++k, at = segments.back().getEndPoint())
+                segments.push_back(makeSegment(at.x, at.y, at.x, at.y, at.x + (1.5 + unit(rng)) * step,
+                                               at.y + unit(rng) * step, at.x + 2.5 * step, at.y + step));
             MapEditor editor = chainOf(segments, std::vector<bool>(segments.size(), true));
             ASSERT_TRUE(editor.smoothSelected());
-            if (scale.drag) {
-                // Junction 3's second handle pulled with Shift to a seeded pixel near it.
+            if (drag) {  // junction 3's second handle pulled with Shift to a seeded pixel near it
                 editor.fitView();
-                const ControlPoint handle =
+                const ControlPoint h =
                     View{editor.getViewOffset(), editor.getZoom()}.toWindow(editor.segment(3).getStartHandle());
                 const ControlPoint partner = editor.segment(2).getEndHandle();
-                const int x = static_cast<int>(std::lround(handle.x)), y = static_cast<int>(std::lround(handle.y));
-                const int toX = x + static_cast<int>(unit(rng) * 9), toY = y + 3 + static_cast<int>(unit(rng) * 9);
-                editor.mouse(press, x, y, shift);
-                editor.motion(toX, toY);
-                editor.mouse(release, toX, toY);
+                editor.mouse(press, static_cast<int>(std::lround(h.x)), static_cast<int>(std::lround(h.y)), shift);
+                editor.motion(static_cast<int>(h.x + unit(rng) * 9), static_cast<int>(h.y + 3 + unit(rng) * 9));
+                editor.mouse(release, 0, 0);
                 EXPECT_NE(editor.segment(2).getEndHandle(), partner) << "the partner did not follow";
             }
             std::vector<Segment> now = editor.getSegments();
-            for (int save = 0; save < 3; ++save) {
-                for (std::size_t k = 0; k + 1 < now.size(); ++k, ++junctions)
+            for (int save = 0; save < 3; ++save, now = segmentsFromRecords(parseMapFile(formatMapFile(now)).records))
+                for (std::size_t k = 0; k + 1 < now.size(); ++k)
                     EXPECT_EQ(readoutAt(now, k), "smooth") << "junction " << k << " after " << save << " saves";
-                now = segmentsFromRecords(parseMapFile(formatMapFile(now)).records);
-            }
         }
-    }
-    EXPECT_EQ(junctions, 6 * 50 * 5 * 3);
 
-    // Kinks at the initial map's scale: a handle one map unit long (ten
-    // pixels at zoom 1) turned away from opposite, saved and loaded.
-    struct Kink {
-        ControlPoint junction;
-        double length, degrees;
-        bool smooth;
-    };
-    const std::vector<Kink> kinks{
-        {{10.5, 10}, 1, 0.05, false}, {{-30, 20}, 1, 0.05, false}, {{10.5, 10}, 0.1, 0.5, false},
-        {{1000, 500}, 10, 0.2, false}, {{10.5, 10}, 2, 90, false},
-        // Pointing the same way: a cusp.
-        {{10.5, 10}, 2, 180, false},
-        // Within what six digits can turn: smooth.
-        {{10.5, 10}, 1, 0.005, true}, {{1000, 500}, 1, 0.2, true},
-    };
-    for (const Kink& k : kinks) {
-        // The handle before points down-left; the one after misses opposite by k.degrees.
-        const double before = std::atan2(-0.6, -0.8), after = before + std::acos(-1.0) * (1 - k.degrees / 180);
-        const ControlPoint& j = k.junction;
+    // Handles turned from opposite by an angle, saved and loaded: a kink reads
+    // as one, about as large; within what six digits can turn, smooth.
+    for (const auto& [x, length, degrees, smooth] : std::vector<std::tuple<double, double, double, bool>>{
+             {10.5, 1, 0.05, false}, {-30, 1, 0.05, false}, {10.5, 0.1, 0.5, false}, {1000, 10, 0.2, false},
+             {10.5, 2, 90, false}, {10.5, 2, 180, false}, {10.5, 1, 0.005, true}, {1000, 1, 0.2, true}}) {
+        const double in = std::atan2(-0.6, -0.8), out = in + std::acos(-1.0) * (1 - degrees / 180);
         std::vector<Segment> chain{
-            makeSegment(j.x - 5, j.y, j.x - 4, j.y, j.x + std::cos(before) * k.length,
-                        j.y + std::sin(before) * k.length, j.x, j.y),
-            makeSegment(j.x, j.y, j.x + std::cos(after) * 2 * k.length, j.y + std::sin(after) * 2 * k.length,
-                        j.x + 4, j.y, j.x + 5, j.y)};
-        chain = segmentsFromRecords(parseMapFile(formatMapFile(chain)).records);
-        SCOPED_TRACE(testing::Message() << k.junction.x << ", " << k.length << ", " << k.degrees);
-        const std::string said = readoutAt(chain, 0);
-        double degrees = 0;
-        if (k.smooth) {
-            EXPECT_EQ(said, "smooth");
-        } else {
-            // The angle as the file keeps it, which differs from the one placed by the rounding alone.
-            ASSERT_EQ(std::sscanf(said.c_str(), "kink %lf deg", &degrees), 1) << said;
-            EXPECT_NEAR(degrees, k.degrees, k.degrees * 0.02) << said;
+            makeSegment(x - 5, 20, x - 4, 20, x + std::cos(in) * length, 20 + std::sin(in) * length, x, 20),
+            makeSegment(x, 20, x + std::cos(out) * 2 * length, 20 + std::sin(out) * 2 * length, x + 4, 20, x + 5, 20)};
+        const std::string said = readoutAt(segmentsFromRecords(parseMapFile(formatMapFile(chain)).records), 0);
+        double read = 0;
+        EXPECT_EQ(said == "smooth", smooth) << said << " at " << x << ", " << length << ", " << degrees;
+        if (!smooth) {
+            ASSERT_EQ(std::sscanf(said.c_str(), "kink %lf deg", &read), 1) << said;
+            EXPECT_NEAR(read, degrees, degrees * 0.02) << said;
         }
     }
 }
 
 // What the readout writes: angles whose size reads at a glance, negative zero
-// as 0, slopes whole in their cell.
+// as 0, every cell's longest text whole (ten pixels a character).
 TEST(SmoothReadout, TextIsWholeAndTrue) {
-    const std::vector<std::pair<double, std::string>> angles{
-        {2.5097, "2.51"}, {0.02, "0.02"},  {0.0213, "0.0213"},     {0.000713985, "0.000714"},
-        {90, "90"},       {179.6, "180"},  {9.996, "10"},          {1.01e-5, "0.0000101"},
-        {45.26, "45.3"},  {1e-9, "1e-09"}, {2.5097e-14, "2.51e-14"},
-    };
-    for (const auto& [degrees, text] : angles) EXPECT_EQ(angleText(degrees), text) << degrees;
-
+    for (const auto& [degrees, text] : std::vector<std::pair<double, std::string>>{
+             {2.5097, "2.51"}, {0.02, "0.02"}, {0.000713985, "0.000714"}, {90, "90"}, {179.6, "180"},
+             {9.996, "10"}, {1.01e-5, "0.0000101"}, {45.26, "45.3"}, {2.5097e-14, "2.51e-14"}})
+        EXPECT_EQ(angleText(degrees), text) << degrees;
     for (const auto& [value, text] : std::vector<std::pair<double, std::string>>{
-             {-0.0, "0"}, {0.0, "0"}, {-1e-300, "-1e-300"}, {-2.5, "-2.5"}, {1234567, "1.23457e+06"}})
+             {-0.0, "0"}, {-1e-300, "-1e-300"}, {1234567, "1.23457e+06"}})
         EXPECT_EQ(readoutNumber(value), text) << value;
 
     buildPrecisionTools();
-    struct Slope {
-        bool before, after;
-        double slopeBefore, slopeAfter;
-        std::string said;
-    };
-    const std::vector<Slope> slopes{
-        {true, true, -0.0, 0.0, "slope 0 deg"},
-        {false, true, 0, -0.0, "slope 0 deg"},
-        {true, true, 12.5, 14.75, "slope 12.5 / 14.75 deg"},
-        {true, false, -0.000123457, 0, "slope -0.000123457 deg"},
-        // Six digits would not fit the cell: three.
-        {true, true, -0.000572958, 0.000572958, "slope -0.000573 / 0.000573 deg"},
-        {true, true, -1.23456789e-100, 1.5e-300, "slope -1.23e-100 / 1.5e-300 deg"},
-        {false, false, 0, 0, ""},
-    };
-    for (const Slope& c : slopes) {
+    const auto fits = [](const Label& cell, const std::string& text) { return text.size() * 10 < cell.getWidth() + 10u; };
+    for (const auto& [before, after, said] : std::vector<std::tuple<double, double, std::string>>{
+             {-0.0, 0.0, "slope 0 deg"}, {12.5, 14.75, "slope 12.5 / 14.75 deg"},
+             // Six digits would not fit the cell: three.
+             {-0.000572958, 0.000572958, "slope -0.000573 / 0.000573 deg"},
+             {-1.23456789e-100, 1.5e-300, "slope -1.23e-100 / 1.5e-300 deg"}}) {
         MapEditor::PointReadout readout;
-        readout.hasSlopeBefore = c.before;
-        readout.hasSlopeAfter = c.after;
-        readout.slopeBefore = c.slopeBefore;
-        readout.slopeAfter = c.slopeAfter;
-        const std::string said = slopeReadout(readout);
-        EXPECT_EQ(said, c.said);
-        EXPECT_LE(said.size() * 10, static_cast<std::size_t>(slopeCell.getWidth()) + 9) << said;
+        readout.hasSlopeBefore = readout.hasSlopeAfter = true;
+        readout.slopeBefore = before;
+        readout.slopeAfter = after;
+        EXPECT_EQ(slopeReadout(readout), said);
+        EXPECT_TRUE(fits(slopeCell, said)) << said;
     }
-    // The longest texts of the other cells show whole (ten pixels a character).
-    const std::vector<std::pair<const Label*, std::string>> longest{
-        {&pointerRow, "at -1.23457e-308, -1.23457e-308"},
-        {&pointRow, "point -1.23457e-308, -1.23457e-308"},
-        {&junctionCell, "kink " + angleText(1.01e-5) + " deg"},
-        {&gridCell, "grid " + readoutNumber(100)},
-    };
-    for (const auto& [cell, text] : longest)
-        EXPECT_LE(text.size() * 10, static_cast<std::size_t>(cell->getWidth()) + 9) << text;
+    EXPECT_TRUE(fits(pointerRow, "at -1.23457e-308, -1.23457e-308"));
+    EXPECT_TRUE(fits(pointRow, "point -1.23457e-308, -1.23457e-308"));
+    EXPECT_TRUE(fits(junctionCell, "kink " + angleText(1.01e-5) + " deg"));
+    EXPECT_TRUE(fits(gridCell, "grid " + readoutNumber(100)));
 }
