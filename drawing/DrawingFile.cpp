@@ -275,8 +275,7 @@ DrawingText formatDrawing(const std::vector<Segment>& segments) {
         stroke(0.5) + "\" sodipodi:insensitive=\"true\"\n d=\"" + outline +
         "\"/>\n"
         "<path id=\"ground\" fill=\"none\" stroke=\"#1a3f8f\" stroke-width=\"" +
-        stroke(2) + "\" data-resolution=\"" +
-        resolutions + "\" data-path-digest=\"" + pathDataDigest(d) + "\"\n sodipodi:nodetypes=\"" +
-        nodeTypes(segments, d) + "\"\n d=\"" + d + "\"/>\n</svg>\n";
+        stroke(2) + "\" data-resolution=\"" + resolutions + "\" data-path-digest=\"" + pathDataDigest(d) +
+        "\"\n sodipodi:nodetypes=\"" + nodeTypes(segments, d) + "\"\n d=\"" + d + "\"/>\n</svg>\n";
     return drawing;
 }

@@ -32,7 +32,8 @@ double halfSixthDigit(double value) {
     return 0.5 * std::pow(10.0, exponent - 5) + std::numeric_limits<double>::denorm_min();
 }
 
-JunctionShape junctionShape(const ControlPoint& before, const ControlPoint& junction, const ControlPoint& after) {
+JunctionShape junctionShape(const ControlPoint& before, const ControlPoint& junction,
+                            const ControlPoint& after) {
     ControlPoint a{before.x - junction.x, before.y - junction.y};
     ControlPoint b{after.x - junction.x, after.y - junction.y};
     double scale = 1.0;
@@ -45,14 +46,16 @@ JunctionShape junctionShape(const ControlPoint& before, const ControlPoint& junc
     const double lengthA = std::hypot(a.x, a.y);
     const double lengthB = std::hypot(b.x, b.y);
     JunctionShape shape;
-    if (!(lengthA > 0.0) || !(lengthB > 0.0) || !std::isfinite(lengthA) || !std::isfinite(lengthB)) return shape;
+    if (!(lengthA > 0.0) || !(lengthB > 0.0) || !std::isfinite(lengthA) || !std::isfinite(lengthB))
+        return shape;
     shape.defined = true;
     const ControlPoint ua{a.x / lengthA, a.y / lengthA};
     const ControlPoint ub{b.x / lengthB, b.y / lengthB};
     const double kink = std::atan2(std::fabs(ua.x * ub.y - ua.y * ub.x), -(ua.x * ub.x + ua.y * ub.y));
     shape.kinkDegrees = kink * (180.0 / pi);
     const double moved = reach(junction) * scale;
-    const double allowed = turn(reach(before) * scale + moved, lengthA) + turn(reach(after) * scale + moved, lengthB);
+    const double allowed =
+        turn(reach(before) * scale + moved, lengthA) + turn(reach(after) * scale + moved, lengthB);
     // A millionth to spare covers the last bits of the doubles: reading a
     // written number back, the differences and the angle itself.
     shape.smooth = kink <= allowed * (1.0 + 1e-6);

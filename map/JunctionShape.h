@@ -21,7 +21,8 @@ struct JunctionShape {
 
 // The shape of the junction `junction` with the handle `before` of the
 // segment that ends there and `after` of the one that starts there.
-JunctionShape junctionShape(const ControlPoint& before, const ControlPoint& junction, const ControlPoint& after);
+JunctionShape junctionShape(const ControlPoint& before, const ControlPoint& junction,
+                            const ControlPoint& after);
 
 // Half a unit of the sixth significant digit of `value` and the smallest
 // double: the most that writing it with six significant digits and reading

@@ -105,7 +105,8 @@ void typeKey(unsigned char key) {
 std::string shortNumber(double value, int digits) {
     char text[64];
     const auto end = std::to_chars(text, text + sizeof text, value == 0.0 ? 0.0 : value,
-                                   std::chars_format::general, digits).ptr;
+                                   std::chars_format::general, digits)
+                         .ptr;
     return std::string(text, end);
 }
 
@@ -138,7 +139,8 @@ std::string angleText(double degrees) {
     // Three significant digits in plain decimals: at most seven decimals here.
     const int decimals = std::max(0, 2 - static_cast<int>(std::floor(std::log10(degrees))));
     char text[64];
-    std::string out(text, std::to_chars(text, text + sizeof text, degrees, std::chars_format::fixed, decimals).ptr);
+    std::string out(text,
+                    std::to_chars(text, text + sizeof text, degrees, std::chars_format::fixed, decimals).ptr);
     if (out.find('.') != std::string::npos) {
         out.erase(out.find_last_not_of('0') + 1);
         if (out.back() == '.') out.pop_back();

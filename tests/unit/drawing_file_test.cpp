@@ -33,7 +33,8 @@ struct Rendered {
 };
 Rendered render(const std::string& file, const std::string& options = "") {
     Rendered image;
-    if (std::system(("rsvg-convert " + options + file + " -o out.png && convert out.png out.ppm").c_str()) != 0)
+    if (std::system(("rsvg-convert " + options + file + " -o out.png && convert out.png out.ppm").c_str()) !=
+        0)
         return image;
     std::istringstream ppm(readFile("out.ppm"));
     std::string magic;
@@ -282,8 +283,8 @@ TEST(DrawingFile, NodeTypesFollowTheReadoutsRule) {
         makeSegment(0, 0, 1, 0, 3 - 7.0 / 6, 0.5, 3, 1),
         // A kink of 0.1 degrees at (7, 3).
         makeSegment(3, 1, 3 + 7.0 / 6, 1.5, 6, 3, 7, 3),
-        makeSegment(7, 3, 7 + std::cos(0.1 * std::acos(-1.0) / 180), 3 + std::sin(0.1 * std::acos(-1.0) / 180), 9, 3,
-                    10, 3),
+        makeSegment(7, 3, 7 + std::cos(0.1 * std::acos(-1.0) / 180),
+                    3 + std::sin(0.1 * std::acos(-1.0) / 180), 9, 3, 10, 3),
         // Straight on into a straight segment, then a right angle.
         makeSegment(10, 3, 11, 3, 12, 3, 13, 3), makeSegment(13, 3, 13, 4, 13, 5, 13, 6),
         // A handle on its junction, then a gap: a second subpath.

@@ -242,7 +242,8 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
         EXPECT_STREQ(xField.getText(), "0");
         for (const char* k = keys; *k != '\0'; ++k) keyboardCallback(static_cast<unsigned char>(*k), 0, 0);
         EXPECT_FALSE(entryPanelOpen());
-        EXPECT_EQ(formatMapFile(mapEditor.getSegments()), "0 10 0.5 18\n-0.5 18 -0 10\n5\n-0 10 1.5 8\n14 8 16 10\n5")
+        EXPECT_EQ(formatMapFile(mapEditor.getSegments()),
+                  "0 10 0.5 18\n-0.5 18 -0 10\n5\n-0 10 1.5 8\n14 8 16 10\n5")
             << keys;
     }
     // A field's warning stays while the panel is open and goes when it closes,

@@ -187,8 +187,11 @@ TEST(SmoothReadout, PlacedOppositeStaysSmoothThroughSavesAndKinksStayKinks) {
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
     // Where the chains lie, how long their segments are, and whether the view
     // can show their handles apart for a drag.
-    for (const auto& [reach, step, drag] : std::vector<std::tuple<double, double, bool>>{
-             {1e-3, 1e-4, false}, {0.5, 0.37, true}, {30, 1, true}, {1000, 3, true}, {2.5e6, 400, true}, {3e7, 2e5, false}})
+    // clang-format off
+    const std::tuple<double, double, bool> scales[] = {
+        {1e-3, 1e-4, false}, {0.5, 0.37, true}, {30, 1, true}, {1000, 3, true}, {2.5e6, 400, true}, {3e7, 2e5, false}};
+    // clang-format on
+    for (const auto& [reach, step, drag] : scales)
         for (int chain = 0; chain < 50; ++chain) {
             SCOPED_TRACE(testing::Message() << "reach " << reach << ", chain " << chain);
             std::vector<Segment> segments;
@@ -200,30 +203,39 @@ TEST(SmoothReadout, PlacedOppositeStaysSmoothThroughSavesAndKinksStayKinks) {
             ASSERT_TRUE(editor.smoothSelected());
             if (drag) {  // junction 3's second handle pulled with Shift to a seeded pixel near it
                 editor.fitView();
-                const ControlPoint h =
-                    View{editor.getViewOffset(), editor.getZoom()}.toWindow(editor.segment(3).getStartHandle());
+                const ControlPoint h = View{editor.getViewOffset(), editor.getZoom()}.toWindow(
+                    editor.segment(3).getStartHandle());
                 const ControlPoint partner = editor.segment(2).getEndHandle();
-                editor.mouse(press, static_cast<int>(std::lround(h.x)), static_cast<int>(std::lround(h.y)), shift);
-                editor.motion(static_cast<int>(h.x + unit(rng) * 9), static_cast<int>(h.y + 3 + unit(rng) * 9));
+                editor.mouse(press, static_cast<int>(std::lround(h.x)), static_cast<int>(std::lround(h.y)),
+                             shift);
+                editor.motion(static_cast<int>(h.x + unit(rng) * 9),
+                              static_cast<int>(h.y + 3 + unit(rng) * 9));
                 editor.mouse(release, 0, 0);
                 EXPECT_NE(editor.segment(2).getEndHandle(), partner) << "the partner did not follow";
             }
             std::vector<Segment> now = editor.getSegments();
-            for (int save = 0; save < 3; ++save, now = segmentsFromRecords(parseMapFile(formatMapFile(now)).records))
+            for (int save = 0; save < 3;
+                 ++save, now = segmentsFromRecords(parseMapFile(formatMapFile(now)).records))
                 for (std::size_t k = 0; k + 1 < now.size(); ++k)
-                    EXPECT_EQ(readoutAt(now, k), "smooth") << "junction " << k << " after " << save << " saves";
+                    EXPECT_EQ(readoutAt(now, k), "smooth")
+                        << "junction " << k << " after " << save << " saves";
         }
 
     // Handles turned from opposite by an angle, saved and loaded: a kink reads
     // as one, about as large; within what six digits can turn, smooth.
-    for (const auto& [x, length, degrees, smooth] : std::vector<std::tuple<double, double, double, bool>>{
-             {10.5, 1, 0.05, false}, {-30, 1, 0.05, false}, {10.5, 0.1, 0.5, false}, {1000, 10, 0.2, false},
-             {10.5, 2, 90, false}, {10.5, 2, 180, false}, {10.5, 1, 0.005, true}, {1000, 1, 0.2, true}}) {
+    // clang-format off
+    const std::tuple<double, double, double, bool> turns[] = {
+        {10.5, 1, 0.05, false}, {-30, 1, 0.05, false}, {10.5, 0.1, 0.5, false}, {1000, 10, 0.2, false},
+        {10.5, 2, 90, false}, {10.5, 2, 180, false}, {10.5, 1, 0.005, true}, {1000, 1, 0.2, true}};
+    // clang-format on
+    for (const auto& [x, length, degrees, smooth] : turns) {
         const double in = std::atan2(-0.6, -0.8), out = in + std::acos(-1.0) * (1 - degrees / 180);
         std::vector<Segment> chain{
             makeSegment(x - 5, 20, x - 4, 20, x + std::cos(in) * length, 20 + std::sin(in) * length, x, 20),
-            makeSegment(x, 20, x + std::cos(out) * 2 * length, 20 + std::sin(out) * 2 * length, x + 4, 20, x + 5, 20)};
-        const std::string said = readoutAt(segmentsFromRecords(parseMapFile(formatMapFile(chain)).records), 0);
+            makeSegment(x, 20, x + std::cos(out) * 2 * length, 20 + std::sin(out) * 2 * length, x + 4, 20,
+                        x + 5, 20)};
+        const std::string said =
+            readoutAt(segmentsFromRecords(parseMapFile(formatMapFile(chain)).records), 0);
         double read = 0;
         EXPECT_EQ(said == "smooth", smooth) << said << " at " << x << ", " << length << ", " << degrees;
         if (!smooth) {
@@ -236,18 +248,23 @@ TEST(SmoothReadout, PlacedOppositeStaysSmoothThroughSavesAndKinksStayKinks) {
 // What the readout writes: angles whose size reads at a glance, negative zero
 // as 0, every cell's longest text whole (ten pixels a character).
 TEST(SmoothReadout, TextIsWholeAndTrue) {
-    for (const auto& [degrees, text] : std::vector<std::pair<double, std::string>>{
-             {2.5097, "2.51"}, {0.02, "0.02"}, {0.000713985, "0.000714"}, {90, "90"}, {179.6, "180"},
-             {9.996, "10"}, {1.01e-5, "0.0000101"}, {45.26, "45.3"}, {2.5097e-14, "2.51e-14"}})
-        EXPECT_EQ(angleText(degrees), text) << degrees;
+    // clang-format off
+    const std::pair<double, std::string> angles[] = {
+        {2.5097, "2.51"}, {0.02, "0.02"}, {0.000713985, "0.000714"}, {90, "90"}, {179.6, "180"}, {9.996, "10"},
+        {1.01e-5, "0.0000101"}, {45.26, "45.3"}, {2.5097e-14, "2.51e-14"}};
+    // clang-format on
+    for (const auto& [degrees, text] : angles) EXPECT_EQ(angleText(degrees), text) << degrees;
     for (const auto& [value, text] : std::vector<std::pair<double, std::string>>{
              {-0.0, "0"}, {-1e-300, "-1e-300"}, {1234567, "1.23457e+06"}})
         EXPECT_EQ(readoutNumber(value), text) << value;
 
     buildPrecisionTools();
-    const auto fits = [](const Label& cell, const std::string& text) { return text.size() * 10 < cell.getWidth() + 10u; };
+    const auto fits = [](const Label& cell, const std::string& text) {
+        return text.size() * 10 < cell.getWidth() + 10u;
+    };
     for (const auto& [before, after, said] : std::vector<std::tuple<double, double, std::string>>{
-             {-0.0, 0.0, "slope 0 deg"}, {12.5, 14.75, "slope 12.5 / 14.75 deg"},
+             {-0.0, 0.0, "slope 0 deg"},
+             {12.5, 14.75, "slope 12.5 / 14.75 deg"},
              // Six digits would not fit the cell: three.
              {-0.000572958, 0.000572958, "slope -0.000573 / 0.000573 deg"},
              {-1.23456789e-100, 1.5e-300, "slope -1.23e-100 / 1.5e-300 deg"}}) {
