@@ -12,6 +12,7 @@
 #include "DrawingBytes.h"
 #include "DrawingTree.h"
 #include "GroundFile.h"
+#include "JunctionShape.h"
 #include "NumberFormat.h"
 #include "PathCubics.h"
 #include "SampleBudget.h"
@@ -79,6 +80,31 @@ void appendPoint(std::string& text, const ControlPoint& p) {
     appendNumber(text, p.x * unitsPerMapUnit);
     text += ' ';
     appendNumber(text, p.y * unitsPerMapUnit);
+}
+
+// Inkscape's node types of the path data `d` written for `segments`, one
+// letter per node of each subpath: "s" at a junction that is smooth, "c" at
+// a corner and at a subpath's two ends. The subpaths are those `d` holds.
+std::string nodeTypes(const std::vector<Segment>& segments, const std::string& d) {
+    std::string commands;
+    for (const char c : d)
+        if (c == 'M' || c == 'C') commands += c;
+    std::string types;
+    std::size_t i = 0;
+    for (std::size_t k = 0; k < commands.size(); ++k) {
+        if (commands[k] == 'M') {
+            types += 'c';
+            continue;
+        }
+        const bool junction = k + 1 < commands.size() && commands[k + 1] == 'C' && i + 1 < segments.size();
+        types += junction && junctionShape(segments[i].getEndHandle(), segments[i].getEndPoint(),
+                                           segments[i + 1].getStartHandle())
+                                 .smooth
+                     ? 's'
+                     : 'c';
+        ++i;
+    }
+    return types;
 }
 
 }  // namespace
@@ -239,18 +265,25 @@ DrawingText formatDrawing(const std::vector<Segment>& segments) {
     const std::string width = whole(std::max(1.0, std::round(box[2] * shrink)));
     const std::string height = whole(std::max(1.0, std::round(box[3] * shrink)));
 
+    // Strokes as wide on the page however far it was shrunk: 2 pixels for
+    // the ground, half a pixel for the outline.
+    const auto stroke = [shrink](double pixels) { return formatNumber(pixels / shrink); };
+    // The outline beneath the ground and locked, so that a click in an
+    // editor takes the ground.
     DrawingText drawing;
     drawing.text =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" "
+        "xmlns:sodipodi=\"http://sodipodi.sourceforge.net/DTD/sodipodi-0.dtd\" version=\"1.1\" width=\"" +
         width + "\" height=\"" + height + "\" viewBox=\"" + whole(box[0]) + ' ' + whole(box[1]) + ' ' +
         whole(box[2]) + ' ' + whole(box[3]) +
         "\">\n"
         "<title>Ground profile</title>\n"
-        "<path id=\"ground\" fill=\"none\" stroke=\"#1a3f8f\" stroke-width=\"2\" data-resolution=\"" +
-        resolutions + "\" data-path-digest=\"" + pathDataDigest(d) + "\"\n d=\"" + d +
+        "<path id=\"outline\" fill=\"none\" stroke=\"#d9480f\" stroke-width=\"" +
+        stroke(0.5) + "\" sodipodi:insensitive=\"true\"\n d=\"" + outline +
         "\"/>\n"
-        "<path id=\"outline\" fill=\"none\" stroke=\"#d9480f\" stroke-width=\"0.5\"\n d=\"" +
-        outline + "\"/>\n</svg>\n";
+        "<path id=\"ground\" fill=\"none\" stroke=\"#1a3f8f\" stroke-width=\"" +
+        stroke(2) + "\" data-resolution=\"" + resolutions + "\" data-path-digest=\"" + pathDataDigest(d) +
+        "\"\n sodipodi:nodetypes=\"" + nodeTypes(segments, d) + "\"\n d=\"" + d + "\"/>\n</svg>\n";
     return drawing;
 }

@@ -51,14 +51,17 @@ struct DrawingText {
     bool ok() const { return error.empty(); }
 };
 
-// The SVG 1.1 document of `segments` (not empty): the chain as the path
-// "ground" ("M" and one "C" per segment, a new "M" where a segment does not
-// start where the one before ends, compared as printed numbers), with the segments' resolutions and the
-// digest of its data, and the closed outline that the ground points file
-// gives the simulator as the thin path "outline". The view box holds the
-// chain with a margin of a fiftieth of its larger side, in SVG user units as
-// large as the editor's pixels; the page is as large, or shrunk to 4096
-// pixels on its longer side. Refused when a number of it would not be finite.
+// The SVG 1.1 document of `segments` (not empty): the closed outline that the
+// ground points file gives the simulator as the thin path "outline", locked
+// (sodipodi:insensitive), and over it the chain as the path "ground" ("M" and
+// one "C" per segment, a new "M" where a segment does not start where the one
+// before ends, compared as printed numbers), with the segments' resolutions,
+// the digest of its data and its node types (sodipodi:nodetypes: "s" at a junction junctionShape finds
+// smooth, "c" elsewhere). The view box holds the chain with a margin of a
+// fiftieth of its larger side, in SVG user units as large as the editor's
+// pixels; the page is as large, or shrunk to 4096 pixels on its longer side,
+// with the strokes widened to keep their width on the page. Refused when a
+// number of it would not be finite.
 DrawingText formatDrawing(const std::vector<Segment>& segments);
 
 // The digest that data-path-digest holds for the path data `d`: 16 hex digits

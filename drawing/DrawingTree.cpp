@@ -151,7 +151,13 @@ PathChoice firstVisiblePath(const XmlNode& parent, Shown shown, bool ownGround, 
     for (const XmlNode* p : visible)
         if (ownGround && attribute(*p, "id") == "ground" && attributeValue(*p, "data-path-digest"))
             return taken(p);
-    choice.path = visible.front();
+    // The editor's own outline lies first and locked, beneath its ground: a
+    // ground that lost its digest is still taken before it.
+    const auto editorsOutline = [&](const XmlNode* p) {
+        return ownGround && attribute(*p, "id") == "outline" && attribute(*p, "sodipodi:insensitive") == "true";
+    };
+    const auto first = std::find_if(visible.begin(), visible.end(), [&](const XmlNode* p) { return !editorsOutline(p); });
+    choice.path = first != visible.end() ? *first : visible.front();
     if (visible.size() > 1)
         choice.warning = where + std::to_string(visible.size()) + " visible paths; the first (" +
                          named(*choice.path) + ") was taken, " + std::to_string(visible.size() - 1) +

@@ -5,7 +5,7 @@
 // chain is written as a drawing (or refused for numbers too large to draw),
 // the drawing reads back to as many segments with the same resolutions and
 // with no warning but the count of its gaps, and writing that again gives the
-// same ground path.
+// same ground path, where every smooth node stays smooth.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -37,12 +37,29 @@ bool printableLine(const std::string& line) {
     return !line.empty() && line.size() < 400;
 }
 
-// The element of the path "ground": the page and the outline around it may
-// move by a rounding step, the chain and its resolutions may not.
-std::string groundPath(const std::string& drawing) {
+// The value of the attribute `name` in `element`, and the element without it.
+std::string takeAttribute(std::string& element, const std::string& name) {
+    const std::size_t start = element.find(' ' + name + "=\"");
+    if (start == std::string::npos) return {};
+    const std::size_t value = start + name.size() + 3;
+    const std::size_t end = element.find('"', value);
+    std::string taken = element.substr(value, end - value);
+    element.erase(start, end + 1 - start);
+    return taken;
+}
+
+// The element of the path "ground" without its stroke's width and its node
+// types: the page and the outline around it, and so the width, may move by a
+// rounding step, and a kink at the edge of six digits may read smooth once
+// rounded; the chain and its resolutions may not change.
+std::string groundPath(const std::string& drawing, std::string* types = nullptr) {
     const std::size_t start = drawing.find("<path id=\"ground\"");
-    return start == std::string::npos ? std::string()
-                                      : drawing.substr(start, drawing.find("/>", start) - start);
+    if (start == std::string::npos) return {};
+    std::string element = drawing.substr(start, drawing.find("/>", start) - start);
+    takeAttribute(element, "stroke-width");
+    const std::string nodeTypes = takeAttribute(element, "sodipodi:nodetypes");
+    if (types) *types = nodeTypes;
+    return element;
 }
 
 }  // namespace
@@ -89,8 +106,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             check(back.records[i].resolution == read.records[i].resolution, "a resolution changed",
                   written.text);
         const DrawingText again = formatDrawing(segmentsFromRecords(back.records));
-        check(again.ok() && groundPath(again.text) == groundPath(written.text),
+        std::string typesWritten, typesAgain;
+        check(again.ok() && groundPath(again.text, &typesAgain) == groundPath(written.text, &typesWritten),
               "writing the drawing read back gives another ground path", written.text);
+        check(typesAgain.size() == typesWritten.size(), "another number of node types", written.text);
+        // Node by node along the path data (one per M and per C): a smooth
+        // junction stays smooth unless a handle was rounded onto it.
+        const std::string ground = groundPath(again.text);
+        std::size_t node = 0, segment = 0;
+        for (std::size_t at = ground.find(" d=\""); at < ground.size(); ++at) {
+            if (ground[at] != 'M' && ground[at] != 'C') continue;
+            if (ground[at] == 'C') ++segment;
+            if (node < typesWritten.size() && typesWritten[node] == 's' && typesAgain[node] != 's') {
+                const auto& before = back.records[segment - 1].points;
+                const auto& after = back.records[segment].points;
+                check(before[2] == before[3] || after[1] == after[0], "a smooth node read back as a corner",
+                      written.text);
+            }
+            ++node;
+        }
     }
     return 0;
 }

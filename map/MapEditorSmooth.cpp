@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "DragConstraint.h"
 #include "MapEditor.h"
-#include "OppositeHandles.h"
 #include "Precision.h"
 
 namespace {
@@ -76,14 +76,9 @@ bool MapEditor::dragWithModifiers(int x, int y) {
         if (dragModifiers.snap)
             target = isHandle(role) ? snapHandleDirection(s.pointOf(pointOfHandle(role)), pointer)
                                     : holdOnAxis(held.origin, pointer);
-        // With a partner, the handle may land a hair off the target so that
-        // the two stay exactly opposite.
         const bool partnered = held.hasPartner && held.partner < segments.size();
-        const HandlePair pair =
-            partnered ? opposedHandles(s.pointOf(pointOfHandle(role)), target, held.partnerOrigin)
-                      : HandlePair{target, {}};
         keepBefore(held.segment);
-        s.dragTo(pair.handle);
+        s.dragTo(target);
         index.update(held.segment, s);
         moved = true;
         if (!partnered) continue;
@@ -91,7 +86,11 @@ bool MapEditor::dragWithModifiers(int x, int y) {
             role == PointRole::endHandle ? PointRole::startHandle : PointRole::endHandle;
         keepBefore(held.partner);
         Segment& other = segments[held.partner];
-        other.moveTo(partnerRole, pair.partner);
+        // Opposite the handle at its own distance; turned past the largest
+        // double, it stays where it was.
+        ControlPoint partner = oppositeHandle(s.pointOf(pointOfHandle(role)), target, held.partnerOrigin);
+        if (!finite(partner)) partner = held.partnerOrigin;
+        other.moveTo(partnerRole, partner);
         index.update(held.partner, other);
     }
     return moved;
@@ -139,11 +138,8 @@ bool MapEditor::smoothSelected() {
         const ControlPoint& p = a.getEndPoint();
         ControlPoint tangent;
         if (p != b.getStartPoint() || !fraction(a.getStartPoint(), b.getEndPoint(), 6.0, tangent)) continue;
-        // Each rounded alone, P - t and P + t are rarely exactly opposite.
-        const HandlePair pair =
-            opposedHandles(p, {p.x + tangent.x, p.y + tangent.y}, {p.x - tangent.x, p.y - tangent.y});
-        const ControlPoint& in = pair.partner;
-        const ControlPoint& out = pair.handle;
+        const ControlPoint in{p.x - tangent.x, p.y - tangent.y};
+        const ControlPoint out{p.x + tangent.x, p.y + tangent.y};
         if (!finite(in) || !finite(out) || (a.getEndHandle() == in && b.getStartHandle() == out)) continue;
         keepOnce(before, i, a);
         keepOnce(before, i + 1, b);

@@ -47,6 +47,7 @@ Label yCaption;
 Label entryHint;
 Label pointerRow;
 Label gridCell;
+Label junctionCell;
 Label pointRow;
 Label slopeCell;
 

@@ -1,5 +1,6 @@
 #include "PrecisionTools.h"
 
+#include <charconv>
 #include <cmath>
 #include <initializer_list>
 #include <string>
@@ -8,7 +9,7 @@
 
 #include "ControlAdding.h"
 #include "Globals.h"
-#include "GroundGeometry.h"
+#include "JunctionShape.h"
 #include "Label.h"
 #include "Messages.h"
 #include "Notices.h"
@@ -42,8 +43,8 @@ void openEntry() {
         return;
     }
     const ControlPoint p = mapEditor.segment(static_cast<int>(picked.front().first)).pointOf(picked.front().second);
-    xField.setText(formatNumber(p.x).c_str());
-    yField.setText(formatNumber(p.y).c_str());
+    xField.setText(readoutNumber(p.x).c_str());
+    yField.setText(readoutNumber(p.y).c_str());
     xField.setMarked(false);
     yField.setMarked(false);
     windowState.entryPoints = picked;
@@ -75,6 +76,11 @@ void applyEntry() {
         focus(xProblem.empty() ? yField : xField);
         return;
     }
+    // A coordinate typed as it is keeps its sign: a -0 shown as 0 stays -0.
+    const auto& [i, role] = windowState.entryPoints.front();
+    const ControlPoint now = mapEditor.segment(static_cast<int>(i)).pointOf(role);
+    if (typed.x == now.x) typed.x = now.x;
+    if (typed.y == now.y) typed.y = now.y;
     mapEditor.movePickedTo(typed);
     closeEntry();
 }
@@ -94,25 +100,58 @@ void typeKey(unsigned char key) {
                                  " characters; the rest is not taken");
 }
 
-std::string readoutNumber(double value) { return formatNumber(value); }
+// `value` with `digits` significant digits in general notation, trailing
+// zeros dropped; negative zero as 0.
+std::string shortNumber(double value, int digits) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value == 0.0 ? 0.0 : value,
+                                   std::chars_format::general, digits)
+                         .ptr;
+    return std::string(text, end);
+}
+
+// How many characters of a text `cell` shows: Widget::drawText draws those
+// that start inside it, counting ten pixels a character.
+std::size_t room(const Label& cell) { return static_cast<std::size_t>((cell.getWidth() + 9) / 10); }
 
 }  // namespace
 
+std::string slopeReadout(const MapEditor::PointReadout& readout) {
+    for (const int digits : {6, 3}) {
+        const auto number = [&](double value) {
+            return digits == 6 ? readoutNumber(value) : shortNumber(value, digits);
+        };
+        std::string slope;
+        if (readout.hasSlopeBefore) slope = number(readout.slopeBefore);
+        if (readout.hasSlopeAfter && (!readout.hasSlopeBefore || readout.slopeAfter != readout.slopeBefore))
+            slope += (readout.hasSlopeBefore ? " / " : "") + number(readout.slopeAfter);
+        if (slope.empty()) return "";
+        slope = "slope " + slope + " deg";
+        if (slope.size() <= room(slopeCell) || digits == 3) return slope;
+    }
+    return "";
+}
+
+std::string readoutNumber(double value) { return formatNumber(value == 0.0 ? 0.0 : value); }
+
+std::string angleText(double degrees) {
+    if (!(degrees >= 1e-7)) return shortNumber(degrees, 3);
+    // Three significant digits in plain decimals: at most seven decimals here.
+    const int decimals = std::max(0, 2 - static_cast<int>(std::floor(std::log10(degrees))));
+    char text[64];
+    std::string out(text,
+                    std::to_chars(text, text + sizeof text, degrees, std::chars_format::fixed, decimals).ptr);
+    if (out.find('.') != std::string::npos) {
+        out.erase(out.find_last_not_of('0') + 1);
+        if (out.back() == '.') out.pop_back();
+    }
+    return out;
+}
+
 std::string junctionReadout(const MapEditor::PointReadout& readout) {
-    const ControlPoint& p = readout.junction;
-    const ControlPoint before{readout.handleBefore.x - p.x, readout.handleBefore.y - p.y};
-    const ControlPoint after{readout.handleAfter.x - p.x, readout.handleAfter.y - p.y};
-    if ((before.x == 0.0 && before.y == 0.0) || (after.x == 0.0 && after.y == 0.0)) return "";
-    const double dot = before.x * after.x + before.y * after.y;
-    const GroundPoint a{readout.handleBefore.x, readout.handleBefore.y};
-    const GroundPoint b{p.x, p.y};
-    const GroundPoint c{readout.handleAfter.x, readout.handleAfter.y};
-    if (dot < 0.0 && orientation(a, b, c) == 0) return "smooth";
-    // The angle between one handle's direction and the other's reversed: a
-    // near-straight junction keeps its small kink's digits.
-    constexpr double degreesPerRadian = 57.29577951308232;
-    const double cross = before.x * after.y - before.y * after.x;
-    return "kink " + readoutNumber(std::atan2(std::fabs(cross), -dot) * degreesPerRadian) + " deg";
+    const JunctionShape shape = junctionShape(readout.handleBefore, readout.junction, readout.handleAfter);
+    if (!shape.defined) return "";
+    return shape.smooth ? "smooth" : "kink " + angleText(shape.kinkDegrees) + " deg";
 }
 
 void buildPrecisionTools() {
@@ -128,13 +167,16 @@ void buildPrecisionTools() {
     entryPanel.layoutChildren();
     entryPanel.setHidden(true);
 
-    for (Label* cell : {&pointerRow, &gridCell, &pointRow, &slopeCell}) {
+    for (Label* cell : {&pointerRow, &gridCell, &junctionCell, &pointRow, &slopeCell}) {
         cell->setTextColor(200, 200, 200);
         cell->setBackgroundColor(0, 0, 0);
         cell->setBordered(false);
     }
+    // Each cell holds its longest text whole: "at X, Y" and "point X, Y" of
+    // 13-character numbers, "grid 100", "kink 0.0000101 deg".
     pointerRow.setGeometry(120, 541, 350, 17);
-    gridCell.setGeometry(470, 541, 325, 17);
+    gridCell.setGeometry(470, 541, 130, 17);
+    junctionCell.setGeometry(600, 541, 195, 17);
     pointRow.setGeometry(120, 558, 350, 17);
     slopeCell.setGeometry(470, 558, 325, 17);
 }
@@ -209,19 +251,16 @@ void drawPrecisionReadout() {
     pointerRow.setText(pointer.c_str());
     gridCell.setText(("grid " + readoutNumber(mapEditor.currentGridStep())).c_str());
     std::string point;
+    std::string junction;
     std::string slope;
     MapEditor::PointReadout readout;
     if (mapEditor.activePoint(readout)) {
         point = "point " + readoutNumber(readout.point.x) + ", " + readoutNumber(readout.point.y);
-        const std::string junction = readout.atJunction ? junctionReadout(readout) : "";
-        if (!junction.empty()) point += "  " + junction;
-        // Both sides of a junction when they differ (a corner), one when they agree.
-        if (readout.hasSlopeBefore) slope = readoutNumber(readout.slopeBefore);
-        if (readout.hasSlopeAfter && (!readout.hasSlopeBefore || readout.slopeAfter != readout.slopeBefore))
-            slope += (readout.hasSlopeBefore ? " / " : "") + readoutNumber(readout.slopeAfter);
-        if (!slope.empty()) slope = "slope " + slope + " deg";
+        if (readout.atJunction) junction = junctionReadout(readout);
+        slope = slopeReadout(readout);
     }
     pointRow.setText(point.c_str());
+    junctionCell.setText(junction.c_str());
     slopeCell.setText(slope.c_str());
-    for (Label* cell : {&pointerRow, &gridCell, &pointRow, &slopeCell}) cell->draw();
+    for (Label* cell : {&pointerRow, &gridCell, &junctionCell, &pointRow, &slopeCell}) cell->draw();
 }

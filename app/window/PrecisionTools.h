@@ -21,10 +21,12 @@ extern Label yCaption;
 extern Label entryHint;
 
 // The readout's two rows, in the lower part of the band right of the
-// counters (x 120 to 795, y 541 to 575). Drawn by the frame, not registered
+// counters (x 120 to 795, y 541 to 575): the pointer, the grid and the
+// junction above, the point and its slope below. Drawn by the frame, not registered
 // as controls, so that presses there still reach the map.
 extern Label pointerRow;
 extern Label gridCell;
+extern Label junctionCell;
 extern Label pointRow;
 extern Label slopeCell;
 
@@ -50,7 +52,21 @@ void drawPrecisionReadout();
 bool entryPanelOpen();
 
 // What the readout says of the junction of `readout` (atJunction): "smooth"
-// when its two handles are exactly opposite (the ground check's exact
-// orientation test), else "kink A deg", A the angle by which they miss
-// opposite; nothing when a handle lies on the junction.
+// when junctionShape finds it smooth, else "kink A deg", A the angle by which
+// its handles miss opposite (angleText); nothing when a handle lies on the
+// junction.
 std::string junctionReadout(const MapEditor::PointReadout& readout);
+
+// An angle in degrees as the readout writes a kink: three significant digits
+// in plain decimals, trailing zeros dropped ("2.51", "0.02", "0.000714");
+// below 1e-7 with its exponent.
+std::string angleText(double degrees);
+
+// The readout's slope at the point of `readout`: "slope A deg", or "slope A
+// / B deg" when its two sides differ; with three significant digits where six
+// would not fit the cell whole.
+std::string slopeReadout(const MapEditor::PointReadout& readout);
+
+// A number as the readout and the position panel's fields show it: as the
+// map file writes it, but negative zero as 0.
+std::string readoutNumber(double value);

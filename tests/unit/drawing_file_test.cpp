@@ -17,6 +17,7 @@
 #include "Gunzip.h"
 #include "MapFile.h"
 #include "ScratchDir.h"
+#include "SegmentFactory.h"
 
 namespace {
 
@@ -34,6 +35,30 @@ std::string utf16(const std::u16string& text, bool bigEndian) {
         bytes += bigEndian ? low : high;
     }
     return bytes;
+}
+
+// The drawing `file` rendered by librsvg with `options`: its RGB pixels, row by row.
+struct Rendered {
+    int width = 0, height = 0;
+    std::string pixels;
+    const unsigned char* at(int x, int y) const {
+        return reinterpret_cast<const unsigned char*>(&pixels[(static_cast<std::size_t>(y) * width + x) * 3]);
+    }
+};
+Rendered render(const std::string& file, const std::string& options = "") {
+    Rendered image;
+    if (std::system(("rsvg-convert " + options + file + " -o out.png && convert out.png out.ppm").c_str()) !=
+        0)
+        return image;
+    std::istringstream ppm(readFile("out.ppm"));
+    std::string magic;
+    int maximum = 0;
+    ppm >> magic >> image.width >> image.height >> maximum;
+    ppm.get();
+    image.pixels.assign(std::istreambuf_iterator<char>(ppm), {});
+    if (magic != "P6" || image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 3)
+        image.width = image.height = 0;
+    return image;
 }
 
 // A silent sink that keeps what it was told.
@@ -201,8 +226,15 @@ TEST(DrawingFile, MapToDrawingAndBackGivesTheSameMapFile) {
                                                        "of the path does not start where the one before ends\n"
                                                      : "");
         EXPECT_EQ(readFile("out.mef"), readFile("in.mef"));
+        // Without its digest the ground is still taken before the locked outline beneath it.
+        std::string drawing = readFile("drawing.svg");
+        drawing.erase(drawing.find(" data-path-digest="), 36);
+        writeFile("nodigest.svg", drawing);
+        ASSERT_EQ(convertWithoutWindow("nodigest.svg", "nodigest.mef", messages), 0) << messages.problems;
+        const std::string in = readFile("in.mef"), read = readFile("nodigest.mef");
+        EXPECT_EQ(read.substr(0, read.find('\n')), in.substr(0, in.find('\n')));
         // The page fits renderers however long the course: its longer side at most 4096 pixels.
-        const std::string drawing = readFile("drawing.svg");
+        drawing = readFile("drawing.svg");
         double width = 0, height = 0;
         ASSERT_EQ(std::sscanf(drawing.c_str() + drawing.find(" width="), " width=\"%lf\" height=\"%lf",
                               &width, &height),
@@ -373,6 +405,63 @@ TEST(DrawingFile, CompressedDrawingsAreUnpackedOrRefusedWithTheReason) {
     EXPECT_EQ(gunzip(readFile("zeros.gz"), 9999, out), "the compressed drawing unpacks to more than 9999 bytes");
 }
 
+// The node types Inkscape reads off the ground: "s" at a smooth junction,
+// "c" at a kink, a corner, a handle on its junction and every subpath's ends.
+TEST(DrawingFile, NodeTypesFollowTheReadoutsRule) {
+    const std::vector<Segment> chain{
+        // Smooth at (3, 1), Ctrl+M's way: the handles P -/+ (B - A) / 6.
+        makeSegment(0, 0, 1, 0, 3 - 7.0 / 6, 0.5, 3, 1),
+        // A kink of 0.1 degrees at (7, 3).
+        makeSegment(3, 1, 3 + 7.0 / 6, 1.5, 6, 3, 7, 3),
+        makeSegment(7, 3, 7 + std::cos(0.1 * std::acos(-1.0) / 180),
+                    3 + std::sin(0.1 * std::acos(-1.0) / 180), 9, 3, 10, 3),
+        // Straight on into a straight segment, then a right angle.
+        makeSegment(10, 3, 11, 3, 12, 3, 13, 3), makeSegment(13, 3, 13, 4, 13, 5, 13, 6),
+        // A handle on its junction, then a gap: a second subpath.
+        makeSegment(13, 6, 13, 6, 14, 7, 15, 8), makeSegment(20, 0, 21, 0, 22, 0, 23, 0)};
+    const std::string drawing = formatDrawing(chain).text;
+    const std::size_t types = drawing.find(" sodipodi:nodetypes=\"");
+    ASSERT_NE(types, std::string::npos);
+    EXPECT_EQ(drawing.substr(types, 35), " sodipodi:nodetypes=\"cscsccccc\"\n d=");
+}
+
+// On a page shrunk 76 times (a 10,000-segment course), the outline lies
+// beneath the ground and locked, and both strokes keep their width on the
+// page: the ground's 2 pixels wide, the outline's seen along the bottom.
+TEST(DrawingFile, GroundOnTopAndStrokesVisibleOnAShrunkPage) {
+    ScratchDir scratch;
+    const std::string drawing = formatDrawing(longCourse(10000, 5, 36)).text;
+    const std::size_t outline = drawing.find("<path id=\"outline\"");
+    const std::size_t ground = drawing.find("<path id=\"ground\"");
+    ASSERT_TRUE(outline != std::string::npos && ground != std::string::npos);
+    EXPECT_LT(outline, ground);
+    EXPECT_NE(drawing.find("sodipodi:insensitive=\"true\"", outline), std::string::npos);
+    EXPECT_LT(drawing.find("sodipodi:insensitive"), ground);
+    EXPECT_NE(drawing.find(" xmlns:sodipodi=\"http://sodipodi.sourceforge.net/DTD/sodipodi-0.dtd\""),
+              std::string::npos);
+    writeFile("course.svg", drawing);
+    const Rendered image = render("course.svg", "-b white ");
+    ASSERT_EQ(image.width, 4096);
+    // Per column: the rows of dark blue (the ground) and whether any is orange (the outline).
+    int groundColumns = 0, outlineColumns = 0, thickest = 0;
+    for (int x = 0; x < image.width; ++x) {
+        int blue = 0;
+        bool orange = false;
+        for (int y = 0; y < image.height; ++y) {
+            const unsigned char* rgb = image.at(x, y);
+            blue += rgb[2] > rgb[0] + 40 && rgb[0] < 120;
+            orange = orange || (rgb[0] > rgb[2] + 40 && rgb[1] < 200);
+        }
+        groundColumns += blue > 0;
+        outlineColumns += orange;
+        thickest = std::max(thickest, blue);
+    }
+    // The view box's margins are a fiftieth on each side.
+    EXPECT_GT(groundColumns, image.width * 9 / 10);
+    EXPECT_GT(outlineColumns, image.width * 9 / 10);
+    EXPECT_GE(thickest, 2);
+}
+
 // The exported drawing rendered by librsvg: the ground's pixels lie on the
 // curve, where the editor draws it (ten pixels per map unit, less the view
 // box's corner), and the curve has ground pixels all along.
@@ -380,14 +469,9 @@ TEST(DrawingFile, RenderedGroundLiesWhereTheEditorDrawsIt) {
     ScratchDir scratch;
     const std::vector<Segment> course = longCourse(12, 5, 7);
     writeFile("course.svg", formatDrawing(course).text);
-    ASSERT_EQ(std::system("rsvg-convert course.svg -o course.png && convert course.png course.ppm"), 0);
-    std::istringstream ppm(readFile("course.ppm"));
-    std::string magic, pixels;
-    int width = 0, height = 0, maximum = 0;
-    ppm >> magic >> width >> height >> maximum;
-    ppm.get();
-    pixels.assign(std::istreambuf_iterator<char>(ppm), {});
-    ASSERT_TRUE(magic == "P6" && pixels.size() == static_cast<std::size_t>(width) * height * 3);
+    const Rendered image = render("course.svg");
+    const int width = image.width, height = image.height;
+    ASSERT_GT(width, 0);
     const std::string drawing = readFile("course.svg");
     double left = 0, top = 0;
     ASSERT_EQ(std::sscanf(drawing.c_str() + drawing.find("viewBox=\""), "viewBox=\"%lf %lf", &left, &top), 2);
@@ -396,7 +480,7 @@ TEST(DrawingFile, RenderedGroundLiesWhereTheEditorDrawsIt) {
         for (int k = 0; k < 9; ++k) {
             const int px = int(x) + k % 3 - 1, py = int(y) + k / 3 - 1;
             if (px < 0 || py < 0 || px >= width || py >= height) continue;
-            const unsigned char* rgb = reinterpret_cast<const unsigned char*>(&pixels[(py * width + px) * 3]);
+            const unsigned char* rgb = image.at(px, py);
             if (rgb[more] > rgb[less] + 40 && rgb[less] < 150) return true;
         }
         return false;

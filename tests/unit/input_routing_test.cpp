@@ -230,6 +230,22 @@ TEST_F(Screen, TypedPositionPanelTakesEveryKeyWhileOpen) {
         EXPECT_EQ(mapEditor.getViewOffset(), (ControlPoint{10, 10})) << c.keys;
         EXPECT_EQ(mapEditor.getHistory().undoCount(), c.junction == (ControlPoint{10.5, 10}) ? 0u : 1u);
     }
+    // The junction typed to x -0 shows 0 and, applied as shown or typed as 0,
+    // keeps its -0 for the file.
+    for (const char* keys : {"\r", "0\t10\r"}) {
+        SetUp();
+        entryPanel.setHidden(true);
+        clickAt(115, 110);
+        for (const char* k : {"\x05", "-0\t10\r", "\x05"})
+            for (; *k != '\0'; ++k) keyboardCallback(static_cast<unsigned char>(*k), 0, 0);
+        ASSERT_TRUE(entryPanelOpen());
+        EXPECT_STREQ(xField.getText(), "0");
+        for (const char* k = keys; *k != '\0'; ++k) keyboardCallback(static_cast<unsigned char>(*k), 0, 0);
+        EXPECT_FALSE(entryPanelOpen());
+        EXPECT_EQ(formatMapFile(mapEditor.getSegments()),
+                  "0 10 0.5 18\n-0.5 18 -0 10\n5\n-0 10 1.5 8\n14 8 16 10\n5")
+            << keys;
+    }
     // A field's warning stays while the panel is open and goes when it closes,
     // applied or not; another warning stays.
     const struct {

@@ -2,10 +2,14 @@
 // precision readout says of a junction.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <random>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-#include "GroundGeometry.h"
 #include "InitialMap.h"
 #include "MapEditor.h"
 #include "MapFile.h"
@@ -34,6 +38,16 @@ MapEditor chainOf(std::vector<Segment> segments, const std::vector<bool>& select
     MapEditor editor;
     editor.replaceChain(std::move(segments));
     return editor;
+}
+
+// What the readout says of the junction after segment k of `chain`.
+std::string readoutAt(const std::vector<Segment>& chain, std::size_t k) {
+    MapEditor::PointReadout readout;
+    readout.atJunction = true;
+    readout.junction = chain[k].getEndPoint();
+    readout.handleBefore = chain[k].getEndHandle();
+    readout.handleAfter = chain[k + 1].getStartHandle();
+    return junctionReadout(readout);
 }
 
 }  // namespace
@@ -129,20 +143,16 @@ TEST(SmoothCommands, SmoothingGivesCatmullRomHandlesAtSelectedJunctions) {
     }
 }
 
-TEST(SmoothCommands, SmoothedHandlesAreExactlyOpposite) {
-    // P -/+ (B - A) / 6 rounded one by one miss the line through P here.
+TEST(SmoothCommands, SmoothedHandlesArePlacedInFloatingPoint) {
     MapEditor e =
         chainOf({makeSegment(0, 0, 1, 1, 2, 1, 3, 1), makeSegment(3, 1, 4, 2, 5, 2, 7, 3)}, {true, true});
     ASSERT_TRUE(e.smoothSelected());
-    const ControlPoint in = e.segment(0).getEndHandle(), out = e.segment(1).getStartHandle();
-    EXPECT_EQ(orientation({in.x, in.y}, {3, 1}, {out.x, out.y}), 0);
-    EXPECT_NEAR(in.x, 3 - 7.0 / 6, 1e-12);
-    EXPECT_NEAR(out.y, 1 + 0.5, 1e-12);
+    EXPECT_EQ(e.segment(0).getEndHandle(), (ControlPoint{3 - 7.0 / 6, 1 - 0.5}));
+    EXPECT_EQ(e.segment(1).getStartHandle(), (ControlPoint{3 + 7.0 / 6, 1 + 0.5}));
     // Smoothing again finds them in place: no second step.
     e.smoothSelected();
     EXPECT_EQ(e.getHistory().undoCount(), 1u);
 
-    // Level handles are exactly opposite as floating point gives them.
     MapEditor initial =
         chainOf({makeSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10), makeSegment(10.5, 10, 12, 8, 14, 8, 16, 10)},
                 {true, true});
@@ -169,46 +179,104 @@ TEST(SmoothCommands, StraighteningPutsHandlesAtThirds) {
     EXPECT_DOUBLE_EQ(far.segment(0).getEndHandle().x, 0.5e308);
 }
 
-TEST(SmoothReadout, ExactlyOppositeHandlesAreSmoothAndAnythingElseAKink) {
-    struct Case {
-        ControlPoint before, after;  // about the junction (10, 10)
-        std::string said;
-    };
-    const std::vector<Case> cases{
-        {{7, 10}, {13, 10}, "smooth"},
-        {{8, 9}, {14, 12}, "smooth"},
-        {{7, 10}, {10, 7}, "kink 90 deg"},
-        // On the line but on the same side: a cusp.
-        {{7, 10}, {8, 10}, "kink 180 deg"},
-        // A miss no tolerance would see is still a kink.
-        {{9, 10}, {11, 10 + 1e-15}, "kink 1.01778e-13 deg"},
-        {{10, 10}, {13, 10}, ""},
-    };
-    for (const Case& c : cases) {
-        MapEditor::PointReadout readout;
-        readout.atJunction = true;
-        readout.junction = {10, 10};
-        readout.handleBefore = c.before;
-        readout.handleAfter = c.after;
-        EXPECT_EQ(junctionReadout(readout), c.said) << c.after.x << " " << c.after.y;
+// Junctions placed opposite by Ctrl+M and by a Shift drag, over seeded slanted
+// chains at several scales, read "smooth", and still do after saves and
+// loads; a kink the file keeps reads "kink".
+TEST(SmoothReadout, PlacedOppositeStaysSmoothThroughSavesAndKinksStayKinks) {
+    std::mt19937 rng(52);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    // Where the chains lie, how long their segments are, and whether the view
+    // can show their handles apart for a drag.
+    // clang-format off
+    const std::tuple<double, double, bool> scales[] = {
+        {1e-3, 1e-4, false}, {0.5, 0.37, true}, {30, 1, true}, {1000, 3, true}, {2.5e6, 400, true}, {3e7, 2e5, false}};
+    // clang-format on
+    for (const auto& [reach, step, drag] : scales)
+        for (int chain = 0; chain < 50; ++chain) {
+            SCOPED_TRACE(testing::Message() << "reach " << reach << ", chain " << chain);
+            std::vector<Segment> segments;
+            ControlPoint at{unit(rng) * reach, unit(rng) * reach};
+            for (int k = 0; k < 6; ++k, at = segments.back().getEndPoint())
+                segments.push_back(makeSegment(at.x, at.y, at.x, at.y, at.x + (1.5 + unit(rng)) * step,
+                                               at.y + unit(rng) * step, at.x + 2.5 * step, at.y + step));
+            MapEditor editor = chainOf(segments, std::vector<bool>(segments.size(), true));
+            ASSERT_TRUE(editor.smoothSelected());
+            if (drag) {  // junction 3's second handle pulled with Shift to a seeded pixel near it
+                editor.fitView();
+                const ControlPoint h = View{editor.getViewOffset(), editor.getZoom()}.toWindow(
+                    editor.segment(3).getStartHandle());
+                const ControlPoint partner = editor.segment(2).getEndHandle();
+                editor.mouse(press, static_cast<int>(std::lround(h.x)), static_cast<int>(std::lround(h.y)),
+                             shift);
+                editor.motion(static_cast<int>(h.x + unit(rng) * 9),
+                              static_cast<int>(h.y + 3 + unit(rng) * 9));
+                editor.mouse(release, 0, 0);
+                EXPECT_NE(editor.segment(2).getEndHandle(), partner) << "the partner did not follow";
+            }
+            std::vector<Segment> now = editor.getSegments();
+            for (int save = 0; save < 3;
+                 ++save, now = segmentsFromRecords(parseMapFile(formatMapFile(now)).records))
+                for (std::size_t k = 0; k + 1 < now.size(); ++k)
+                    EXPECT_EQ(readoutAt(now, k), "smooth")
+                        << "junction " << k << " after " << save << " saves";
+        }
+
+    // Handles turned from opposite by an angle, saved and loaded: a kink reads
+    // as one, about as large; within what six digits can turn, smooth.
+    // clang-format off
+    const std::tuple<double, double, double, bool> turns[] = {
+        {10.5, 1, 0.05, false}, {-30, 1, 0.05, false}, {10.5, 0.1, 0.5, false}, {1000, 10, 0.2, false},
+        {10.5, 2, 90, false}, {10.5, 2, 180, false}, {10.5, 1, 0.005, true}, {1000, 1, 0.2, true}};
+    // clang-format on
+    for (const auto& [x, length, degrees, smooth] : turns) {
+        const double in = std::atan2(-0.6, -0.8), out = in + std::acos(-1.0) * (1 - degrees / 180);
+        std::vector<Segment> chain{
+            makeSegment(x - 5, 20, x - 4, 20, x + std::cos(in) * length, 20 + std::sin(in) * length, x, 20),
+            makeSegment(x, 20, x + std::cos(out) * 2 * length, 20 + std::sin(out) * 2 * length, x + 4, 20,
+                        x + 5, 20)};
+        const std::string said =
+            readoutAt(segmentsFromRecords(parseMapFile(formatMapFile(chain)).records), 0);
+        double read = 0;
+        EXPECT_EQ(said == "smooth", smooth) << said << " at " << x << ", " << length << ", " << degrees;
+        if (!smooth) {
+            ASSERT_EQ(std::sscanf(said.c_str(), "kink %lf deg", &read), 1) << said;
+            EXPECT_NEAR(read, degrees, degrees * 0.02) << said;
+        }
     }
+}
 
-    // A junction's handle dragged level with Shift: the other follows exactly.
-    MapEditor editor;
-    editor.setPrecision(true);
-    editor.mouse(press, 130, 90, shift);
-    editor.motion(150, 110);
-    MapEditor::PointReadout readout;
-    ASSERT_TRUE(editor.activePoint(readout));
-    ASSERT_TRUE(readout.atJunction);
-    EXPECT_EQ(readout.junction, (ControlPoint{10.5, 10}));
-    EXPECT_EQ(junctionReadout(readout), "smooth");
+// What the readout writes: angles whose size reads at a glance, negative zero
+// as 0, every cell's longest text whole (ten pixels a character).
+TEST(SmoothReadout, TextIsWholeAndTrue) {
+    // clang-format off
+    const std::pair<double, std::string> angles[] = {
+        {2.5097, "2.51"}, {0.02, "0.02"}, {0.000713985, "0.000714"}, {90, "90"}, {179.6, "180"}, {9.996, "10"},
+        {1.01e-5, "0.0000101"}, {45.26, "45.3"}, {2.5097e-14, "2.51e-14"}};
+    // clang-format on
+    for (const auto& [degrees, text] : angles) EXPECT_EQ(angleText(degrees), text) << degrees;
+    for (const auto& [value, text] : std::vector<std::pair<double, std::string>>{
+             {-0.0, "0"}, {-1e-300, "-1e-300"}, {1234567, "1.23457e+06"}})
+        EXPECT_EQ(readoutNumber(value), text) << value;
 
-    // Slanted, to the grid node (14, 12): floating point alone would leave a
-    // kink of about 1e-14 degrees.
-    editor.motion(150, 130);
-    ASSERT_TRUE(editor.activePoint(readout));
-    EXPECT_EQ(readout.junction, (ControlPoint{10.5, 10}));
-    EXPECT_EQ(readout.handleAfter, (ControlPoint{14, 12}));
-    EXPECT_EQ(junctionReadout(readout), "smooth");
+    buildPrecisionTools();
+    const auto fits = [](const Label& cell, const std::string& text) {
+        return text.size() * 10 < cell.getWidth() + 10u;
+    };
+    for (const auto& [before, after, said] : std::vector<std::tuple<double, double, std::string>>{
+             {-0.0, 0.0, "slope 0 deg"},
+             {12.5, 14.75, "slope 12.5 / 14.75 deg"},
+             // Six digits would not fit the cell: three.
+             {-0.000572958, 0.000572958, "slope -0.000573 / 0.000573 deg"},
+             {-1.23456789e-100, 1.5e-300, "slope -1.23e-100 / 1.5e-300 deg"}}) {
+        MapEditor::PointReadout readout;
+        readout.hasSlopeBefore = readout.hasSlopeAfter = true;
+        readout.slopeBefore = before;
+        readout.slopeAfter = after;
+        EXPECT_EQ(slopeReadout(readout), said);
+        EXPECT_TRUE(fits(slopeCell, said)) << said;
+    }
+    EXPECT_TRUE(fits(pointerRow, "at -1.23457e-308, -1.23457e-308"));
+    EXPECT_TRUE(fits(pointRow, "point -1.23457e-308, -1.23457e-308"));
+    EXPECT_TRUE(fits(junctionCell, "kink " + angleText(1.01e-5) + " deg"));
+    EXPECT_TRUE(fits(gridCell, "grid " + readoutNumber(100)));
 }
