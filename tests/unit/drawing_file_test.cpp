@@ -191,11 +191,12 @@ TEST(DrawingFile, EverySubpathJoinsTheChainWithItsGapsCounted) {
         EXPECT_EQ(read.records.size(), c.segments) << c.d;
         const std::string counted = "the chain has " + std::to_string(c.gaps) + (c.gaps == 1 ? " gap," : " gaps,");
         EXPECT_EQ(read.warnings.size() == 1 && read.warnings[0].rfind(counted, 0) == 0, c.gaps > 0) << c.d;
-        // The chain's gaps are where --check finds them, and the drawing written of it has them alone.
+        // The chain's gaps are where --check finds them, and the drawing written of it (its ground
+        // path, the last) has them alone.
         const std::vector<Segment> chain = segmentsFromRecords(read.records);
         EXPECT_EQ(checkGround(chain).gaps.size(), c.gaps) << c.d;
         const std::string written = formatDrawing(chain).text;
-        const std::string d = written.substr(written.find(" d=\"") + 4);
+        const std::string d = written.substr(written.rfind(" d=\"") + 4);
         EXPECT_EQ(std::count(d.begin(), d.begin() + d.find('"'), 'M'), 1 + static_cast<long>(c.gaps)) << d;
     }
     // Ends a step apart that print alike are written joined, as they read back
