@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "FaultySaveSteps.h"
 #include "EditorFiles.h"
+#include "FaultySaveSteps.h"
 #include "MapEditor.h"
 #include "MapFile.h"
 #include "SafeSave.h"
@@ -43,7 +43,8 @@ std::vector<Segment> largeChain(int segments, double variant) {
 // Saves `text` as "map.mef" in `order` through this system's steps in a child
 // process that kills itself with SIGKILL when the save reaches `step` at
 // `moment`. True when the child died of that kill.
-bool saveKilledAt(const SaveOrder& order, const std::string& text, const std::string& step, StepMoment moment) {
+bool saveKilledAt(const SaveOrder& order, const std::string& text, const std::string& step,
+                  StepMoment moment) {
     std::fflush(nullptr);
     const pid_t child = ::fork();
     if (child < 0) return false;
@@ -133,7 +134,8 @@ TEST(CrashSafeSave, KilledSavesLeaveTheOldOrTheNewMapAndNoStrayFile) {
         if (left.empty()) continue;
         EXPECT_TRUE(isTempNameOf(*left.begin(), "map.mef")) << *left.begin();
         const std::string temp = readFile(*left.begin());
-        EXPECT_EQ(newText.compare(0, temp.size(), temp), 0) << "the temporary file is no start of the new map";
+        EXPECT_EQ(newText.compare(0, temp.size(), temp), 0)
+            << "the temporary file is no start of the new map";
         if (c.temp == Temp::start) {
             EXPECT_GT(temp.size(), newText.size() / 2);
         } else {
