@@ -64,3 +64,5 @@ Button discardButton;
 // The keys panel (KeysPanel.h).
 Panel keysPanel;
 Label keysLabels[keysPanelLabelCount];
+
+void resetWindowState() { static_cast<WindowStart&>(windowState) = WindowStart(); }

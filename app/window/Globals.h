@@ -21,6 +21,9 @@ extern GuiManager guiManager;
 extern Autosave autosave;
 // Everything else the window keeps between calls.
 extern WindowState windowState;
+// Puts windowState back to how the window starts its run (WindowStart), for
+// tests that each start from there; its GL objects and messages stay.
+void resetWindowState();
 
 extern Slider resolutionSlider;
 

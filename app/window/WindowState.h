@@ -22,14 +22,11 @@
 // point sets it to glutGetModifiers. Without it no modifier counts as held.
 using ModifierSource = int (*)();
 
-// Everything the window keeps from one call to the next besides the objects
-// the layout names (Globals.h): its one instance, windowState, is defined in
-// Globals.cpp, and no function of the window keeps state of its own.
-struct WindowState {
+// What the window keeps from one call to the next and starts its run with:
+// resetWindowState (Globals.h) puts all of it back to these values.
+struct WindowStart {
     // The frame and fps timing of the running program.
     FrameTimer frameTimer;
-    // The map's picture between frames; off until enabled with a context current.
-    MapLayerCache mapLayerCache;
     // The map drawing's scratch, and precision mode's grid as a picture.
     MapDrawCache mapDrawing;
     GridPicture gridPicture;
@@ -64,6 +61,16 @@ struct WindowState {
     // The title as the run started it; " *" is added while the map has unsaved changes.
     std::string startTitle;
     bool titleMarked = false;
+};
+
+// Everything the window keeps from one call to the next besides the objects
+// the layout names (Globals.h): its one instance, windowState, is defined in
+// Globals.cpp, and no function of the window keeps state of its own. What a
+// reset keeps is what holds GL objects, made once with the window's context,
+// and the start's messages, which hold no state of their own.
+struct WindowState : WindowStart {
+    // The map's picture between frames; off until enabled with a context current.
+    MapLayerCache mapLayerCache;
 
     // GLUT's 9 x 15 font captured into one texture, tried once before the
     // first frame; empty when the capture failed.

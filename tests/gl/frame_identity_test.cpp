@@ -87,6 +87,7 @@ protected:
         if (!context->ok()) GTEST_SKIP() << "no offscreen OpenGL context";
         ASSERT_NE(atlas, nullptr);
         ASSERT_TRUE(windowState.mapLayerCache.enabled());
+        resetWindowState();
     }
 
     static void mouseRouted(int x, int y) {

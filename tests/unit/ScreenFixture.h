@@ -48,6 +48,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(interfaceBuilt);
         mapEditor = MapEditor();
+        resetWindowState();
         filePanel.setHidden(true);
         fileMaxPanel.setHidden(false);
         confirmPanel.setHidden(true);

@@ -92,6 +92,7 @@ TEST(UnsavedChanges, SequencesOfChangesSavesAndLoads) {
         for (const std::string& s : c.steps) shown += "[" + s + "] ";
         ScratchDir scratch;
         mapEditor = MapEditor();
+        resetWindowState();
         mapEditor.setMapFileName("map.mef");
         autosave.markClean();
         for (const std::string& s : c.steps) run(s);

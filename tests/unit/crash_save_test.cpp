@@ -1,13 +1,14 @@
 // Saving survives being killed: a child process saves a large map over an
-// older one and is killed with SIGKILL at the start of one of its system
-// calls, in turn at every system call the save makes (ptrace counts them), so
-// the kill points do not depend on timing. After every kill "map.mef" must
-// hold the old map or the new one, complete, the new one from some kill point
-// on, and the next save must succeed and leave nothing behind but "map.mef".
+// older one and kills itself with SIGKILL at a named point of the save's
+// steps (before a step, after it, half-way through the write), in each
+// system's order, so that the kill points are the same in every run. After
+// every kill "map.mef" must hold the old map or the new one, complete, and
+// beside it at most the temporary file with as much of the new map as the
+// save had written; the next save must succeed and leave nothing behind but
+// "map.mef".
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/ptrace.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,9 +18,12 @@
 #include <vector>
 
 #include "EditorFiles.h"
+#include "FaultySaveSteps.h"
 #include "MapEditor.h"
 #include "MapFile.h"
+#include "SafeSave.h"
 #include "ScratchDir.h"
+#include "TempFileName.h"
 #include "TextFile.h"
 
 namespace {
@@ -36,104 +40,117 @@ std::vector<Segment> largeChain(int segments, double variant) {
     return chain;
 }
 
-struct TracedSave {
-    bool traced = false;  // ptrace was allowed
-    int systemCalls = 0;  // entered by the child before it was killed or ended
-    bool killed = false;
-};
-
-// Saves `map` in a child process traced with ptrace and kills the child with
-// SIGKILL at the start of its system call number `killAt` (from 0), before
-// the call runs. The count begins when the child starts the save.
-TracedSave saveKilledAtSystemCall(MapEditor& map, int killAt) {
-    TracedSave result;
+// Saves `text` as "map.mef" in `order` through this system's steps in a child
+// process that kills itself with SIGKILL when the save reaches `step` at
+// `moment`. True when the child died of that kill.
+bool saveKilledAt(const SaveOrder& order, const std::string& text, const std::string& step,
+                  StepMoment moment) {
     std::fflush(nullptr);
     const pid_t child = ::fork();
-    if (child < 0) return result;
+    if (child < 0) return false;
     if (child == 0) {
-        if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) ::_exit(2);
-        ::kill(::getpid(), SIGSTOP);
-        saveMapFile(map, windowMessages());
+        FaultySaveSteps steps(systemSaveSteps(), {});
+        steps.watch([&](const std::string& name, StepMoment at) {
+            if (name == step && at == moment) ::raise(SIGKILL);
+        });
+        safeSave(steps, order, "map.mef", text, createTempFileBeside, true, nullptr);
         ::_exit(0);
     }
     int status = 0;
-    ::waitpid(child, &status, 0);  // stopped before the save
-    result.traced = WIFSTOPPED(status);
-    if (!result.traced) return result;
-    ::ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
-    bool inCall = true;  // the stop came inside kill(); its exit is the first stop
-    int signal = 0;
-    for (;;) {
-        ::ptrace(PTRACE_SYSCALL, child, nullptr, signal);
-        if (::waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) break;
-        signal = 0;
-        if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
-            signal = WSTOPSIG(status) == SIGSTOP ? 0 : WSTOPSIG(status);
-            continue;
-        }
-        inCall = !inCall;
-        if (!inCall) continue;
-        if (result.systemCalls++ == killAt) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            result.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-            break;
-        }
-    }
-    return result;
+    return ::waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
+
+// The steps, by name, that a save in `order` passes when nothing fails.
+std::set<std::string> stepsOfASave(const SaveOrder& order) {
+    ScratchDir scratch;
+    writeFile("map.mef", "old");
+    FaultySaveSteps steps(systemSaveSteps(), {});
+    std::set<std::string> passed;
+    steps.watch([&](const std::string& name, StepMoment) { passed.insert(name); });
+    safeSave(steps, order, "map.mef", "new", createTempFileBeside, true, nullptr);
+    return passed;
+}
+
+// What a killed save leaves of the new map in its temporary file.
+enum class Temp { none, empty, half, start, whole };
 
 TEST(CrashSafeSave, KilledSavesLeaveTheOldOrTheNewMapAndNoStrayFile) {
     ScratchDir scratch;
-    // About 2 MB of text.
-    constexpr int segments = 30000;
-    MapEditor oldMap, newMap;
-    oldMap.replaceChain(largeChain(segments, 0.0));
-    newMap.replaceChain(largeChain(segments, 0.5));
-    const std::string oldText = formatMapFile(oldMap.getSegments());
-    const std::string newText = formatMapFile(newMap.getSegments());
+    // About 200 KB of text, far more than one stream buffer.
+    constexpr int segments = 3000;
+    const std::string oldText = formatMapFile(largeChain(segments, 0.0));
+    const std::string newText = formatMapFile(largeChain(segments, 0.5));
     ASSERT_NE(oldText, newText);
 
-    // Killed at its first system call, then its second, and so on, until a
-    // save gets to its end before the kill point (the last kill, at the
-    // child's exit, already finds the save done).
-    constexpr int maxSystemCalls = 100000;
-    int keptOld = 0, gotNew = 0, strayFiles = 0, killAt = 0;
-    for (; killAt < maxSystemCalls && !HasFailure(); ++killAt) {
-        SCOPED_TRACE("killed at system call " + std::to_string(killAt));
-        // The later save: succeeds whatever the killed one left, and leaves only "map.mef".
-        ASSERT_TRUE(storeMapFile("map.mef", oldMap.getSegments()));
+    const bool posix = true, windows = false, oldMap = false, newMap = true;
+    using M = StepMoment;
+    const struct Case {
+        bool posixOrder;
+        const char* step;
+        StepMoment moment;
+        bool holdsNew;  // "map.mef" holds the new map, else the old one
+        Temp temp;
+    } cases[] = {
+        {posix, "findFinal", M::before, oldMap, Temp::none},
+        {posix, "refusal", M::after, oldMap, Temp::none},
+        {posix, "createTemp", M::before, oldMap, Temp::none},
+        {posix, "createTemp", M::after, oldMap, Temp::empty},
+        {posix, "keepOwnerAndMode", M::after, oldMap, Temp::empty},
+        {posix, "write", M::during, oldMap, Temp::half},
+        // Some of the bytes may still wait in the stream's buffer.
+        {posix, "write", M::after, oldMap, Temp::start},
+        {posix, "flush", M::after, oldMap, Temp::whole},
+        {posix, "rename", M::before, oldMap, Temp::whole},
+        {posix, "rename", M::after, newMap, Temp::none},
+        {posix, "close", M::after, newMap, Temp::none},
+        {posix, "removeAbandonedTemps", M::before, newMap, Temp::none},
+        {posix, "removeAbandonedTemps", M::after, newMap, Temp::none},
+        // Closed before the rename: the temporary file is no longer locked.
+        {windows, "flush", M::after, oldMap, Temp::whole},
+        {windows, "close", M::after, oldMap, Temp::whole},
+        {windows, "rename", M::after, newMap, Temp::none},
+        {windows, "removeAbandonedTemps", M::after, newMap, Temp::none},
+    };
+    std::set<std::string> posixKillSteps;
+    for (const Case& c : cases) {
+        const SaveOrder& order = c.posixOrder ? posixSaveOrder : windowsSaveOrder;
+        if (c.posixOrder) posixKillSteps.insert(c.step);
+        const char* moments[] = {"before", "during", "after"};
+        SCOPED_TRACE(std::string(c.posixOrder ? "POSIX" : "Windows") + " order, killed " +
+                     moments[static_cast<int>(c.moment)] + " " + c.step);
+        // The editor's save of the old map, whatever the kill before left.
+        ASSERT_TRUE(storeMapFile("map.mef", largeChain(segments, 0.0)));
         ASSERT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
         ASSERT_TRUE(readFile("map.mef") == oldText);
 
-        const TracedSave save = saveKilledAtSystemCall(newMap, killAt);
-        ASSERT_TRUE(save.traced) << "ptrace is not permitted here";
-        const std::string text = readFile("map.mef");
-        if (!save.killed) {
-            ASSERT_TRUE(text == newText) << "a save that was not killed did not write the new map";
-            break;
+        ASSERT_TRUE(saveKilledAt(order, newText, c.step, c.moment)) << "the save was not killed";
+        std::set<std::string> left = directoryEntries();
+        ASSERT_EQ(left.count("map.mef"), 1u);
+        EXPECT_TRUE(readFile("map.mef") == (c.holdsNew ? newText : oldText))
+            << "map.mef holds " << readFile("map.mef").size() << " bytes; the old map has " << oldText.size()
+            << ", the new one " << newText.size();
+        left.erase("map.mef");
+        ASSERT_EQ(left.size(), c.temp == Temp::none ? 0u : 1u);
+        if (left.empty()) continue;
+        EXPECT_TRUE(isTempNameOf(*left.begin(), "map.mef")) << *left.begin();
+        const std::string temp = readFile(*left.begin());
+        EXPECT_EQ(newText.compare(0, temp.size(), temp), 0)
+            << "the temporary file is no start of the new map";
+        if (c.temp == Temp::start) {
+            EXPECT_GT(temp.size(), newText.size() / 2);
+        } else {
+            const std::size_t half = newText.size() / 2;
+            EXPECT_EQ(temp.size(), c.temp == Temp::empty ? 0 : c.temp == Temp::half ? half : newText.size());
         }
-        ASSERT_TRUE(text == oldText || text == newText)
-            << "map.mef holds " << text.size() << " bytes, neither the old map (" << oldText.size()
-            << ") nor the new one (" << newText.size() << ")";
-        // Once the new map is in place, a later kill cannot take it back.
-        ASSERT_FALSE(text == oldText && gotNew > 0) << "the old map came back";
-        ++(text == oldText ? keptOld : gotNew);
-        strayFiles += static_cast<int>(directoryEntries().size()) - 1;
     }
     // The final save cleans up after the last kill as well.
-    ASSERT_TRUE(storeMapFile("map.mef", oldMap.getSegments()));
+    ASSERT_TRUE(storeMapFile("map.mef", largeChain(segments, 0.0)));
     EXPECT_EQ(directoryEntries(), std::set<std::string>{"map.mef"});
 
-    std::printf(
-        "kill test: a save makes %d system calls; killed at each: %d left the old map, %d the new one, "
-        "%d temporary files left by killed saves and removed by the next save\n",
-        killAt, keptOld, gotNew, strayFiles);
-    EXPECT_LT(killAt, maxSystemCalls);
-    // Killed before its first call the save changed nothing; killed at its exit it was done.
-    EXPECT_GT(keptOld, 0);
-    EXPECT_GT(gotNew, 0);
-    EXPECT_GT(strayFiles, 0);
+    // Every step a save takes is a kill point above; the Windows order takes
+    // the same steps and differs only in where it closes the file.
+    EXPECT_EQ(stepsOfASave(posixSaveOrder), posixKillSteps);
+    EXPECT_EQ(stepsOfASave(windowsSaveOrder), posixKillSteps);
 }
 
 }  // namespace

@@ -327,6 +327,7 @@ TEST(Soak, RandomEventsAndCommandsKeepTheEditorConsistent) {
 
     ScratchDir scratch;  // no "copy.bat" here: the export's batch run does nothing
     ASSERT_TRUE(buildInterface());
+    resetWindowState();
     // The start-up press at (0, 0), routed like a real one.
     mouseCallback(0, press, 0, 0);
     windowState.frameTimer.start(fakeTicks);
