@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "BatchRunner.h"
@@ -36,11 +37,17 @@ std::wstring batchArgument(const char* path) {
 }
 
 // The code page cmd writes to a pipe in: the output code page of the console
-// it shares with the editor, else the OEM code page, which the console made
-// for it starts with.
+// it shares with the editor, else the system's OEM code page, which the
+// console made for it starts with. (GetOEMCP answers for this process, which
+// its manifest makes UTF-8.)
 UINT batchCodePage() {
-    const UINT console = ::GetConsoleOutputCP();
-    return console != 0 ? console : ::GetOEMCP();
+    if (const UINT console = ::GetConsoleOutputCP()) return console;
+    wchar_t value[16];
+    DWORD size = sizeof value;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", L"OEMCP",
+                       RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS)
+        if (const unsigned long number = std::wcstoul(value, nullptr, 10)) return static_cast<UINT>(number);
+    return ::GetOEMCP();
 }
 
 }  // namespace
@@ -180,7 +187,7 @@ std::optional<int> runBatchFile(const char* path, std::string* lastErrorLine) {
     // standard error whose last line is kept, go through pipes and are passed
     // on as UTF-8, the editor's own encoding.
     LastLineKeeper keeper;
-    BatchStream streams[2] = {{stdout}, {stderr, &keeper}};
+    BatchStream streams[2] = {{stdout, nullptr, nullptr, {}}, {stderr, &keeper, nullptr, {}}};
     HANDLE writeEnds[2] = {nullptr, nullptr};
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
