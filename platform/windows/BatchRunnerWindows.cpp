@@ -141,6 +141,20 @@ HANDLE jobEndedWithTheEditor() {
     return nullptr;
 }
 
+// Ends every process of the job with `status` and waits, two seconds at
+// most, until none is left.
+void endJob(HANDLE job, UINT status) {
+    ::TerminateJobObject(job, status);
+    for (int waited = 0; waited < 200; ++waited) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+        if (!::QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                         nullptr) ||
+            accounting.ActiveProcesses == 0)
+            return;
+        ::Sleep(10);
+    }
+}
+
 // Lets what the batch file left running go on after the job's handle closes.
 void releaseJob(HANDLE job) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
@@ -225,11 +239,11 @@ std::optional<int> runBatchFile(const char* path, std::string* lastErrorLine) {
         // once, with the status of one ended by the signal.
         const UINT status = static_cast<UINT>(128 + signal);
         if (inJob) {
-            ::TerminateJobObject(job, status);
+            endJob(job, status);
         } else {
             ::TerminateProcess(process.hProcess, status);
         }
-        ::WaitForSingleObject(process.hProcess, 5000);
+        ::WaitForSingleObject(process.hProcess, 2000);
         break;
     }
     if (job != nullptr) releaseJob(job);

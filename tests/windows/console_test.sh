@@ -86,9 +86,9 @@ mapeditor.com a.mef|the console closed|close|-
 TABLE
 
 # The same ends while the window's export waits for copy.bat, which makes
-# the file go and then waits 30 s: the first request ends copy.bat (its wait
+# the file copying and then waits 30 s: the first request ends copy.bat (its wait
 # included) and the editor within a second, with the autosave written. The
-# second is counted from go's making, or for a closed console from the
+# second is counted from copying's making, or for a closed console from the
 # companion's end: Wine takes 2 s to end the programs of a closed console,
 # copy.bat or not.
 # what the user does | helper's action | status
@@ -96,9 +96,9 @@ while IFS='|' read -r what action status <&3; do
     step "a drag, an export waiting for copy.bat, then $what: both end at once, the autosave has the drag, status $status"
     row=$((row + 1))
     new_map_folder "batch-$row"
-    printf '@type nul > go\r\n@ping -n 31 127.0.0.1 >nul\r\n@type nul > done\r\n' >copy.bat
+    printf '@type nul > copying\r\n@ping -n 31 127.0.0.1 >nul\r\n@type nul > done\r\n' >copy.bat
     "$WINE_RUN" --wait-for-server
-    "$WINE_RUN" wineconsole "$HELPER" "$action" go status.txt mapeditor.com a.mef >console.log 2>&1 &
+    "$WINE_RUN" wineconsole "$HELPER" "$action" copying status.txt mapeditor.com a.mef >console.log 2>&1 &
     console=$!
     find_window
     drag_junction
@@ -107,8 +107,8 @@ while IFS='|' read -r what action status <&3; do
     click 770 20
     wait_pixel 372 20 $TEAL "the file bar to open"
     click 707 20
-    wait_for 30 "copy.bat to start" test -e go
-    asked=$(date -r go +%s%3N)
+    wait_for 30 "copy.bat to start" test -e copying
+    asked=$(date -r copying +%s%3N)
     if [ "$action" = close ]; then
         wait_for 10 "the console to end the companion" eval '! process_alive '"$companion"
         asked=$(now_ms)
@@ -117,7 +117,7 @@ while IFS='|' read -r what action status <&3; do
     took=$(($(now_ms) - asked))
     echo "    the editor ended ${took} ms after the request"
     [ "$took" -le 1000 ] || fail "the editor ended ${took} ms after the request"
-    ! windows_pid ping.exe >/dev/null || fail "copy.bat's wait runs on"
+    ! windows_pid 'ping(\.exe)?' >/dev/null || fail "copy.bat's wait runs on"
     expect_file_content a.mef.autosave "$JUNCTION_DRAGGED" "the autosave"
     if [ "$status" != - ]; then
         wait_for 20 "the helper to record the status" test -s status.txt
