@@ -20,6 +20,10 @@
 // When `lastErrorLine` is given, what the batch file writes to its standard
 // error still goes to ours, and the last line of it that is not blank is
 // kept there (without its line end), or empty when it wrote none.
+// - Windows: what cmd writes in its code page (the output code page of the
+//   console it shares with the editor, else the OEM code page) is passed on
+//   as UTF-8, the editor's own encoding, and so is the line kept; output to
+//   a console goes there as cmd writes it.
 std::optional<int> runBatchFile(const char* path, std::string* lastErrorLine = nullptr);
 
 // Where an example copy.bat is found, for a user who has none, in words.
@@ -60,4 +64,8 @@ EndSignalSource endSignalsWatchedDuringBatch();
 //   still running two seconds later is killed (SIGKILL), and runBatchFile
 //   returns at once after that, so that the program can end as the signal
 //   asked. The status is then that of the killed batch file (128 + N).
-// - Windows: the source is not looked at.
+// - Windows: a batch file in a console of its own (the editor's when it has
+//   none) gets no signal to pass on: when an end signal comes, it and every
+//   process it started are ended at once, and runBatchFile returns 128 + N.
+//   Whatever way the program itself ends while it waits, they end with it;
+//   what a batch file that ended by itself left running goes on.

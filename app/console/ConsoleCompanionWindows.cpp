@@ -13,7 +13,8 @@
 // the GUI program to it: a key would reach it twice, and closing the console
 // would kill it before its autosave). What goes between the editor and a
 // console passes through this program: the editor's UTF-8 messages are
-// written to the console as UTF-16, so that names show as typed, and typed
+// written to the console as UTF-16, so that names show as typed (standard
+// output and error through one pipe, so that they keep their order), and typed
 // input is read as Windows tools read it, up to Ctrl+Z and Enter. Handles
 // that are no console (a file, a pipe) are handed to the editor as they are.
 #include <windows.h>
@@ -229,7 +230,11 @@ int main() {
     static Relay relays[3];
     startup.hStdInput = editorHandle(STD_INPUT_HANDLE, relays[0]);
     startup.hStdOutput = editorHandle(STD_OUTPUT_HANDLE, relays[1]);
-    startup.hStdError = editorHandle(STD_ERROR_HANDLE, relays[2]);
+    // Both to the console: one pipe carries both, so that the lines show in
+    // the order the editor wrote them (two pipes with a thread each would
+    // race).
+    const bool oneChannel = relays[1].to != nullptr && isConsole(::GetStdHandle(STD_ERROR_HANDLE));
+    startup.hStdError = oneChannel ? startup.hStdOutput : editorHandle(STD_ERROR_HANDLE, relays[2]);
     PROCESS_INFORMATION process{};
     passEndRequests();
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);

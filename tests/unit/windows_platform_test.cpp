@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include "MapEditor.h"
 #include "ScratchDir.h"
 #include "TextFile.h"
+#include "windows/BatchOutputText.h"
 
 namespace {
 
@@ -303,6 +306,72 @@ TEST(WindowsBatchRunner, ReturnsTheWholeExitCodeAsCmdShowsIt) {
         writeFile("copy.bat", "@exit /b " + std::to_string(status) + "\r\n");
         EXPECT_EQ(runBatchFile("./copy.bat"), status);
     }
+}
+
+TEST(WindowsBatchRunner, ReadsCmdsOutputInTheCodePageItWasWrittenIn) {
+    // bytes | code page | text
+    const struct {
+        std::string bytes;
+        unsigned codePage;
+        std::string text;
+    } cases[] = {
+        {"Kopie nach n-Jos\x82 fehlgeschlagen\r\n", 850, "Kopie nach n-José fehlgeschlagen\r\n"},
+        {"\x92n\x90}", 932, "地図"},
+        {"Gr\xfc\xdf" "e", 1252, "Grüße"},
+        // Already UTF-8 (a batch file that ran chcp 65001): as it is.
+        {"José 地図", 437, "José 地図"},
+        {"", 437, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(batchOutputText(c.bytes, c.codePage), c.text) << c.bytes;
+}
+
+// Records the notice a failed copy.bat leaves.
+class NoticeRecorder final : public Messages {
+public:
+    bool report(std::string_view) override { return true; }
+    void problem(std::string_view) override {}
+    void explainedProblem(std::string, std::string line, std::string) override { notice = std::move(line); }
+    std::string notice;
+};
+
+TEST(WindowsBatchRunner, CopyBatsWordsReachOutputAndNoticeReadable) {
+    ScratchDir scratch;
+    const std::filesystem::path folder = std::filesystem::current_path() / std::filesystem::u8path("é-地図");
+    std::filesystem::create_directory(folder);
+    std::filesystem::current_path(folder);
+    writeFile("copy.bat", "@echo into %CD% failed\r\n@echo copy into %CD% failed 1>&2\r\n@exit /b 1\r\n");
+    NoticeRecorder messages;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(runBatchAfterExport(messages), 1);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    // é is in every Western code page; 地図 only in some, and cmd writes
+    // "??" where its code page lacks them.
+    const auto named = [](const std::string& text) {
+        return text.find("\\é-地図 failed") != std::string::npos || text.find("\\é-?? failed") != std::string::npos;
+    };
+    EXPECT_TRUE(named(printed)) << printed;
+    EXPECT_TRUE(named(messages.notice)) << messages.notice;
+}
+
+TEST(WindowsBatchRunner, AnEndSignalEndsWhatTheBatchFileStartedWhileItsOwnEndLeavesItRunning) {
+    ScratchDir scratch;
+    // copy.bat starts a program that writes child-done 3 s on, makes started
+    // and waits 30 s, unless told to be quick.
+    writeFile("copy.bat",
+              "@start /b cmd /d /c \"ping -n 4 127.0.0.1 >nul & type nul > child-done\"\r\n"
+              "@type nul > started\r\n@if not exist quick ping -n 31 127.0.0.1 >nul\r\n");
+    watchEndSignalsDuringBatch([] { return std::filesystem::exists("started") ? SIGINT : 0; });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(runBatchFile("./copy.bat"), 128 + SIGINT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    watchEndSignalsDuringBatch(nullptr);
+    ::Sleep(6000);
+    EXPECT_FALSE(std::filesystem::exists("child-done"));
+
+    writeFile("quick", "");
+    EXPECT_EQ(runBatchFile("./copy.bat"), 0);
+    for (int waited = 0; waited < 200 && !std::filesystem::exists("child-done"); ++waited) ::Sleep(100);
+    EXPECT_TRUE(std::filesystem::exists("child-done"));
 }
 
 }  // namespace

@@ -4,8 +4,9 @@
  *   Runs PROGRAM with ARGs in this console, as cmd.exe would, and once the
  *   file WHEN exists does ACTION: "ctrl-c" or "ctrl-break" raises the key's
  *   own event for the whole console (GenerateConsoleCtrlEvent, group 0);
- *   "close" closes the console as its close box does. Then it writes
- *   PROGRAM's exit status to the file STATUS.
+ *   "close" closes the console as its close box does; "kill" ends PROGRAM
+ *   as Task Manager does. Then it writes PROGRAM's exit status to the file
+ *   STATUS.
  * console_helper.exe hold FILE READY
  *   Opens FILE (made when missing) for reading and shares only reading, as
  *   a viewer or a sync tool does, makes the file READY and holds FILE until
@@ -67,6 +68,7 @@ int wmain(int argc, wchar_t** argv) {
     if (wcscmp(argv[1], L"ctrl-c") == 0) GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
     if (wcscmp(argv[1], L"ctrl-break") == 0) GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, 0);
     if (wcscmp(argv[1], L"close") == 0) PostMessageW(GetConsoleWindow(), WM_CLOSE, 0, 0);
+    if (wcscmp(argv[1], L"kill") == 0) TerminateProcess(child.hProcess, 1);
     DWORD status = 1;
     WaitForSingleObject(child.hProcess, INFINITE);
     GetExitCodeProcess(child.hProcess, &status);

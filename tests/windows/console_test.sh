@@ -45,6 +45,14 @@ drag_junction() {
     wait_pixel 192 142 $MAGENTA "the junction drawn at (190, 140)"
 }
 
+# at_console COMMAND: what COMMAND prints at a console (Wine's console on a
+# terminal wide enough for any line), without the carriage returns and the
+# terminal's control sequences.
+at_console() {
+    timeout 90 script -qefc "stty cols 1000; env -u DISPLAY '$WINE_RUN' $1" /dev/null </dev/null |
+        tr -d '\r' | sed -E 's/\x1b\[[0-9;?]*[A-Za-z]//g'
+}
+
 # Each in the console of a wineconsole, started as a user types the command
 # there: a drag, then what the user does. The window
 # writes its autosave and ends; the status is what the console's program
@@ -77,6 +85,52 @@ cmd /c mapeditor a.mef|Ctrl+C|ctrl-c|-
 mapeditor.com a.mef|the console closed|close|-
 TABLE
 
+# The same ends while the window's export waits for copy.bat, which makes
+# the file copying and then waits 30 s: the first request ends copy.bat (its wait
+# included) and the editor within a second, with the autosave written. The
+# second is counted from copying's making, or for a closed console from the
+# companion's end: Wine takes 2 s to end the programs of a closed console,
+# copy.bat or not.
+# what the user does | helper's action | status
+while IFS='|' read -r what action status <&3; do
+    step "a drag, an export waiting for copy.bat, then $what: both end at once, the autosave has the drag, status $status"
+    row=$((row + 1))
+    new_map_folder "batch-$row"
+    printf '@type nul > copying\r\n@ping -n 31 127.0.0.1 >nul\r\n@type nul > done\r\n' >copy.bat
+    "$WINE_RUN" --wait-for-server
+    "$WINE_RUN" wineconsole "$HELPER" "$action" copying status.txt mapeditor.com a.mef >console.log 2>&1 &
+    console=$!
+    find_window
+    drag_junction
+    editor=$(windows_pid mapeditor.exe) || fail "no process runs mapeditor.exe"
+    companion=$(windows_pid mapeditor.com) || fail "no process runs mapeditor.com"
+    click 770 20
+    wait_pixel 372 20 $TEAL "the file bar to open"
+    click 707 20
+    wait_for 30 "copy.bat to start" test -e copying
+    asked=$(date -r copying +%s%3N)
+    if [ "$action" = close ]; then
+        wait_for 10 "the console to end the companion" eval '! process_alive '"$companion"
+        asked=$(now_ms)
+    fi
+    wait_for 10 "the editor to end" eval '! process_alive '"$editor"
+    took=$(($(now_ms) - asked))
+    echo "    the editor ended ${took} ms after the request"
+    [ "$took" -le 1000 ] || fail "the editor ended ${took} ms after the request"
+    ! windows_pid 'ping(\.exe)?' >/dev/null || fail "copy.bat's wait runs on"
+    expect_file_content a.mef.autosave "$JUNCTION_DRAGGED" "the autosave"
+    if [ "$status" != - ]; then
+        wait_for 20 "the helper to record the status" test -s status.txt
+        [ "$(tr -d '\r\n' <status.txt)" = "$status" ] || fail "status $(cat status.txt), expected $status"
+    fi
+    wait "$console" || true
+    "$WINE_RUN" --wait-for-server
+done 3<<'TABLE'
+Ctrl+C|ctrl-c|130
+the console closed|close|-
+the companion killed|kill|-
+TABLE
+
 # Messages to a console (Wine's console on a terminal, as `script` gives
 # one) show a name as it was typed, through the companion or from the
 # editor itself.
@@ -84,13 +138,40 @@ TABLE
 while IFS='|' read -r program name <&3; do
     step "$program --check $name at a console prints the name as typed"
     new_map_folder "named-$program-${#name}"
-    output=$(cd "$PWD" && timeout 90 script -qefc "env -u DISPLAY '$WINE_RUN' $program --check '$name'" /dev/null </dev/null | tr -d '\r') || true
+    output=$(at_console "$program --check '$name'") || true
     [[ "$output" == *"File input error: $name: "* ]] || fail "printed: $output"
 done 3<<'TABLE'
 mapeditor.com|hügel.mef
 mapeditor.exe|hügel.mef
 mapeditor.com|Kärte-地図.mef
 TABLE
+
+step "mapeditor.com --check over eight files at a console: every line in the order written, in five runs"
+new_map_folder check-order
+for i in 1 2 3 4 5 6 7 8; do
+    case $((i % 3)) in
+    0) printf '%s' "$JUNCTION_MAP" ;;
+    1) printf '0 10 0.5 18\n10 18 oops 10\n5' ;;
+    2) printf '0 0 1 1\n2 2 3 3\n5\n5 5 6 6\n7 7 8 8\n5' ;;
+    esac >"m$i.mef"
+done
+expected=$(env -u DISPLAY "$E2E_EDITOR" --check m?.mef 2>&1 </dev/null) || true
+for run in 1 2 3 4 5; do
+    output=$(at_console "mapeditor.com --check m?.mef") || true
+    [ "$output" = "$expected" ] || fail "run $run printed:
+$output
+where the Linux build prints:
+$expected"
+done
+
+step "a failing copy.bat in a folder named with é and 地図: its lines readable at the console"
+new_map_folder "copy-é-地図"
+printf '@echo into %%CD%% failed\r\n@echo copy into %%CD%% failed 1>&2\r\n@exit /b 1\r\n' >copy.bat
+output=$(at_console "mapeditor.com --export a.mef") || true
+# cmd writes 地図 as "??" where its code page lacks them; é is in every Western one.
+for line in "into .*\\copy-é-(地図|\?\?) failed" "copy into .*\\copy-é-(地図|\?\?) failed" "copy.bat exited with status 1"; do
+    grep -qxE "$line" <<<"$output" || fail "no line '$line' in: $output"
+done
 
 # `mapeditor --check -` in a console window, typed by a user: the input ends
 # with Ctrl+Z and Enter, as in every Windows tool.
