@@ -391,7 +391,7 @@ namespace {
 
 MapEditor withGrid(const MapEditor& editor) {
     MapEditor copy = editor;
-    copy.setPrecision(true);
+    copy.precision().set(true);
     return copy;
 }
 

@@ -20,9 +20,9 @@ namespace {
 using Picks = std::vector<std::pair<std::size_t, PointRole>>;
 
 void dragBand(MapEditor& editor, int x0, int y0, int x1, int y1) {
-    ASSERT_TRUE(editor.pressMany(x0, y0, true, false));
-    ASSERT_TRUE(editor.motionMany(x1, y1));
-    ASSERT_TRUE(editor.releaseMany());
+    ASSERT_TRUE(editor.many().press(x0, y0, true, false));
+    ASSERT_TRUE(editor.many().motion(x1, y1));
+    ASSERT_TRUE(editor.many().release());
 }
 
 std::vector<bool> selection(const MapEditor& editor) {
@@ -68,19 +68,19 @@ TEST(BandSelection, PicksThePointsInsideAndSelectsTheirSegments) {
         editor.mouse(ButtonAction::press, 170, 110);
         editor.mouse(ButtonAction::release, 170, 110);
         dragBand(editor, c.x0, c.y0, c.x1, c.y1);
-        EXPECT_EQ(editor.lastPicked(), c.picks);
+        EXPECT_EQ(editor.precision().picked(), c.picks);
         EXPECT_EQ(selection(editor), c.selected);
         ControlPoint from, to;
-        EXPECT_FALSE(editor.band(from, to));
+        EXPECT_FALSE(editor.many().band(from, to));
     }
 }
 
 TEST(BandSelection, ShiftOnAPointAndPressesOutsideAreTheMapsOwn) {
     MapEditor editor;
-    EXPECT_FALSE(editor.pressMany(115, 110, true, false));  // on the junction
-    EXPECT_FALSE(editor.pressMany(15, 20, true, false));    // on the marker
-    EXPECT_FALSE(editor.pressMany(300, 300, false, false));  // no band selection
-    EXPECT_FALSE(editor.releaseMany());
+    EXPECT_FALSE(editor.many().press(115, 110, true, false));  // on the junction
+    EXPECT_FALSE(editor.many().press(15, 20, true, false));    // on the marker
+    EXPECT_FALSE(editor.many().press(300, 300, false, false));  // no band selection
+    EXPECT_FALSE(editor.many().release());
 }
 
 TEST(BandSelection, ADragMovesAllPickedPointsTogetherAsOneStep) {
@@ -89,10 +89,10 @@ TEST(BandSelection, ADragMovesAllPickedPointsTogetherAsOneStep) {
     dragBand(editor, 100, 80, 155, 120);  // the junction and segment 1's end handle
     const std::size_t steps = editor.getHistory().undoCount();
     // Pressed on the handle, moved 10 and 20 pixels: one and two map units.
-    ASSERT_TRUE(editor.pressMany(150, 90, false, false));
-    ASSERT_TRUE(editor.motionMany(155, 100));
-    ASSERT_TRUE(editor.motionMany(160, 110));
-    ASSERT_TRUE(editor.releaseMany());
+    ASSERT_TRUE(editor.many().press(150, 90, false, false));
+    ASSERT_TRUE(editor.many().motion(155, 100));
+    ASSERT_TRUE(editor.many().motion(160, 110));
+    ASSERT_TRUE(editor.many().release());
     EXPECT_EQ(editor.getHistory().undoCount(), steps + 1);
     const auto moved = [](const ControlPoint& p) { return ControlPoint{p.x + 1, p.y + 2}; };
     const std::vector<ControlPoint> b0 = before[0].controlPoints(), b1 = before[1].controlPoints();
@@ -100,26 +100,26 @@ TEST(BandSelection, ADragMovesAllPickedPointsTogetherAsOneStep) {
     EXPECT_EQ(editor.segment(0).controlPoints(), (Points{b0[0], b0[1], moved(b0[2]), moved(b0[3])}));
     EXPECT_EQ(editor.segment(1).controlPoints(), (Points{moved(b1[0]), moved(b1[1]), moved(b1[2]), b1[3]}));
     // The pressed handle comes first: a typed position is its.
-    EXPECT_EQ(editor.lastPicked().front(), std::make_pair(std::size_t{1}, PointRole::endHandle));
-    ASSERT_TRUE(editor.movePickedTo({20, 20}));
+    EXPECT_EQ(editor.precision().picked().front(), std::make_pair(std::size_t{1}, PointRole::endHandle));
+    ASSERT_TRUE(editor.precision().movePickedTo({20, 20}));
     EXPECT_EQ(editor.segment(1).getEndHandle(), (ControlPoint{20, 20}));
     EXPECT_EQ(editor.segment(0).getEndPoint(), (ControlPoint{20 - 14 + 10.5, 20 - 8 + 10}));
     // Nudges move them all by one offset too; then undo walks back step by step.
-    ASSERT_TRUE(editor.nudge(1, 0, true));
+    ASSERT_TRUE(editor.precision().nudge(1, 0, true));
     EXPECT_EQ(editor.segment(1).getStartPoint().x, editor.segment(0).getEndPoint().x);
     for (int k = 0; k < 3; ++k) EXPECT_TRUE(editor.undo());
     for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(editor.segment(i).controlPoints(), before[i].controlPoints());
     // A press elsewhere ends the band selection: the map acts as always.
-    EXPECT_FALSE(editor.pressMany(300, 300, false, false));
+    EXPECT_FALSE(editor.many().press(300, 300, false, false));
 }
 
 TEST(BandSelection, InPrecisionModeThePressedPointSnapsAndTheOthersFollow) {
     MapEditor editor;
-    editor.setPrecision(true);  // a grid step of one unit at zoom 1
+    editor.precision().set(true);  // a grid step of one unit at zoom 1
     dragBand(editor, 100, 80, 155, 120);
-    ASSERT_TRUE(editor.pressMany(150, 90, false, false));  // the handle at (14, 8)
-    ASSERT_TRUE(editor.motionMany(157, 96));              // towards (14.7, 8.6)
-    ASSERT_TRUE(editor.releaseMany());
+    ASSERT_TRUE(editor.many().press(150, 90, false, false));  // the handle at (14, 8)
+    ASSERT_TRUE(editor.many().motion(157, 96));              // towards (14.7, 8.6)
+    ASSERT_TRUE(editor.many().release());
     EXPECT_EQ(editor.segment(1).getEndHandle(), (ControlPoint{15, 9}));
     EXPECT_EQ(editor.segment(0).getEndPoint(), (ControlPoint{11.5, 11}));
     EXPECT_EQ(editor.segment(1).getStartPoint(), (ControlPoint{11.5, 11}));
@@ -140,8 +140,8 @@ TEST(FitView, ShowsEveryControlPointCentredWithinTheMargin) {
     MapEditor edited;
     edited.mouse(ButtonAction::press, 170, 110);
     edited.mouse(ButtonAction::release, 170, 110);
-    ASSERT_TRUE(edited.movePickedTo({500, -300}));
-    ASSERT_TRUE(edited.movePickedTo({16, 10}));
+    ASSERT_TRUE(edited.precision().movePickedTo({500, -300}));
+    ASSERT_TRUE(edited.precision().movePickedTo({16, 10}));
     struct Case {
         const char* what;
         MapEditor& editor;
@@ -150,7 +150,7 @@ TEST(FitView, ShowsEveryControlPointCentredWithinTheMargin) {
                  {"beyond the farthest zoom", huge, 1.0 / 64}};
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
-        c.editor.fitView();
+        c.editor.many().fitView();
         const View view{c.editor.getViewOffset(), c.editor.getZoom()};
         double left = 1e300, right = -1e300, top = 1e300, bottom = -1e300;
         for (const Segment& s : c.editor.getSegments())
@@ -187,7 +187,7 @@ TEST(SplitAtPointer, SplitsAtTheNearestPointOfTheCurve) {
             MapEditor editor;
             const ControlPoint w = view.toWindow(cubicAt(curve, t));
             const int x = static_cast<int>(std::lround(w.x)), y = static_cast<int>(std::lround(w.y)) + beside;
-            ASSERT_TRUE(editor.pressMany(x, y, false, true));
+            ASSERT_TRUE(editor.many().press(x, y, false, true));
             ASSERT_EQ(editor.segmentCount(), 3);
             const Segment& first = editor.segment(0);
             const Segment& second = editor.segment(1);
@@ -205,15 +205,15 @@ TEST(SplitAtPointer, SplitsAtTheNearestPointOfTheCurve) {
                 EXPECT_LT(distance(cubicAt(cubicOf(second), s), cubicAt(curve, at + (1 - at) * s)), 1e-12);
             }
             EXPECT_EQ(first.getResolution(), 2);
-            EXPECT_EQ(editor.lastPicked(), (Picks{{0, PointRole::endPoint}, {1, PointRole::startPoint}}));
+            EXPECT_EQ(editor.precision().picked(), (Picks{{0, PointRole::endPoint}, {1, PointRole::startPoint}}));
             EXPECT_TRUE(editor.undo());
             EXPECT_EQ(editor.segmentCount(), 2);
             EXPECT_EQ(editor.segment(0).controlPoints(), original.controlPoints());
         }
     }
     MapEditor editor;
-    EXPECT_FALSE(editor.pressMany(300, 300, false, true));  // far from every curve
-    EXPECT_FALSE(editor.pressMany(10, 110, false, true));   // on a control point
+    EXPECT_FALSE(editor.many().press(300, 300, false, true));  // far from every curve
+    EXPECT_FALSE(editor.many().press(10, 110, false, true));   // on a control point
     EXPECT_EQ(editor.segmentCount(), 2);
 }
 
@@ -223,7 +223,7 @@ TEST(SplitAtPointer, PastThePointBudgetItIsRefused) {
     editor.replaceChain({big});
     said.clear();
     editor.setRefusalSink([](const std::string& line) { said += line; });
-    EXPECT_FALSE(editor.splitAt(150, 101));
+    EXPECT_FALSE(editor.splitJoin().splitAt(150, 101));
     EXPECT_EQ(editor.segmentCount(), 1);
     EXPECT_NE(said.find("Split refused"), std::string::npos);
 }
@@ -235,9 +235,9 @@ TEST(Dissolve, SplitThenDissolveGivesBackTheSegment) {
         MapEditor editor;
         const Segment original = editor.segment(0);
         const ControlPoint w = view.toWindow(cubicAt(cubicOf(original), t));
-        ASSERT_TRUE(editor.splitAt(static_cast<int>(std::lround(w.x)), static_cast<int>(std::lround(w.y))));
+        ASSERT_TRUE(editor.splitJoin().splitAt(static_cast<int>(std::lround(w.x)), static_cast<int>(std::lround(w.y))));
         ASSERT_EQ(editor.segmentCount(), 3);
-        editor.dissolvePicked();
+        editor.splitJoin().dissolvePicked();
         ASSERT_EQ(editor.segmentCount(), 2);
         const std::vector<ControlPoint> a = editor.segment(0).controlPoints(), b = original.controlPoints();
         for (int k = 0; k < 4; ++k) EXPECT_LT(distance(a[k], b[k]), 1e-9 * 18);  // the extent is 18 units
@@ -253,15 +253,15 @@ TEST(Dissolve, AnEndOfTheChainStays) {
     editor.setRefusalSink([](const std::string& line) { said += line; });
     editor.mouse(ButtonAction::press, 10, 110);
     editor.mouse(ButtonAction::release, 10, 110);
-    editor.dissolvePicked();
+    editor.splitJoin().dissolvePicked();
     EXPECT_EQ(editor.segmentCount(), 2);
     EXPECT_EQ(said, "An end of the ground cannot be dissolved: use Remove Point");
     // Ctrl+A: the inner junction goes, the two ends stay.
-    editor.pickAllEndPoints();
-    EXPECT_EQ(editor.lastPicked(), (Picks{{0, PointRole::startPoint}, {0, PointRole::endPoint},
+    editor.many().pickAllEndPoints();
+    EXPECT_EQ(editor.precision().picked(), (Picks{{0, PointRole::startPoint}, {0, PointRole::endPoint},
                                           {1, PointRole::startPoint}, {1, PointRole::endPoint}}));
     EXPECT_EQ(selection(editor), (std::vector<bool>{true, true}));
-    editor.dissolvePicked();
+    editor.splitJoin().dissolvePicked();
     EXPECT_EQ(editor.segmentCount(), 1);
     EXPECT_EQ(editor.segment(0).getEndPoint(), (ControlPoint{16, 10}));
 }
