@@ -35,8 +35,6 @@ Cubic cubicOf(const Segment& s) { return {s.getStartPoint(), s.getStartHandle(),
 
 double distance(const ControlPoint& a, const ControlPoint& b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
-std::string said;
-
 }  // namespace
 
 TEST(BandSelection, PicksThePointsInsideAndSelectsTheirSegments) {
@@ -221,8 +219,8 @@ TEST(SplitAtPointer, PastThePointBudgetItIsRefused) {
     MapEditor editor;
     Segment big = makeSegment(0, 10, 10, 10, 20, 10, 30, 10, static_cast<int>(sampleBudget - 2));
     editor.replaceChain({big});
-    said.clear();
-    editor.setRefusalSink([](const std::string& line) { said += line; });
+    std::string said;
+    editor.setRefusalSink([&said](const std::string& line) { said += line; });
     EXPECT_FALSE(editor.splitJoin().splitAt(150, 101));
     EXPECT_EQ(editor.segmentCount(), 1);
     EXPECT_NE(said.find("Split refused"), std::string::npos);
@@ -249,8 +247,8 @@ TEST(Dissolve, SplitThenDissolveGivesBackTheSegment) {
 
 TEST(Dissolve, AnEndOfTheChainStays) {
     MapEditor editor;
-    said.clear();
-    editor.setRefusalSink([](const std::string& line) { said += line; });
+    std::string said;
+    editor.setRefusalSink([&said](const std::string& line) { said += line; });
     editor.mouse(ButtonAction::press, 10, 110);
     editor.mouse(ButtonAction::release, 10, 110);
     editor.splitJoin().dissolvePicked();

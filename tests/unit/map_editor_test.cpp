@@ -623,9 +623,8 @@ TEST(MapEditorBudget, CommandsPastTheBudgetChangeNothing) {
         editor.setResolutionOfSelected(static_cast<int>(sampleBudget - c.room - 7 - 2));
         pressStartHandleOf(editor, 1);
         const std::string before = formatMapFile(editor.getSegments());
-        static std::string said;
-        said.clear();
-        editor.setRefusalSink([](const std::string& line) { said += line + "\n"; });
+        std::string said;
+        editor.setRefusalSink([&said](const std::string& line) { said += line + "\n"; });
         c.command(editor);
         EXPECT_EQ(said, c.output) << c.room;
         EXPECT_EQ(editor.segmentCount(), c.segmentsAfter) << c.room;
