@@ -188,6 +188,23 @@ void ChainEdit::setChain(std::vector<Segment> loaded) {
     chainChanged();
 }
 
+bool ChainEdit::travel(bool forward) {
+    MapEditor& e = *editor;
+    // The key may come in the middle of a drag, which then ends as a release
+    // ends it: no restored point is picked, so no later motion moves it.
+    e.many().release();
+    e.mouse(ButtonAction::release, 0, 0);
+    UndoStep* step = forward ? e.history.nextRedo() : e.history.nextUndo();
+    if (step == nullptr) return false;
+    exchange(*step);
+    if (forward) {
+        e.history.redone();
+    } else {
+        e.history.undone();
+    }
+    return true;
+}
+
 void ChainEdit::exchange(UndoStep& step) {
     MapEditor& e = *editor;
     const auto runPoints = [&e](const UndoStep& s) {

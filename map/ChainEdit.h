@@ -94,6 +94,9 @@ private:
     void chainChanged();
     // Adds the step of a command that has just changed the chain.
     void commitStep(UndoStep step);
+    // Undo (or with `forward` redo): ends a drag in progress as a release
+    // does, and brings back the next step's version of the map, if any.
+    bool travel(bool forward);
     // Undo and redo alike: the step's version of the map comes back.
     void exchange(UndoStep& step);
     // The chain becomes `loaded`, shown through a reset view, without touching the history.

@@ -245,24 +245,6 @@ void MapEditor::keyboard(unsigned char key) {
     }
 }
 
-bool MapEditor::undo() {
-    // The key may come in the middle of a drag, which then ends as a release
-    // ends it: no restored point is picked, so no later motion moves it.
-    many().release();
-    mouse(ButtonAction::release, 0, 0);
-    UndoStep* step = history.nextUndo();
-    if (step == nullptr) return false;
-    ChainEdit(*this).exchange(*step);
-    history.undone();
-    return true;
-}
+bool MapEditor::undo() { return ChainEdit(*this).travel(false); }
 
-bool MapEditor::redo() {
-    many().release();
-    mouse(ButtonAction::release, 0, 0);
-    UndoStep* step = history.nextRedo();
-    if (step == nullptr) return false;
-    ChainEdit(*this).exchange(*step);
-    history.redone();
-    return true;
-}
+bool MapEditor::redo() { return ChainEdit(*this).travel(true); }
