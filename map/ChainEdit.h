@@ -87,7 +87,7 @@ public:
 
 private:
     friend class MapEditor;
-    explicit ChainEdit(MapEditor& editor) : editor(&editor) {}
+    explicit ChainEdit(MapEditor& owner) : editor(&owner) {}
 
     // After the chain was replaced or reordered: the index, the point count
     // and the list of segments a drag moves are made again from the chain.
