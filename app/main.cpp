@@ -215,7 +215,8 @@ int main(int argc, char** argv) {
     BitmapFont::drawGlyph = drawGlyph;
     buildInterface();
     buildWindowNotices();
-    mapEditor.setRefusalSink([](const std::string& line) { windowMessages().problemLine(line); });
+    mapEditor.setRefusalSink(
+        [&messages = windowMessages()](const std::string& line) { messages.problemLine(line); });
     if (autosave.holdsEarlier()) showRecoveryOffer(fileModifiedLocalTime(autosave.path()));
 
     // One press at the top-left corner, routed like a user's, before any real event.

@@ -46,7 +46,7 @@ void wheelSteps(benchmark::State& state, bool budget) {
 void homeSteps(benchmark::State& state, bool budget) {
     MapEditor& editor = editorAt(budget);
     for (auto _ : state) {
-        editor.fitView();
+        editor.many().fitView();
         editor.keyboard('a');
     }
     benchmark::DoNotOptimize(editor.revision());

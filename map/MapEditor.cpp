@@ -14,9 +14,6 @@ namespace {
 // Pixels the view moves for one of the view keys.
 constexpr double viewStep = 15.0;
 
-// The last revision given to any editor.
-std::uint64_t lastRevision = 0;
-
 // The zoom of one wheel step, its bounds, and the levels at which it reaches
 // them: 1.25^13 is above 16 and 1.25^-19 below 1/64.
 constexpr double zoomFactor = 1.25;
@@ -32,6 +29,14 @@ double zoomOfLevel(int level) {
     for (int i = 0; i < std::abs(level); ++i) power *= zoomFactor;
     const double value = level < 0 ? 1.0 / power : power;
     return std::clamp(value, minZoom, maxZoom);
+}
+
+// The two segments of a new editor's map.
+std::vector<Segment> initialChain() {
+    std::vector<Segment> chain(2);
+    chain[0].setPoints(0.0, 10.0, 0.5, 18.0, 10.0, 18.0, 10.5, 10.0);
+    chain[1].setPoints(10.5, 10.0, 12.0, 8.0, 14.0, 8.0, 16.0, 10.0);
+    return chain;
 }
 
 }  // namespace
@@ -66,48 +71,18 @@ void ShownChain::showAll() {
 
 MapEditor::MapEditor() {
     markers.push_back(Marker());
-    buildInitialMap();
+    segments = initialChain();
+    segments.showAll();
+    ChainEdit(*this).chainChanged();
     restLocation = initialRestLocation;
     viewOffset = {10.0, 10.0};
-    applyViewOffset();
+    ChainEdit(*this).setView(viewOffset, zoomLevel, zoom);
 }
 
-void MapEditor::buildInitialMap() {
-    Segment first;
-    first.setPoints(0.0, 10.0, 0.5, 18.0, 10.0, 18.0, 10.5, 10.0);
-    segments.push_back(first);
-    Segment second;
-    second.setPoints(10.5, 10.0, 12.0, 8.0, 14.0, 8.0, 16.0, 10.0);
-    segments.push_back(second);
-    segments.showAll();
-    chainChanged();
-}
-
-void MapEditor::applyViewOffset() {
-    segments.setView({viewOffset, zoom});
-    changed();
-}
-
-void MapEditor::changed() { drawnRevision = ++lastRevision; }
-
-// Each segment contributes its interior samples and its end point; the first
-// start point adds one. Counting the stored samples rather than adding the
-// raw resolutions keeps the figure right for a segment loaded with a negative
-// resolution, which is sampled as 0.
-int MapEditor::countPoints() const {
-    int count = 1;
-    for (const Segment& s : segments) count += static_cast<int>(s.getSamples().size()) - 1;
-    return count;
-}
-
-void MapEditor::chainChanged() {
-    index.rebuild(segments);
-    points = countPoints();
-    if (segments.size() != pickedChainLength) picked.clear();
-    marked.clear();
-    for (std::size_t i = 0; i < segments.size(); ++i)
-        if (segments[i].getDragPoint() != PointRole::none || segments[i].isSelected()) marked.push_back(i);
-    changed();
+const PrecisionMode MapEditor::precision() const {
+    // Only the const queries can be called on the handle.
+    MapEditor& self = const_cast<MapEditor&>(*this);
+    return {ChainEdit(self), self.precisionState};
 }
 
 void MapEditor::segmentsNearPixels(double left, double top, double right, double bottom,
@@ -141,44 +116,28 @@ void MapEditor::visibleSegments(std::vector<std::size_t>& out) const {
         if (segments[i].mayShowIn(mapWindowWidth, mapWindowHeight)) out.push_back(i);
 }
 
-int MapEditor::segmentCount() const { return static_cast<int>(segments.size()); }
-
 void MapEditor::replaceChain(std::vector<Segment> loaded) {
     gesture.discard();
     history.clear();
-    setChain(std::move(loaded));
+    ChainEdit(*this).setChain(std::move(loaded));
     currentContentId = ++lastContentId;
 }
 
 void MapEditor::loadChain(std::vector<Segment> loaded) {
-    endGesture();
+    ChainEdit edit(*this);
+    edit.endGesture();
     UndoStep step;
     step.holdMarkers(markers);
     step.holdRestLocation(restLocation);
     std::vector<Segment> previous;
     previous.swap(segments);
-    setChain(std::move(loaded));
+    edit.setChain(std::move(loaded));
     step.addRun(0, segments.size(), std::move(previous));
-    commitStep(std::move(step));
-}
-
-void MapEditor::setChain(std::vector<Segment> loaded) {
-    segments = std::move(loaded);
-    segments.showAll();
-    picked.clear();
-    markers.clear();
-    restLocation = initialRestLocation;
-    viewOffset = {1.0, 1.0};
-    zoomLevel = 0;
-    zoom = 1.0;
-    applyViewOffset();
-    chainChanged();
+    edit.commitStep(std::move(step));
 }
 
 void MapEditor::shiftView(double dx, double dy) {
-    viewOffset.x += dx;
-    viewOffset.y += dy;
-    applyViewOffset();
+    ChainEdit(*this).setView({viewOffset.x + dx, viewOffset.y + dy}, zoomLevel, zoom);
 }
 
 void MapEditor::zoomAt(double x, double y, int steps) {
@@ -187,10 +146,8 @@ void MapEditor::zoomAt(double x, double y, int steps) {
     const double newZoom = zoomOfLevel(level);
     // The map point under (x, y) is (x - offset) / (10 * zoom) before and after.
     const double ratio = newZoom / zoom;
-    viewOffset = {x - (x - viewOffset.x) * ratio, y - (y - viewOffset.y) * ratio};
-    zoomLevel = level;
-    zoom = newZoom;
-    applyViewOffset();
+    ChainEdit(*this).setView({x - (x - viewOffset.x) * ratio, y - (y - viewOffset.y) * ratio}, level,
+                             newZoom);
 }
 
 void MapEditor::mouse(ButtonAction action, int x, int y, DragModifiers modifiers) {
@@ -200,7 +157,8 @@ void MapEditor::mouse(ButtonAction action, int x, int y, DragModifiers modifiers
     // whose box lies within the pick tolerance of the pointer (one pixel more
     // for rounding). Every other segment is unselected and unpicked, and would
     // stay so.
-    if (action == ButtonAction::press) endGesture();
+    ChainEdit edit(*this);
+    if (action == ButtonAction::press) edit.endGesture();
     touched.clear();
     if (action == ButtonAction::press && !segments.empty()) {
         const double reach = segments.front().pickTolerance() + 1.0;
@@ -229,32 +187,35 @@ void MapEditor::mouse(ButtonAction action, int x, int y, DragModifiers modifiers
     if (action == ButtonAction::press) {
         picked.clear();
         pickedChainLength = segments.size();
-        nudged = false;
+        edit.setPickedMoved(false);
         for (std::size_t i : marked)
-            if (segments[i].getDragPoint() != PointRole::none) picked.emplace_back(i, segments[i].getDragPoint());
-        startModifiedDrag(modifiers);
+            if (segments[i].getDragPoint() != PointRole::none)
+                picked.emplace_back(i, segments[i].getDragPoint());
+        shaping().startDrag(modifiers);
     } else {
-        startModifiedDrag({});
+        shaping().startDrag({});
     }
     // A press that selects and picks what already was leaves the picture alone.
-    if (picksChanged) changed();
-    if (action == ButtonAction::release) endGesture();
+    if (picksChanged) edit.changed();
+    if (action == ButtonAction::release) edit.endGesture();
 }
 
 void MapEditor::motion(int x, int y) {
     // Only picked segments move, and all of them are marked; the index
     // follows each of them.
-    const bool modified = dragModifiers.keepSmooth || dragModifiers.snap;
-    bool moved = modified && dragWithModifiers(x, y);
+    ChainEdit edit(*this);
+    Shaping shaped = shaping();
+    const bool modified = shaped.dragIsModified();
+    bool moved = modified && shaped.drag(x, y);
     for (std::size_t i : marked) {
         if (modified || segments[i].getDragPoint() == PointRole::none) continue;
-        keepBefore(i);
-        if (precise) {
-            segments[i].dragTo(snapToGrid(mapPointAt(x, y), currentGridStep()));
+        Segment& s = edit.keep(i);
+        if (precisionState.on) {
+            s.dragTo(edit.snap(edit.mapPointAt(x, y)));
         } else {
-            segments[i].drag(x, y);
+            s.drag(x, y);
         }
-        index.update(i, segments[i]);
+        edit.reindex(i);
         moved = true;
     }
     if (moved) currentContentId = ++lastContentId;
@@ -262,7 +223,7 @@ void MapEditor::motion(int x, int y) {
         moved = moved || m.isGrabbed();
         m.dragTo(x, y, View{viewOffset, zoom});
     }
-    if (moved) changed();
+    if (moved) edit.changed();
 }
 
 void MapEditor::keyboard(unsigned char key) {
@@ -283,3 +244,7 @@ void MapEditor::keyboard(unsigned char key) {
             break;
     }
 }
+
+bool MapEditor::undo() { return ChainEdit(*this).travel(false); }
+
+bool MapEditor::redo() { return ChainEdit(*this).travel(true); }

@@ -2,17 +2,25 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "ChainEdit.h"
 #include "ControlPoint.h"
 #include "DragConstraint.h"
+#include "EditorId.h"
 #include "GestureRecord.h"
+#include "ManyPoints.h"
+#include "MapRevision.h"
 #include "Marker.h"
+#include "PrecisionMode.h"
 #include "Segment.h"
 #include "SegmentIndex.h"
+#include "Shaping.h"
+#include "SplitJoin.h"
 #include "UndoHistory.h"
 
 // The drawing's own scratch (map/draw/MapDrawCache.h).
@@ -42,23 +50,24 @@ private:
 };
 
 // The map being edited: the chain of segments, the markers, the view offset
-// and the rest location, with the map's drawing, input and commands.
+// and the rest location, with the map's drawing, the editing by press, drag,
+// release and keys, the point commands and the undo history. The tools
+// added to it (ManyPoints, Shaping, PrecisionMode, SplitJoin) work on the
+// chain through a ChainEdit; the editor keeps each tool's state, so that a
+// copy of the editor is whole.
 class MapEditor {
 public:
     // One marker, the two-segment initial map, rest location (0.5, 0.5), view offset (10, 10).
     MapEditor();
 
     // Model.
-    void buildInitialMap();
-    // Shows the chain in the view offset and the zoom.
-    void applyViewOffset();
     // Distinct points of the ground profile: sum of resolutions + segments + 1,
     // a negative resolution counting as 0 (such a segment is sampled as 0).
     // Kept up to date by the edits that change it, so reading it costs nothing.
     int pointCount() const { return points; }
     // Samples of all segments together, what sampleBudget bounds.
     long long sampleCount() const { return points - 1 + static_cast<long long>(segments.size()); }
-    int segmentCount() const;
+    int segmentCount() const { return static_cast<int>(segments.size()); }
     const Segment& segment(int i) const { return segments[i]; }
     const std::vector<Segment>& getSegments() const { return segments; }
     const std::vector<Marker>& getMarkers() const { return markers; }
@@ -76,10 +85,11 @@ public:
 
     // Undo history. One step is a press, drag and release in the map that
     // moved a point or a marker; a slider gesture that changed a resolution;
-    // an append, insert or remove that changed the chain; a load. Undo and
-    // redo bring back the chain (points, resolutions, selection), the markers
-    // and the rest location; the view stays. Both first end a drag in
-    // progress as a release does. True when a step was undone or redone.
+    // an append, insert or remove that changed the chain; a load; a tool's
+    // command. Undo and redo bring back the chain (points, resolutions,
+    // selection), the markers and the rest location; the view stays. Both
+    // first end a drag in progress as a release does. True when a step was
+    // undone or redone.
     bool undo();
     bool redo();
     // An id of the chain's content (points and resolutions, in order): every
@@ -97,10 +107,8 @@ public:
     // draw() without precision mode's grid, for a caller that puts the grid's
     // picture (GridPicture) under the map itself.
     void drawMapOnly(MapDrawCache& cache) const;
-    // Changes with everything draw() reads. Every editor's changes draw from
-    // one counter, so two editors share a revision only when one is a copy of
-    // the other: equal revisions draw equal pictures.
-    std::uint64_t revision() const { return drawnRevision; }
+    // Changes with everything draw() reads: equal revisions draw equal pictures.
+    MapRevision revision() const { return {id.value(), drawnRevision}; }
     void shiftView(double dx, double dy);
     // Zooms `steps` wheel steps in (positive) or out (negative) about window
     // pixel (x, y), which keeps showing the same map point. Each step is a
@@ -116,102 +124,28 @@ public:
     void segmentsNearPixels(double left, double top, double right, double bottom,
                             std::vector<std::size_t>& out) const;
 
-    // Input that no widget took. The modifiers held at a press shape the
-    // drag until the release (DragConstraint.h); without them a drag moves
+    // Input that no widget and no tool took. The modifiers held at a press
+    // shape the drag until the release (Shaping); without them a drag moves
     // the picked points to the pointer.
     void mouse(ButtonAction action, int x, int y, DragModifiers modifiers = {});
     void motion(int x, int y);
     void keyboard(unsigned char key);
 
-    // Precision mode: a drag puts the picked point on the nearest node of the
-    // grid, whose step is gridStep(zoom); the map draws the grid under it.
-    void setPrecision(bool on);
-    bool precisionOn() const { return precise; }
-    double currentGridStep() const;
-    // The map point under window pixel (x, y).
-    ControlPoint mapPointAt(double x, double y) const;
-
-    // The control points the last press picked, remembered from the release
-    // until the next press (empty when it picked none): chain positions and roles.
-    const std::vector<std::pair<std::size_t, PointRole>>& lastPicked() const { return picked; }
-    // Moves the last picked points `dx`, `dy` steps (-1, 0 or 1 each): one
-    // pixel's worth of map units, ten with `large`, one grid step (onto the
-    // grid) in precision mode, ten grid steps with `large`. Consecutive
-    // nudges are one undo step. False
-    // when no point was picked.
-    bool nudge(int dx, int dy, bool large);
-    // Moves the first of the last picked points exactly to `target`, the
-    // others by the same offset (their handles along): one undo step.
-    bool movePickedTo(const ControlPoint& target);
-    // What the precision readout shows of the point being dragged or nudged.
-    struct PointReadout {
-        ControlPoint point;
-        // At a start or end point: the ground's slope in degrees on each side
-        // (before and after it along the chain) where there is one.
-        bool hasSlopeBefore = false;
-        bool hasSlopeAfter = false;
-        double slopeBefore = 0.0;
-        double slopeAfter = 0.0;
-        // At a junction or one of its handles: the junction and its two
-        // handles, the one before it and the one after it along the chain.
-        bool atJunction = false;
-        ControlPoint junction;
-        ControlPoint handleBefore;
-        ControlPoint handleAfter;
-    };
-    // False unless a picked point is being dragged or was nudged since the last press.
-    bool activePoint(PointReadout& out) const;
-
-    // Many points at once (MapEditorMany.cpp, MapEditorJoin.cpp).
-    // Sets the zoom (any value from 1/64 to 16) and the view offset so that
-    // every control point shows within the map above the bottom band with a
-    // margin of 20 pixels, centred. The markers do not count.
-    void fitView();
-    // Picks every start and end point and selects every segment, as a band
-    // around the whole map does.
-    void pickAllEndPoints();
-    // A press in the map before mouse() sees it. With Shift where no control
-    // point or marker is hit it starts a band; with Ctrl on a drawn curve away
-    // from control points it splits there (splitAt); without either on a
-    // point of a band selection it starts moving all of them. True when the
-    // press was taken; otherwise mouse() acts on it as always, and a band
-    // selection ends.
-    bool pressMany(int x, int y, bool shift, bool ctrl);
-    // The motion and the release of a press that pressMany took: the band
-    // follows the pointer, or the band selection moves by the pressed point's
-    // offset (onto the grid in precision mode). False for any other press.
-    bool motionMany(int x, int y);
-    // At the release a band picks every control point inside it (a handle
-    // whose point is picked moves along with it, so it is not picked
-    // itself) and selects the segments holding them, all others deselected.
-    bool releaseMany();
-    // The band being drawn, from its press to the pointer in window pixels.
-    bool band(ControlPoint& from, ControlPoint& to) const;
-    // Splits the segment whose drawn curve passes within 6 pixels of window
-    // pixel (x, y) at the curve's point nearest it, and picks the new
-    // junction: one undo step. False when no curve is that near or the
-    // point budget refuses it.
-    bool splitAt(int x, int y);
-    // Removes every picked junction, its two segments becoming one that
-    // follows them most closely (joinCubics): one undo step. A picked end of
-    // the chain stays, and the refusal sink hears why.
-    void dissolvePicked();
-
     // Point commands. One that would take the map past sampleBudget changes
-    // nothing and prints one line saying so.
+    // nothing and says one line to the refusal sink.
     void appendSegment();
     void removeSelected();
     void setResolutionOfSelected(int n);
     void splitSelected();
-    // Gives every junction between two selected segments the handles of a
-    // Catmull-Rom curve through the end points: P -/+ (B - A) / 6, with A and
-    // B the end points before and after junction P. One undo step; false
-    // (nothing changes) when no two neighbouring segments are selected.
-    bool smoothSelected();
-    // Makes every selected segment straight: its handles at one and two
-    // thirds of the way from its start to its end. One undo step; false
-    // (nothing changes) when nothing is selected.
-    bool straightenSelected();
+
+    // The tools, each working on this editor's chain with the state the
+    // editor keeps for it. A handle is valid while the editor lives where it is.
+    ManyPoints many() { return {ChainEdit(*this), manyState}; }
+    Shaping shaping() { return {ChainEdit(*this), shapingState}; }
+    PrecisionMode precision() { return {ChainEdit(*this), precisionState}; }
+    // Precision mode's queries, for a reader of a const editor.
+    const PrecisionMode precision() const;
+    SplitJoin splitJoin() { return SplitJoin(ChainEdit(*this)); }
 
     // The map file, "map.mef" unless set otherwise: what "Load QUIV File"
     // reads and "Save QUIV File" writes (app/session/EditorFiles.h).
@@ -219,79 +153,18 @@ public:
     void setMapFileName(std::string name) { mapFileName = std::move(name); }
     // Where a command's refusal goes (one line, without its line end). The
     // editor prints nothing: without a sink a refusal is not said.
-    using RefusalSink = void (*)(const std::string& line);
-    void setRefusalSink(RefusalSink sink) { refusalSink = sink; }
+    using RefusalSink = std::function<void(const std::string& line)>;
+    void setRefusalSink(RefusalSink sink) { refusalSink = std::move(sink); }
 
 private:
-    // After the chain was replaced or reordered: the index, the point count
-    // and the list of segments a drag moves are made again from the chain.
-    void chainChanged();
-    // After any change of what draw() reads: a new revision.
-    void changed();
-    int countPoints() const;
-    // Whether the map may grow to `samplesAfter`; if not, says why `what` is refused.
-    bool withinBudget(long long samplesAfter, const char* what);
-    // replaceChain without touching the history.
-    void setChain(std::vector<Segment> loaded);
-
-    // At a press: what the drag with `modifiers` holds on to (DragConstraint.h).
-    void startModifiedDrag(DragModifiers modifiers);
-    // A drag step under modifiers; true when a point moved.
-    bool dragWithModifiers(int x, int y);
-    // The junction of the first picked point and its handles, when it is one.
-    void readJunction(PointReadout& out) const;
-    // Gives the changed segments `before` (chain position and old version,
-    // ascending) to the undo history as one step.
-    void commitInPlace(std::vector<std::pair<std::size_t, Segment>> before);
-
-    // Keeps segment i in the gesture record, which starts with the first.
-    void keepBefore(std::size_t i);
-    // Makes the recorded gesture a step when it changed the map.
-    void endGesture();
-    // Adds the step of a command that has just changed the chain; `step`
-    // holds the runs it changed as they were.
-    void commitStep(UndoStep step);
-    // Undo and redo alike: the step's version of the map comes back.
-    void exchange(UndoStep& step);
+    friend class ChainEdit;
 
     ShownChain segments;
     std::vector<Marker> markers;
-    bool precise = false;
-    std::vector<std::pair<std::size_t, PointRole>> picked;
-    // The modifiers of the drag under way, and for each segment it moves
-    // where its picked point was at the press and, for a handle whose
-    // junction keeps smooth, the partner handle's segment and place then.
-    struct HeldPoint {
-        std::size_t segment = 0;
-        ControlPoint origin;
-        bool hasPartner = false;
-        std::size_t partner = 0;
-        ControlPoint partnerOrigin;
-    };
-    DragModifiers dragModifiers;
-    std::vector<HeldPoint> heldPoints;
+    PickedPoints picked;
     // The chain's length when `picked` was made: a chain that changed its
     // length since forgets them.
     std::size_t pickedChainLength = 0;
-    // Whether the press at (x, y) hits a control point or a marker.
-    bool pointOrMarkerAt(int x, int y) const;
-    // Selects exactly the segments `chosen` (ascending); the change joins the last undo step.
-    void selectOnly(const std::vector<std::size_t>& chosen);
-    // A band in progress, its corners in window pixels.
-    bool banding = false;
-    ControlPoint bandFrom;
-    ControlPoint bandTo;
-    // `picked` came from a band or Ctrl+A, and a press on one of them is moving them all.
-    bool bandPicked = false;
-    bool bandMoving = false;
-    // Where the band-picked points were at the press, and the pressed point and pointer there.
-    std::vector<ControlPoint> bandOrigins;
-    ControlPoint bandPressPoint;
-    ControlPoint bandPressPointer;
-    // The open gesture is a run of nudges.
-    bool nudging = false;
-    // A nudge moved the picked points since the last press.
-    bool nudged = false;
     ControlPoint restLocation;
     ControlPoint viewOffset;
     // Wheel steps from zoom 1; zoom is 1.25 to that power, clamped.
@@ -306,11 +179,18 @@ private:
 
     SegmentIndex index;
     int points = 1;
+    EditorId id;
     std::uint64_t drawnRevision = 0;
     // The sample count a slider value last asked for in vain: the slider
     // repeats its value at every drag step, and the refusal is said once.
     long long refusedSamples = -1;
-    RefusalSink refusalSink = nullptr;
+    RefusalSink refusalSink;
+
+    // What the tools keep between calls.
+    ManyPoints::State manyState;
+    Shaping::State shapingState;
+    PrecisionMode::State precisionState;
+
     // Every segment that is selected or holds a picked point, ascending (and
     // perhaps a few that no longer are): all others are neither, so a press
     // leaves them as they are unless it is near them.

@@ -37,17 +37,11 @@ void rejoin(Segment& before, const Segment& after) {
 
 }  // namespace
 
-bool MapEditor::withinBudget(long long samplesAfter, const char* what) {
-    if (samplesAfter <= sampleBudget) return true;
-    const std::string line = std::string(what) + " refused: " + std::to_string(samplesAfter) +
-                             " points, more than the editor holds (" + std::to_string(sampleBudget) + ")";
-    if (refusalSink != nullptr) refusalSink(line);
-    return false;
-}
-
 void MapEditor::appendSegment() {
-    endGesture();
-    if (!withinBudget(sampleCount() + samplesAtResolution(Segment().getResolution()), "Append Point")) return;
+    ChainEdit edit(*this);
+    edit.endGesture();
+    if (!edit.withinBudget(sampleCount() + samplesAtResolution(Segment().getResolution()), "Append Point"))
+        return;
     // An empty chain starts again at the level of the initial map.
     ControlPoint start{0.0, 10.0};
     if (!segments.empty()) start = segments.back().getEndPoint();
@@ -61,8 +55,8 @@ void MapEditor::appendSegment() {
     points += static_cast<int>(added.getSamples().size()) - 1;
     UndoStep step;
     step.addRun(segments.size() - 1, 1, {});
-    commitStep(std::move(step));
-    changed();
+    edit.commitStep(std::move(step));
+    edit.changed();
 }
 
 // Removing the selected segments one by one from the last to the first would
@@ -71,7 +65,8 @@ void MapEditor::appendSegment() {
 // a segment that is removed later. This single forward pass does exactly those
 // rejoins while compacting the list in place.
 void MapEditor::removeSelected() {
-    endGesture();
+    ChainEdit edit(*this);
+    edit.endGesture();
     // The step holds each run of removed segments, after the survivor before
     // it as that was when it is rejoined.
     UndoStep step;
@@ -97,21 +92,22 @@ void MapEditor::removeSelected() {
     }
     if (!removed.empty()) step.addRun(kept, 0, std::move(removed));
     segments.erase(segments.begin() + static_cast<std::ptrdiff_t>(kept), segments.end());
-    chainChanged();
-    if (!step.getRuns().empty()) commitStep(std::move(step));
+    edit.chainChanged();
+    if (!step.getRuns().empty()) edit.commitStep(std::move(step));
 }
 
 // The slider runs this before every drag step: only the marked segments can
 // be selected, and the point count changes by what they gain or lose.
 void MapEditor::setResolutionOfSelected(int n) {
     // A slider gesture is a step of its own, apart from the nudges before it.
-    if (nudging) endGesture();
+    ChainEdit edit(*this);
+    if (precisionState.nudging) edit.endGesture();
     long long after = sampleCount();
     for (std::size_t i : marked)
         if (segments[i].isSelected())
             after += samplesAtResolution(n) - static_cast<long long>(segments[i].getSamples().size());
     if (after > sampleBudget) {
-        if (after != refusedSamples) withinBudget(after, ("Resolution " + std::to_string(n)).c_str());
+        if (after != refusedSamples) edit.withinBudget(after, ("Resolution " + std::to_string(n)).c_str());
         refusedSamples = after;
         return;
     }
@@ -120,19 +116,18 @@ void MapEditor::setResolutionOfSelected(int n) {
     for (std::size_t i : marked) {
         Segment& s = segments[i];
         if (!s.isSelected() || s.getResolution() == n) continue;
-        keepBefore(i);
+        edit.keep(i);
         const int before = static_cast<int>(s.getSamples().size());
         s.setResolution(n);
         points += static_cast<int>(s.getSamples().size()) - before;
         resampled = true;
     }
-    if (!resampled) return;
-    currentContentId = ++lastContentId;
-    changed();
+    if (resampled) edit.contentChanged();
 }
 
 void MapEditor::splitSelected() {
-    endGesture();
+    ChainEdit edit(*this);
+    edit.endGesture();
     std::size_t selectedCount = 0;
     long long after = sampleCount();
     for (const Segment& s : segments) {
@@ -142,7 +137,7 @@ void MapEditor::splitSelected() {
         const long long samples = static_cast<long long>(s.getSamples().size());
         after += 2 * samplesAtResolution((samples - 2) / 2) - samples;
     }
-    if (selectedCount == 0 || !withinBudget(after, "Insert Point")) return;
+    if (selectedCount == 0 || !edit.withinBudget(after, "Insert Point")) return;
 
     // The step holds each split segment whole, in place of its two halves.
     UndoStep step;
@@ -161,6 +156,6 @@ void MapEditor::splitSelected() {
         }
     }
     segments.swap(result);
-    chainChanged();
-    commitStep(std::move(step));
+    edit.chainChanged();
+    edit.commitStep(std::move(step));
 }

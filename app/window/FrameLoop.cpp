@@ -42,9 +42,9 @@ bool drawMapLayer(MapLayerCache& cache, MapDrawCache& drawing, GridPicture& grid
     if (!cache.enabled()) return false;
     // The grid's picture goes under the map in place of the clear; it
     // matches the drawn grid only at the picture's own size.
-    if (editor.precisionOn() && width == mapWindowWidth && height == mapWindowHeight) {
-        const std::vector<std::uint32_t>& picture =
-            grid.update(editor.getViewOffset(), editor.getZoom(), editor.currentGridStep(), width, height);
+    if (editor.precision().isOn() && width == mapWindowWidth && height == mapWindowHeight) {
+        const std::vector<std::uint32_t>& picture = grid.update(editor.getViewOffset(), editor.getZoom(),
+                                                                editor.precision().gridStep(), width, height);
         return cache.draw(width, height, editor.revision(), [&] { editor.drawMapOnly(drawing); }, picture.data());
     }
     return cache.draw(width, height, editor.revision(), [&] { editor.draw(drawing); });
@@ -65,7 +65,7 @@ void drawScene() {
         mapEditor.draw(state.mapDrawing);
     }
     ControlPoint bandFrom, bandTo;
-    if (mapEditor.band(bandFrom, bandTo)) drawBand(bandFrom, bandTo);
+    if (mapEditor.many().band(bandFrom, bandTo)) drawBand(bandFrom, bandTo);
     setControlsDrawState();
     guiManager.drawAll();
     drawPrecisionReadout();

@@ -99,7 +99,8 @@ DragModifiers dragModifiersHeld() {
 // Ctrl+M smooths the selected segments' junctions, Ctrl+L straightens them;
 // with nothing to work on the notice says how to choose it.
 void shapeSelected(EditorKey key) {
-    const bool done = key == EditorKey::ctrlM ? mapEditor.smoothSelected() : mapEditor.straightenSelected();
+    const bool done = key == EditorKey::ctrlM ? mapEditor.shaping().smoothSelected()
+                                              : mapEditor.shaping().straightenSelected();
     if (!done) windowMessages().problemLine("Nothing to smooth: select the segments first");
 }
 
@@ -108,7 +109,7 @@ bool ctrlHeld() { return (modifiersHeld() & ctrlModifier) != 0; }
 // A press or release in the map: a band, a split or a band selection's move
 // takes it first, and the map's own editing gets the rest.
 void mapButton(bool pressed, int x, int y) {
-    if (pressed ? mapEditor.pressMany(x, y, shiftHeld(), ctrlHeld()) : mapEditor.releaseMany()) return;
+    if (pressed ? mapEditor.many().press(x, y, shiftHeld(), ctrlHeld()) : mapEditor.many().release()) return;
     if (pressed) {
         mapEditor.mouse(ButtonAction::press, x, y, dragModifiersHeld());
     } else {
@@ -151,7 +152,7 @@ void mouseCallback(int button, int state, int x, int y) {
 void motionCallback(int x, int y) {
     toPicture(x, y);
     pointerMoved(x, y);
-    if (!guiManager.handleDrag(x, y) && !mapEditor.motionMany(x, y)) mapEditor.motion(x, y);
+    if (!guiManager.handleDrag(x, y) && !mapEditor.many().motion(x, y)) mapEditor.motion(x, y);
 }
 
 void passiveMotionCallback(int x, int y) {
@@ -187,9 +188,9 @@ void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
     } else if (named == EditorKey::ctrlZ || named == EditorKey::ctrlY) {
         mapEditor.redo();
     } else if (named == EditorKey::ctrlA) {
-        mapEditor.pickAllEndPoints();
+        mapEditor.many().pickAllEndPoints();
     } else if (named == EditorKey::del) {
-        mapEditor.dissolvePicked();
+        mapEditor.splitJoin().dissolvePicked();
     } else {
         mapEditor.keyboard(key);
     }
@@ -201,7 +202,7 @@ void specialCallback(int key, int /*x*/, int /*y*/) {
     const EditorKey named = specialKeyOf(key);
     if (keysPanelKey(named)) return;
     if (named == EditorKey::home && !entryPanelOpen()) {
-        mapEditor.fitView();
+        mapEditor.many().fitView();
         return;
     }
     precisionSpecialKey(named, shiftHeld());

@@ -172,7 +172,7 @@ void MapLayerCache::loadFloor(int width, int height, const std::uint32_t* floor)
     glPopClientAttrib();
 }
 
-bool MapLayerCache::draw(int width, int height, std::uint64_t revision, const std::function<void()>& drawMap,
+bool MapLayerCache::draw(int width, int height, MapRevision revision, const std::function<void()>& drawMap,
                          const std::uint32_t* floor) {
     if (!gl || width <= 0 || height <= 0) return false;
     GLint viewport[4];

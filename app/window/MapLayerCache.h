@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+#include "MapRevision.h"
+
 // The map's picture kept between frames in an offscreen colour buffer the size
 // of the window. While nothing the map's drawing reads has changed, a frame
 // copies that picture into the back buffer instead of clearing the window and
@@ -41,7 +43,7 @@ public:
     // With a `floor` (width x height pixels, top row first, 0xAARRGGBB each,
     // such as the precision grid's picture) the offscreen buffer starts from
     // that picture instead of black; `revision` must then change with it too.
-    bool draw(int width, int height, std::uint64_t revision, const std::function<void()>& drawMap,
+    bool draw(int width, int height, MapRevision revision, const std::function<void()>& drawMap,
               const std::uint32_t* floor = nullptr);
 
     // Whether the last successful draw copied the picture without drawing the map.
@@ -65,10 +67,10 @@ private:
     int depthFormat = 0;
     int bufferWidth = 0;
     int bufferHeight = 0;
-    // What a picture depends on: the map's revision, the viewport and the
+    // What a picture depends on: the map's editor and revision, the viewport and the
     // projection and modelview matrices, compared in constant time.
     struct Key {
-        std::uint64_t revision = 0;
+        MapRevision revision;
         std::array<int, 4> viewport{};
         std::array<double, 32> matrices{};
     };

@@ -37,12 +37,13 @@ void closeEntry() {
 }
 
 void openEntry() {
-    const auto& picked = mapEditor.lastPicked();
+    const auto& picked = mapEditor.precision().picked();
     if (picked.empty()) {
         windowMessages().reportLine("No point picked: press a point before Ctrl+E");
         return;
     }
-    const ControlPoint p = mapEditor.segment(static_cast<int>(picked.front().first)).pointOf(picked.front().second);
+    const ControlPoint p =
+        mapEditor.segment(static_cast<int>(picked.front().first)).pointOf(picked.front().second);
     xField.setText(readoutNumber(p.x).c_str());
     yField.setText(readoutNumber(p.y).c_str());
     xField.setMarked(false);
@@ -57,7 +58,7 @@ void openEntry() {
 // Enter: both numbers valid move the point and close the panel; otherwise
 // each refused field is marked and the sink says why.
 void applyEntry() {
-    if (mapEditor.lastPicked() != windowState.entryPoints) {
+    if (mapEditor.precision().picked() != windowState.entryPoints) {
         // Moving whatever is picked now would move a point the panel never showed.
         closeEntry();
         windowMessages().problemLine(mapEditor.getSegments().size() < windowState.entryChainLength
@@ -81,7 +82,7 @@ void applyEntry() {
     const ControlPoint now = mapEditor.segment(static_cast<int>(i)).pointOf(role);
     if (typed.x == now.x) typed.x = now.x;
     if (typed.y == now.y) typed.y = now.y;
-    mapEditor.movePickedTo(typed);
+    mapEditor.precision().movePickedTo(typed);
     closeEntry();
 }
 
@@ -116,7 +117,7 @@ std::size_t room(const Label& cell) { return static_cast<std::size_t>((cell.getW
 
 }  // namespace
 
-std::string slopeReadout(const MapEditor::PointReadout& readout) {
+std::string slopeReadout(const PrecisionMode::PointReadout& readout) {
     for (const int digits : {6, 3}) {
         const auto number = [&](double value) {
             return digits == 6 ? readoutNumber(value) : shortNumber(value, digits);
@@ -148,7 +149,7 @@ std::string angleText(double degrees) {
     return out;
 }
 
-std::string junctionReadout(const MapEditor::PointReadout& readout) {
+std::string junctionReadout(const PrecisionMode::PointReadout& readout) {
     const JunctionShape shape = junctionShape(readout.handleBefore, readout.junction, readout.handleAfter);
     if (!shape.defined) return "";
     return shape.smooth ? "smooth" : "kink " + angleText(shape.kinkDegrees) + " deg";
@@ -198,7 +199,7 @@ bool precisionKey(EditorKey key, unsigned char character) {
         return true;
     }
     if (key == EditorKey::ctrlG) {
-        mapEditor.setPrecision(!mapEditor.precisionOn());
+        mapEditor.precision().set(!mapEditor.precision().isOn());
         return true;
     }
     if (key == EditorKey::ctrlE) {
@@ -219,17 +220,17 @@ void precisionSpecialKey(EditorKey key, bool shift) {
     }
     switch (key) {
         case EditorKey::left:
-            mapEditor.nudge(-1, 0, shift);
+            mapEditor.precision().nudge(-1, 0, shift);
             break;
         case EditorKey::right:
-            mapEditor.nudge(1, 0, shift);
+            mapEditor.precision().nudge(1, 0, shift);
             break;
         // Map y grows downward, as the window's does.
         case EditorKey::up:
-            mapEditor.nudge(0, -1, shift);
+            mapEditor.precision().nudge(0, -1, shift);
             break;
         case EditorKey::down:
-            mapEditor.nudge(0, 1, shift);
+            mapEditor.precision().nudge(0, 1, shift);
             break;
         default:
             break;
@@ -242,19 +243,19 @@ void pointerMoved(int x, int y) {
 }
 
 void drawPrecisionReadout() {
-    if (!mapEditor.precisionOn()) return;
+    if (!mapEditor.precision().isOn()) return;
     std::string pointer;
     if (windowState.pointerX >= 0) {
-        const ControlPoint p = mapEditor.mapPointAt(windowState.pointerX, windowState.pointerY);
+        const ControlPoint p = mapEditor.precision().mapPointAt(windowState.pointerX, windowState.pointerY);
         pointer = "at " + readoutNumber(p.x) + ", " + readoutNumber(p.y);
     }
     pointerRow.setText(pointer.c_str());
-    gridCell.setText(("grid " + readoutNumber(mapEditor.currentGridStep())).c_str());
+    gridCell.setText(("grid " + readoutNumber(mapEditor.precision().gridStep())).c_str());
     std::string point;
     std::string junction;
     std::string slope;
-    MapEditor::PointReadout readout;
-    if (mapEditor.activePoint(readout)) {
+    PrecisionMode::PointReadout readout;
+    if (mapEditor.precision().activePoint(readout)) {
         point = "point " + readoutNumber(readout.point.x) + ", " + readoutNumber(readout.point.y);
         if (readout.atJunction) junction = junctionReadout(readout);
         slope = slopeReadout(readout);

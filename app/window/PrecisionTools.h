@@ -55,7 +55,7 @@ bool entryPanelOpen();
 // when junctionShape finds it smooth, else "kink A deg", A the angle by which
 // its handles miss opposite (angleText); nothing when a handle lies on the
 // junction.
-std::string junctionReadout(const MapEditor::PointReadout& readout);
+std::string junctionReadout(const PrecisionMode::PointReadout& readout);
 
 // An angle in degrees as the readout writes a kink: three significant digits
 // in plain decimals, trailing zeros dropped ("2.51", "0.02", "0.000714");
@@ -65,7 +65,7 @@ std::string angleText(double degrees);
 // The readout's slope at the point of `readout`: "slope A deg", or "slope A
 // / B deg" when its two sides differ; with three significant digits where six
 // would not fit the cell whole.
-std::string slopeReadout(const MapEditor::PointReadout& readout);
+std::string slopeReadout(const PrecisionMode::PointReadout& readout);
 
 // A number as the readout and the position panel's fields show it: as the
 // map file writes it, but negative zero as 0.

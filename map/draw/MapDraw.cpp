@@ -177,7 +177,7 @@ void drawGrid(const ControlPoint& viewOffset, double zoom, double step, MapDrawC
 }
 
 void MapEditor::draw(MapDrawCache& cache) const {
-    if (precise) drawGrid(viewOffset, zoom, currentGridStep(), cache);
+    if (precisionState.on) drawGrid(viewOffset, zoom, gridStep(zoom), cache);
     drawMapOnly(cache);
 }
 

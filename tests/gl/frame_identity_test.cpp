@@ -104,8 +104,8 @@ protected:
         if (mapEditor.getZoom() < 1.0) {
             mapEditor.draw(oldDrawing);
         } else {
-            if (mapEditor.precisionOn())
-                drawGrid(mapEditor.getViewOffset(), mapEditor.getZoom(), mapEditor.currentGridStep(), oldDrawing);
+            if (mapEditor.precision().isOn())
+                drawGrid(mapEditor.getViewOffset(), mapEditor.getZoom(), mapEditor.precision().gridStep(), oldDrawing);
             drawMap(mapEditor.getSegments(), mapEditor.getMarkers(), mapEditor.getViewOffset(),
                     mapEditor.getZoom(), Culling::off);
         }
@@ -231,7 +231,7 @@ TEST_F(FrameIdentity, EditorScreensAreUnchanged) {
 // offsets with fractions of a pixel too.
 TEST_F(FrameIdentity, GridPictureIsTheDrawnGrid) {
     mapEditor = MapEditor();
-    mapEditor.setPrecision(true);
+    mapEditor.precision().set(true);
     expectSameFrames("precision mode on");
     // The initial map's junction, dragged between grid nodes.
     mapEditor.mouse(ButtonAction::press, 115, 110);
@@ -247,7 +247,7 @@ TEST_F(FrameIdentity, GridPictureIsTheDrawnGrid) {
         mapEditor.zoomAt(z.x, z.y, z.steps);
         expectSameFrames("the grid zoomed");
     }
-    mapEditor.setPrecision(false);
+    mapEditor.precision().set(false);
     expectSameFrames("precision mode off");
 }
 

@@ -318,7 +318,7 @@ TEST_F(Screen, CtrlGTogglesPrecisionAndArrowsNudgeWithShiftTenTimes) {
     specialCallback(keyLeft, 0, 0);
     EXPECT_EQ(mapEditor.segment(1).getStartPoint().x, 10);
     keyboardCallback(ctrlG, 0, 0);
-    EXPECT_FALSE(mapEditor.precisionOn());
+    EXPECT_FALSE(mapEditor.precision().isOn());
 }
 
 }  // namespace
@@ -336,5 +336,5 @@ TEST_F(Screen, ModifiersAtThePressAndCtrlA) {
     windowState.readModifiers = nullptr;
     EXPECT_EQ(mapEditor.segment(1).getStartHandle(), (ControlPoint{13.5, 10}));
     keyboardCallback(1, 0, 0);
-    EXPECT_EQ(mapEditor.lastPicked().size(), 4u);
+    EXPECT_EQ(mapEditor.precision().picked().size(), 4u);
 }

@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string>
 #include <utility>
 #include <vector>
 
-#include "BezierMath.h"
 #include "MapEditor.h"
-#include "SampleBudget.h"
 #include "SegmentFactory.h"
 
 // The initial map at view offset (10, 10): segment 0 from pixel (10, 110)
@@ -20,9 +17,9 @@ namespace {
 using Picks = std::vector<std::pair<std::size_t, PointRole>>;
 
 void dragBand(MapEditor& editor, int x0, int y0, int x1, int y1) {
-    ASSERT_TRUE(editor.pressMany(x0, y0, true, false));
-    ASSERT_TRUE(editor.motionMany(x1, y1));
-    ASSERT_TRUE(editor.releaseMany());
+    ASSERT_TRUE(editor.many().press(x0, y0, true, false));
+    ASSERT_TRUE(editor.many().motion(x1, y1));
+    ASSERT_TRUE(editor.many().release());
 }
 
 std::vector<bool> selection(const MapEditor& editor) {
@@ -30,12 +27,6 @@ std::vector<bool> selection(const MapEditor& editor) {
     for (const Segment& s : editor.getSegments()) out.push_back(s.isSelected());
     return out;
 }
-
-Cubic cubicOf(const Segment& s) { return {s.getStartPoint(), s.getStartHandle(), s.getEndHandle(), s.getEndPoint()}; }
-
-double distance(const ControlPoint& a, const ControlPoint& b) { return std::hypot(a.x - b.x, a.y - b.y); }
-
-std::string said;
 
 }  // namespace
 
@@ -68,19 +59,19 @@ TEST(BandSelection, PicksThePointsInsideAndSelectsTheirSegments) {
         editor.mouse(ButtonAction::press, 170, 110);
         editor.mouse(ButtonAction::release, 170, 110);
         dragBand(editor, c.x0, c.y0, c.x1, c.y1);
-        EXPECT_EQ(editor.lastPicked(), c.picks);
+        EXPECT_EQ(editor.precision().picked(), c.picks);
         EXPECT_EQ(selection(editor), c.selected);
         ControlPoint from, to;
-        EXPECT_FALSE(editor.band(from, to));
+        EXPECT_FALSE(editor.many().band(from, to));
     }
 }
 
 TEST(BandSelection, ShiftOnAPointAndPressesOutsideAreTheMapsOwn) {
     MapEditor editor;
-    EXPECT_FALSE(editor.pressMany(115, 110, true, false));  // on the junction
-    EXPECT_FALSE(editor.pressMany(15, 20, true, false));    // on the marker
-    EXPECT_FALSE(editor.pressMany(300, 300, false, false));  // no band selection
-    EXPECT_FALSE(editor.releaseMany());
+    EXPECT_FALSE(editor.many().press(115, 110, true, false));  // on the junction
+    EXPECT_FALSE(editor.many().press(15, 20, true, false));    // on the marker
+    EXPECT_FALSE(editor.many().press(300, 300, false, false));  // no band selection
+    EXPECT_FALSE(editor.many().release());
 }
 
 TEST(BandSelection, ADragMovesAllPickedPointsTogetherAsOneStep) {
@@ -89,10 +80,10 @@ TEST(BandSelection, ADragMovesAllPickedPointsTogetherAsOneStep) {
     dragBand(editor, 100, 80, 155, 120);  // the junction and segment 1's end handle
     const std::size_t steps = editor.getHistory().undoCount();
     // Pressed on the handle, moved 10 and 20 pixels: one and two map units.
-    ASSERT_TRUE(editor.pressMany(150, 90, false, false));
-    ASSERT_TRUE(editor.motionMany(155, 100));
-    ASSERT_TRUE(editor.motionMany(160, 110));
-    ASSERT_TRUE(editor.releaseMany());
+    ASSERT_TRUE(editor.many().press(150, 90, false, false));
+    ASSERT_TRUE(editor.many().motion(155, 100));
+    ASSERT_TRUE(editor.many().motion(160, 110));
+    ASSERT_TRUE(editor.many().release());
     EXPECT_EQ(editor.getHistory().undoCount(), steps + 1);
     const auto moved = [](const ControlPoint& p) { return ControlPoint{p.x + 1, p.y + 2}; };
     const std::vector<ControlPoint> b0 = before[0].controlPoints(), b1 = before[1].controlPoints();
@@ -100,26 +91,26 @@ TEST(BandSelection, ADragMovesAllPickedPointsTogetherAsOneStep) {
     EXPECT_EQ(editor.segment(0).controlPoints(), (Points{b0[0], b0[1], moved(b0[2]), moved(b0[3])}));
     EXPECT_EQ(editor.segment(1).controlPoints(), (Points{moved(b1[0]), moved(b1[1]), moved(b1[2]), b1[3]}));
     // The pressed handle comes first: a typed position is its.
-    EXPECT_EQ(editor.lastPicked().front(), std::make_pair(std::size_t{1}, PointRole::endHandle));
-    ASSERT_TRUE(editor.movePickedTo({20, 20}));
+    EXPECT_EQ(editor.precision().picked().front(), std::make_pair(std::size_t{1}, PointRole::endHandle));
+    ASSERT_TRUE(editor.precision().movePickedTo({20, 20}));
     EXPECT_EQ(editor.segment(1).getEndHandle(), (ControlPoint{20, 20}));
     EXPECT_EQ(editor.segment(0).getEndPoint(), (ControlPoint{20 - 14 + 10.5, 20 - 8 + 10}));
     // Nudges move them all by one offset too; then undo walks back step by step.
-    ASSERT_TRUE(editor.nudge(1, 0, true));
+    ASSERT_TRUE(editor.precision().nudge(1, 0, true));
     EXPECT_EQ(editor.segment(1).getStartPoint().x, editor.segment(0).getEndPoint().x);
     for (int k = 0; k < 3; ++k) EXPECT_TRUE(editor.undo());
     for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(editor.segment(i).controlPoints(), before[i].controlPoints());
     // A press elsewhere ends the band selection: the map acts as always.
-    EXPECT_FALSE(editor.pressMany(300, 300, false, false));
+    EXPECT_FALSE(editor.many().press(300, 300, false, false));
 }
 
 TEST(BandSelection, InPrecisionModeThePressedPointSnapsAndTheOthersFollow) {
     MapEditor editor;
-    editor.setPrecision(true);  // a grid step of one unit at zoom 1
+    editor.precision().set(true);  // a grid step of one unit at zoom 1
     dragBand(editor, 100, 80, 155, 120);
-    ASSERT_TRUE(editor.pressMany(150, 90, false, false));  // the handle at (14, 8)
-    ASSERT_TRUE(editor.motionMany(157, 96));              // towards (14.7, 8.6)
-    ASSERT_TRUE(editor.releaseMany());
+    ASSERT_TRUE(editor.many().press(150, 90, false, false));  // the handle at (14, 8)
+    ASSERT_TRUE(editor.many().motion(157, 96));              // towards (14.7, 8.6)
+    ASSERT_TRUE(editor.many().release());
     EXPECT_EQ(editor.segment(1).getEndHandle(), (ControlPoint{15, 9}));
     EXPECT_EQ(editor.segment(0).getEndPoint(), (ControlPoint{11.5, 11}));
     EXPECT_EQ(editor.segment(1).getStartPoint(), (ControlPoint{11.5, 11}));
@@ -140,8 +131,8 @@ TEST(FitView, ShowsEveryControlPointCentredWithinTheMargin) {
     MapEditor edited;
     edited.mouse(ButtonAction::press, 170, 110);
     edited.mouse(ButtonAction::release, 170, 110);
-    ASSERT_TRUE(edited.movePickedTo({500, -300}));
-    ASSERT_TRUE(edited.movePickedTo({16, 10}));
+    ASSERT_TRUE(edited.precision().movePickedTo({500, -300}));
+    ASSERT_TRUE(edited.precision().movePickedTo({16, 10}));
     struct Case {
         const char* what;
         MapEditor& editor;
@@ -150,7 +141,7 @@ TEST(FitView, ShowsEveryControlPointCentredWithinTheMargin) {
                  {"beyond the farthest zoom", huge, 1.0 / 64}};
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
-        c.editor.fitView();
+        c.editor.many().fitView();
         const View view{c.editor.getViewOffset(), c.editor.getZoom()};
         double left = 1e300, right = -1e300, top = 1e300, bottom = -1e300;
         for (const Segment& s : c.editor.getSegments())
@@ -174,94 +165,4 @@ TEST(FitView, ShowsEveryControlPointCentredWithinTheMargin) {
         // One of the two directions fills its room.
         EXPECT_TRUE(std::fabs(right - left - 760) < 1e-6 || std::fabs(bottom - top - 460) < 1e-6);
     }
-}
-
-TEST(SplitAtPointer, SplitsAtTheNearestPointOfTheCurve) {
-    const Segment original = MapEditor().segment(0);
-    const Cubic curve = cubicOf(original);
-    const View view{{10, 10}, 1.0};
-    // Points on the curve, rounded to pixels, and some pixels beside it.
-    for (double t : {0.13, 0.3, 0.5, 0.71, 0.9}) {
-        for (int beside : {0, 3, -4}) {
-            SCOPED_TRACE(std::to_string(t) + " " + std::to_string(beside));
-            MapEditor editor;
-            const ControlPoint w = view.toWindow(cubicAt(curve, t));
-            const int x = static_cast<int>(std::lround(w.x)), y = static_cast<int>(std::lround(w.y)) + beside;
-            ASSERT_TRUE(editor.pressMany(x, y, false, true));
-            ASSERT_EQ(editor.segmentCount(), 3);
-            const Segment& first = editor.segment(0);
-            const Segment& second = editor.segment(1);
-            const ControlPoint junction = first.getEndPoint();
-            EXPECT_EQ(junction, second.getStartPoint());
-            // Nothing on the curve is nearer the pointer than the junction.
-            const ControlPoint pointer = view.toMap({static_cast<double>(x), static_cast<double>(y)});
-            for (int k = 0; k <= 4000; ++k)
-                ASSERT_GE(distance(cubicAt(curve, k / 4000.0), pointer), distance(junction, pointer) - 1e-9);
-            // The halves trace the original curve.
-            const double at = nearestParameter(curve, junction);
-            for (int k = 0; k <= 20; ++k) {
-                const double s = k / 20.0;
-                EXPECT_LT(distance(cubicAt(cubicOf(first), s), cubicAt(curve, at * s)), 1e-12);
-                EXPECT_LT(distance(cubicAt(cubicOf(second), s), cubicAt(curve, at + (1 - at) * s)), 1e-12);
-            }
-            EXPECT_EQ(first.getResolution(), 2);
-            EXPECT_EQ(editor.lastPicked(), (Picks{{0, PointRole::endPoint}, {1, PointRole::startPoint}}));
-            EXPECT_TRUE(editor.undo());
-            EXPECT_EQ(editor.segmentCount(), 2);
-            EXPECT_EQ(editor.segment(0).controlPoints(), original.controlPoints());
-        }
-    }
-    MapEditor editor;
-    EXPECT_FALSE(editor.pressMany(300, 300, false, true));  // far from every curve
-    EXPECT_FALSE(editor.pressMany(10, 110, false, true));   // on a control point
-    EXPECT_EQ(editor.segmentCount(), 2);
-}
-
-TEST(SplitAtPointer, PastThePointBudgetItIsRefused) {
-    MapEditor editor;
-    Segment big = makeSegment(0, 10, 10, 10, 20, 10, 30, 10, static_cast<int>(sampleBudget - 2));
-    editor.replaceChain({big});
-    said.clear();
-    editor.setRefusalSink([](const std::string& line) { said += line; });
-    EXPECT_FALSE(editor.splitAt(150, 101));
-    EXPECT_EQ(editor.segmentCount(), 1);
-    EXPECT_NE(said.find("Split refused"), std::string::npos);
-}
-
-TEST(Dissolve, SplitThenDissolveGivesBackTheSegment) {
-    const View view{{10, 10}, 1.0};
-    for (double t : {0.04, 0.33, 0.5, 0.62, 0.97}) {
-        SCOPED_TRACE(t);
-        MapEditor editor;
-        const Segment original = editor.segment(0);
-        const ControlPoint w = view.toWindow(cubicAt(cubicOf(original), t));
-        ASSERT_TRUE(editor.splitAt(static_cast<int>(std::lround(w.x)), static_cast<int>(std::lround(w.y))));
-        ASSERT_EQ(editor.segmentCount(), 3);
-        editor.dissolvePicked();
-        ASSERT_EQ(editor.segmentCount(), 2);
-        const std::vector<ControlPoint> a = editor.segment(0).controlPoints(), b = original.controlPoints();
-        for (int k = 0; k < 4; ++k) EXPECT_LT(distance(a[k], b[k]), 1e-9 * 18);  // the extent is 18 units
-        EXPECT_EQ(editor.segment(0).getResolution(), original.getResolution());
-        EXPECT_TRUE(editor.undo());
-        EXPECT_EQ(editor.segmentCount(), 3);
-    }
-}
-
-TEST(Dissolve, AnEndOfTheChainStays) {
-    MapEditor editor;
-    said.clear();
-    editor.setRefusalSink([](const std::string& line) { said += line; });
-    editor.mouse(ButtonAction::press, 10, 110);
-    editor.mouse(ButtonAction::release, 10, 110);
-    editor.dissolvePicked();
-    EXPECT_EQ(editor.segmentCount(), 2);
-    EXPECT_EQ(said, "An end of the ground cannot be dissolved: use Remove Point");
-    // Ctrl+A: the inner junction goes, the two ends stay.
-    editor.pickAllEndPoints();
-    EXPECT_EQ(editor.lastPicked(), (Picks{{0, PointRole::startPoint}, {0, PointRole::endPoint},
-                                          {1, PointRole::startPoint}, {1, PointRole::endPoint}}));
-    EXPECT_EQ(selection(editor), (std::vector<bool>{true, true}));
-    editor.dissolvePicked();
-    EXPECT_EQ(editor.segmentCount(), 1);
-    EXPECT_EQ(editor.segment(0).getEndPoint(), (ControlPoint{16, 10}));
 }

@@ -573,12 +573,24 @@ TEST(MapEditorRevision, ChangesWithThePicture) {
     for (const auto& c : cases) {
         MapEditor editor;
         c.setUp(editor);
-        const std::uint64_t before = editor.revision();
+        const MapRevision before = editor.revision();
         c.edit(editor);
         EXPECT_EQ(editor.revision() != before, c.changes) << c.what;
     }
-    // One map layer cache may be handed several editors: theirs never meet.
-    EXPECT_NE(MapEditor().revision(), MapEditor().revision());
+    // One map layer cache may be handed several editors: theirs never meet,
+    // a copy's included, though each counts its own changes.
+    MapEditor first, second;
+    EXPECT_NE(first.revision(), second.revision());
+    MapEditor copy = first;
+    copy.keyboard('a'), first.keyboard('d');
+    EXPECT_NE(copy.revision(), first.revision());
+    EXPECT_EQ(copy.revision().count, first.revision().count);
+    second.keyboard('a'), second.keyboard('d');
+    const MapRevision beforeAssignment = second.revision();
+    second = MapEditor();
+    second.keyboard('a'), second.keyboard('d');
+    EXPECT_EQ(second.revision().count, beforeAssignment.count);
+    EXPECT_NE(second.revision(), beforeAssignment);
 }
 
 // A command that would take the map past the sample budget changes nothing and
@@ -611,9 +623,8 @@ TEST(MapEditorBudget, CommandsPastTheBudgetChangeNothing) {
         editor.setResolutionOfSelected(static_cast<int>(sampleBudget - c.room - 7 - 2));
         pressStartHandleOf(editor, 1);
         const std::string before = formatMapFile(editor.getSegments());
-        static std::string said;
-        said.clear();
-        editor.setRefusalSink([](const std::string& line) { said += line + "\n"; });
+        std::string said;
+        editor.setRefusalSink([&said](const std::string& line) { said += line + "\n"; });
         c.command(editor);
         EXPECT_EQ(said, c.output) << c.room;
         EXPECT_EQ(editor.segmentCount(), c.segmentsAfter) << c.room;

@@ -154,7 +154,7 @@ TEST_F(WindowNotices, TheRecoveryOfferHoldsTheEarlierAutosaveUntilAnswered) {
         mapEditor = MapEditor();
         ASSERT_TRUE(startAutosave(mapEditor, autosave, commandLine, quiet));
         showRecoveryOffer("2026-12-07 21:12:27");
-        const std::uint64_t map = mapEditor.revision();
+        const MapRevision map = mapEditor.revision();
         clickAt(400, 290);
         EXPECT_EQ(mapEditor.revision(), map);
         appendPointPressed();

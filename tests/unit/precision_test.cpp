@@ -79,7 +79,7 @@ TEST(Precision, SnappingAndNextNodeGiveTheNumbersAsWritten) {
 
 TEST(Precision, ADraggedJunctionLandsOnTheNearestNodeWithItsHandlesAlong) {
     MapEditor editor;
-    editor.setPrecision(true);
+    editor.precision().set(true);
     editor.mouse(ButtonAction::press, junctionX, junctionY);
     editor.motion(133, 127);  // map (12.3, 11.7): nearest node (12, 12)
     editor.mouse(ButtonAction::release, 133, 127);
@@ -111,11 +111,11 @@ TEST(Precision, ArrowNudgesMoveThePickedPointsAndAreOneUndoStep) {
     for (const Case& c : cases) {
         MapEditor editor;
         editor.zoomAt(junctionX, junctionY, c.zoomSteps);
-        editor.setPrecision(c.precise);
+        editor.precision().set(c.precise);
         pressAndRelease(editor, junctionX, junctionY);
-        ASSERT_EQ(editor.lastPicked().size(), 2u) << c.name;
+        ASSERT_EQ(editor.precision().picked().size(), 2u) << c.name;
         const std::uint64_t before = editor.contentId();
-        for (int i = 0; i < c.times; ++i) EXPECT_TRUE(editor.nudge(c.dx, c.dy, c.large)) << c.name;
+        for (int i = 0; i < c.times; ++i) EXPECT_TRUE(editor.precision().nudge(c.dx, c.dy, c.large)) << c.name;
         const ControlPoint at = editor.segment(0).getEndPoint();
         EXPECT_NEAR(at.x, c.junction.x, 1e-12) << c.name;
         EXPECT_NEAR(at.y, c.junction.y, 1e-12) << c.name;
@@ -139,26 +139,26 @@ TEST(Precision, ArrowNudgesMoveThePickedPointsAndAreOneUndoStep) {
 TEST(Precision, NudgesNeedAPickAndBreakAtAPressOrACommand) {
     MapEditor editor;
     pressAndRelease(editor, 400, 400);  // nothing there
-    EXPECT_FALSE(editor.nudge(1, 0, false));
+    EXPECT_FALSE(editor.precision().nudge(1, 0, false));
     EXPECT_EQ(editor.contentId(), 1u);
     // Two runs of nudges with a press between them are two steps; a slider
     // change after them is a third.
     pressAndRelease(editor, junctionX, junctionY);
-    editor.nudge(1, 0, false);
-    editor.nudge(1, 0, false);
+    editor.precision().nudge(1, 0, false);
+    editor.precision().nudge(1, 0, false);
     pressAndRelease(editor, junctionX + 2, junctionY);
-    editor.nudge(0, 1, false);
+    editor.precision().nudge(0, 1, false);
     editor.setResolutionOfSelected(7);
     editor.mouse(ButtonAction::press, 400, 400);
     EXPECT_EQ(editor.getHistory().undoCount(), 3u);
     // The press that picked nothing ends the remembered picks.
-    EXPECT_TRUE(editor.lastPicked().empty());
+    EXPECT_TRUE(editor.precision().picked().empty());
 }
 
 TEST(Precision, ATypedPositionMovesThePointExactlyInOneStep) {
     MapEditor editor;
     pressAndRelease(editor, junctionX, junctionY);
-    ASSERT_TRUE(editor.movePickedTo({0.3, -1e-7}));
+    ASSERT_TRUE(editor.precision().movePickedTo({0.3, -1e-7}));
     EXPECT_EQ(editor.segment(0).getEndPoint(), (ControlPoint{0.3, -1e-7}));
     EXPECT_EQ(editor.segment(1).getStartPoint(), (ControlPoint{0.3, -1e-7}));
     EXPECT_NEAR(editor.segment(1).getStartHandle().x, 1.8, 1e-12);
@@ -167,8 +167,8 @@ TEST(Precision, ATypedPositionMovesThePointExactlyInOneStep) {
     // The slopes on each side of the junction: segment 0 arrives from its
     // handle (10, 18) going up 8 over 0.5, segment 1 leaves towards (12, 8).
     editor.mouse(ButtonAction::press, junctionX, junctionY);
-    MapEditor::PointReadout readout;
-    ASSERT_TRUE(editor.activePoint(readout));
+    PrecisionMode::PointReadout readout;
+    ASSERT_TRUE(editor.precision().activePoint(readout));
     ASSERT_TRUE(readout.hasSlopeBefore && readout.hasSlopeAfter);
     EXPECT_NEAR(readout.slopeBefore, std::atan2(8.0, 0.5) * degrees, 1e-9);
     EXPECT_NEAR(readout.slopeAfter, std::atan2(2.0, 1.5) * degrees, 1e-9);

@@ -42,7 +42,7 @@ MapEditor chainOf(std::vector<Segment> segments, const std::vector<bool>& select
 
 // What the readout says of the junction after segment k of `chain`.
 std::string readoutAt(const std::vector<Segment>& chain, std::size_t k) {
-    MapEditor::PointReadout readout;
+    PrecisionMode::PointReadout readout;
     readout.atJunction = true;
     readout.junction = chain[k].getEndPoint();
     readout.handleBefore = chain[k].getEndHandle();
@@ -94,7 +94,7 @@ TEST(SmoothDrag, ModifiersShapeTheDragFromPressToRelease) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MapEditor editor;
-        editor.setPrecision(c.precise);
+        editor.precision().set(c.precise);
         std::vector<ControlPoint> expected = pointsOf(editor);
         for (const Change& change : c.changes) expected[change.index] = change.to;
         editor.mouse(press, c.fromX, c.fromY, c.modifiers);
@@ -131,14 +131,14 @@ TEST(SmoothCommands, SmoothingGivesCatmullRomHandlesAtSelectedJunctions) {
     for (const Case& c : cases) {
         MapEditor e = chainOf(chain, c.selected);
         const std::size_t steps = e.getHistory().undoCount();
-        EXPECT_EQ(e.smoothSelected(), c.done);
+        EXPECT_EQ(e.shaping().smoothSelected(), c.done);
         EXPECT_EQ(e.getHistory().undoCount(), steps + (c.done ? 1 : 0));
         for (std::size_t i = 0; i < 3; ++i) {
             EXPECT_EQ(e.segment(static_cast<int>(i)).getStartHandle(), c.handles[2 * i]) << i;
             EXPECT_EQ(e.segment(static_cast<int>(i)).getEndHandle(), c.handles[2 * i + 1]) << i;
         }
         // Smoothing again changes nothing and adds no step.
-        e.smoothSelected();
+        e.shaping().smoothSelected();
         EXPECT_EQ(e.getHistory().undoCount(), steps + (c.done ? 1 : 0));
     }
 }
@@ -146,17 +146,17 @@ TEST(SmoothCommands, SmoothingGivesCatmullRomHandlesAtSelectedJunctions) {
 TEST(SmoothCommands, SmoothedHandlesArePlacedInFloatingPoint) {
     MapEditor e =
         chainOf({makeSegment(0, 0, 1, 1, 2, 1, 3, 1), makeSegment(3, 1, 4, 2, 5, 2, 7, 3)}, {true, true});
-    ASSERT_TRUE(e.smoothSelected());
+    ASSERT_TRUE(e.shaping().smoothSelected());
     EXPECT_EQ(e.segment(0).getEndHandle(), (ControlPoint{3 - 7.0 / 6, 1 - 0.5}));
     EXPECT_EQ(e.segment(1).getStartHandle(), (ControlPoint{3 + 7.0 / 6, 1 + 0.5}));
     // Smoothing again finds them in place: no second step.
-    e.smoothSelected();
+    e.shaping().smoothSelected();
     EXPECT_EQ(e.getHistory().undoCount(), 1u);
 
     MapEditor initial =
         chainOf({makeSegment(0, 10, 0.5, 18, 10, 18, 10.5, 10), makeSegment(10.5, 10, 12, 8, 14, 8, 16, 10)},
                 {true, true});
-    ASSERT_TRUE(initial.smoothSelected());
+    ASSERT_TRUE(initial.shaping().smoothSelected());
     EXPECT_EQ(formatMapFile(initial.getSegments()),
               "0 10 0.5 18\n7.83333 10 10.5 10\n5\n10.5 10 13.1667 10\n14 8 16 10\n5");
 }
@@ -165,16 +165,16 @@ TEST(SmoothCommands, StraighteningPutsHandlesAtThirds) {
     const std::vector<Segment> chain{makeSegment(0, 0, 1, 1, 2, 1, 3, 0),
                                      makeSegment(3, 0, 4, -1, 5, -1, 6, 3)};
     MapEditor e = chainOf(chain, {false, true});
-    ASSERT_TRUE(e.straightenSelected());
+    ASSERT_TRUE(e.shaping().straightenSelected());
     EXPECT_EQ(formatMapFile(e.getSegments()), "0 0 1 1\n2 1 3 0\n5\n3 0 4 1\n5 2 6 3\n5");
 
     MapEditor none = chainOf(chain, {false, false});
-    EXPECT_FALSE(none.straightenSelected());
+    EXPECT_FALSE(none.shaping().straightenSelected());
     EXPECT_EQ(none.getHistory().undoCount(), 0u);
 
     // Ends near the largest double: the difference overflows, the thirds do not.
     MapEditor far = chainOf({makeSegment(-1.5e308, 0, 0, 0, 0, 0, 1.5e308, 0)}, {true});
-    ASSERT_TRUE(far.straightenSelected());
+    ASSERT_TRUE(far.shaping().straightenSelected());
     EXPECT_DOUBLE_EQ(far.segment(0).getStartHandle().x, -0.5e308);
     EXPECT_DOUBLE_EQ(far.segment(0).getEndHandle().x, 0.5e308);
 }
@@ -200,9 +200,9 @@ TEST(SmoothReadout, PlacedOppositeStaysSmoothThroughSavesAndKinksStayKinks) {
                 segments.push_back(makeSegment(at.x, at.y, at.x, at.y, at.x + (1.5 + unit(rng)) * step,
                                                at.y + unit(rng) * step, at.x + 2.5 * step, at.y + step));
             MapEditor editor = chainOf(segments, std::vector<bool>(segments.size(), true));
-            ASSERT_TRUE(editor.smoothSelected());
+            ASSERT_TRUE(editor.shaping().smoothSelected());
             if (drag) {  // junction 3's second handle pulled with Shift to a seeded pixel near it
-                editor.fitView();
+                editor.many().fitView();
                 const ControlPoint h = View{editor.getViewOffset(), editor.getZoom()}.toWindow(
                     editor.segment(3).getStartHandle());
                 const ControlPoint partner = editor.segment(2).getEndHandle();
@@ -268,7 +268,7 @@ TEST(SmoothReadout, TextIsWholeAndTrue) {
              // Six digits would not fit the cell: three.
              {-0.000572958, 0.000572958, "slope -0.000573 / 0.000573 deg"},
              {-1.23456789e-100, 1.5e-300, "slope -1.23e-100 / 1.5e-300 deg"}}) {
-        MapEditor::PointReadout readout;
+        PrecisionMode::PointReadout readout;
         readout.hasSlopeBefore = readout.hasSlopeAfter = true;
         readout.slopeBefore = before;
         readout.slopeAfter = after;

@@ -96,8 +96,8 @@ TEST(Undo, EveryKindOfStepIsUndoneAndRedoneExactly) {
              click(e, 130, 90);
          },
          [](MapEditor& e) { e.removeSelected(); }},
-        {"smooth", [](MapEditor& e) { click(e, 115, 110); }, [](MapEditor& e) { e.smoothSelected(); }},
-        {"straighten", [](MapEditor& e) { click(e, 10, 110); }, [](MapEditor& e) { e.straightenSelected(); }},
+        {"smooth", [](MapEditor& e) { click(e, 115, 110); }, [](MapEditor& e) { e.shaping().smoothSelected(); }},
+        {"straighten", [](MapEditor& e) { click(e, 10, 110); }, [](MapEditor& e) { e.shaping().straightenSelected(); }},
         {"Shift drag of a junction's handle",  // the other handle's segment is not near the press
          nothing,
          [](MapEditor& e) {

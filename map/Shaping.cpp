@@ -1,13 +1,11 @@
-// The drags under modifiers, smoothing and straightening: the editing that
-// shapes how the chain runs through its points.
 #include <cmath>
 #include <cstddef>
 #include <utility>
 #include <vector>
 
+#include "Shaping.h"
+
 #include "DragConstraint.h"
-#include "MapEditor.h"
-#include "Precision.h"
 
 namespace {
 
@@ -36,11 +34,12 @@ void keepOnce(std::vector<std::pair<std::size_t, Segment>>& before, std::size_t 
 
 }  // namespace
 
-void MapEditor::startModifiedDrag(DragModifiers modifiers) {
-    dragModifiers = modifiers;
-    heldPoints.clear();
-    if (!modifiers.keepSmooth && !modifiers.snap) return;
-    for (const auto& [i, role] : picked) {
+void Shaping::startDrag(DragModifiers modifiers) {
+    state.modifiers = modifiers;
+    state.held.clear();
+    if (!dragIsModified()) return;
+    const std::vector<Segment>& segments = edit.chain();
+    for (const auto& [i, role] : edit.picked()) {
         HeldPoint held;
         held.segment = i;
         held.origin = segments[i].pointOf(role);
@@ -58,81 +57,50 @@ void MapEditor::startModifiedDrag(DragModifiers modifiers) {
                 held.partnerOrigin = atEnd ? other.getStartHandle() : other.getEndHandle();
             }
         }
-        heldPoints.push_back(held);
+        state.held.push_back(held);
     }
 }
 
-bool MapEditor::dragWithModifiers(int x, int y) {
+bool Shaping::drag(int x, int y) {
     // The grid first, then the modifiers' constraints.
-    ControlPoint pointer = mapPointAt(x, y);
-    if (precise) pointer = snapToGrid(pointer, currentGridStep());
+    const ControlPoint pointer = edit.snap(edit.mapPointAt(x, y));
+    const std::vector<Segment>& segments = edit.chain();
     bool moved = false;
-    for (const HeldPoint& held : heldPoints) {
+    for (const HeldPoint& held : state.held) {
         if (held.segment >= segments.size()) continue;
-        Segment& s = segments[held.segment];
-        const PointRole role = s.getDragPoint();
+        const PointRole role = segments[held.segment].getDragPoint();
         if (role == PointRole::none) continue;
+        const ControlPoint& junction = segments[held.segment].pointOf(pointOfHandle(role));
         ControlPoint target = pointer;
-        if (dragModifiers.snap)
-            target = isHandle(role) ? snapHandleDirection(s.pointOf(pointOfHandle(role)), pointer)
-                                    : holdOnAxis(held.origin, pointer);
+        if (state.modifiers.snap)
+            target =
+                isHandle(role) ? snapHandleDirection(junction, pointer) : holdOnAxis(held.origin, pointer);
         const bool partnered = held.hasPartner && held.partner < segments.size();
-        keepBefore(held.segment);
-        s.dragTo(target);
-        index.update(held.segment, s);
+        edit.keep(held.segment).dragTo(target);
+        edit.reindex(held.segment);
         moved = true;
         if (!partnered) continue;
         const PointRole partnerRole =
             role == PointRole::endHandle ? PointRole::startHandle : PointRole::endHandle;
-        keepBefore(held.partner);
-        Segment& other = segments[held.partner];
         // Opposite the handle at its own distance; turned past the largest
         // double, it stays where it was.
-        ControlPoint partner = oppositeHandle(s.pointOf(pointOfHandle(role)), target, held.partnerOrigin);
+        ControlPoint partner =
+            oppositeHandle(segments[held.segment].pointOf(pointOfHandle(role)), target, held.partnerOrigin);
         if (!finite(partner)) partner = held.partnerOrigin;
-        other.moveTo(partnerRole, partner);
-        index.update(held.partner, other);
+        edit.keep(held.partner).moveTo(partnerRole, partner);
+        edit.reindex(held.partner);
     }
     return moved;
 }
 
-void MapEditor::readJunction(PointReadout& out) const {
-    const auto& [i, role] = picked.front();
-    const bool fromEnd = role == PointRole::endPoint || role == PointRole::endHandle;
-    if (!fromEnd && i == 0) return;
-    // The segment that ends at the junction; the next one starts there.
-    const std::size_t before = fromEnd ? i : i - 1;
-    if (before + 1 >= segments.size()) return;
-    const Segment& a = segments[before];
-    const Segment& b = segments[before + 1];
-    if (a.getEndPoint() != b.getStartPoint()) return;
-    out.atJunction = true;
-    out.junction = a.getEndPoint();
-    out.handleBefore = a.getEndHandle();
-    out.handleAfter = b.getStartHandle();
-}
-
-void MapEditor::commitInPlace(std::vector<std::pair<std::size_t, Segment>> before) {
-    UndoStep step;
-    for (std::size_t k = 0; k < before.size();) {
-        const std::size_t at = before[k].first;
-        std::vector<Segment> run;
-        while (k < before.size() && before[k].first == at + run.size())
-            run.push_back(std::move(before[k++].second));
-        const std::size_t length = run.size();
-        step.addRun(at, length, std::move(run));
-    }
-    commitStep(std::move(step));
-    changed();
-}
-
-bool MapEditor::smoothSelected() {
-    endGesture();
+bool Shaping::smoothSelected() {
+    edit.endGesture();
     bool found = false;
     std::vector<std::pair<std::size_t, Segment>> before;
+    const std::vector<Segment>& segments = edit.chain();
     for (std::size_t i = 0; i + 1 < segments.size(); ++i) {
-        Segment& a = segments[i];
-        Segment& b = segments[i + 1];
+        const Segment& a = segments[i];
+        const Segment& b = segments[i + 1];
         if (!a.isSelected() || !b.isSelected()) continue;
         found = true;
         const ControlPoint& p = a.getEndPoint();
@@ -143,21 +111,22 @@ bool MapEditor::smoothSelected() {
         if (!finite(in) || !finite(out) || (a.getEndHandle() == in && b.getStartHandle() == out)) continue;
         keepOnce(before, i, a);
         keepOnce(before, i + 1, b);
-        a.moveTo(PointRole::endHandle, in);
-        b.moveTo(PointRole::startHandle, out);
-        index.update(i, a);
-        index.update(i + 1, b);
+        edit.change(i).moveTo(PointRole::endHandle, in);
+        edit.change(i + 1).moveTo(PointRole::startHandle, out);
+        edit.reindex(i);
+        edit.reindex(i + 1);
     }
-    if (!before.empty()) commitInPlace(std::move(before));
+    if (!before.empty()) edit.commitInPlace(std::move(before));
     return found;
 }
 
-bool MapEditor::straightenSelected() {
-    endGesture();
+bool Shaping::straightenSelected() {
+    edit.endGesture();
     bool found = false;
     std::vector<std::pair<std::size_t, Segment>> before;
+    const std::vector<Segment>& segments = edit.chain();
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        Segment& s = segments[i];
+        const Segment& s = segments[i];
         if (!s.isSelected()) continue;
         found = true;
         const ControlPoint& start = s.getStartPoint();
@@ -168,9 +137,9 @@ bool MapEditor::straightenSelected() {
         const ControlPoint second{end.x - third.x, end.y - third.y};
         if (s.getStartHandle() == first && s.getEndHandle() == second) continue;
         keepOnce(before, i, s);
-        s.setPoints(start.x, start.y, first.x, first.y, second.x, second.y, end.x, end.y);
-        index.update(i, s);
+        edit.change(i).setPoints(start.x, start.y, first.x, first.y, second.x, second.y, end.x, end.y);
+        edit.reindex(i);
     }
-    if (!before.empty()) commitInPlace(std::move(before));
+    if (!before.empty()) edit.commitInPlace(std::move(before));
     return found;
 }

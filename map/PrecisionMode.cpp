@@ -1,32 +1,32 @@
-// Precision mode: the grid step, nudging the picked points and placing one
-// exactly, and what the readout tells of the point being moved.
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
 
-#include "MapEditor.h"
+#include "PrecisionMode.h"
+
 #include "Precision.h"
 
-void MapEditor::setPrecision(bool on) {
-    if (on == precise) return;
-    precise = on;
-    changed();
+void PrecisionMode::set(bool on) {
+    if (on == state.on) return;
+    state.on = on;
+    edit.changed();
 }
 
-double MapEditor::currentGridStep() const { return gridStep(zoom); }
+double PrecisionMode::gridStep() const { return ::gridStep(edit.view().zoom); }
 
-// The view's own conversion, so a snapped drag starts from the point a plain drag would reach.
-ControlPoint MapEditor::mapPointAt(double x, double y) const { return View{viewOffset, zoom}.toMap({x, y}); }
-
-bool MapEditor::nudge(int dx, int dy, bool large) {
+bool PrecisionMode::nudge(int dx, int dy, bool large) {
+    const PickedPoints& picked = edit.picked();
     if (picked.empty() || (dx == 0 && dy == 0)) return false;
     // A run of nudges is one gesture, which the next press, command or undo ends.
-    if (!nudging) {
-        endGesture();
-        nudging = true;
+    if (!state.nudging) {
+        edit.endGesture();
+        state.nudging = true;
     }
-    const double step = precise ? currentGridStep() : (large ? 10.0 : 1.0) / (pixelsPerMapUnit * zoom);
+    const bool precise = state.on;
+    const bool bandPicked = edit.pickedByBand();
+    const double step = precise ? gridStep() : (large ? 10.0 : 1.0) / (pixelsPerMapUnit * edit.view().zoom);
     const int nodes = large ? 10 : 1;
+    const std::vector<Segment>& segments = edit.chain();
     const ControlPoint first = segments[picked.front().first].pointOf(picked.front().second);
     ControlPoint firstTo = first;
     for (int node = 0; node < nodes; ++node) {
@@ -35,8 +35,7 @@ bool MapEditor::nudge(int dx, int dy, bool large) {
     }
     const ControlPoint bandStep{firstTo.x - first.x, firstTo.y - first.y};
     for (const auto& [i, role] : picked) {
-        keepBefore(i);
-        Segment& s = segments[i];
+        Segment& s = edit.keep(i);
         ControlPoint to = s.pointOf(role);
         if (precise && bandPicked) {
             // A band selection keeps its shape: every point moves by the first one's step onto the grid.
@@ -53,36 +52,37 @@ bool MapEditor::nudge(int dx, int dy, bool large) {
             to.y += dy * step;
         }
         s.moveTo(role, to);
-        index.update(i, s);
+        edit.reindex(i);
     }
-    nudged = true;
-    currentContentId = ++lastContentId;
-    changed();
+    edit.setPickedMoved(true);
+    edit.contentChanged();
     return true;
 }
 
-bool MapEditor::movePickedTo(const ControlPoint& target) {
+bool PrecisionMode::movePickedTo(const ControlPoint& target) {
+    const PickedPoints& picked = edit.picked();
     if (picked.empty()) return false;
-    endGesture();
-    const ControlPoint first = segments[picked.front().first].pointOf(picked.front().second);
+    edit.endGesture();
+    const ControlPoint first = edit.chain()[picked.front().first].pointOf(picked.front().second);
     for (const auto& [i, role] : picked) {
-        keepBefore(i);
-        Segment& s = segments[i];
+        Segment& s = edit.keep(i);
         const ControlPoint at = s.pointOf(role);
         // The copies of a junction land exactly on the typed numbers too.
-        s.moveTo(role, at == first ? target : ControlPoint{at.x + target.x - first.x, at.y + target.y - first.y});
-        index.update(i, s);
+        s.moveTo(role,
+                 at == first ? target : ControlPoint{at.x + target.x - first.x, at.y + target.y - first.y});
+        edit.reindex(i);
     }
-    currentContentId = ++lastContentId;
-    endGesture();
-    changed();
+    edit.contentChanged();
+    edit.endGesture();
     return true;
 }
 
-bool MapEditor::activePoint(PointReadout& out) const {
+bool PrecisionMode::activePoint(PointReadout& out) const {
+    const PickedPoints& picked = edit.picked();
     if (picked.empty()) return false;
+    const std::vector<Segment>& segments = edit.chain();
     const auto& [i, role] = picked.front();
-    if (!nudged && segments[i].getDragPoint() == PointRole::none) return false;
+    if (!state.nudged && segments[i].getDragPoint() == PointRole::none) return false;
     out = PointReadout{};
     out.point = segments[i].pointOf(role);
     // The tangent on each side of a start or end point; a handle on its point gives none.
@@ -100,4 +100,21 @@ bool MapEditor::activePoint(PointReadout& out) const {
     }
     readJunction(out);
     return true;
+}
+
+void PrecisionMode::readJunction(PointReadout& out) const {
+    const std::vector<Segment>& segments = edit.chain();
+    const auto& [i, role] = edit.picked().front();
+    const bool fromEnd = role == PointRole::endPoint || role == PointRole::endHandle;
+    if (!fromEnd && i == 0) return;
+    // The segment that ends at the junction; the next one starts there.
+    const std::size_t before = fromEnd ? i : i - 1;
+    if (before + 1 >= segments.size()) return;
+    const Segment& a = segments[before];
+    const Segment& b = segments[before + 1];
+    if (a.getEndPoint() != b.getStartPoint()) return;
+    out.atJunction = true;
+    out.junction = a.getEndPoint();
+    out.handleBefore = a.getEndHandle();
+    out.handleAfter = b.getStartHandle();
 }
