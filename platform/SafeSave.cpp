@@ -45,7 +45,7 @@ StepResult writeAndRename(SaveSteps& steps, const SaveOrder& order, const TempFi
 
 ReplaceResult safeSave(SaveSteps& steps, const SaveOrder& order, const std::string& target,
                        std::string_view content, TempFileFactory createTemp, bool followLinks,
-                       std::string* reasonOut) {
+                       std::string* reasonOut, InPlaceFallback fallback) {
     std::string unused;
     std::string& reason = reasonOut != nullptr ? *reasonOut : unused;
     reason.clear();
@@ -59,7 +59,7 @@ ReplaceResult safeSave(SaveSteps& steps, const SaveOrder& order, const std::stri
     }
     const TempFile temp = steps.createTemp(createTemp, file.path);
     if (temp.stream == nullptr) {
-        if (file.exists && folderRefusesNewFiles(temp.error))
+        if (fallback == InPlaceFallback::allowed && file.exists && folderRefusesNewFiles(temp.error))
             return rewriteInPlace(steps, file.path, content, folderNotWritableReason, reason);
         return failedBecause(reason, steps.errnoReason(temp.error));
     }
@@ -67,7 +67,8 @@ ReplaceResult safeSave(SaveSteps& steps, const SaveOrder& order, const std::stri
     step = writeAndRename(steps, order, temp, file, content);
     if (!step.ok()) {
         steps.remove(temp.path);
-        if (order.inPlaceError != 0 && step.error == order.inPlaceError && file.exists)
+        if (fallback == InPlaceFallback::allowed && order.inPlaceError != 0 && step.error == order.inPlaceError &&
+            file.exists)
             return rewriteInPlace(steps, file.path, content, mountPointReason, reason);
         return failedBecause(reason, step.reason);
     }
@@ -77,11 +78,11 @@ ReplaceResult safeSave(SaveSteps& steps, const SaveOrder& order, const std::stri
 }
 
 ReplaceResult replaceFile(const std::string& target, std::string_view content, TempFileFactory createTemp,
-                          std::string* reason) {
-    return safeSave(*systemSaveSteps(), systemSaveOrder(), target, content, createTemp, true, reason);
+                          std::string* reason, InPlaceFallback fallback) {
+    return safeSave(*systemSaveSteps(), systemSaveOrder(), target, content, createTemp, true, reason, fallback);
 }
 
 ReplaceResult replaceFileItself(const std::string& target, std::string_view content,
-                                TempFileFactory createTemp, std::string* reason) {
-    return safeSave(*systemSaveSteps(), systemSaveOrder(), target, content, createTemp, false, reason);
+                                TempFileFactory createTemp, std::string* reason, InPlaceFallback fallback) {
+    return safeSave(*systemSaveSteps(), systemSaveOrder(), target, content, createTemp, false, reason, fallback);
 }

@@ -30,10 +30,10 @@ constexpr SaveOrder posixSaveOrder{false, EBUSY};
 constexpr SaveOrder windowsSaveOrder{true, 0};
 
 // Replaces `target` with `content` through `steps` in `order`, as replaceFile
-// (`followLinks`) or replaceFileItself describe; `reason` as theirs.
+// (`followLinks`) or replaceFileItself describe; `reason` and `fallback` as theirs.
 ReplaceResult safeSave(SaveSteps& steps, const SaveOrder& order, const std::string& target,
                        std::string_view content, TempFileFactory createTemp, bool followLinks,
-                       std::string* reason);
+                       std::string* reason, InPlaceFallback fallback = InPlaceFallback::allowed);
 
 // This system's steps, fresh for each save (they keep what they find of the
 // final file), and the order its saves take.

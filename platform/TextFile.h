@@ -93,6 +93,14 @@ TempFile createTempFileBeside(const std::string& target);
 // stream fails. It is given the final file's path (links resolved).
 using TempFileFactory = TempFile (*)(const std::string& target);
 
+// Whether a save that cannot put a new file in the old one's place may
+// rewrite the old file in place instead (which a failure midway can leave
+// mixed): the caller's choice.
+enum class InPlaceFallback {
+    allowed,  // the user's own files: written somehow rather than not at all
+    never,    // files that must hold one whole map or nothing (the autosave)
+};
+
 // What replaceFile did.
 enum class ReplaceResult {
     failed,          // nothing changed
@@ -123,14 +131,16 @@ enum class ReplaceResult {
 //   place and `writtenInPlace` is returned. The space for the new content is
 //   reserved before any old byte changes, so a file system too full for it
 //   leaves the file as it was; a failure after that (an I/O error) can leave
-//   a mixture: there is no all-or-nothing guarantee.
+//   a mixture: there is no all-or-nothing guarantee. With `fallback` never,
+//   such a save fails instead, the file left as it was.
 // - A replaced hard-linked file gets a new inode, so its other names keep the
 //   old content.
 // `reason` (when given) says in words why the file was `failed`, with the
 // system's reason where it gave one ("No space left on device"), or why it
 // was `writtenInPlace` ("folder not writable"); it is empty on `replaced`.
 ReplaceResult replaceFile(const std::string& target, std::string_view content,
-                          TempFileFactory createTemp = createTempFileBeside, std::string* reason = nullptr);
+                          TempFileFactory createTemp = createTempFileBeside, std::string* reason = nullptr,
+                          InPlaceFallback fallback = InPlaceFallback::allowed);
 
 // replaceFile, except that a symbolic link named `target` is never followed:
 // the new regular file takes the link's own place, and whatever the link
@@ -138,7 +148,8 @@ ReplaceResult replaceFile(const std::string& target, std::string_view content,
 // autosave), where a link can only be a mistake or a trap.
 ReplaceResult replaceFileItself(const std::string& target, std::string_view content,
                                 TempFileFactory createTemp = createTempFileBeside,
-                                std::string* reason = nullptr);
+                                std::string* reason = nullptr,
+                                InPlaceFallback fallback = InPlaceFallback::allowed);
 
 // True when `path` (UTF-8) itself is a symbolic link (on Windows: any
 // reparse point, a junction included), whatever it points to.

@@ -184,8 +184,9 @@ void Autosave::write() {
 bool Autosave::writeAutosave(std::string& reason) {
     // The name itself is replaced: a link put in its place is never followed,
     // so no file it points to (the map file itself) can be overwritten.
-    if (replaceFileItself(path(), formatMapFile(editor.getSegments()), createTemp, &reason) ==
-        ReplaceResult::failed)
+    // Never rewritten in place: a failure midway would leave neither map.
+    if (replaceFileItself(path(), formatMapFile(editor.getSegments()), createTemp, &reason,
+                          InPlaceFallback::never) == ReplaceResult::failed)
         return false;
     owned = true;
     writtenFile = fileIdentity(path().c_str());
@@ -200,8 +201,8 @@ bool Autosave::writeSpare(std::string& problem) {
         if (spareName.empty()) return false;
     }
     std::string reason;
-    if (replaceFileItself(spareName, formatMapFile(editor.getSegments()), createTemp, &reason) ==
-        ReplaceResult::failed) {
+    if (replaceFileItself(spareName, formatMapFile(editor.getSegments()), createTemp, &reason,
+                          InPlaceFallback::never) == ReplaceResult::failed) {
         problem = spareName + " could not be written: " + reason;
         // A name taken but never written holds nothing: it is given back.
         if (!spareId) {

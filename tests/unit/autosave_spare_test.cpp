@@ -93,6 +93,8 @@ TEST(AutosaveSpares, TheSearchForANameEnds) {
 }
 
 TempFile failingTemp(const std::string&) { return {nullptr, {}, 5 /* EIO */}; }
+// A folder that refuses new files, where a map file would be rewritten in place.
+TempFile refusingTemp(const std::string&) { return {nullptr, {}, 13 /* EACCES */}; }
 
 // While an earlier autosave waits for an answer, the run's changes go to a
 // spare of its own on the usual delay; two runs get two spares. Discard
@@ -182,15 +184,20 @@ TEST(AutosaveSpares, DiscardRemovesOnlyTheFileTheOfferNamed) {
 TEST(AutosaveSpares, WhenTheAutosaveCannotBeWrittenAtTheEnd) {
     const struct {
         const char* what;
-        bool folder, holdsMap, tempFails, ok;
+        bool folder, holdsMap;
+        TempFileFactory temp;  // null: the usual temporary file
+        bool ok;
         const char* lineStart;
         bool spare;
     } cases[] = {
-        {"a folder by its name", true, false, false, true,
+        {"a folder by its name", true, false, nullptr, true,
          "Warning: map.mef.autosave could not be written: ", true},
-        {"holds this map", false, true, true, true, "", false},
-        {"holds another map", false, false, true, false, "The unsaved changes are lost: map.mef.autosave",
+        {"holds this map", false, true, failingTemp, true, "", false},
+        {"holds another map", false, false, failingTemp, false, "The unsaved changes are lost: map.mef.autosave",
          false},
+        // Never rewritten in place, where a failure midway would leave neither map.
+        {"in a folder that refuses new files", false, false, refusingTemp, false,
+         "The unsaved changes are lost: map.mef.autosave", false},
     };
     for (const auto& c : cases) {
         ScratchDir scratch;
@@ -205,8 +212,11 @@ TEST(AutosaveSpares, WhenTheAutosaveCannotBeWrittenAtTheEnd) {
         if (c.folder) fs::create_directory("map.mef.autosave");
         if (!c.folder)
             writeFile("map.mef.autosave", c.holdsMap ? formatMapFile(editor.getSegments()) : "0 1 2 3\n");
-        if (c.tempFails) saver.setTempFileFactory(failingTemp);
+        if (c.temp) saver.setTempFileFactory(c.temp);
         EXPECT_EQ(saver.finish(), c.ok) << c.what;
+        if (!c.folder && !c.holdsMap) {
+            EXPECT_EQ(readFile("map.mef.autosave"), "0 1 2 3\n") << c.what;
+        }
         std::fclose(out);
         const std::string said = readFile("messages.txt");
         EXPECT_EQ(said.rfind(c.lineStart, 0), 0u) << c.what << ": " << said;

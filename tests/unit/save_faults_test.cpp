@@ -61,6 +61,7 @@ TEST(SafeSave, EveryFailingStepOfEitherOrderKeepsTheFileAndSaysWhy) {
         ReplaceResult result;
         const char* reason;  // null: the failure's own words
         bool targetExists = true;
+        InPlaceFallback fallback = InPlaceFallback::allowed;
     } cases[] = {
         {posix, "findFinal", ELOOP, 0, ReplaceResult::failed, nullptr},
         {posix, "refusal", EACCES, 0, ReplaceResult::failed, nullptr},
@@ -74,6 +75,9 @@ TEST(SafeSave, EveryFailingStepOfEitherOrderKeepsTheFileAndSaysWhy) {
         {posix, "rename", EBUSY, 0, ReplaceResult::writtenInPlace, "a mount point"},
         {posix, "rename", EBUSY, EIO, ReplaceResult::failed, nullptr},
         {posix, "rename", EBUSY, 0, ReplaceResult::failed, nullptr, false},
+        // A caller that never takes the in-place write gets the failure instead.
+        {posix, "createTemp", EACCES, 0, ReplaceResult::failed, nullptr, true, InPlaceFallback::never},
+        {posix, "rename", EBUSY, 0, ReplaceResult::failed, nullptr, true, InPlaceFallback::never},
         // Closed after the rename: nothing is left to lose.
         {posix, "close", EIO, 0, ReplaceResult::replaced, ""},
         {windows, "findFinal", ENOENT, 0, ReplaceResult::failed, nullptr},
@@ -88,6 +92,7 @@ TEST(SafeSave, EveryFailingStepOfEitherOrderKeepsTheFileAndSaysWhy) {
         {windows, "rename", EACCES, 0, ReplaceResult::failed, nullptr},
         // No mount point fallback on Windows.
         {windows, "rename", EBUSY, 0, ReplaceResult::failed, nullptr},
+        {windows, "createTemp", EPERM, 0, ReplaceResult::failed, nullptr, true, InPlaceFallback::never},
     };
     std::set<std::string> covered;
     for (const Case& c : cases) {
@@ -105,7 +110,7 @@ TEST(SafeSave, EveryFailingStepOfEitherOrderKeepsTheFileAndSaysWhy) {
         if (c.targetExists) writeFile("map.mef", "old");
         FaultySaveSteps steps(systemSaveSteps(), faults);
         std::string reason;
-        EXPECT_EQ(safeSave(steps, order, "map.mef", "new", createTempFileBeside, true, &reason), c.result);
+        EXPECT_EQ(safeSave(steps, order, "map.mef", "new", createTempFileBeside, true, &reason, c.fallback), c.result);
         EXPECT_EQ(reason, c.reason ? c.reason : std::strerror(c.inPlaceError ? c.inPlaceError : c.error));
         const bool written = c.result != ReplaceResult::failed;
         EXPECT_EQ(directoryEntries(),
