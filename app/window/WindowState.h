@@ -28,6 +28,8 @@ using ModifierSource = int (*)();
 struct WindowState {
     // The frame and fps timing of the running program.
     FrameTimer frameTimer;
+    // The chain of timer ticks that keeps time while the window is hidden.
+    int hiddenTickChain = 0;
     // The map's picture between frames; off until enabled with a context current.
     MapLayerCache mapLayerCache;
     // The map drawing's scratch, and precision mode's grid as a picture.
