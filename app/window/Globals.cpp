@@ -62,5 +62,5 @@ Button recoverButton;
 Button discardButton;
 
 // The keys panel (KeysPanel.h).
-Panel keysPanel;
+CachedPanel keysPanel;
 Label keysLabels[keysPanelLabelCount];
