@@ -22,6 +22,7 @@
 #include "HeadlessCheck.h"
 #include "HeadlessExport.h"
 #include "InputRouting.h"
+#include "KeysPanel.h"
 #include "Interface.h"
 #include "MapFolder.h"
 #include "MessageOutput.h"
@@ -243,7 +244,7 @@ int main(int argc, char** argv) {
     glutCreateWindow(windowState.startTitle.c_str());
     setWindowIdentity(windowState.startTitle);
 
-    windowState.mapLayerCache.enable(loadGlFunction);
+    if (windowState.mapLayerCache.enable(loadGlFunction)) keysPanel.enable(loadGlFunction);
 
     glutDisplayFunc(display);
     // The projection is in place before GLUT's first reshape event.

@@ -1,6 +1,7 @@
 #include "CachedPanel.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <cmath>
 
@@ -30,13 +31,41 @@ bool whole(double value, int& result) {
     return true;
 }
 
-int powerOfTwoAtLeast(int n) {
-    int p = 1;
-    while (p < n) p *= 2;
-    return p;
+int integer(GLenum what) {
+    GLint value = 0;
+    glGetIntegerv(what, &value);
+    return value;
 }
 
 }  // namespace
+
+struct CachedPanel::Functions {
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+};
+
+CachedPanel::CachedPanel() = default;
+
+// No OpenGL calls here: at exit the context may already be gone.
+CachedPanel::~CachedPanel() = default;
+
+bool CachedPanel::enable(ProcLoader load) {
+    auto f = std::make_unique<Functions>();
+    f->genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(load("glGenFramebuffers"));
+    f->bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(load("glBindFramebuffer"));
+    f->framebufferTexture2D = reinterpret_cast<PFNGLFRAMEBUFFERTEXTURE2DPROC>(load("glFramebufferTexture2D"));
+    f->checkFramebufferStatus = reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(load("glCheckFramebufferStatus"));
+    f->blitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(load("glBlitFramebuffer"));
+    if (!f->genFramebuffers || !f->bindFramebuffer || !f->framebufferTexture2D || !f->checkFramebufferStatus ||
+        !f->blitFramebuffer)
+        return false;
+    gl = std::move(f);
+    holdsPicture = false;
+    return true;
+}
 
 bool CachedPanel::Key::operator==(const Key& other) const {
     return viewport == other.viewport && matrices == other.matrices && atlas == other.atlas &&
@@ -71,7 +100,8 @@ void CachedPanel::draw() {
     reused = false;
     if (hidden) return;
     std::array<int, 4> rectangle{};
-    if (!windowRectangle(rectangle)) {
+    // A scissor box would limit the copies; it is not in use.
+    if (!gl || glIsEnabled(GL_SCISSOR_TEST) || !windowRectangle(rectangle)) {
         Panel::draw();
         return;
     }
@@ -81,70 +111,55 @@ void CachedPanel::draw() {
     glGetDoublev(GL_MODELVIEW_MATRIX, key.matrices.data() + 16);
     key.atlas = BitmapFont::atlas;
     key.active = active;
-    const int w = rectangle[2], h = rectangle[3];
-
-    if (!holdsPicture || !(key == pictureKey) || rectangle != pictureRectangle) {
+    const int left = rectangle[0], bottom = rectangle[1], w = rectangle[2], h = rectangle[3];
+    const bool drawn = !holdsPicture || !(key == pictureKey) || rectangle != pictureRectangle;
+    if (drawn) {
         Panel::draw();
-        glPushAttrib(GL_TEXTURE_BIT);
-        if (texture == 0) glGenTextures(1, &texture);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        if (textureWidth < w || textureHeight < h) {
-            // Powers of two, for OpenGL 1.1; only the corner the panel needs is used.
-            textureWidth = powerOfTwoAtLeast(w);
-            textureHeight = powerOfTwoAtLeast(h);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, textureWidth, textureHeight, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                         nullptr);
-        }
-        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, rectangle[0], rectangle[1], w, h);
-        holdsPicture = glGetError() == GL_NO_ERROR;
+        if ((w > bufferWidth || h > bufferHeight) && !allocate(w, h)) return;
+    }
+    const GLint boundDraw = integer(GL_DRAW_FRAMEBUFFER_BINDING);
+    const GLint boundRead = integer(GL_READ_FRAMEBUFFER_BINDING);
+    // Rows upside down in the offscreen buffer, as the map layer cache keeps
+    // its picture, so that both copies are straight copies of memory rows.
+    if (drawn) {
+        gl->bindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+        gl->blitFramebuffer(left, bottom, left + w, bottom + h, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
         pictureKey = key;
         pictureRectangle = rectangle;
-        glPopAttrib();
-        return;
+        holdsPicture = glGetError() == GL_NO_ERROR;
+    } else {
+        gl->bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+        gl->blitFramebuffer(0, h, w, 0, left, bottom, left + w, bottom + h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        reused = true;
     }
-    // One textured quad in window pixels, each pixel's centre on its texel's.
-    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(key.viewport[0], key.viewport[0] + key.viewport[2], key.viewport[1], key.viewport[1] + key.viewport[3],
-            -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
-    glDisable(GL_DEPTH_TEST);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glEnable(GL_TEXTURE_2D);
-    const float s = static_cast<float>(w) / static_cast<float>(textureWidth);
-    const float t = static_cast<float>(h) / static_cast<float>(textureHeight);
-    const float left = static_cast<float>(rectangle[0]), bottom = static_cast<float>(rectangle[1]);
-    const float right = left + static_cast<float>(w), top = bottom + static_cast<float>(h);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(left, bottom);
-    glTexCoord2f(s, 0.0f);
-    glVertex2f(right, bottom);
-    glTexCoord2f(s, t);
-    glVertex2f(right, top);
-    glTexCoord2f(0.0f, t);
-    glVertex2f(left, top);
-    glEnd();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopAttrib();
-    reused = true;
+    gl->bindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(boundDraw));
+    gl->bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(boundRead));
 }
 
-void CachedPanel::forgetPicture() {
-    if (texture != 0) glDeleteTextures(1, &texture);
-    texture = 0;
-    textureWidth = textureHeight = 0;
+bool CachedPanel::allocate(int w, int h) {
+    const GLint boundTexture = integer(GL_TEXTURE_BINDING_2D);
+    const GLint boundDraw = integer(GL_DRAW_FRAMEBUFFER_BINDING);
+    const GLint boundRead = integer(GL_READ_FRAMEBUFFER_BINDING);
+    if (colour == 0) glGenTextures(1, &colour);
+    glBindTexture(GL_TEXTURE_2D, colour);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    // Blue first, as the window stores its pixels (see MapLayerCache).
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+    if (framebuffer == 0) gl->genFramebuffers(1, &framebuffer);
+    gl->bindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    gl->framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour, 0);
+    const bool complete = gl->checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    gl->bindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(boundDraw));
+    gl->bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(boundRead));
     holdsPicture = false;
+    if (!complete) {
+        // Drawn every frame from now on.
+        gl.reset();
+        return false;
+    }
+    bufferWidth = w;
+    bufferHeight = h;
+    return true;
 }

@@ -67,6 +67,7 @@ protected:
         context = std::make_unique<OffscreenContext>(OffscreenContext::Colour::eightBits);
         if (!context->ok()) return;
         windowState.mapLayerCache.enable(loadProc);
+        keysPanel.enable(loadProc);
         std::mt19937 rng(9);
         for (auto& glyph : fontBits)
             for (unsigned char& byte : glyph) byte = static_cast<unsigned char>(rng());
