@@ -13,7 +13,8 @@ namespace {
 void toWindow(const double projection[16], const double modelview[16], const int viewport[4], double x,
               double y, double& windowX, double& windowY) {
     double eye[4];
-    for (int row = 0; row < 4; ++row) eye[row] = modelview[row] * x + modelview[4 + row] * y + modelview[12 + row];
+    for (int row = 0; row < 4; ++row)
+        eye[row] = modelview[row] * x + modelview[4 + row] * y + modelview[12 + row];
     double clip[4];
     for (int row = 0; row < 4; ++row) {
         clip[row] = projection[row] * eye[0] + projection[4 + row] * eye[1] + projection[8 + row] * eye[2] +
@@ -57,10 +58,11 @@ bool CachedPanel::enable(ProcLoader load) {
     f->genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSPROC>(load("glGenFramebuffers"));
     f->bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(load("glBindFramebuffer"));
     f->framebufferTexture2D = reinterpret_cast<PFNGLFRAMEBUFFERTEXTURE2DPROC>(load("glFramebufferTexture2D"));
-    f->checkFramebufferStatus = reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(load("glCheckFramebufferStatus"));
+    f->checkFramebufferStatus =
+        reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSPROC>(load("glCheckFramebufferStatus"));
     f->blitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(load("glBlitFramebuffer"));
-    if (!f->genFramebuffers || !f->bindFramebuffer || !f->framebufferTexture2D || !f->checkFramebufferStatus ||
-        !f->blitFramebuffer)
+    if (!f->genFramebuffers || !f->bindFramebuffer || !f->framebufferTexture2D ||
+        !f->checkFramebufferStatus || !f->blitFramebuffer)
         return false;
     gl = std::move(f);
     holdsPicture = false;
@@ -83,8 +85,8 @@ bool CachedPanel::windowRectangle(std::array<int, 4>& rectangle) const {
     toWindow(projection, modelview, viewport, x - 1.0, y - 1.0, x0, y0);
     toWindow(projection, modelview, viewport, x + width + 1.0, y + height + 1.0, x1, y1);
     int left, right, top, bottom;
-    if (!whole(std::fmin(x0, x1), left) || !whole(std::fmax(x0, x1), right) || !whole(std::fmin(y0, y1), bottom) ||
-        !whole(std::fmax(y0, y1), top)) {
+    if (!whole(std::fmin(x0, x1), left) || !whole(std::fmax(x0, x1), right) ||
+        !whole(std::fmin(y0, y1), bottom) || !whole(std::fmax(y0, y1), top)) {
         return false;
     }
     if (right - left != width + 2 || top - bottom != height + 2) return false;

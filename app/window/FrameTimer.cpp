@@ -27,7 +27,9 @@ std::uint32_t FrameTimer::timeUntilFrame(std::uint32_t now) const {
     return std::min(interval + 1 - elapsed, interval);
 }
 
-bool FrameTimer::fpsDue(std::uint32_t now) const { return !isHidden && intervalPassed(now, lastFpsTime, fpsInterval); }
+bool FrameTimer::fpsDue(std::uint32_t now) const {
+    return !isHidden && intervalPassed(now, lastFpsTime, fpsInterval);
+}
 
 int FrameTimer::closeFpsPeriod(std::uint32_t now) {
     const int frames = frameCount;

@@ -113,7 +113,8 @@ TEST_F(FrameFunction, DrawsNothingWhileHiddenAndCountsAfreshWhenShown) {
     runFrame(timer, readFakeTicks, fakeDraw);
     EXPECT_EQ(framesDrawn, before + 1) << "the first frame once shown";
     runUntil(shown + 1000);
-    EXPECT_STREQ(fpsCounter.getText(), "91") << "the period runs from the showing, not from before the hiding";
+    EXPECT_STREQ(fpsCounter.getText(), "91")
+        << "the period runs from the showing, not from before the hiding";
     // Frames at shown, shown + 11, ..., shown + 1001.
     runUntil(shown + 1001);
     EXPECT_STREQ(fpsCounter.getText(), "92");
