@@ -23,6 +23,7 @@
 #include "HeadlessExport.h"
 #include "InputRouting.h"
 #include "Interface.h"
+#include "KeysPanel.h"
 #include "MapFolder.h"
 #include "MessageOutput.h"
 #include "Notices.h"
@@ -87,14 +88,23 @@ void initGlutWithoutDisplayVariable(int* argc, char** argv) {
 
 }  // namespace
 
-// Display and idle callback alike. Between frames it sleeps until the next one
-// is due, so an idle editor does not keep a core busy; the autosave is written
-// between frames too. An end signal leaves through exit(), which writes it.
-void display() {
+namespace {
+
+// An end signal leaves through exit(), which writes the autosave.
+void endOnSignal() {
     if (const int signal = pendingEndSignal()) {
         holdEndSignals();
         std::exit(endSignalExitStatus(signal));
     }
+}
+
+}  // namespace
+
+// Display and idle callback alike. Between frames it sleeps until the next one
+// is due, so an idle editor does not keep a core busy; the autosave is written
+// between frames too.
+void display() {
+    endOnSignal();
     const std::uint32_t wait = runFrame(windowState.frameTimer, tickCount, [] {
         updateNoticePanel(tickCount());
         markTitle();
@@ -105,6 +115,44 @@ void display() {
     autosave.tick(tickCount());
     if (waitBetweenFrames && wait > 0) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
 }
+
+namespace {
+
+// While the window cannot be seen there is no idle function: GLUT sleeps in
+// its wait for events until this timer, which keeps what runs with time going
+// (end signals, a notice's timeout, the title's mark, the autosave) without
+// drawing. Each hiding starts its own chain of ticks; a tick of an older chain
+// (the window was shown in between) ends it.
+constexpr unsigned hiddenTickInterval = 50;
+
+void hiddenTick(int chain) {
+    if (!windowState.frameTimer.hidden() || chain != windowState.hiddenTickChain) return;
+    endOnSignal();
+    updateNoticePanel(tickCount());
+    markTitle();
+    autosave.tick(tickCount());
+    glutTimerFunc(hiddenTickInterval, hiddenTick, chain);
+}
+
+// GLUT's window status: minimised, unmapped or fully covered, the window
+// draws nothing until it can be seen again; then the idle function is back
+// and the first frame is due at once.
+void windowStatus(int status) {
+    const bool hidden = status == GLUT_HIDDEN || status == GLUT_FULLY_COVERED;
+    FrameTimer& timer = windowState.frameTimer;
+    if (hidden == timer.hidden()) return;
+    if (hidden) {
+        timer.hide();
+        glutIdleFunc(nullptr);
+        glutTimerFunc(hiddenTickInterval, hiddenTick, ++windowState.hiddenTickChain);
+    } else {
+        timer.show(tickCount());
+        glutIdleFunc(display);
+        glutPostRedisplay();
+    }
+}
+
+}  // namespace
 
 // The window keeps its size: any other size is answered by asking for 800 x 600
 // again. The projection is multiplied onto the current (modelview) matrix, which
@@ -196,7 +244,7 @@ int main(int argc, char** argv) {
     glutCreateWindow(windowState.startTitle.c_str());
     setWindowIdentity(windowState.startTitle);
 
-    windowState.mapLayerCache.enable(loadGlFunction);
+    if (windowState.mapLayerCache.enable(loadGlFunction)) keysPanel.enable(loadGlFunction);
 
     glutDisplayFunc(display);
     // The projection is in place before GLUT's first reshape event.
@@ -208,6 +256,7 @@ int main(int argc, char** argv) {
     glutSpecialFunc(specialCallback);
     glutKeyboardFunc(keyboardCallback);
     glutIdleFunc(display);
+    glutWindowStatusFunc(windowStatus);
 
     windowState.frameTimer.start(tickCount());
 

@@ -18,7 +18,7 @@ public:
     explicit FrameTimer(int frameInterval = defaultFrameInterval, int fpsInterval = defaultFpsInterval)
         : frameInterval(frameInterval), fpsInterval(fpsInterval) {}
 
-    // Starts both periods at `now` with no frames counted.
+    // Starts both periods at `now` with no frames counted, the window shown.
     void start(std::uint32_t now);
 
     // True when a frame should be drawn at `now`.
@@ -34,6 +34,15 @@ public:
     // Closes the fps period at `now`: returns the frames drawn in it and starts a new one.
     int closeFpsPeriod(std::uint32_t now);
 
+    // While the window cannot be seen no frame is due and the fps period
+    // stands still. Shown again at `now`, a frame is due at once (when the
+    // interval has passed since the last one) and a new fps period starts
+    // there with no frames counted, so the counter counts only frames drawn
+    // while the window could be seen.
+    void hide();
+    void show(std::uint32_t now);
+    bool hidden() const { return isHidden; }
+
     int getFrameCount() const { return frameCount; }
     std::uint32_t getLastFrameTime() const { return lastFrameTime; }
     std::uint32_t getLastFpsTime() const { return lastFpsTime; }
@@ -44,4 +53,5 @@ private:
     std::uint32_t lastFrameTime = 0;
     std::uint32_t lastFpsTime = 0;
     int frameCount = 0;
+    bool isHidden = false;
 };

@@ -62,7 +62,7 @@ Button recoverButton;
 Button discardButton;
 
 // The keys panel (KeysPanel.h).
-Panel keysPanel;
+CachedPanel keysPanel;
 Label keysLabels[keysPanelLabelCount];
 
 void resetWindowState() { static_cast<WindowStart&>(windowState) = WindowStart(); }

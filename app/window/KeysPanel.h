@@ -2,7 +2,7 @@
 
 #include "EditorKeys.h"
 #include "Label.h"
-#include "Panel.h"
+#include "CachedPanel.h"
 
 // The panel F1 opens: every key, modifier and mouse gesture of the window and
 // what it does. It lies above every other control; F1, Escape or a click on
@@ -10,7 +10,7 @@
 
 // Its objects are defined in Globals.cpp, like every object of the layout.
 constexpr int keysPanelLabelCount = 33;
-extern Panel keysPanel;
+extern CachedPanel keysPanel;
 extern Label keysLabels[keysPanelLabelCount];
 
 // Lays out and registers the panel, hidden. Runs once, after the notices.

@@ -27,6 +27,8 @@ using ModifierSource = int (*)();
 struct WindowStart {
     // The frame and fps timing of the running program.
     FrameTimer frameTimer;
+    // The chain of timer ticks that keeps time while the window is hidden.
+    int hiddenTickChain = 0;
     // The map drawing's scratch, and precision mode's grid as a picture.
     MapDrawCache mapDrawing;
     GridPicture gridPicture;

@@ -100,6 +100,44 @@ expect_file_content map.mef "$INITIAL" "map.mef after SIGTERM during copy.bat"
 wait_for 5 "copy.bat's sleep to end" eval '! process_alive '"$(cat sleep.pid)"
 [ ! -e after.txt ] || fail "copy.bat went on after the signal"
 
+# swaps_since COUNT: more frames shown than COUNT.
+swaps_since() { [ "$(swaps)" -gt "$1" ]; }
+
+step "unmapped, the window draws nothing, and SIGTERM still ends it with the autosave"
+new_workdir hidden_term
+printf '%s' "$INITIAL" >map.mef
+swap_shim
+LD_PRELOAD=$E2E_SWAP_SHIM start_editor
+drag_junction
+xdotool windowunmap --sync "$WID"
+# A frame may have been under way as the window went.
+sleep 0.2
+drawn=$(swaps)
+sleep 1
+[ "$(swaps)" -eq "$drawn" ] || fail "the unmapped window drew $(($(swaps) - drawn)) frames in 1 s"
+kill -TERM "$E2E_PID"
+expect_exit 143 "SIGTERM while unmapped"
+expect_file_content map.mef.autosave "$DRAGGED" "autosave after SIGTERM while unmapped"
+expect_file_content map.mef "$INITIAL" "map.mef after SIGTERM while unmapped"
+
+step "unmapped, the autosave is written after its delay all the same; mapped again, frames come again"
+new_workdir hidden_timer
+printf '%s' "$INITIAL" >map.mef
+LD_PRELOAD=$E2E_SWAP_SHIM start_editor
+drag_junction
+xdotool windowunmap --sync "$WID"
+wait_for 40 "the autosave of the unmapped window" test -s map.mef.autosave
+expect_file_content map.mef.autosave "$DRAGGED" "the autosave written while unmapped"
+drawn=$(swaps)
+xdotool windowmap --sync "$WID"
+wait_for 2 "a frame once the window is mapped again" swaps_since "$drawn"
+wait_pixel 202 152 $MAGENTA "the dragged junction drawn again"
+drawn=$(swaps)
+wait_for 2 "frames to go on" swaps_since $((drawn + 20))
+close_window_politely
+expect_exit 0 "window closed after it was mapped again"
+expect_file_content map.mef.autosave "$DRAGGED" "autosave after closing the window"
+
 step "a drag, then the display lost: the autosave holds the dragged map"
 new_workdir lost
 start_editor

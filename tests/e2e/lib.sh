@@ -168,6 +168,27 @@ close_window_politely() {
     "$helper" "$WID"
 }
 
+# swap_shim: builds (on first use) the shim that, in LD_PRELOAD, makes the
+# editor keep the number of frames it has shown in $E2E_SWAPS (see
+# swap_count.c), and puts its path in E2E_SWAP_SHIM:
+#   swap_shim; LD_PRELOAD=$E2E_SWAP_SHIM start_editor
+swap_shim() {
+    E2E_SWAP_SHIM="$E2E_ROOT/swap_count.so"
+    if [ ! -e "$E2E_SWAP_SHIM" ]; then
+        "${CC:-cc}" -O1 -shared -fPIC -o "$E2E_SWAP_SHIM" "$E2E_HERE/swap_count.c" -ldl ||
+            fail "could not build the swap_count shim"
+    fi
+    E2E_SWAPS="$E2E_ROOT/swaps"
+    export SWAP_COUNT_FILE="$E2E_SWAPS"
+}
+
+# swaps: the frames the editor has shown so far (0 before the first).
+swaps() {
+    local count
+    count=$(cat "$E2E_SWAPS" 2>/dev/null) || true
+    echo $((${count:-0} + 0))
+}
+
 # --- screenshots and pixels -------------------------------------------------
 
 # shot: takes a screenshot of the window as raw 8-bit RGB into $E2E_SHOT.

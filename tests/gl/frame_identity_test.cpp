@@ -19,6 +19,7 @@
 #include "Globals.h"
 #include "GlyphAtlas.h"
 #include "Interface.h"
+#include "KeysPanel.h"
 #include "MapDraw.h"
 #include "Notices.h"
 #include "PrecisionTools.h"
@@ -66,6 +67,7 @@ protected:
         context = std::make_unique<OffscreenContext>(OffscreenContext::Colour::eightBits);
         if (!context->ok()) return;
         windowState.mapLayerCache.enable(loadProc);
+        keysPanel.enable(loadProc);
         std::mt19937 rng(9);
         for (auto& glyph : fontBits)
             for (unsigned char& byte : glyph) byte = static_cast<unsigned char>(rng());
@@ -306,4 +308,32 @@ TEST_F(FrameIdentity, ANoticeDrawsInItsBandOnly) {
         updateNoticePanel(1000);
         EXPECT_TRUE(newFrame() == before) << line;
     }
+}
+
+// The open keys panel is drawn once and copied after: every copied frame is
+// the frame drawn glyph by glyph, over a map that changes under it, with
+// precision mode's readout drawn after it. In a window of another size the
+// panel is drawn every frame; closed, it leaves nothing behind.
+TEST_F(FrameIdentity, TheKeysPanelCopiedIsTheKeysPanelDrawn) {
+    ASSERT_TRUE(keysPanelKey(EditorKey::f1));
+    expectSameFrames("the keys panel open");
+    EXPECT_TRUE(keysPanel.lastDrawWasCopy());
+    mapEditor.appendSegment();
+    mapEditor.setPrecision(true);
+    expectSameFrames("the keys panel over a longer map in precision mode");
+    EXPECT_TRUE(keysPanel.lastDrawWasCopy());
+    mapEditor.setPrecision(false);
+
+    // A drawable of 640 x 480 shows the picture scaled: no whole pixels.
+    BitmapFont::atlas = atlas.get();
+    context->beginFrame();
+    glViewport(0, 0, 640, 480);
+    drawScene();
+    BitmapFont::atlas = nullptr;
+    EXPECT_FALSE(keysPanel.lastDrawWasCopy());
+    expectSameFrames("the keys panel back at one unit a pixel");
+
+    ASSERT_TRUE(keysPanelKey(EditorKey::f1));
+    expectSameFrames("the keys panel closed");
+    EXPECT_FALSE(keysPanel.lastDrawWasCopy());
 }

@@ -90,4 +90,34 @@ TEST_F(FrameFunction, KeepsDrawingAndRefreshingAcrossTheWrap) {
     EXPECT_STREQ(fpsCounter.getText(), "91");
 }
 
+// Hidden, nothing is drawn and the fps counter keeps its last figure however
+// long; shown again (and hidden and shown twice over, as a window manager may
+// report it), a frame is drawn at the next call and the counter's next figure
+// counts only frames drawn since.
+TEST_F(FrameFunction, DrawsNothingWhileHiddenAndCountsAfreshWhenShown) {
+    fakeNow = 0;
+    timer.start(fakeNow);
+    runUntil(1001);
+    EXPECT_STREQ(fpsCounter.getText(), "91");
+    timer.hide();
+    timer.hide();
+    const int before = framesDrawn;
+    runUntil(60000);
+    EXPECT_EQ(framesDrawn, before);
+    EXPECT_STREQ(fpsCounter.getText(), "91");
+    EXPECT_EQ(runFrame(timer, readFakeTicks, fakeDraw), 10u) << "the wait while hidden";
+
+    const std::uint32_t shown = fakeNow;
+    timer.show(shown);
+    timer.show(shown + 5);
+    runFrame(timer, readFakeTicks, fakeDraw);
+    EXPECT_EQ(framesDrawn, before + 1) << "the first frame once shown";
+    runUntil(shown + 1000);
+    EXPECT_STREQ(fpsCounter.getText(), "91")
+        << "the period runs from the showing, not from before the hiding";
+    // Frames at shown, shown + 11, ..., shown + 1001.
+    runUntil(shown + 1001);
+    EXPECT_STREQ(fpsCounter.getText(), "92");
+}
+
 }  // namespace
