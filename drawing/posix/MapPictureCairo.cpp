@@ -226,7 +226,8 @@ void rasterGround(cairo_surface_t* surface, const std::vector<Segment>& segments
             for (int channel = 0; channel < 3; ++channel) {
                 const double under = background[channel] * (1 - e) + earth[channel] * e;
                 const double v = under * (1 - l) + line[channel] * l;
-                pixel = pixel << 8 | static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+                // As Cairo turns a colour into bytes: 16 bits, the high 8 kept.
+                pixel = pixel << 8 | static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 65535)) >> 8;
             }
             out[c] = pixel;
         }
