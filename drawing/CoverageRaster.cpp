@@ -4,7 +4,9 @@
 #include <cmath>
 
 CoverageRaster::CoverageRaster(int width, int height)
-    : columns(width), rows(height), cells(static_cast<std::size_t>(width + 2) * static_cast<std::size_t>(height), 0.0) {}
+    : columns(width),
+      rows(height),
+      cells(static_cast<std::size_t>(width + 2) * static_cast<std::size_t>(height), 0.0) {}
 
 void CoverageRaster::addEdge(double x0, double y0, double x1, double y1) {
     if (y0 == y1) return;
@@ -22,8 +24,7 @@ void CoverageRaster::addEdge(double x0, double y0, double x1, double y1) {
         const double next = k < cutCount ? cuts[k] : 1.0;
         const double toX = k < cutCount ? x0 + (x1 - x0) * next : x1;
         const double toY = k < cutCount ? y0 + (y1 - y0) * next : y1;
-        if (next > t)
-            addClippedEdge(std::clamp(fromX, 0.0, w), fromY, std::clamp(toX, 0.0, w), toY);
+        if (next > t) addClippedEdge(std::clamp(fromX, 0.0, w), fromY, std::clamp(toX, 0.0, w), toY);
         fromX = toX;
         fromY = toY;
         t = next;

@@ -5,7 +5,9 @@
 #include <limits>
 
 StrokeRaster::StrokeRaster(int width, int height, double half)
-    : columns(width), rows(height), half(half),
+    : columns(width),
+      rows(height),
+      half(half),
       nearest(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
               std::numeric_limits<float>::infinity()) {}
 
@@ -45,6 +47,7 @@ void StrokeRaster::addLine(double x0, double y0, double x1, double y1) {
 std::vector<float> StrokeRaster::coverage() const {
     std::vector<float> cover(nearest.size());
     for (std::size_t k = 0; k < nearest.size(); ++k)
-        cover[k] = static_cast<float>(std::clamp(half + 0.5 - std::sqrt(static_cast<double>(nearest[k])), 0.0, 1.0));
+        cover[k] =
+            static_cast<float>(std::clamp(half + 0.5 - std::sqrt(static_cast<double>(nearest[k])), 0.0, 1.0));
     return cover;
 }

@@ -68,7 +68,8 @@ std::vector<float> rasterCoverage(const std::vector<Point>& path, int width, int
         for (std::size_t k = 1; k < closed.size(); ++k) thinned.lineTo(closed[k].x, closed[k].y);
         thinned.finish();
     } else {
-        for (std::size_t k = 1; k < closed.size(); ++k) line(closed[k - 1].x, closed[k - 1].y, closed[k].x, closed[k].y);
+        for (std::size_t k = 1; k < closed.size(); ++k)
+            line(closed[k - 1].x, closed[k - 1].y, closed[k].x, closed[k].y);
     }
     return strokeWidth > 0 ? stroke.coverage() : raster.coverage();
 }
@@ -76,8 +77,8 @@ std::vector<float> rasterCoverage(const std::vector<Point>& path, int width, int
 // Pixels of `a` that no pixel of `b` within one pixel of them matches within
 // `tolerance`; with `halves` set, each pixel is taken as covered from 0.5 on
 // (the shape, not its shading).
-int unmatched(const std::vector<float>& a, const std::vector<float>& b, int width, int height, float tolerance,
-              bool halves = false) {
+int unmatched(const std::vector<float>& a, const std::vector<float>& b, int width, int height,
+              float tolerance, bool halves = false) {
     const auto value = [halves](float v) { return halves ? (v >= 0.5f ? 1.0f : 0.0f) : v; };
     int count = 0;
     for (int r = 0; r < height; ++r)
