@@ -1,6 +1,7 @@
 #include "GroundBoxSearch.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <utility>
 
@@ -68,6 +69,13 @@ std::vector<PieceRun> pieceRuns(const std::vector<GroundPoint>& points) {
 // smaller and quicker to build and to ask. Within two runs whose boxes meet,
 // only the pieces whose own boxes meet are compared.
 Meetings findMeetingsByBoxes(const std::vector<GroundPoint>& points, GroundCheckStop stop) {
+    Meetings found;
+    findMeetingsByBoxesWithin(points, stop, SIZE_MAX, found);
+    return found;
+}
+
+bool findMeetingsByBoxesWithin(const std::vector<GroundPoint>& points, GroundCheckStop stop, std::size_t budget,
+                               Meetings& found) {
     constexpr std::size_t runsPerBlock = 4;
     const std::size_t m = points.size();
     const auto at = [&](std::size_t k) -> const GroundPoint& { return points[k < m ? k : k - m]; };
@@ -92,6 +100,7 @@ Meetings findMeetingsByBoxes(const std::vector<GroundPoint>& points, GroundCheck
     const bgi::rtree<Entry, bgi::rstar<16>> tree(blocks.begin(), blocks.end());
 
     MeetingRecorder recorder(points, stop);
+    std::size_t work = 0;
     // Piece m - 1 and piece 0 meet at point 0: they are neighbours too.
     const bool closingPair =
         !runs.empty() && runs.front().first == 0 && runs.back().first + runs.back().count == m;
@@ -104,11 +113,13 @@ Meetings findMeetingsByBoxes(const std::vector<GroundPoint>& points, GroundCheck
         std::size_t nearCount = 0, nearOtherCount = 0;
         for (std::size_t k = 0; k < run.count; ++k)
             if (pieces[k].meets(otherBounds)) near[nearCount++] = k;
+        ++work;
         if (nearCount == 0) return;
         for (std::size_t k = 0; k < other.count; ++k) {
             otherPieces[k] = pieceBounds(other.first + k);
             if (otherPieces[k].meets(bounds)) nearOther[nearOtherCount++] = k;
         }
+        work += nearCount * nearOtherCount;
         for (std::size_t a = 0; a < nearCount; ++a) {
             const std::size_t i = run.first + near[a];
             for (std::size_t b = 0; b < nearOtherCount; ++b) {
@@ -124,8 +135,11 @@ Meetings findMeetingsByBoxes(const std::vector<GroundPoint>& points, GroundCheck
     for (const Entry& block : blocks) {
         candidates.clear();
         tree.query(bgi::intersects(block.first), std::back_inserter(candidates));
+        work += candidates.size();
+        if (work > budget) return false;
         const std::size_t firstRun = block.second * runsPerBlock;
         for (std::size_t r = firstRun; r < std::min(firstRun + runsPerBlock, runs.size()); ++r) {
+            if (work > budget) return false;
             if ((stopped = recorder.mustStop())) break;
             const PieceRun& run = runs[r];
             const std::size_t end = run.first + run.count;
@@ -151,5 +165,6 @@ Meetings findMeetingsByBoxes(const std::vector<GroundPoint>& points, GroundCheck
         }
         if (stopped) break;
     }
-    return recorder.finish();
+    found = recorder.finish();
+    return work <= budget;
 }

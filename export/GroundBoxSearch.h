@@ -22,3 +22,11 @@ std::vector<PieceRun> pieceRuns(const std::vector<GroundPoint>& points);
 // whose boxes meet until then.
 // Asks `stop` (when not null) between runs.
 Meetings findMeetingsByBoxes(const std::vector<GroundPoint>& points, GroundCheckStop stop = nullptr);
+
+// The same search, given up once it has compared more than `budget` pairs
+// of pieces (and runs) whose boxes meet: returns false then, with `found`
+// incomplete. Where boxes meet only near the outline's own neighbours (a
+// course running on to one side) it is done within a budget in proportion
+// to the pieces, quicker than the sweep and without its lists of groups.
+bool findMeetingsByBoxesWithin(const std::vector<GroundPoint>& points, GroundCheckStop stop, std::size_t budget,
+                               Meetings& found);

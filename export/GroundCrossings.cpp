@@ -26,6 +26,13 @@ constexpr std::size_t membersBase = 400000;
 constexpr std::size_t membersPerPiece = 16;
 constexpr std::size_t exactPlacesBase = 200000 / 50;
 
+// The search by boxes goes first, and the sweep only when it has compared
+// more than this many pairs of pieces and runs whose boxes meet, 16 a piece:
+// an outline whose boxes meet only near its own neighbours, as a course's
+// do, is done well within that, without the sweep's lists of groups.
+constexpr std::size_t boxWorkBase = 100000;
+constexpr std::size_t boxWorkPerPiece = 16;
+
 // For each outline piece, the groups it belongs to: piece i's are
 // groupsOf[first[i]] up to groupsOf[first[i + 1]].
 struct GroupsOfPieces {
@@ -43,16 +50,9 @@ struct GroupsOfPieces {
     }
 };
 
-// Finds every meeting of two outline pieces that are not neighbours, and
-// every overlap of two neighbours (the outline folding back on itself), in
-// outline order of the first piece, until the points found are more than
-// maxCrossings crossings, however the overlaps found later group them. The
-// sweep finds the groups of pieces that meet; their pairs are then recorded
-// run after run of pieces, each piece's with the later pieces it meets, so
-// that the search stops where the search by boxes would stop, with the same
-// findings, and pairs past the stop are never made.
-// Asks `stop` as it goes.
-Meetings findMeetings(const std::vector<GroundPoint>& points, GroundCheckStop stop) {
+}  // namespace
+
+Meetings findMeetingsBySweep(const std::vector<GroundPoint>& points, GroundCheckStop stop) {
     const std::size_t m = points.size();
     const std::vector<PieceRun> runs = pieceRuns(points);
     std::vector<SweepPiece> pieces;
@@ -106,6 +106,16 @@ Meetings findMeetings(const std::vector<GroundPoint>& points, GroundCheckStop st
     }
     return recorder.finish();
 }
+
+namespace {
+
+// The search by boxes first, within its budget; the sweep otherwise.
+Meetings findMeetings(const std::vector<GroundPoint>& points, GroundCheckStop stop) {
+    if (Meetings found; findMeetingsByBoxesWithin(points, stop, boxWorkBase + boxWorkPerPiece * points.size(), found))
+        return found;
+    return findMeetingsBySweep(points, stop);
+}
+
 
 // Groups overlaps that continue one another (an end in common, on one line)
 // into one stretch each; returns the group of each overlap as the index of

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 
 #include "CommandLine.h"
 #include "DrawingFile.h"
@@ -70,9 +71,7 @@ int usageProblem(const std::string& problem, Messages& messages) {
     return usageExitStatus;
 }
 
-}  // namespace
-
-int convertWithoutWindow(const std::string& in, const std::string& out, Messages& messages, int size) {
+int convert(const std::string& in, const std::string& out, Messages& messages, int size) {
     std::string inFile, id;
     splitPathId(in, inFile, id);
     std::vector<Segment> segments;
@@ -108,4 +107,17 @@ int convertWithoutWindow(const std::string& in, const std::string& out, Messages
     }
     tellFileWrite(out, write, messages);
     return write ? 0 : 1;
+}
+
+}  // namespace
+
+int convertWithoutWindow(const std::string& in, const std::string& out, Messages& messages, int size) {
+    // A map too large for the memory at hand (a limit set on the process) is
+    // refused with its line, as any other map that cannot be converted.
+    try {
+        return convert(in, out, messages, size);
+    } catch (const std::bad_alloc&) {
+        messages.problemLine(in + ": not enough memory to convert it to " + out);
+        return 1;
+    }
 }

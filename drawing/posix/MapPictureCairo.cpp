@@ -3,9 +3,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
+#include <new>
 
+#include "CoverageRaster.h"
 #include "GroundFile.h"
+#include "PixelPath.h"
+#include "StrokeRaster.h"
 #include "MapPicture.h"
 
 // The picture drawn with Cairo, whose surfaces write PNG and PDF to a stream:
@@ -18,8 +23,13 @@ constexpr double background[3] = {0.96, 0.96, 0.93};
 constexpr double earth[3] = {0.55, 0.45, 0.32};
 constexpr double line[3] = {0.12, 0.12, 0.12};
 
+// Called from within Cairo, which is C: no exception may leave it.
 cairo_status_t collect(void* closure, const unsigned char* data, unsigned int length) {
-    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    try {
+        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    } catch (const std::bad_alloc&) {
+        return CAIRO_STATUS_NO_MEMORY;
+    }
     return CAIRO_STATUS_SUCCESS;
 }
 
@@ -124,6 +134,107 @@ void drawGround(cairo_t* cairo, const std::vector<Segment>& segments, const Pict
     cairo_stroke(cairo);
 }
 
+// Grounds of more points than this are drawn into a PNG by CoverageRaster:
+// Cairo's fill sorts the edges it crosses along every row, which for a
+// zigzag of long edges overlapping in bulk took minutes, and its stroke
+// keeps a polygon of every piece; CoverageRaster's time goes with the pixels
+// the edges pass and its memory with the picture.
+constexpr std::size_t cairoDrawsUpTo = 4096;
+
+std::size_t outlinePointCount(const std::vector<Segment>& segments) {
+    std::size_t count = 3;
+    for (const Segment& segment : segments) count += static_cast<std::size_t>(std::max(0, segment.getResolution())) + 2;
+    return count;
+}
+
+// The distance from (x, y) to the line from (x0, y0) to (x1, y1).
+double distanceToLine(double x, double y, double x0, double y0, double x1, double y1) {
+    const double dx = x1 - x0, dy = y1 - y0, lengthSquared = dx * dx + dy * dy;
+    const double t = lengthSquared > 0 ? std::clamp(((x - x0) * dx + (y - y0) * dy) / lengthSquared, 0.0, 1.0) : 0;
+    return std::hypot(x0 + dx * t - x, y0 + dy * t - y);
+}
+
+// The curve from (x0, y0) through the handles to (x3, y3), in pixels, as
+// lines within about a tenth of a pixel of it, each end handed to `line`:
+// the curve lies within its handles' hull, so the handles' distance from the
+// chord bounds how far it strays, and each halving of the steps quarters that.
+template <class Line>
+void flatten(const double (&x)[4], const double (&y)[4], Line&& line) {
+    const double stray = std::max(distanceToLine(x[1], y[1], x[0], y[0], x[3], y[3]),
+                                  distanceToLine(x[2], y[2], x[0], y[0], x[3], y[3]));
+    const int n = static_cast<int>(std::clamp(std::ceil(std::sqrt(stray / 0.1)), 1.0, 1024.0));
+    for (int k = 1; k <= n; ++k) {
+        const double t = static_cast<double>(k) / n, u = 1 - t;
+        const double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+        line(a * x[0] + b * x[1] + c * x[2] + d * x[3], a * y[0] + b * y[1] + c * y[2] + d * y[3]);
+    }
+}
+
+// The same picture as drawGround, its pixels worked out by CoverageRaster
+// and written into `surface`'s own. Throws std::bad_alloc.
+void rasterGround(cairo_surface_t* surface, const std::vector<Segment>& segments, const PictureFrame& frame) {
+    const int width = frame.width, height = frame.height;
+    // The area under the ground, thinned by PixelPath to what the picture shows.
+    CoverageRaster fill(width, height);
+    const auto fillLine = [&fill](double x0, double y0, double x1, double y1) { fill.addEdge(x0, y0, x1, y1); };
+    PixelPath<decltype(fillLine)> outline(fillLine);
+    bool started = false;
+    double firstX = 0, firstY = 0;
+    forEachOutlinePoint(segments, [&](OutlineLine, std::size_t, double x, double y) {
+        const double px = frame.pixelX(x), py = frame.pixelY(y);
+        if (started) {
+            outline.lineTo(px, py);
+        } else {
+            outline.moveTo(px, py);
+            firstX = px;
+            firstY = py;
+            started = true;
+        }
+    });
+    outline.lineTo(firstX, firstY);
+    outline.finish();
+    const std::vector<float>& earthCover = fill.coverage();
+
+    // The ground line, thinned the same way, with round joins and ends.
+    StrokeRaster stroke(width, height, std::max(1.0, std::max(width, height) / 400.0) / 2);
+    const auto strokeLine = [&stroke](double x0, double y0, double x1, double y1) { stroke.addLine(x0, y0, x1, y1); };
+    PixelPath<decltype(strokeLine)> ground(strokeLine);
+    const auto lineTo = [&ground](double x, double y) { ground.lineTo(x, y); };
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const std::vector<ControlPoint> p = segments[i].controlPoints();
+        const double x[4] = {frame.pixelX(p[0].x), frame.pixelX(p[1].x), frame.pixelX(p[2].x), frame.pixelX(p[3].x)};
+        const double y[4] = {frame.pixelY(-p[0].y), frame.pixelY(-p[1].y), frame.pixelY(-p[2].y),
+                             frame.pixelY(-p[3].y)};
+        if (i == 0 || !(p[0] == segments[i - 1].getEndPoint())) {
+            ground.moveTo(x[0], y[0]);
+            stroke.addLine(x[0], y[0], x[0], y[0]);
+        }
+        flatten(x, y, lineTo);
+    }
+    ground.finish();
+    const std::vector<float> lineCover = stroke.coverage();
+
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int rowBytes = cairo_image_surface_get_stride(surface);
+    for (int r = 0; r < height; ++r) {
+        auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(rowBytes) * r);
+        for (int c = 0; c < width; ++c) {
+            const std::size_t k = static_cast<std::size_t>(r) * static_cast<std::size_t>(width) + c;
+            const double e = earthCover[k], l = lineCover[k];
+            std::uint32_t pixel = 0;
+            for (int channel = 0; channel < 3; ++channel) {
+                const double under = background[channel] * (1 - e) + earth[channel] * e;
+                const double v = under * (1 - l) + line[channel] * l;
+                // As Cairo turns a colour into bytes: 16 bits, the high 8 kept.
+                pixel = pixel << 8 | static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 65535)) >> 8;
+            }
+            out[c] = pixel;
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+}
+
 MapPicture failure(cairo_status_t status) {
     MapPicture picture;
     picture.error = std::string("the picture could not be drawn: ") + cairo_status_to_string(status);
@@ -145,7 +256,13 @@ MapPicture drawMapPicture(const std::vector<Segment>& segments, PictureFormat fo
                         : cairo_pdf_surface_create_for_stream(collect, &picture.bytes, frame.width, frame.height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
         return failure(cairo_surface_status(surface.get()));
-    {
+    if (format == PictureFormat::png && outlinePointCount(segments) > cairoDrawsUpTo) {
+        try {
+            rasterGround(surface.get(), segments, frame);
+        } catch (const std::bad_alloc&) {
+            return failure(CAIRO_STATUS_NO_MEMORY);
+        }
+    } else {
         Context cairo(cairo_create(surface.get()));
         drawGround(cairo.get(), segments, frame);
         if (cairo_status(cairo.get()) != CAIRO_STATUS_SUCCESS) return failure(cairo_status(cairo.get()));

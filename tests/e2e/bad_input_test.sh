@@ -113,6 +113,22 @@ check_in_seconds alike.mef
 [ "$(tail -1 out.txt)" = "alike.mef: the search for crossings stopped after 100000 pairs of pieces running along each other; more may follow" ] ||
     fail "--check of the zigzag printed alike ends: $(tail -1 out.txt)"
 
+step "--convert to pictures under a small memory limit: a picture too large is refused in one line, status 1"
+new_workdir picture-memory
+# A square zigzag of 200,000 straight segments: 4096 x 4096 pixels do not
+# fit the limit; 1024 pixels do.
+awk 'BEGIN { n = 200000; for (i = 0; i < n; i++) { x = i % 2 ? i + 50000 : i; y = i % 2 ? 150000 : 0
+    nx = (i + 1) % 2 ? i + 50001 : i + 1; ny = (i + 1) % 2 ? 150000 : 0
+    printf "%d %d %d %d\n%d %d %d %d\n0\n", x, y, x, y, nx, ny, nx, ny } }' >square.mef
+rc=0
+env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --convert --size 4096 square.mef big.png >out.txt 2>err.txt || rc=$?
+[ "$rc" = 1 ] || fail "--convert --size 4096 under the limit: status $rc, $(cat err.txt)"
+[ "$(cat err.txt)" = "square.mef: the picture could not be drawn: out of memory" ] || fail "its message: $(cat err.txt)"
+[ ! -e big.png ] || fail "big.png written after a refusal"
+env -u DISPLAY prlimit --as=$SMALL_MEMORY "$E2E_EDITOR" --convert square.mef small.png 2>err.txt ||
+    fail "--convert at 1024 pixels under the limit: $(cat err.txt)"
+[ "$(head -c 8 small.png | od -An -c | tr -d ' ')" = '211PNG\r\n032\n' ] || fail "small.png is no PNG"
+
 step "--help to a full disk: status 1"
 rc=0
 env -u DISPLAY "$E2E_EDITOR" --help >/dev/full 2>err.txt || rc=$?

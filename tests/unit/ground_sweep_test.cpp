@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "GroundBoxSearch.h"
+#include "GroundCrossings.h"
 #include "GroundGeometry.h"
 #include "GroundSweep.h"
 
@@ -134,3 +138,54 @@ TEST(GroundSweep, StopsPastItsBudget) {
 }
 
 }  // namespace
+
+namespace {
+
+// A meeting as the comparisons below see it: pieces, points, as printed.
+using Found = std::tuple<std::size_t, std::size_t, double, double, double, double, double, double>;
+std::vector<Found> listed(const std::vector<Meeting>& meetings) {
+    std::vector<Found> list;
+    for (const Meeting& m : meetings) list.emplace_back(m.i, m.j, m.a.x, m.a.y, m.b.x, m.b.y, m.printed.x, m.printed.y);
+    return list;
+}
+
+}  // namespace
+
+// The three ways the crossing search can go (the boxes within their budget,
+// the sweep, the boxes unbounded) find the same meetings and stop at the
+// same place, on seeded outlines of every kind: grids that touch and run
+// along themselves, and tangles of more than maxCrossings crossings.
+TEST(GroundSweep, TheSearchByBoxesAndTheSweepFindTheSame) {
+    const struct {
+        int grid;
+        int points;
+        int outlines;
+    } cases[] = {{3, 30, 200}, {6, 60, 100}, {1000, 200, 20}, {1000000, 400, 3}, {4, 600, 2}};
+    std::size_t stops = 0;
+    for (const auto& c : cases) {
+        std::mt19937 random(static_cast<unsigned>(c.grid + c.points));
+        std::uniform_int_distribution<int> coordinate(0, c.grid);
+        for (int outline = 0; outline < c.outlines; ++outline) {
+            std::vector<GroundPoint> points;
+            for (int k = 0; k < c.points; ++k) points.push_back({double(coordinate(random)), double(coordinate(random))});
+            const Meetings boxes = findMeetingsByBoxes(points);
+            const Meetings swept = findMeetingsBySweep(points);
+            Meetings within;
+            ASSERT_TRUE(findMeetingsByBoxesWithin(points, nullptr, SIZE_MAX / 2, within));
+            for (const Meetings* other : {&swept, static_cast<const Meetings*>(&within)}) {
+                ASSERT_EQ(listed(other->points), listed(boxes.points)) << "grid " << c.grid << ", outline " << outline;
+                ASSERT_EQ(listed(other->overlaps), listed(boxes.overlaps)) << "grid " << c.grid;
+                EXPECT_EQ(other->stopped, boxes.stopped);
+                EXPECT_EQ(other->overlapsCut, boxes.overlapsCut);
+            }
+            stops += boxes.stopped || boxes.overlapsCut;
+        }
+    }
+    EXPECT_GT(stops, 0u) << "no outline made the search stop early";
+    // A tangle whose boxes meet in bulk overruns a small budget and says so.
+    std::vector<GroundPoint> tangle;
+    for (int k = 0; k < 2000; ++k) tangle.push_back({double(k % 2 ? k + 1000 : k), double(k % 2 ? 100 : 0)});
+    Meetings cut;
+    EXPECT_FALSE(findMeetingsByBoxesWithin(tangle, nullptr, 10000, cut));
+    EXPECT_TRUE(findMeetingsByBoxesWithin(tangle, nullptr, SIZE_MAX / 2, cut));
+}
