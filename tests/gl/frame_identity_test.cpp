@@ -319,10 +319,10 @@ TEST_F(FrameIdentity, TheKeysPanelCopiedIsTheKeysPanelDrawn) {
     expectSameFrames("the keys panel open");
     EXPECT_TRUE(keysPanel.lastDrawWasCopy());
     mapEditor.appendSegment();
-    mapEditor.setPrecision(true);
+    mapEditor.precision().set(true);
     expectSameFrames("the keys panel over a longer map in precision mode");
     EXPECT_TRUE(keysPanel.lastDrawWasCopy());
-    mapEditor.setPrecision(false);
+    mapEditor.precision().set(false);
 
     // A drawable of 640 x 480 shows the picture scaled: no whole pixels.
     BitmapFont::atlas = atlas.get();
