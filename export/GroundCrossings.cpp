@@ -84,8 +84,11 @@ Meetings findMeetingsBySweep(const std::vector<GroundPoint>& points, GroundCheck
     const GroupsOfPieces of(groups, pieceOf, m);
     MeetingRecorder recorder(points, stop);
     std::vector<std::uint32_t> later;
-    for (std::size_t r = 0; r < runs.size(); ++r) {
+    for (std::size_t r = 0, sweepEnd = 0; r < runs.size(); ++r) {
         if (recorder.mustStop()) break;
+        // The sweep kept the groups of its lowest pieces only, and the stop
+        // came after them: the search by boxes finds the rest.
+        if ((sweepEnd += runs[r].count) > groups.completeBelow) return findMeetingsByBoxes(points, stop);
         const std::size_t end = runs[r].first + runs[r].count;
         for (std::size_t i = runs[r].first; i < end; ++i)
             if (i + 1 < m && inRangePiece[i + 1]) recorder.compareNeighbours(i, i + 1);
