@@ -109,17 +109,22 @@ public:
 
 private:
     // The pieces of `meeting` meet at the point where the sweep stands.
-    // Past the limit of members kept, the groups of the highest pieces are
-    // left out, so that those kept are complete for the lowest ones; past
-    // four times that limit of members met, the sweep gives up.
+    // Past the limit of members kept, the sweep gives up, or with
+    // budget.keepLowest leaves out the groups of the highest pieces, so that
+    // those kept are complete for the lowest ones, and gives up past four
+    // times that limit of members met.
     bool report(const std::vector<std::uint32_t>& meeting) {
         if (meeting.size() < 2) return true;
         met += meeting.size();
+        const bool over = groups.members.size() + meeting.size() > budget.members;
+        if (!budget.keepLowest && over) return false;
         if (met > 4 * budget.members) return false;
         const std::uint32_t low = *std::min_element(meeting.begin(), meeting.end());
         if (low >= groups.completeBelow) return true;
-        if (groups.members.size() + meeting.size() > budget.members) {
+        if (over) {
             keepLowest(budget.members / 2);
+            if (groups.members.size() + meeting.size() > budget.members)
+                groups.completeBelow = std::min<std::size_t>(groups.completeBelow, low);
             if (low >= groups.completeBelow) return true;
         }
         groups.members.insert(groups.members.end(), meeting.begin(), meeting.end());

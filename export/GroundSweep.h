@@ -30,16 +30,18 @@ struct MeetingGroups {
 // Takes O((n + k) log n) time for n pieces and k points where pieces meet.
 //
 // `groups` gets the pieces (indices into `pieces`) meeting at each point, in
-// the order the sweep reaches the points, at most `budget.members` pieces in
-// all: past that, the groups of the highest pieces are left out. Returns
-// overBudget, with `groups` incomplete, when the groups found would hold
-// more than four times `budget.members` pieces in all, or when the sweep had to work out more than `budget.exactPlaces`
+// the order the sweep reaches the points. Returns overBudget, with `groups`
+// incomplete, when the groups would hold more than `budget.members` pieces
+// in all (with `budget.keepLowest`, the groups of the highest pieces are
+// left out past that, and the sweep gives up only when the groups found
+// would hold four times as many), or when the sweep had to work out more than `budget.exactPlaces`
 // crossings exactly (crossings within rounding errors of each other, as in
 // a star's middle, cost microseconds each); stopped when `stop` (asked at
 // every point the sweep passes, when not null) said so.
 struct SweepBudget {
     std::size_t members = 0;
     std::size_t exactPlaces = 0;
+    bool keepLowest = false;
 };
 enum class SweepEnd { complete, overBudget, stopped };
 SweepEnd findMeetingGroups(const std::vector<SweepPiece>& pieces, SweepBudget budget, MeetingGroups& groups,
