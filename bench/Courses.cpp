@@ -94,6 +94,31 @@ std::vector<Segment> shearedZigzag(int count) {
     return straightChain(points);
 }
 
+std::vector<Segment> zigzagAndGrid(int count, int lines) {
+    std::vector<Segment> chain = shearedZigzag(count);
+    // Up and down the lines x = 1000, 1001, ... from y = 0 to lines + 1,
+    // joined by steps along their ends; then right, left and right again
+    // along y = 1, 2, ... from x = 999 to 1000 + lines, joined by steps
+    // outside the first lines; then one step on to the right, where the
+    // right foot runs clear of every line.
+    const double left = 1000.0, right = left + lines;
+    std::vector<std::pair<double, double>> points{{sixDigitValue(count / 2), 0.0}};
+    for (int k = 0; k < lines; ++k) {
+        const double from = k % 2 == 0 ? 0.0 : lines + 1.0;
+        points.emplace_back(left + k, from);
+        points.emplace_back(left + k, lines + 1.0 - from);
+    }
+    points.emplace_back(right, points.back().second);
+    for (int k = 0; k < lines; ++k) {
+        const double from = k % 2 == 0 ? right : left - 1.0;
+        points.emplace_back(from, k + 1.0);
+        points.emplace_back(right + left - 1.0 - from, k + 1.0);
+    }
+    points.emplace_back(right + 1.0, points.back().second);
+    for (const Segment& s : straightChain(points)) chain.push_back(s);
+    return chain;
+}
+
 std::vector<Segment> comb(int count) {
     std::vector<std::pair<double, double>> points{{sixDigitValue(0), 0.0}};
     long across = 0;

@@ -22,6 +22,11 @@ std::vector<Segment> windowFullOfSegments(int count, int resolution, unsigned se
 // a sheared zigzag, down from (v(k), 0) to (v(k + count / 2), -100) and back
 // up to (v(k + 1), 0) for each k;
 std::vector<Segment> shearedZigzag(int count);
+// the same zigzag followed, far to its right, by a grid of `lines` upright
+// lines crossed by as many level ones, all in one chain (lines * lines
+// crossings, past the sweep's budget: the check's search by boxes must find
+// that the zigzag meets nothing without comparing its boxes in pairs);
+std::vector<Segment> zigzagAndGrid(int count, int lines);
 // a comb of vertical teeth 100 deep, joined at the bottom and at the top in turn;
 std::vector<Segment> comb(int count);
 // a spiral of 16 segments a turn, 4 apart, in to its middle and out again

@@ -2,9 +2,10 @@
 // the idle editor with a long course loaded (bench/idle_cpu). With
 // --in-window the segments are laid out row over row inside the window, so
 // that every one of them is drawn. --zigzag, --comb and --spiral write the
-// shapes that are hardest for the ground check (bench/Courses.h).
+// shapes that are hardest for the ground check (bench/Courses.h), and
+// --zigzag-grid the zigzag followed by a grid of 1,100 x 1,100 lines.
 //
-// Usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral]
+// Usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral | --zigzag-grid]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,10 +19,10 @@ int main(int argc, char** argv) {
     if (!shape.empty()) --argc;
     if (argc < 2 || argc > 3 ||
         (!shape.empty() && shape != "--in-window" && shape != "--zigzag" && shape != "--comb" &&
-         shape != "--spiral")) {
+         shape != "--spiral" && shape != "--zigzag-grid")) {
         std::fprintf(
             stderr,
-            "usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral]\n");
+            "usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral | --zigzag-grid]\n");
         return 2;
     }
     const int count = argc == 3 ? std::atoi(argv[2]) : 100000;
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
         segments = windowFullOfSegments(count, 5, 7);
     else if (shape == "--zigzag")
         segments = shearedZigzag(count);
+    else if (shape == "--zigzag-grid")
+        segments = zigzagAndGrid(count, 1100);
     else if (shape == "--comb")
         segments = comb(count);
     else if (shape == "--spiral")

@@ -13,10 +13,14 @@
 
 namespace {
 
-// The sweep gives way to the search by boxes, which can stop after the first
-// meetings in outline order, past 400,000 and 16 a piece of pieces listed at
-// the points where pieces meet (64 bytes a piece, in proportion to the map;
-// a pair that meets alone takes two), or past a fiftieth of 200,000 and two
+// The sweep keeps at most 400,000 and 16 a piece of pieces listed at the
+// points where pieces meet (64 bytes a piece, in proportion to the map; a
+// pair that meets alone takes two), past that only the groups of the pieces
+// earliest in outline order, enough where the findings' cap is reached
+// among those (a grid's million crossings after a long course). It gives
+// way to the search by boxes, which can stop after the first meetings in
+// outline order, where the cap is not reached among them, past four times
+// as many pieces listed, or past a fiftieth of 200,000 and two
 // a piece of crossings placed exactly: those are crowded within rounding
 // errors of each other, as in a star's middle, and cost microseconds each.
 // An outline whose printed numbers run into one another (past 100,000 six
@@ -68,7 +72,8 @@ Meetings findMeetingsBySweep(const std::vector<GroundPoint>& points, GroundCheck
         }
     }
     MeetingGroups groups;
-    const SweepBudget budget{membersBase + membersPerPiece * pieces.size(), exactPlacesBase + 2 * pieces.size() / 50};
+    const SweepBudget budget{membersBase + membersPerPiece * pieces.size(), exactPlacesBase + 2 * pieces.size() / 50,
+                             true};
     switch (findMeetingGroups(pieces, budget, groups, stop)) {
     case SweepEnd::complete:
         break;
@@ -84,8 +89,11 @@ Meetings findMeetingsBySweep(const std::vector<GroundPoint>& points, GroundCheck
     const GroupsOfPieces of(groups, pieceOf, m);
     MeetingRecorder recorder(points, stop);
     std::vector<std::uint32_t> later;
-    for (std::size_t r = 0; r < runs.size(); ++r) {
+    for (std::size_t r = 0, sweepEnd = 0; r < runs.size(); ++r) {
         if (recorder.mustStop()) break;
+        // The sweep kept the groups of its lowest pieces only, and the stop
+        // came after them: the search by boxes finds the rest.
+        if ((sweepEnd += runs[r].count) > groups.completeBelow) return findMeetingsByBoxes(points, stop);
         const std::size_t end = runs[r].first + runs[r].count;
         for (std::size_t i = runs[r].first; i < end; ++i)
             if (i + 1 < m && inRangePiece[i + 1]) recorder.compareNeighbours(i, i + 1);

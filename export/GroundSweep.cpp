@@ -109,12 +109,61 @@ public:
 
 private:
     // The pieces of `meeting` meet at the point where the sweep stands.
+    // Past the limit of members kept, the sweep gives up, or with
+    // budget.keepLowest leaves out the groups of the highest pieces, so that
+    // those kept are complete for the lowest ones, and gives up past four
+    // times that limit of members met.
     bool report(const std::vector<std::uint32_t>& meeting) {
         if (meeting.size() < 2) return true;
-        if (groups.members.size() + meeting.size() > budget.members) return false;
+        met += meeting.size();
+        const bool over = groups.members.size() + meeting.size() > budget.members;
+        if (!budget.keepLowest && over) return false;
+        if (met > 4 * budget.members) return false;
+        const std::uint32_t low = *std::min_element(meeting.begin(), meeting.end());
+        if (low >= groups.completeBelow) return true;
+        if (over) {
+            keepLowest(budget.members / 2);
+            if (groups.members.size() + meeting.size() > budget.members)
+                groups.completeBelow = std::min<std::size_t>(groups.completeBelow, low);
+            if (low >= groups.completeBelow) return true;
+        }
         groups.members.insert(groups.members.end(), meeting.begin(), meeting.end());
         groups.ends.push_back(groups.members.size());
+        lows.push_back(low);
         return true;
+    }
+
+    // Keeps at most `most` members, in the groups of the lowest pieces, and
+    // lowers completeBelow to the lowest piece of those left out.
+    void keepLowest(std::size_t most) {
+        std::vector<std::pair<std::uint32_t, std::size_t>> bySize;  // each group's lowest piece and size
+        for (std::size_t g = 0; g < lows.size(); ++g)
+            bySize.emplace_back(lows[g], groups.ends[g] - (g == 0 ? 0 : groups.ends[g - 1]));
+        std::sort(bySize.begin(), bySize.end());
+        std::size_t kept = 0;
+        for (const auto& [low, size] : bySize) {
+            // Groups of one lowest piece stay or go together.
+            if (kept + size > most) {
+                groups.completeBelow = std::min<std::size_t>(groups.completeBelow, low);
+                break;
+            }
+            kept += size;
+        }
+        std::size_t to = 0, g = 0;
+        std::vector<std::size_t> ends;
+        std::vector<std::uint32_t> keptLows;
+        for (std::size_t from = 0; g < lows.size(); ++g) {
+            const std::size_t end = groups.ends[g];
+            if (lows[g] < groups.completeBelow) {
+                for (; from < end; ++from) groups.members[to++] = groups.members[from];
+                ends.push_back(to);
+                keptLows.push_back(lows[g]);
+            }
+            from = end;
+        }
+        groups.members.resize(to);
+        groups.ends = std::move(ends);
+        lows = std::move(keptLows);
     }
 
     // Adds the crossing of the pieces in `below` and `above`, when both are
@@ -200,6 +249,8 @@ private:
     SweepQueue queue;
     SweepLine line;
     std::vector<std::uint32_t> meeting, continuing;
+    std::vector<std::uint32_t> lows;  // the lowest piece of each group kept
+    std::size_t met = 0;              // members of every group found
 };
 
 }  // namespace
@@ -208,6 +259,7 @@ SweepEnd findMeetingGroups(const std::vector<SweepPiece>& pieces, SweepBudget bu
                            GroundCheckStop stop) {
     groups.members.clear();
     groups.ends.clear();
+    groups.completeBelow = SIZE_MAX;
     Sweep sweep(pieces, budget, groups);
     return sweep.run(stop);
 }

@@ -14,9 +14,12 @@
 // run along each other are in the groups at both ends of their common stretch.
 // A star of n pieces through one point is one group of n, where its pairs
 // would be n (n - 1) / 2.
+// Where the groups would hold too many pieces, those whose lowest piece is
+// completeBelow or past it are left out: every group of a lower piece is kept.
 struct MeetingGroups {
     std::vector<std::uint32_t> members;
     std::vector<std::size_t> ends;
+    std::size_t completeBelow = SIZE_MAX;
 };
 
 // Every group of pieces that meet (cross, touch or run along each other),
@@ -29,13 +32,16 @@ struct MeetingGroups {
 // `groups` gets the pieces (indices into `pieces`) meeting at each point, in
 // the order the sweep reaches the points. Returns overBudget, with `groups`
 // incomplete, when the groups would hold more than `budget.members` pieces
-// in all, or when the sweep had to work out more than `budget.exactPlaces`
+// in all (with `budget.keepLowest`, the groups of the highest pieces are
+// left out past that, and the sweep gives up only when the groups found
+// would hold four times as many), or when the sweep had to work out more than `budget.exactPlaces`
 // crossings exactly (crossings within rounding errors of each other, as in
 // a star's middle, cost microseconds each); stopped when `stop` (asked at
 // every point the sweep passes, when not null) said so.
 struct SweepBudget {
     std::size_t members = 0;
     std::size_t exactPlaces = 0;
+    bool keepLowest = false;
 };
 enum class SweepEnd { complete, overBudget, stopped };
 SweepEnd findMeetingGroups(const std::vector<SweepPiece>& pieces, SweepBudget budget, MeetingGroups& groups,

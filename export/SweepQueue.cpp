@@ -5,6 +5,8 @@
 
 #include <boost/multiprecision/cpp_int.hpp>
 
+#include "GroundGeometry.h"
+
 using boost::multiprecision::cpp_rational;
 
 namespace {
@@ -20,6 +22,9 @@ cpp_rational exact(double v) { return cpp_rational(v); }
 struct SweepQueue::ExactPoint {
     GroundPoint p1, p2, q1, q2;
     GroundPoint margin;
+    // Whether x (or y) is its rounded place exactly: a piece upright (or
+    // level) fixes it, as where the lines of a grid cross.
+    bool xIsNear = false, yIsNear = false;
     mutable bool known = false;
     mutable cpp_rational x, y;
     std::size_t* workedOut = nullptr;  // counts the places worked out exactly
@@ -70,12 +75,22 @@ bool estimate(SweepQueue::ExactPoint& c, GroundPoint& near) {
                0x1p-1070;
     };
     c.margin = {margin(c.p1.x, pdx), margin(c.p1.y, pdy)};
+    // Along an upright or level piece one coordinate is that piece's own.
+    c.xIsNear = pdx == 0 || qdx == 0;
+    c.yIsNear = pdy == 0 || qdy == 0;
+    if (c.xIsNear) near.x = pdx == 0 ? c.p1.x : c.q1.x, c.margin.x = 0;
+    if (c.yIsNear) near.y = pdy == 0 ? c.p1.y : c.q1.y, c.margin.y = 0;
     return true;
 }
 
 // The exact coordinate of a place, x or y.
+// Whether coordinate x (or y) of a place is its rounded one exactly.
+bool nearIsExact(const SweepQueue::Place& p, bool isX) {
+    return p.exact == nullptr || (isX ? p.exact->xIsNear : p.exact->yIsNear);
+}
+
 cpp_rational exactCoordinate(const SweepQueue::Place& p, bool isX) {
-    if (p.exact == nullptr) return exact(isX ? p.near.x : p.near.y);
+    if (nearIsExact(p, isX)) return exact(isX ? p.near.x : p.near.y);
     p.exact->workOut();
     return isX ? p.exact->x : p.exact->y;
 }
@@ -88,7 +103,7 @@ int compareCoordinate(const SweepQueue::Place& a, const SweepQueue::Place& b, bo
     const double mv = b.exact == nullptr ? 0 : (isX ? b.exact->margin.x : b.exact->margin.y);
     if (u + mu < v - mv) return -1;
     if (v + mv < u - mu) return 1;
-    if (mu == 0 && mv == 0 && a.exact == nullptr && b.exact == nullptr) return 0;
+    if (nearIsExact(a, isX) && nearIsExact(b, isX)) return u < v ? -1 : (v < u ? 1 : 0);
     const cpp_rational x = exactCoordinate(a, isX), y = exactCoordinate(b, isX);
     return x < y ? -1 : (y < x ? 1 : 0);
 }
@@ -172,6 +187,7 @@ bool SweepQueue::passesThrough(std::uint32_t k, const Place& at) const {
     const double bound = std::fabs(dx) * c.margin.y + std::fabs(dy) * c.margin.x +
                          8 * epsilon * (std::fabs(left) + std::fabs(right)) + 0x1p-1000;
     if (std::fabs(left - right) > 2 * bound) return false;
+    if (c.xIsNear && c.yIsNear) return orientation(p.low, p.high, at.near) == 0;
     c.workOut();
     const cpp_rational x1 = exact(p.low.x), y1 = exact(p.low.y);
     const cpp_rational ex = exact(p.high.x) - x1, ey = exact(p.high.y) - y1;

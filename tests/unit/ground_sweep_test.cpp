@@ -137,6 +137,45 @@ TEST(GroundSweep, StopsPastItsBudget) {
     EXPECT_EQ(pairsOf(groups), everyPairThatMeets(star));
 }
 
+// With too small a budget to keep every group, the sweep keeps those of its
+// lowest pieces: every pair that meets with a piece below completeBelow, on
+// seeded tangles and one crossing grid, and nothing that does not meet.
+TEST(GroundSweep, KeepsTheGroupsOfItsLowestPiecesPastItsBudget) {
+    std::size_t cut = 0;
+    for (int outline = 0; outline < 60; ++outline) {
+        std::mt19937 random(static_cast<unsigned>(outline));
+        const int grid = outline % 3 == 0 ? 4 : 50;
+        std::uniform_int_distribution<int> coordinate(0, grid);
+        std::vector<SweepPiece> pieces;
+        for (int k = 0; k < 80; ++k)
+            pieces.push_back(piece({double(coordinate(random)), double(coordinate(random))},
+                                   {double(coordinate(random)), double(coordinate(random))}));
+        if (outline == 0)  // ten upright lines across ten level ones: the groups of the first are kept
+            for (int k = 0; k < 10; ++k) pieces[k] = piece({k + 0.5, 0}, {k + 0.5, 11}), pieces[10 + k] = piece({0, k + 0.5}, {11, k + 0.5});
+        const Pairs all = everyPairThatMeets(pieces);
+        const std::size_t budget = (all.size() + outline) / 2 + 10;
+        MeetingGroups groups;
+        ASSERT_EQ(findMeetingGroups(pieces, {budget, 20000, true}, groups), SweepEnd::complete) << outline;
+        EXPECT_LE(groups.members.size(), budget);
+        Pairs below;
+        for (const auto& pair : all)
+            if (pair.first < groups.completeBelow) below.push_back(pair);
+        const Pairs kept = pairsOf(groups);
+        EXPECT_TRUE(std::includes(all.begin(), all.end(), kept.begin(), kept.end())) << outline;
+        EXPECT_TRUE(std::includes(kept.begin(), kept.end(), below.begin(), below.end())) << outline;
+        cut += groups.completeBelow < pieces.size();
+    }
+    EXPECT_GT(cut, 30u) << "the budgets left out too few groups";
+    // Past four times its budget of members met, it gives up.
+    std::vector<SweepPiece> star;
+    for (int k = 0; k < 40; ++k) star.push_back(piece({double(k), 0}, {double(40 - k), 40}));
+    MeetingGroups groups;
+    EXPECT_EQ(findMeetingGroups(star, {9, 1000, true}, groups), SweepEnd::overBudget);
+    EXPECT_EQ(findMeetingGroups(star, {10, 1000, true}, groups), SweepEnd::complete);
+    EXPECT_EQ(groups.completeBelow, 0u);
+    EXPECT_TRUE(groups.members.empty());
+}
+
 }  // namespace
 
 namespace {
