@@ -97,6 +97,11 @@ void ChainEdit::reindex(std::size_t i) {
     editor->index.update(i, editor->segments[i]);
 }
 
+void ChainEdit::reindex(const std::vector<std::size_t>& changed) {
+    settle();
+    editor->index.update(changed, editor->segments);
+}
+
 void ChainEdit::holdMoving(const std::vector<std::size_t>& translated, const std::vector<std::size_t>& reshaped) {
     editor->index.holdMoving(translated, reshaped);
 }

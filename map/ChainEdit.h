@@ -63,6 +63,8 @@ public:
     // it), to be changed in place; reindex(i) after each change.
     Segment& keep(std::size_t i);
     void reindex(std::size_t i);
+    // Every segment at `changed` (repeats allowed) was changed: the index follows them at once.
+    void reindex(const std::vector<std::size_t>& changed);
     // A group move puts the index's work off to its end: the segments in
     // `translated` (ascending) move by one offset, given to movedBy after
     // each change; those in `reshaped` (ascending) change shape. settle()

@@ -149,14 +149,19 @@ void SegmentIndex::settle(const std::vector<Segment>& segments) {
     Tree& t = *tree;
     if (!t.holding) return;
     t.holding = false;
-    if (t.held.size() > segments.size() / 16) {
+    for (std::size_t i : t.held) t.moving[i] = Tree::still;
+    const std::vector<std::size_t> held = std::move(t.held);
+    t.held.clear();
+    t.aside.clear();
+    update(held, segments);
+}
+
+void SegmentIndex::update(const std::vector<std::size_t>& changed, const std::vector<Segment>& segments) {
+    if (changed.size() > segments.size() / 16) {
         rebuild(segments);
         return;
     }
-    for (std::size_t i : t.held) t.moving[i] = Tree::still;
-    for (std::size_t i : t.held) update(i, segments[i]);
-    t.held.clear();
-    t.aside.clear();
+    for (std::size_t i : changed) update(i, segments[i]);
 }
 
 void SegmentIndex::query(double minX, double minY, double maxX, double maxY,

@@ -27,6 +27,10 @@ public:
     void append(const Segment& segment);
     // Segment `i` has moved: its entry is replaced, nothing else is touched.
     void update(std::size_t i, const Segment& segment);
+    // The segments at `changed` (any order, repeats allowed) have moved: more
+    // than a sixteenth of the chain has the whole tree built again, which
+    // costs less than as many removals.
+    void update(const std::vector<std::size_t>& changed, const std::vector<Segment>& segments);
 
     // A group of segments starts moving: those in `translated` (ascending)
     // all move by one offset and keep their shape, so the tree keeps their
@@ -39,8 +43,7 @@ public:
     void movedBy(const ControlPoint& offset);
     bool holding() const;
     // The move ended: every held segment's entry follows `segments` as they
-    // are now; a group of more than a sixteenth of the chain has the whole
-    // tree built again, which costs less than as many removals.
+    // are now (update).
     void settle(const std::vector<Segment>& segments);
 
     // The chain positions, ascending, of every segment whose box meets the
