@@ -150,4 +150,17 @@ void Edit_GroupDragRelease(benchmark::State& state) {
 }
 BENCHMARK(Edit_GroupDragRelease)->Arg(100000)->Arg(742857)->Unit(benchmark::kMillisecond);
 
+// Ctrl+L and Ctrl+M on every segment of the course, each followed by its
+// undo so that the next one changes the map again.
+void Edit_ShapeAllAndUndo(benchmark::State& state) {
+    MapEditor& editor = groupEditor(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        if (state.range(1) == 0 ? !editor.shaping().straightenSelected() : !editor.shaping().smoothSelected())
+            state.SkipWithError("nothing selected");
+        editor.undo();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(Edit_ShapeAllAndUndo)->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
+
 }  // namespace
