@@ -161,6 +161,6 @@ void Edit_ShapeAllAndUndo(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(Edit_ShapeAllAndUndo)->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(Edit_ShapeAllAndUndo)->Args({100000, 0})->Args({100000, 1})->Args({742857, 0})->Args({742857, 1})->Unit(benchmark::kMillisecond);
 
 }  // namespace
