@@ -108,4 +108,59 @@ void Edit_DragStepLimit(benchmark::State& state) {
 }
 BENCHMARK(Edit_DragStepLimit)->Unit(benchmark::kMicrosecond);
 
+// Every end point picked (Ctrl+A), the pressed junction's group moved one
+// pixel each motion: the model's part of a frame of the drag, per motion.
+MapEditor& groupEditor(int length) {
+    static MapEditor editor;
+    if (editor.getSegments().size() != static_cast<std::size_t>(length)) {
+        editor.replaceChain(longCourse(length, 5, 7));
+        editor.many().pickAllEndPoints();
+    }
+    return editor;
+}
+
+void Edit_GroupDragStep(benchmark::State& state) {
+    MapEditor& editor = groupEditor(static_cast<int>(state.range(0)));
+    const Pixel at = junctionPixel(editor);
+    if (!editor.many().press(at.x, at.y, false, false)) state.SkipWithError("the press missed the group");
+    int step = 0;
+    for (auto _ : state) {
+        editor.many().motion(at.x + (step & 1), at.y);
+        ++step;
+    }
+    editor.many().motion(at.x, at.y);
+    editor.many().release();
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(Edit_GroupDragStep)->Arg(100000)->Arg(742857)->Unit(benchmark::kMillisecond);
+
+// A whole group move: the press, one motion and the release, where the index
+// is brought up to date and the undo step made.
+void Edit_GroupDragRelease(benchmark::State& state) {
+    MapEditor& editor = groupEditor(static_cast<int>(state.range(0)));
+    const Pixel at = junctionPixel(editor);
+    int step = 0;
+    for (auto _ : state) {
+        editor.many().press(at.x + (step & 1), at.y, false, false);
+        editor.many().motion(at.x + 1 - (step & 1), at.y);
+        editor.many().release();
+        ++step;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(Edit_GroupDragRelease)->Arg(100000)->Arg(742857)->Unit(benchmark::kMillisecond);
+
+// Ctrl+L and Ctrl+M on every segment of the course, each followed by its
+// undo so that the next one changes the map again.
+void Edit_ShapeAllAndUndo(benchmark::State& state) {
+    MapEditor& editor = groupEditor(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        if (state.range(1) == 0 ? !editor.shaping().straightenSelected() : !editor.shaping().smoothSelected())
+            state.SkipWithError("nothing selected");
+        editor.undo();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(Edit_ShapeAllAndUndo)->Args({100000, 0})->Args({100000, 1})->Args({742857, 0})->Args({742857, 1})->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -36,6 +36,7 @@ const std::vector<std::size_t>& ChainEdit::segmentsNear(double left, double top,
 }
 
 bool ChainEdit::bounds(ControlPoint& low, ControlPoint& high) const {
+    editor->index.settle(editor->segments);
     return editor->index.bounds(low, high);
 }
 
@@ -91,7 +92,23 @@ Segment& ChainEdit::keep(std::size_t i) {
 
 Segment& ChainEdit::change(std::size_t i) { return editor->segments[i]; }
 
-void ChainEdit::reindex(std::size_t i) { editor->index.update(i, editor->segments[i]); }
+void ChainEdit::reindex(std::size_t i) {
+    settle();
+    editor->index.update(i, editor->segments[i]);
+}
+
+void ChainEdit::reindex(const std::vector<std::size_t>& changed) {
+    settle();
+    editor->index.update(changed, editor->segments);
+}
+
+void ChainEdit::holdMoving(const std::vector<std::size_t>& translated, const std::vector<std::size_t>& reshaped) {
+    editor->index.holdMoving(translated, reshaped);
+}
+
+void ChainEdit::movedBy(const ControlPoint& offset) { editor->index.movedBy(offset); }
+
+void ChainEdit::settle() { editor->index.settle(editor->segments); }
 
 void ChainEdit::contentChanged() {
     editor->currentContentId = ++editor->lastContentId;
@@ -103,6 +120,7 @@ void ChainEdit::changed() { ++editor->drawnRevision; }
 void ChainEdit::endGesture() {
     MapEditor& e = *editor;
     e.precisionState.nudging = false;
+    settle();
     if (!e.gesture.isOpen()) return;
     const std::uint64_t before = e.gesture.startContentId();
     bool contentChanged = false;

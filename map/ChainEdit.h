@@ -63,6 +63,16 @@ public:
     // it), to be changed in place; reindex(i) after each change.
     Segment& keep(std::size_t i);
     void reindex(std::size_t i);
+    // Every segment at `changed` (repeats allowed) was changed: the index follows them at once.
+    void reindex(const std::vector<std::size_t>& changed);
+    // A group move puts the index's work off to its end: the segments in
+    // `translated` (ascending) move by one offset, given to movedBy after
+    // each change; those in `reshaped` (ascending) change shape. settle()
+    // brings the index up to date once; reindex, bounds and the end of the
+    // gesture settle first.
+    void holdMoving(const std::vector<std::size_t>& translated, const std::vector<std::size_t>& reshaped);
+    void movedBy(const ControlPoint& offset);
+    void settle();
     // Segment i to change in place outside a gesture, by a command that
     // keeps what it changes itself and ends with commitInPlace.
     Segment& change(std::size_t i);

@@ -104,6 +104,7 @@ bool ManyPoints::press(int x, int y, bool shift, bool ctrl) {
         state.pressPoint = state.origins.front();
         state.pressPointer = edit.mapPointAt(x, y);
         state.bandMoving = true;
+        holdMovingSegments();
         edit.setPickedMoved(false);
         return true;
     }
@@ -126,11 +127,30 @@ bool ManyPoints::motion(int x, int y) {
         const auto [i, role] = picked[k];
         const ControlPoint& from = state.origins[k];
         edit.keep(i).moveTo(role, k == 0 ? target : ControlPoint{from.x + offset.x, from.y + offset.y});
-        edit.reindex(i);
     }
+    edit.movedBy(offset);
     edit.setPickedMoved(true);
     edit.contentChanged();
     return true;
+}
+
+void ManyPoints::holdMovingSegments() {
+    // A segment with both end points picked moves whole (its handles follow
+    // them); one with fewer changes shape.
+    std::vector<std::pair<std::size_t, unsigned>> roleBits;
+    roleBits.reserve(edit.picked().size());
+    for (const auto& [i, role] : edit.picked()) roleBits.emplace_back(i, 1u << static_cast<unsigned>(role));
+    std::sort(roleBits.begin(), roleBits.end());
+    const unsigned whole = (1u << static_cast<unsigned>(PointRole::startPoint)) |
+                           (1u << static_cast<unsigned>(PointRole::endPoint));
+    std::vector<std::size_t> translated, reshaped;
+    for (std::size_t k = 0; k < roleBits.size();) {
+        const std::size_t i = roleBits[k].first;
+        unsigned bits = 0;
+        for (; k < roleBits.size() && roleBits[k].first == i; ++k) bits |= roleBits[k].second;
+        (bits == whole ? translated : reshaped).push_back(i);
+    }
+    edit.holdMoving(translated, reshaped);
 }
 
 bool ManyPoints::release() {

@@ -54,6 +54,8 @@ public:
 private:
     // Whether the press at (x, y) hits a control point or a marker.
     bool pointOrMarkerAt(int x, int y) const;
+    // The index keeps the picked points' segments aside until the release.
+    void holdMovingSegments();
 
     ChainEdit edit;
     State& state;

@@ -52,11 +52,18 @@ bool PrecisionMode::nudge(int dx, int dy, bool large) {
             to.y += dy * step;
         }
         s.moveTo(role, to);
-        edit.reindex(i);
     }
+    reindexPicked();
     edit.setPickedMoved(true);
     edit.contentChanged();
     return true;
+}
+
+void PrecisionMode::reindexPicked() {
+    std::vector<std::size_t> changed;
+    changed.reserve(edit.picked().size());
+    for (const auto& entry : edit.picked()) changed.push_back(entry.first);
+    edit.reindex(changed);
 }
 
 bool PrecisionMode::movePickedTo(const ControlPoint& target) {
@@ -70,8 +77,8 @@ bool PrecisionMode::movePickedTo(const ControlPoint& target) {
         // The copies of a junction land exactly on the typed numbers too.
         s.moveTo(role,
                  at == first ? target : ControlPoint{at.x + target.x - first.x, at.y + target.y - first.y});
-        edit.reindex(i);
     }
+    reindexPicked();
     edit.contentChanged();
     edit.endGesture();
     return true;

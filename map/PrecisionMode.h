@@ -59,6 +59,8 @@ public:
 private:
     // The junction of the first picked point and its handles, when it is one.
     void readJunction(PointReadout& out) const;
+    // The index follows the picked points' segments after they moved.
+    void reindexPicked();
 
     ChainEdit edit;
     State& state;

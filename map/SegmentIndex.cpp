@@ -43,6 +43,14 @@ struct SegmentIndex::Tree {
     std::vector<Box> boxes;
     std::vector<bool> inTree;
     std::vector<std::size_t> unbounded;
+    // While a group moves (holdMoving to settle): each segment's part in it,
+    // the offset of the translated ones, and the reshaped ones in the tree.
+    enum : unsigned char { still, translated, reshaped };
+    std::vector<unsigned char> moving;
+    bool holding = false;
+    ControlPoint offset;
+    std::vector<std::size_t> aside;
+    std::vector<std::size_t> held;
 
     void insert(std::size_t i, const Segment& segment) {
         if (boundingBox(segment, boxes[i])) {
@@ -71,6 +79,10 @@ SegmentIndex& SegmentIndex::operator=(SegmentIndex&& other) noexcept {
 }
 
 void SegmentIndex::rebuild(const std::vector<Segment>& segments) {
+    tree->holding = false;
+    tree->moving.clear();
+    tree->aside.clear();
+    tree->held.clear();
     std::vector<Box>& boxes = tree->boxes;
     boxes.assign(segments.size(), Box());
     tree->inTree.assign(segments.size(), false);
@@ -92,6 +104,7 @@ void SegmentIndex::rebuild(const std::vector<Segment>& segments) {
 void SegmentIndex::append(const Segment& segment) {
     tree->boxes.emplace_back();
     tree->inTree.push_back(false);
+    if (!tree->moving.empty()) tree->moving.push_back(Tree::still);
     tree->insert(tree->boxes.size() - 1, segment);
 }
 
@@ -106,13 +119,74 @@ void SegmentIndex::update(std::size_t i, const Segment& segment) {
     tree->insert(i, segment);
 }
 
+void SegmentIndex::holdMoving(const std::vector<std::size_t>& translated,
+                              const std::vector<std::size_t>& reshaped) {
+    Tree& t = *tree;
+    if (t.holding) return;
+    t.holding = true;
+    t.offset = {0.0, 0.0};
+    if (t.moving.size() != t.boxes.size()) t.moving.assign(t.boxes.size(), Tree::still);
+    t.aside.clear();
+    t.held.clear();
+    // Segments outside the tree are returned always already.
+    for (std::size_t i : translated) {
+        t.held.push_back(i);
+        if (t.inTree[i]) t.moving[i] = Tree::translated;
+    }
+    for (std::size_t i : reshaped) {
+        t.held.push_back(i);
+        if (!t.inTree[i]) continue;
+        t.moving[i] = Tree::reshaped;
+        t.aside.push_back(i);
+    }
+}
+
+void SegmentIndex::movedBy(const ControlPoint& offset) { tree->offset = offset; }
+
+bool SegmentIndex::holding() const { return tree->holding; }
+
+void SegmentIndex::settle(const std::vector<Segment>& segments) {
+    Tree& t = *tree;
+    if (!t.holding) return;
+    t.holding = false;
+    for (std::size_t i : t.held) t.moving[i] = Tree::still;
+    const std::vector<std::size_t> held = std::move(t.held);
+    t.held.clear();
+    t.aside.clear();
+    update(held, segments);
+}
+
+void SegmentIndex::update(const std::vector<std::size_t>& changed, const std::vector<Segment>& segments) {
+    if (changed.size() > segments.size() / 16) {
+        rebuild(segments);
+        return;
+    }
+    for (std::size_t i : changed) update(i, segments[i]);
+}
+
 void SegmentIndex::query(double minX, double minY, double maxX, double maxY,
                          std::vector<std::size_t>& out) const {
     out.clear();
+    const Tree& t = *tree;
     const Box window(Point(minX, minY), Point(maxX, maxY));
-    for (auto it = tree->rtree.qbegin(bgi::intersects(window)); it != tree->rtree.qend(); ++it)
-        out.push_back(it->second);
-    out.insert(out.end(), tree->unbounded.begin(), tree->unbounded.end());
+    if (!t.holding) {
+        for (auto it = t.rtree.qbegin(bgi::intersects(window)); it != t.rtree.qend(); ++it)
+            out.push_back(it->second);
+    } else {
+        for (auto it = t.rtree.qbegin(bgi::intersects(window)); it != t.rtree.qend(); ++it)
+            if (t.moving[it->second] == Tree::still) out.push_back(it->second);
+        // The translated segments are where they were held plus the offset:
+        // the rectangle goes back by it instead, widened by the rounding of
+        // adding the offset to each point.
+        const double slack = 1e-9 * std::max({std::fabs(minX), std::fabs(maxX), std::fabs(minY),
+                                              std::fabs(maxY), std::fabs(t.offset.x), std::fabs(t.offset.y)});
+        const Box back(Point(minX - t.offset.x - slack, minY - t.offset.y - slack),
+                       Point(maxX - t.offset.x + slack, maxY - t.offset.y + slack));
+        for (auto it = t.rtree.qbegin(bgi::intersects(back)); it != t.rtree.qend(); ++it)
+            if (t.moving[it->second] == Tree::translated) out.push_back(it->second);
+        out.insert(out.end(), t.aside.begin(), t.aside.end());
+    }
+    out.insert(out.end(), t.unbounded.begin(), t.unbounded.end());
     std::sort(out.begin(), out.end());
 }
 

@@ -93,6 +93,13 @@ bool Shaping::drag(int x, int y) {
     return moved;
 }
 
+void Shaping::reindexKept(const std::vector<std::pair<std::size_t, Segment>>& before) {
+    std::vector<std::size_t> changed;
+    changed.reserve(before.size());
+    for (const auto& entry : before) changed.push_back(entry.first);
+    edit.reindex(changed);
+}
+
 bool Shaping::smoothSelected() {
     edit.endGesture();
     bool found = false;
@@ -113,9 +120,8 @@ bool Shaping::smoothSelected() {
         keepOnce(before, i + 1, b);
         edit.change(i).moveTo(PointRole::endHandle, in);
         edit.change(i + 1).moveTo(PointRole::startHandle, out);
-        edit.reindex(i);
-        edit.reindex(i + 1);
     }
+    reindexKept(before);
     if (!before.empty()) edit.commitInPlace(std::move(before));
     return found;
 }
@@ -138,8 +144,8 @@ bool Shaping::straightenSelected() {
         if (s.getStartHandle() == first && s.getEndHandle() == second) continue;
         keepOnce(before, i, s);
         edit.change(i).setPoints(start.x, start.y, first.x, first.y, second.x, second.y, end.x, end.y);
-        edit.reindex(i);
     }
+    reindexKept(before);
     if (!before.empty()) edit.commitInPlace(std::move(before));
     return found;
 }

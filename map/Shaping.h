@@ -45,6 +45,9 @@ public:
     bool straightenSelected();
 
 private:
+    // The index follows the segments a command changed, kept in `before`.
+    void reindexKept(const std::vector<std::pair<std::size_t, Segment>>& before);
+
     ChainEdit edit;
     State& state;
 };

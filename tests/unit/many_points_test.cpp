@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "MapEditor.h"
+#include "MapFile.h"
 #include "SegmentFactory.h"
 
 // The initial map at view offset (10, 10): segment 0 from pixel (10, 110)
@@ -102,6 +103,26 @@ TEST(BandSelection, ADragMovesAllPickedPointsTogetherAsOneStep) {
     for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(editor.segment(i).controlPoints(), before[i].controlPoints());
     // A press elsewhere ends the band selection: the map acts as always.
     EXPECT_FALSE(editor.many().press(300, 300, false, false));
+}
+
+TEST(BandSelection, ADragOfEveryPointThenItsUndoGivesTheMapBackByteForByte) {
+    for (double zoomSteps : {0.0, -6.0}) {
+        MapEditor editor;
+        editor.replaceChain(wanderingChain(7, 300, {9.0, 5.0, 9, -120, 200, -90, 150}));
+        editor.zoomAt(400, 300, static_cast<int>(zoomSteps));
+        const std::string before = formatMapFile(editor.getSegments());
+        editor.many().pickAllEndPoints();
+        const ControlPoint p = editor.segment(0).toWindow(editor.segment(0).getStartPoint());
+        ASSERT_TRUE(editor.many().press(static_cast<int>(p.x), static_cast<int>(p.y), false, false));
+        for (int step = 1; step <= 5; ++step) ASSERT_TRUE(editor.many().motion(17 * step + 3, -11 * step));
+        ASSERT_TRUE(editor.many().release());
+        ASSERT_NE(formatMapFile(editor.getSegments()), before);
+        ASSERT_TRUE(editor.undo());
+        EXPECT_EQ(formatMapFile(editor.getSegments()), before) << "zoom steps " << zoomSteps;
+        ASSERT_TRUE(editor.redo());
+        ASSERT_TRUE(editor.undo());
+        EXPECT_EQ(formatMapFile(editor.getSegments()), before) << "zoom steps " << zoomSteps;
+    }
 }
 
 TEST(BandSelection, InPrecisionModeThePressedPointSnapsAndTheOthersFollow) {

@@ -128,3 +128,43 @@ TEST(SegmentIndex, SegmentWithoutFiniteBoxIsAlwaysAmongTheCandidates) {
     editor.shiftView(-215, 95);
     EXPECT_EQ(fromIndex(editor), fullScan(editor));
 }
+
+// A group move holds the moving segments' entries until the release: during
+// it a translated box is found through a shifted rectangle and a reshaped one
+// always; after it every moved point is found near its pixel again.
+TEST(SegmentIndex, FollowsAGroupMoveDuringItAndAfterTheRelease) {
+    for (unsigned seed : {21u, 22u, 23u, 24u, 25u, 26u}) {
+        std::mt19937 rng(seed);
+        MapEditor editor;
+        editor.replaceChain(wanderingChain(seed, 400, walk));
+        editor.zoomAt(400, 300, -static_cast<int>(rng() % 8));
+        // Every end point (Ctrl+A), or a band over part of the window, which
+        // also picks handles and single ends of segments.
+        if (seed % 2 == 0) {
+            editor.many().pickAllEndPoints();
+        } else {
+            const int x0 = static_cast<int>(rng() % 400), y0 = static_cast<int>(rng() % 300);
+            if (!editor.many().press(x0, y0, true, false)) continue;
+            editor.many().motion(x0 + 250 + static_cast<int>(rng() % 300), y0 + 200);
+            editor.many().release();
+        }
+        const auto picked = editor.precision().picked();
+        ASSERT_FALSE(picked.empty()) << "seed " << seed;
+        const auto [pi, prole] = picked[rng() % picked.size()];
+        const ControlPoint p = editor.segment(pi).toWindow(editor.segment(pi).pointOf(prole));
+        ASSERT_TRUE(editor.many().press(static_cast<int>(p.x), static_cast<int>(p.y), false, false));
+        std::uniform_int_distribution<int> pixelX(-600, 1400), pixelY(-500, 1100);
+        for (int step = 0; step < 4; ++step) {
+            editor.many().motion(pixelX(rng), pixelY(rng));
+            ASSERT_EQ(fromIndex(editor), fullScan(editor)) << "seed " << seed << ", motion " << step;
+        }
+        ASSERT_TRUE(editor.many().release());
+        ASSERT_EQ(fromIndex(editor), fullScan(editor)) << "seed " << seed << ", after the release";
+        std::vector<std::size_t> near;
+        for (const auto& [i, role] : picked) {
+            const ControlPoint w = editor.segment(i).toWindow(editor.segment(i).pointOf(role));
+            editor.segmentsNearPixels(w.x - 1, w.y - 1, w.x + 1, w.y + 1, near);
+            ASSERT_TRUE(std::binary_search(near.begin(), near.end(), i)) << "seed " << seed << ", segment " << i;
+        }
+    }
+}
