@@ -164,7 +164,8 @@ void passiveMotionCallback(int x, int y) {
 // The open entry panel takes every key; Ctrl+G and Ctrl+E are precision
 // mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo; Ctrl+M smooths and
 // Ctrl+L straightens; Ctrl+A picks every point and Delete dissolves the
-// picked junctions. Every other key goes to the map.
+// picked junctions; h, v, [, ], <, > (or , and .) flip, turn and scale the
+// picked points. Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
     const EditorKey named = keyOf(key, (modifiersHeld() & ctrlModifier) != 0);
     if (keysPanelKey(named)) return;
@@ -191,6 +192,8 @@ void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
         mapEditor.many().pickAllEndPoints();
     } else if (named == EditorKey::del) {
         mapEditor.splitJoin().dissolvePicked();
+    } else if (PickTransform kind; named == EditorKey::character && SelectionTransform::ofKey(key, kind)) {
+        mapEditor.transform().apply(kind);
     } else {
         mapEditor.keyboard(key);
     }
