@@ -4,6 +4,7 @@
 #include <iterator>
 #include <vector>
 
+#include "DragConstraint.h"
 #include "ManyPoints.h"
 #include "MapWindow.h"
 #include "SplitJoin.h"
@@ -74,7 +75,51 @@ bool ManyPoints::pointOrMarkerAt(int x, int y) const {
     return false;
 }
 
+bool ManyPoints::shiftClick(int x, int y) {
+    for (const Marker& m : edit.markers()) {
+        const Marker::Rectangle r = m.rectangle(edit.view());
+        if (x > r.left && x < r.right && y > r.top && y < r.bottom) return false;
+    }
+    const std::vector<Segment>& segments = edit.chain();
+    if (segments.empty()) return false;
+    // Every start and end point under the pointer, as a press would pick
+    // them: both copies of a junction.
+    PickedPoints hits;
+    const double tolerance = segments.front().pickTolerance();
+    for (std::size_t i : edit.segmentsNear(x - tolerance - 1.0, y - tolerance - 1.0, x + tolerance + 1.0,
+                                           y + tolerance + 1.0)) {
+        for (PointRole role : {PointRole::startPoint, PointRole::endPoint}) {
+            const ControlPoint w = segments[i].toWindow(segments[i].pointOf(role));
+            if (std::fabs(std::trunc(w.x - x)) < tolerance && std::fabs(std::trunc(w.y - y)) < tolerance) {
+                hits.emplace_back(i, role);
+                break;
+            }
+        }
+    }
+    if (hits.empty()) return false;
+    edit.endGesture();
+    PickedPoints& picked = edit.picked();
+    if (!edit.pickedInThisChain()) picked.clear();
+    const bool taking = std::find(picked.begin(), picked.end(), hits.front()) != picked.end();
+    for (const auto& hit : hits) {
+        const auto at = std::find(picked.begin(), picked.end(), hit);
+        if (taking && at != picked.end()) picked.erase(at);
+        if (!taking && at == picked.end()) picked.push_back(hit);
+    }
+    selectHoldersOfPicks();
+    return true;
+}
+
+void ManyPoints::selectHoldersOfPicks() {
+    std::vector<std::size_t> chosen;
+    for (const auto& pick : edit.picked()) chosen.push_back(pick.first);
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    edit.selectOnly(chosen);
+}
+
 bool ManyPoints::press(int x, int y, bool shift, bool ctrl) {
+    if (shift && !ctrl && shiftClick(x, y)) return true;
     if (shift && !ctrl && !pointOrMarkerAt(x, y)) {
         edit.endGesture();
         state.banding = true;
@@ -84,7 +129,7 @@ bool ManyPoints::press(int x, int y, bool shift, bool ctrl) {
     }
     if (ctrl && !shift && !pointOrMarkerAt(x, y) && SplitJoin(edit).splitAt(x, y)) return true;
     PickedPoints& picked = edit.picked();
-    if (shift || ctrl || !state.bandPicked || picked.empty() || !edit.pickedInThisChain()) {
+    if (shift || !state.bandPicked || picked.empty() || !edit.pickedInThisChain()) {
         state.bandPicked = false;
         return false;
     }
@@ -104,6 +149,8 @@ bool ManyPoints::press(int x, int y, bool shift, bool ctrl) {
         state.pressPoint = state.origins.front();
         state.pressPointer = edit.mapPointAt(x, y);
         state.bandMoving = true;
+        // Ctrl holds the whole group on the horizontal or the vertical.
+        state.onAxis = ctrl;
         edit.setPickedMoved(false);
         return true;
     }
@@ -118,8 +165,9 @@ bool ManyPoints::motion(int x, int y) {
     }
     if (!state.bandMoving) return false;
     const ControlPoint pointer = edit.mapPointAt(x, y);
-    const ControlPoint target = edit.snap({state.pressPoint.x + pointer.x - state.pressPointer.x,
-                                           state.pressPoint.y + pointer.y - state.pressPointer.y});
+    ControlPoint target = edit.snap({state.pressPoint.x + pointer.x - state.pressPointer.x,
+                                     state.pressPoint.y + pointer.y - state.pressPointer.y});
+    if (state.onAxis) target = holdOnAxis(state.pressPoint, target);
     const ControlPoint offset{target.x - state.pressPoint.x, target.y - state.pressPoint.y};
     const PickedPoints& picked = edit.picked();
     for (std::size_t k = 0; k < picked.size(); ++k) {
@@ -147,8 +195,8 @@ bool ManyPoints::release() {
     const double top = std::min(from.y, to.y), bottom = std::max(from.y, to.y);
     const std::vector<Segment>& segments = edit.chain();
     PickedPoints& picked = edit.picked();
-    picked.clear();
-    std::vector<std::size_t> chosen;
+    // The band adds to the picks made in this chain.
+    if (!edit.pickedInThisChain()) picked.clear();
     for (std::size_t i : edit.segmentsNear(left, top, right, bottom)) {
         const Segment& s = segments[i];
         bool inside[4];
@@ -160,10 +208,11 @@ bool ManyPoints::release() {
         inside[1] = inside[1] && !inside[0];
         inside[2] = inside[2] && !inside[3];
         for (int r = 0; r < 4; ++r)
-            if (inside[r]) picked.emplace_back(i, roles[r]);
-        if (inside[0] || inside[1] || inside[2] || inside[3]) chosen.push_back(i);
+            if (inside[r] &&
+                std::find(picked.begin(), picked.end(), std::make_pair(i, roles[r])) == picked.end())
+                picked.emplace_back(i, roles[r]);
     }
-    edit.selectOnly(chosen);
+    selectHoldersOfPicks();
     return true;
 }
 
