@@ -222,3 +222,29 @@ bool ManyPoints::band(ControlPoint& from, ControlPoint& to) const {
     to = state.bandTo;
     return true;
 }
+
+bool ManyPoints::pickCount(std::size_t& pickedPoints, std::size_t& allPoints) const {
+    const PickedPoints& picked = edit.picked();
+    if (!state.bandPicked || picked.empty() || !edit.pickedInThisChain()) return false;
+    const std::vector<Segment>& segments = edit.chain();
+    allPoints = segments.empty() ? 0 : segments.size() + 1;
+    for (std::size_t i = 0; i + 1 < segments.size(); ++i)
+        if (segments[i].getEndPoint() != segments[i + 1].getStartPoint()) ++allPoints;
+    pickedPoints = picked.size();
+    for (const auto& [i, role] : picked) {
+        const bool copyPicked = role == PointRole::endPoint && i + 1 < segments.size() &&
+                                segments[i].getEndPoint() == segments[i + 1].getStartPoint() &&
+                                std::find(picked.begin(), picked.end(),
+                                          std::make_pair(i + 1, PointRole::startPoint)) != picked.end();
+        if (copyPicked) --pickedPoints;
+    }
+    return true;
+}
+
+void ManyPoints::pickedInWindow(std::vector<ControlPoint>& out) const {
+    out.clear();
+    if (!state.bandPicked || !edit.pickedInThisChain()) return;
+    const std::vector<Segment>& segments = edit.chain();
+    for (const auto& [i, role] : edit.picked())
+        if (i < segments.size()) out.push_back(segments[i].toWindow(segments[i].pointOf(role)));
+}

@@ -51,6 +51,12 @@ public:
     // (a handle whose point is picked moves along with it, so it is not
     // picked itself) and selects the segments holding picks, all others deselected.
     bool release();
+    // While a group is picked (by a band, Ctrl+A or Shift+click): how many
+    // distinct points are picked and how many start and end points the map
+    // has, both copies of a junction counting once; false otherwise.
+    bool pickCount(std::size_t& pickedPoints, std::size_t& allPoints) const;
+    // While a group is picked: the picked points in window pixels, else nothing.
+    void pickedInWindow(std::vector<ControlPoint>& out) const;
     // The band being drawn, from its press to the pointer in window pixels.
     bool band(ControlPoint& from, ControlPoint& to) const;
 
