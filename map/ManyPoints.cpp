@@ -15,7 +15,8 @@ namespace {
 // The map area above the bottom band, and the margin a fitted view keeps in it.
 constexpr double fitAreaHeight = 500.0;
 constexpr double fitMargin = 20.0;
-constexpr double fitMinZoom = 1.0 / 64.0;
+// As far out as a fit goes: a map of any coordinates the view can hold fits.
+constexpr double fitMinZoom = 1e-300;
 constexpr double fitMaxZoom = 16.0;
 
 constexpr PointRole roles[] = {PointRole::startPoint, PointRole::startHandle, PointRole::endHandle,
@@ -23,7 +24,7 @@ constexpr PointRole roles[] = {PointRole::startPoint, PointRole::startHandle, Po
 
 }  // namespace
 
-void ManyPoints::fitView() {
+void ManyPoints::fitView(double top) {
     // The index's root holds the box of every control point, so a fit costs
     // what a view key costs on a map of any length. Segments with a
     // coordinate that is not finite cannot be shown and are not counted.
@@ -33,14 +34,16 @@ void ManyPoints::fitView() {
     const double width = (maxX - minX) * pixelsPerMapUnit;
     const double height = (maxY - minY) * pixelsPerMapUnit;
     if (!std::isfinite(width) || !std::isfinite(height)) return;
-    const double room = std::min(width > 0.0 ? (mapWindowWidth - 2.0 * fitMargin) / width : fitMaxZoom,
-                                 height > 0.0 ? (fitAreaHeight - 2.0 * fitMargin) / height : fitMaxZoom);
+    const double room =
+        std::min(width > 0.0 ? (mapWindowWidth - 2.0 * fitMargin) / width : fitMaxZoom,
+                 height > 0.0 ? (fitAreaHeight - top - 2.0 * fitMargin) / height : fitMaxZoom);
     const double zoom = std::clamp(room, fitMinZoom, fitMaxZoom);
     // The wheel goes on from the nearest of its own steps.
     const int zoomLevel = static_cast<int>(std::lround(std::log(zoom) / std::log(1.25)));
     const double centreX = (minX / 2 + maxX / 2) * pixelsPerMapUnit * zoom;
     const double centreY = (minY / 2 + maxY / 2) * pixelsPerMapUnit * zoom;
-    edit.setView({mapWindowWidth / 2.0 - centreX, fitAreaHeight / 2.0 - centreY}, zoomLevel, zoom);
+    edit.setView({mapWindowWidth / 2.0 - centreX, top + (fitAreaHeight - top) / 2.0 - centreY}, zoomLevel,
+                 zoom);
 }
 
 void ManyPoints::pickAllEndPoints() {

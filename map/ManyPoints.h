@@ -28,10 +28,11 @@ public:
     };
     ManyPoints(ChainEdit edit, State& state) : edit(edit), state(state) {}
 
-    // Sets the zoom (any value from 1/64 to 16) and the view offset so that
-    // every control point shows within the map above the bottom band with a
-    // margin of 20 pixels, centred. The markers do not count.
-    void fitView();
+    // Sets the zoom (any value up to 16, below the wheel's 1/64 for a long
+    // map) and the view offset so that every control point shows within the
+    // map above the bottom band and below window row `top` (what open bars
+    // cover) with a margin of 20 pixels, centred. The markers do not count.
+    void fitView(double top = 0.0);
     // Picks every start and end point and selects every segment, as a band
     // around the whole map does.
     void pickAllEndPoints();

@@ -1,9 +1,11 @@
 #include "InputRouting.h"
 
+#include <algorithm>
+
 #include "FrameLoop.h"
+#include "Globals.h"
 #include "Interface.h"
 #include "KeysPanel.h"
-#include "Globals.h"
 #include "PrecisionTools.h"
 
 namespace {
@@ -130,6 +132,15 @@ void wheelStep(int button, int x, int y) {
     }
 }
 
+// The window row below the bars open at the top of the map, 0 with none:
+// Home fits the map beneath them.
+double openBarsBottom() {
+    double bottom = 0.0;
+    for (const Panel* bar : {&filePanel, &pointPanel})
+        if (!bar->isHidden()) bottom = std::max(bottom, static_cast<double>(bar->getY() + bar->getHeight()));
+    return bottom;
+}
+
 }  // namespace
 
 void mouseCallback(int button, int state, int x, int y) {
@@ -205,7 +216,7 @@ void specialCallback(int key, int /*x*/, int /*y*/) {
     const EditorKey named = specialKeyOf(key);
     if (keysPanelKey(named)) return;
     if (named == EditorKey::home && !entryPanelOpen()) {
-        mapEditor.many().fitView();
+        mapEditor.many().fitView(openBarsBottom());
         return;
     }
     precisionSpecialKey(named, shiftHeld());

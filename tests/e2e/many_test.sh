@@ -61,10 +61,10 @@ resave "$INITIAL" "one undo step for the flip"
 click 400 300
 wait_pixel_not 170 110 $CYAN "the picks to go at a press on the empty map"
 
-step "Home fits the view: zoom 4.6, the junction drawn at (515, 112)"
+step "Home fits the view below the open file bar: zoom 4.25, the junction drawn at (506, 140)"
 keys Home
 
-wait_pixel 513 110 $MAGENTA "the junction of the fitted view"
+wait_pixel 504 138 $MAGENTA "the junction of the fitted view"
 ! log_matches "glutGetModifiers" || fail "the modifiers were read outside an input callback"
 stop_editor
 

@@ -156,6 +156,11 @@ TEST(FitView, ShowsEveryControlPointCentredWithinTheMargin) {
     MapEditor initial, wide = mapOf(chain), tall = mapOf({makeSegment(-5, -400, -5, -100, 5, 100, 5, 300)}),
                        dot = mapOf({makeSegment(7, 7, 7, 7, 7, 7, 7, 7)}),
                        huge = mapOf({makeSegment(0, 0, 1, 0, 2, 0, 1e6, 0)});
+    // A course of 10,000 segments, far wider than the wheel's farthest zoom shows.
+    std::vector<Segment> long_;
+    for (int k = 0; k < 10000; ++k)
+        long_.push_back(makeSegment(3 * k, 10, 3 * k + 1, 7, 3 * k + 2, 13, 3 * k + 3, 10));
+    MapEditor course = mapOf(long_);
     // An end point moved far out and back: the fit follows the map as it is now.
     MapEditor edited;
     edited.mouse(ButtonAction::press, 170, 110);
@@ -166,12 +171,19 @@ TEST(FitView, ShowsEveryControlPointCentredWithinTheMargin) {
         const char* what;
         MapEditor& editor;
         double zoom;  // 0: fitted within the margin
-    } cases[] = {{"initial", initial, 0}, {"edited", edited, 0},
-                 {"wide", wide, 0},       {"tall", tall, 0},
-                 {"a dot", dot, 16},      {"beyond the farthest zoom", huge, 1.0 / 64}};
+        double top;   // the bottom of the open bars: 35 the file bar, 70 the point bar
+    } cases[] = {{"initial", initial, 0, 0},
+                 {"edited", edited, 0, 0},
+                 {"wide", wide, 0, 0},
+                 {"tall", tall, 0, 0},
+                 {"a dot", dot, 16, 0},
+                 {"beyond the wheel's farthest zoom", huge, 0, 0},
+                 {"initial under the file bar", initial, 0, 35},
+                 {"tall under both bars", tall, 0, 70},
+                 {"a long course under the file bar", course, 0, 35}};
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
-        c.editor.many().fitView();
+        c.editor.many().fitView(c.top);
         const View view{c.editor.getViewOffset(), c.editor.getZoom()};
         double left = 1e300, right = -1e300, top = 1e300, bottom = -1e300;
         for (const Segment& s : c.editor.getSegments())
@@ -183,18 +195,33 @@ TEST(FitView, ShowsEveryControlPointCentredWithinTheMargin) {
                 bottom = std::max(bottom, w.y);
             }
         EXPECT_NEAR((left + right) / 2, 400, 1e-6);
-        EXPECT_NEAR((top + bottom) / 2, 250, 1e-6);
+        EXPECT_NEAR((top + bottom) / 2, c.top + (500 - c.top) / 2, 1e-6);
         if (c.zoom != 0) {
             EXPECT_EQ(c.editor.getZoom(), c.zoom);
             continue;
         }
         EXPECT_GE(left, 20 - 1e-9);
         EXPECT_LE(right, 780 + 1e-9);
-        EXPECT_GE(top, 20 - 1e-9);
+        EXPECT_GE(top, c.top + 20 - 1e-9);
         EXPECT_LE(bottom, 480 + 1e-9);
         // One of the two directions fills its room.
-        EXPECT_TRUE(std::fabs(right - left - 760) < 1e-6 || std::fabs(bottom - top - 460) < 1e-6);
+        EXPECT_TRUE(std::fabs(right - left - 760) < 1e-6 || std::fabs(bottom - top - (460 - c.top)) < 1e-6);
     }
+    // From a fit below the wheel's farthest zoom the wheel goes no further
+    // out, and zooms in by its steps of 1.25.
+    course.many().fitView();
+    const double fitted = course.getZoom();
+    ASSERT_LT(fitted, 1.0 / 64);
+    course.zoomAt(400, 250, -1);
+    EXPECT_EQ(course.getZoom(), fitted);
+    course.zoomAt(400, 250, 1);
+    const double first = course.getZoom();
+    EXPECT_GT(first, fitted * 1.1);
+    EXPECT_LT(first, fitted * 1.4);
+    course.zoomAt(400, 250, 1);
+    EXPECT_NEAR(course.getZoom() / first, 1.25, 1e-12);
+    for (int k = 0; k < 40; ++k) course.zoomAt(400, 250, 1);
+    EXPECT_EQ(course.getZoom(), 16);
 }
 
 TEST(ShiftClick, AddsAndTakesOutEndPointsWithBothCopiesOfAJunction) {
