@@ -312,3 +312,37 @@ TEST(BandSelection, CtrlAtThePressHoldsTheGroupOnAnAxis) {
     ASSERT_TRUE(editor.many().release());
     EXPECT_EQ(editor.segment(1).getEndHandle(), (ControlPoint{14 + 3.5, 8 + 1}));
 }
+
+TEST(PickCount, CountsJunctionsOnceAndOnlyForAGroup) {
+    struct Case {
+        const char* what;
+        std::vector<Segment> chain;  // empty: the initial map
+        int how;  // 0 a plain click, 1 Ctrl+A, 2 a band around the junction, 3 Shift+click an end
+        bool group;
+        std::size_t picked, all;
+    };
+    const std::vector<Segment> apart = {makeSegment(0, 10, 1, 8, 2, 8, 3, 10),
+                                        makeSegment(4, 10, 5, 8, 6, 8, 7, 10)};
+    const std::vector<Case> cases = {
+        {"a plain click", {}, 0, false, 0, 0},    {"Ctrl+A", {}, 1, true, 3, 3},
+        {"the junction", {}, 2, true, 1, 3},      {"one end", {}, 3, true, 1, 3},
+        {"segments apart", apart, 1, true, 4, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MapEditor editor;
+        if (!c.chain.empty()) editor.replaceChain(c.chain);
+        if (c.how == 0) {
+            editor.mouse(ButtonAction::press, 170, 110);
+            editor.mouse(ButtonAction::release, 170, 110);
+        }
+        if (c.how == 1) editor.many().pickAllEndPoints();
+        if (c.how == 2) dragBand(editor, 105, 100, 125, 120);
+        if (c.how == 3) ASSERT_TRUE(editor.many().press(170, 110, true, false));
+        std::size_t picked = 0, all = 0;
+        ASSERT_EQ(editor.many().pickCount(picked, all), c.group);
+        if (!c.group) continue;
+        EXPECT_EQ(picked, c.picked);
+        EXPECT_EQ(all, c.all);
+    }
+}
