@@ -184,11 +184,3 @@ TEST(SelectionTransform, RefusesWithoutTwoPointsOrWithNumbersBeyondTheMap) {
         EXPECT_EQ(editor.getHistory().undoCount(), steps);
     }
 }
-
-TEST(SelectionTransform, KeysOfTheTransforms) {
-    PickTransform kind;
-    for (unsigned char key : {'h', 'v', '[', ']', '<', ',', '>', '.'})
-        EXPECT_TRUE(SelectionTransform::ofKey(key, kind));
-    for (unsigned char key : {'H', 'a', 's', '{', ' ', '\0'})
-        EXPECT_FALSE(SelectionTransform::ofKey(key, kind));
-}
