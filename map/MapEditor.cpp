@@ -24,11 +24,13 @@ constexpr int maxZoomLevel = 13;
 
 // 1.25^level, clamped. Powers of 1.25 up to the 13th are exact in a double,
 // so a negative level costs one rounding (the division) and level 0 is 1.
+// Below the wheel's lowest level (where only Home's fit of a long map goes)
+// it is not clamped, so that the wheel zooms in from there in its steps.
 double zoomOfLevel(int level) {
     double power = 1.0;
     for (int i = 0; i < std::abs(level); ++i) power *= zoomFactor;
     const double value = level < 0 ? 1.0 / power : power;
-    return std::clamp(value, minZoom, maxZoom);
+    return level < minZoomLevel ? value : std::clamp(value, minZoom, maxZoom);
 }
 
 // The two segments of a new editor's map.
@@ -141,7 +143,8 @@ void MapEditor::shiftView(double dx, double dy) {
 }
 
 void MapEditor::zoomAt(double x, double y, int steps) {
-    const int level = std::clamp(zoomLevel + steps, minZoomLevel, maxZoomLevel);
+    // A fitted view may lie below the wheel's lowest level: it goes no further out.
+    const int level = std::clamp(zoomLevel + steps, std::min(minZoomLevel, zoomLevel), maxZoomLevel);
     if (level == zoomLevel) return;
     const double newZoom = zoomOfLevel(level);
     // The map point under (x, y) is (x - offset) / (10 * zoom) before and after.

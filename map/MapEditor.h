@@ -19,6 +19,7 @@
 #include "PrecisionMode.h"
 #include "Segment.h"
 #include "SegmentIndex.h"
+#include "SelectionTransform.h"
 #include "Shaping.h"
 #include "SplitJoin.h"
 #include "UndoHistory.h"
@@ -146,6 +147,7 @@ public:
     // Precision mode's queries, for a reader of a const editor.
     const PrecisionMode precision() const;
     SplitJoin splitJoin() { return SplitJoin(ChainEdit(*this)); }
+    SelectionTransform transform() { return SelectionTransform(ChainEdit(*this)); }
 
     // The map file, "map.mef" unless set otherwise: what "Load QUIV File"
     // reads and "Save QUIV File" writes (app/session/EditorFiles.h).

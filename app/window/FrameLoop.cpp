@@ -45,7 +45,8 @@ bool drawMapLayer(MapLayerCache& cache, MapDrawCache& drawing, GridPicture& grid
     if (editor.precision().isOn() && width == mapWindowWidth && height == mapWindowHeight) {
         const std::vector<std::uint32_t>& picture = grid.update(editor.getViewOffset(), editor.getZoom(),
                                                                 editor.precision().gridStep(), width, height);
-        return cache.draw(width, height, editor.revision(), [&] { editor.drawMapOnly(drawing); }, picture.data());
+        return cache.draw(
+            width, height, editor.revision(), [&] { editor.drawMapOnly(drawing); }, picture.data());
     }
     return cache.draw(width, height, editor.revision(), [&] { editor.draw(drawing); });
 }
@@ -58,13 +59,15 @@ void setControlsDrawState() {
 
 void drawScene() {
     WindowState& state = windowState;
-    if (!drawMapLayer(state.mapLayerCache, state.mapDrawing, state.gridPicture, mapEditor, state.drawableWidth,
-                      state.drawableHeight)) {
+    if (!drawMapLayer(state.mapLayerCache, state.mapDrawing, state.gridPicture, mapEditor,
+                      state.drawableWidth, state.drawableHeight)) {
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         mapEditor.draw(state.mapDrawing);
     }
     ControlPoint bandFrom, bandTo;
+    mapEditor.many().pickedInWindow(state.pickedPoints);
+    drawPicked(state.pickedPoints);
     if (mapEditor.many().band(bandFrom, bandTo)) drawBand(bandFrom, bandTo);
     setControlsDrawState();
     guiManager.drawAll();

@@ -1,9 +1,11 @@
 #include "InputRouting.h"
 
+#include <algorithm>
+
 #include "FrameLoop.h"
+#include "Globals.h"
 #include "Interface.h"
 #include "KeysPanel.h"
-#include "Globals.h"
 #include "PrecisionTools.h"
 
 namespace {
@@ -130,6 +132,15 @@ void wheelStep(int button, int x, int y) {
     }
 }
 
+// The window row below the bars open at the top of the map, 0 with none:
+// Home fits the map beneath them.
+double openBarsBottom() {
+    double bottom = 0.0;
+    for (const Panel* bar : {&filePanel, &pointPanel})
+        if (!bar->isHidden()) bottom = std::max(bottom, static_cast<double>(bar->getY() + bar->getHeight()));
+    return bottom;
+}
+
 }  // namespace
 
 void mouseCallback(int button, int state, int x, int y) {
@@ -164,7 +175,8 @@ void passiveMotionCallback(int x, int y) {
 // The open entry panel takes every key; Ctrl+G and Ctrl+E are precision
 // mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo; Ctrl+M smooths and
 // Ctrl+L straightens; Ctrl+A picks every point and Delete dissolves the
-// picked junctions. Every other key goes to the map.
+// picked junctions; h, v, [, ], <, > (or , and .) flip, turn and scale the
+// picked points. Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
     const EditorKey named = keyOf(key, (modifiersHeld() & ctrlModifier) != 0);
     if (keysPanelKey(named)) return;
@@ -191,6 +203,8 @@ void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
         mapEditor.many().pickAllEndPoints();
     } else if (named == EditorKey::del) {
         mapEditor.splitJoin().dissolvePicked();
+    } else if (PickTransform kind; named == EditorKey::character && SelectionTransform::ofKey(key, kind)) {
+        mapEditor.transform().apply(kind);
     } else {
         mapEditor.keyboard(key);
     }
@@ -202,7 +216,7 @@ void specialCallback(int key, int /*x*/, int /*y*/) {
     const EditorKey named = specialKeyOf(key);
     if (keysPanelKey(named)) return;
     if (named == EditorKey::home && !entryPanelOpen()) {
-        mapEditor.many().fitView();
+        mapEditor.many().fitView(openBarsBottom());
         return;
     }
     precisionSpecialKey(named, shiftHeld());

@@ -29,16 +29,22 @@ constexpr const char* lines[] = {
     "Ctrl+M     smooth selected joins",
     "Ctrl+L     straighten selected",
     "Delete     dissolve picked joins",
+    "h / v      flip picked points",
+    "[ / ]      turn picked by 15 deg",
+    "< / >      scale picked (or , .)",
+    "Ctrl+C/X/V  copy, cut, paste",
+    "Ctrl+D     duplicate",
     "F1         this panel",
     "Mouse",
     "Press      pick points, select",
+    "Shift+click  add or take a point",
     "Drag point move it",
     "Wheel      zoom at the pointer",
     "Shift+wheel  scroll sideways",
     "Ctrl+click split a curve there",
     "Shift-drag:",
     "  on a handle   keep it smooth",
-    "  on empty map  select a band",
+    "  on empty map  add a band",
     "Ctrl-drag:",
     "  on a handle   snap to 15 deg",
     "  on a point    level or upright",
@@ -48,7 +54,7 @@ constexpr const char* lines[] = {
 };
 constexpr int lineCount = static_cast<int>(std::size(lines));
 static_assert(lineCount == keysPanelLabelCount, "one label a line");
-constexpr int leftLines = 18;
+constexpr int leftLines = 23;
 
 void close() {
     windowState.keysPanelOpen = false;

@@ -9,7 +9,7 @@
 // it closes it, and while it is open it takes every key.
 
 // Its objects are defined in Globals.cpp, like every object of the layout.
-constexpr int keysPanelLabelCount = 33;
+constexpr int keysPanelLabelCount = 39;
 extern CachedPanel keysPanel;
 extern Label keysLabels[keysPanelLabelCount];
 

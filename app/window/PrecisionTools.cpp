@@ -242,8 +242,23 @@ void pointerMoved(int x, int y) {
     windowState.pointerY = y;
 }
 
+// "3 of 37 points picked" while a group is picked, else nothing.
+std::string pickCountText() {
+    std::size_t picked = 0, all = 0;
+    if (!mapEditor.many().pickCount(picked, all)) return "";
+    return std::to_string(picked) + " of " + std::to_string(all) + (all == 1 ? " point" : " points") +
+           " picked";
+}
+
 void drawPrecisionReadout() {
-    if (!mapEditor.precision().isOn()) return;
+    if (!mapEditor.precision().isOn()) {
+        // The count of a group's picks stands where the point's row would.
+        const std::string count = pickCountText();
+        if (count.empty()) return;
+        pointRow.setText(count.c_str());
+        pointRow.draw();
+        return;
+    }
     std::string pointer;
     if (windowState.pointerX >= 0) {
         const ControlPoint p = mapEditor.precision().mapPointAt(windowState.pointerX, windowState.pointerY);
@@ -259,6 +274,8 @@ void drawPrecisionReadout() {
         point = "point " + readoutNumber(readout.point.x) + ", " + readoutNumber(readout.point.y);
         if (readout.atJunction) junction = junctionReadout(readout);
         slope = slopeReadout(readout);
+    } else {
+        point = pickCountText();
     }
     pointRow.setText(point.c_str());
     junctionCell.setText(junction.c_str());

@@ -12,8 +12,8 @@
 #include "GlyphAtlas.h"
 #include "GridPicture.h"
 #include "MapDrawCache.h"
-#include "MapLayerCache.h"
 #include "MapFileWatch.h"
+#include "MapLayerCache.h"
 #include "Messages.h"
 #include "Segment.h"
 #include "TickCounter.h"
@@ -32,6 +32,8 @@ struct WindowStart {
     // The map drawing's scratch, and precision mode's grid as a picture.
     MapDrawCache mapDrawing;
     GridPicture gridPicture;
+    // The picked points of a group in window pixels, drawn over the map's picture.
+    std::vector<ControlPoint> pickedPoints;
     // The size of the window's drawable in pixels, as the last reshape gave it.
     int drawableWidth = 800;
     int drawableHeight = 600;

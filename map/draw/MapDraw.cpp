@@ -7,12 +7,12 @@
 #include <tuple>
 #include <utility>
 
+#include "GridPicture.h"
 #include "MapDraw.h"
 #include "MapEditor.h"
-#include "MergedDrawing.h"
 #include "Marker.h"
+#include "MergedDrawing.h"
 #include "PixelMath.h"
-#include "GridPicture.h"
 #include "Precision.h"
 #include "Segment.h"
 
@@ -203,5 +203,15 @@ void drawBand(const ControlPoint& from, const ControlPoint& to) {
     glRectd(left, bottom, right + 1.0, bottom + 1.0);
     glRectd(left, top, left + 1.0, bottom + 1.0);
     glRectd(right, top, right + 1.0, bottom + 1.0);
+    glPopAttrib();
+}
+
+void drawPicked(const std::vector<ControlPoint>& points) {
+    if (points.empty()) return;
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_BLEND);
+    glColor3f(0.0f, 1.0f, 1.0f);
+    // Segment::draw's square of a control point, three pixels each way.
+    for (const ControlPoint& w : points) glRectd(w.x - 3.0, w.y - 3.0, w.x + 3.0, w.y + 3.0);
     glPopAttrib();
 }

@@ -44,3 +44,8 @@ void drawGrid(const ControlPoint& viewOffset, double zoom, double step, MapDrawC
 // pixel wide, in cyan, which nothing of the map uses, over whatever is drawn.
 // Leaves the OpenGL state as it found it.
 void drawBand(const ControlPoint& from, const ControlPoint& to);
+
+// The picked points of a group, at window pixels `points`: a square of a
+// control point's size in the band's cyan over whatever is drawn. Leaves the
+// OpenGL state as it found it.
+void drawPicked(const std::vector<ControlPoint>& points);

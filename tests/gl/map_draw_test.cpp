@@ -245,3 +245,39 @@ TEST(MapDraw, BandIsAOnePixelCyanOutlineOverTheMap) {
     // The map inside stays as drawn: the junction's square.
     EXPECT_TRUE(colourNear(ctx, 115, 110, magenta, 1));
 }
+
+TEST(MapDraw, PickedPointsOfAGroupAreCyanWhereTheyAre) {
+    OffscreenContext ctx;
+    if (!ctx.ok()) GTEST_SKIP() << "no offscreen OpenGL context";
+    const Rgb cyan{0, 255, 255};
+    MapEditor editor;
+    std::vector<ControlPoint> picked;
+    // A plain click picks a point but no group: nothing is drawn for it.
+    editor.mouse(ButtonAction::press, 170, 110);
+    editor.mouse(ButtonAction::release, 170, 110);
+    editor.many().pickedInWindow(picked);
+    EXPECT_TRUE(picked.empty());
+    editor.mouse(ButtonAction::press, 400, 300);
+    editor.mouse(ButtonAction::release, 400, 300);
+    // Segment 0's start and the junction Shift-clicked: a group of two points.
+    ASSERT_TRUE(editor.many().press(10, 110, true, false));
+    editor.mouse(ButtonAction::release, 10, 110);
+    ASSERT_TRUE(editor.many().press(115, 110, true, false));
+    editor.mouse(ButtonAction::release, 115, 110);
+    ctx.beginFrame();
+    editor.draw(drawCache);
+    editor.many().pickedInWindow(picked);
+    drawPicked(picked);
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{10, 110}, {115, 110}}) {
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) EXPECT_EQ(ctx.pixel(x + dx, y + dy), cyan) << x + dx << "," << y + dy;
+        EXPECT_NE(ctx.pixel(x + 5, y), cyan) << x;
+    }
+    // The end point left out keeps the map's own colour, and nothing else is cyan.
+    EXPECT_TRUE(colourNear(ctx, 170, 110, magenta, 1));
+    int cyanPixels = 0;
+    for (int y = 0; y < OffscreenContext::height; ++y)
+        for (int x = 0; x < OffscreenContext::width; ++x) cyanPixels += ctx.pixel(x, y) == cyan;
+    EXPECT_LE(cyanPixels, 2 * 7 * 7);
+    EXPECT_GE(cyanPixels, 2 * 5 * 5);
+}
