@@ -21,6 +21,7 @@
 #include "SegmentIndex.h"
 #include "Shaping.h"
 #include "SplitJoin.h"
+#include "Stretches.h"
 #include "UndoHistory.h"
 
 // The drawing's own scratch (map/draw/MapDrawCache.h).
@@ -52,9 +53,9 @@ private:
 // The map being edited: the chain of segments, the markers, the view offset
 // and the rest location, with the map's drawing, the editing by press, drag,
 // release and keys, the point commands and the undo history. The tools
-// added to it (ManyPoints, Shaping, PrecisionMode, SplitJoin) work on the
-// chain through a ChainEdit; the editor keeps each tool's state, so that a
-// copy of the editor is whole.
+// added to it (ManyPoints, Shaping, PrecisionMode, SplitJoin, Stretches) work
+// on the chain through a ChainEdit; the editor keeps each tool's state, so
+// that a copy of the editor is whole.
 class MapEditor {
 public:
     // One marker, the two-segment initial map, rest location (0.5, 0.5), view offset (10, 10).
@@ -146,6 +147,7 @@ public:
     // Precision mode's queries, for a reader of a const editor.
     const PrecisionMode precision() const;
     SplitJoin splitJoin() { return SplitJoin(ChainEdit(*this)); }
+    Stretches stretches() { return {ChainEdit(*this), stretchesState}; }
 
     // The map file, "map.mef" unless set otherwise: what "Load QUIV File"
     // reads and "Save QUIV File" writes (app/session/EditorFiles.h).
@@ -190,6 +192,7 @@ private:
     ManyPoints::State manyState;
     Shaping::State shapingState;
     PrecisionMode::State precisionState;
+    Stretches::State stretchesState;
 
     // Every segment that is selected or holds a picked point, ascending (and
     // perhaps a few that no longer are): all others are neither, so a press
