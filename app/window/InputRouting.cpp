@@ -1,5 +1,6 @@
 #include "InputRouting.h"
 
+#include "ClipboardKeys.h"
 #include "FrameLoop.h"
 #include "Interface.h"
 #include "KeysPanel.h"
@@ -38,6 +39,14 @@ EditorKey keyOf(unsigned char key, bool ctrl) {
     switch (key) {
         case 1:
             return EditorKey::ctrlA;
+        case 3:
+            return EditorKey::ctrlC;
+        case 4:
+            return EditorKey::ctrlD;
+        case 22:
+            return EditorKey::ctrlV;
+        case 24:
+            return EditorKey::ctrlX;
         case 12:
             return EditorKey::ctrlL;
         case 13:
@@ -164,7 +173,8 @@ void passiveMotionCallback(int x, int y) {
 // The open entry panel takes every key; Ctrl+G and Ctrl+E are precision
 // mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo; Ctrl+M smooths and
 // Ctrl+L straightens; Ctrl+A picks every point and Delete dissolves the
-// picked junctions. Every other key goes to the map.
+// picked junctions; Ctrl+C, X, V and D are the clipboard's (ClipboardKeys.h).
+// Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
     const EditorKey named = keyOf(key, (modifiersHeld() & ctrlModifier) != 0);
     if (keysPanelKey(named)) return;
@@ -181,6 +191,7 @@ void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
         savePressed();
         return;
     }
+    if (clipboardKey(named)) return;
     if (named == EditorKey::ctrlM || named == EditorKey::ctrlL) {
         shapeSelected(named);
     } else if (named == EditorKey::ctrlZ && !shiftHeld()) {
