@@ -56,13 +56,12 @@ std::string escapedAttribute(const std::string& text) {
 
 }  // namespace
 
-ClipboardOffer clipboardOfferOf(const std::vector<Segment>& stretch) {
-    ClipboardOffer offer;
-    const DrawingText drawing = formatDrawing(stretch);
-    if (drawing.ok()) offer.svg = drawing.text;
-    offer.text = formatMapFile(stretch);
-    return offer;
+std::string clipboardDrawingOf(const std::vector<Segment>& stretch) {
+    DrawingText drawing = formatDrawing(stretch);
+    return drawing.ok() ? std::move(drawing.text) : std::string();
 }
+
+std::string clipboardTextOf(const std::vector<Segment>& stretch) { return formatMapFile(stretch); }
 
 ClipboardPaste readClipboard(const std::string& svg, const std::string& text, const std::string& targets) {
     if (!svg.empty()) return fromDrawing(svg, "drawing");

@@ -8,12 +8,10 @@
 // A stretch of ground as the desktop clipboard carries it, both ways.
 
 // What the editor offers for a copied stretch: the drawing that --convert
-// writes (image/svg+xml) and the map file's text (plain text).
-struct ClipboardOffer {
-    std::string svg;
-    std::string text;
-};
-ClipboardOffer clipboardOfferOf(const std::vector<Segment>& stretch);
+// writes (image/svg+xml; empty when it cannot be written) and the map file's
+// text (plain text).
+std::string clipboardDrawingOf(const std::vector<Segment>& stretch);
+std::string clipboardTextOf(const std::vector<Segment>& stretch);
 
 // What a paste made of the clipboard's contents.
 struct ClipboardPaste {

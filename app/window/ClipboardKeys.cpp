@@ -1,7 +1,9 @@
 #include "ClipboardKeys.h"
 
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "ClipboardStretch.h"
 #include "DesktopClipboard.h"
@@ -14,8 +16,8 @@ namespace {
 bool pasteWaiting = false;
 
 void offer() {
-    ClipboardOffer both = clipboardOfferOf(mapEditor.stretches().copied());
-    offerToClipboard(std::move(both.svg), std::move(both.text));
+    auto stretch = std::make_shared<const std::vector<Segment>>(mapEditor.stretches().copied());
+    offerToClipboard([stretch] { return clipboardDrawingOf(*stretch); }, clipboardTextOf(*stretch));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 // The desktop's clipboard, which GLUT does not reach: each platform serves
@@ -17,9 +18,11 @@ struct ClipboardContent {
     std::string targets;
 };
 
-// Puts the drawing (image/svg+xml) and the text (UTF-8) on the clipboard.
+// Puts `text` (UTF-8) on the clipboard, and the drawing (image/svg+xml) that
+// `drawing` makes: at the first request for it, away from the frames where
+// the platform allows, since a large stretch's drawing takes seconds.
 // False where there is no desktop clipboard.
-bool offerToClipboard(std::string svg, std::string text);
+bool offerToClipboard(std::function<std::string()> drawing, std::string text);
 // Asks for the clipboard's contents. False where there is no desktop clipboard.
 bool requestClipboard();
 // True once, when the contents asked for came in (or the owner gave no

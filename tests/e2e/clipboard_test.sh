@@ -44,4 +44,23 @@ wait_for 10 "the notice" log_matches 'neither map records nor SVG path data: "he
 resave "$INITIAL" "the map unchanged"
 stop_editor
 
+step "a whole map at the point budget: copied within 2 s, its text served in pieces (INCR)"
+new_workdir large
+# 100,000 joined segments of resolution 50: 5,200,000 points, the budget.
+awk 'BEGIN { for (k = 0; k < 400000; k += 4) printf "%d 0 %d 1\n%d 1 %d 0\n50\n", k, k + 1, k + 3, k + 4 }' >big.mef
+E2E_TITLE='^Map Editor - big\.mef$' start_editor big.mef
+keys ctrl+a
+started=$(now_ms)
+keys ctrl+c
+wait_for 10 "the editor to own the clipboard" sh -c 'xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -qx image/svg+xml'
+took=$(($(now_ms) - started))
+echo "copied in $took ms"
+[ "$took" -le 2000 ] || fail "copying the whole map took $took ms"
+clip_out -t UTF8_STRING >served.mef
+# The editor's map text has no line end after the last record.
+cmp -s served.mef <(head -c -1 big.mef) || fail "the served text is not the map ($(wc -c <served.mef) of $(wc -c <big.mef) bytes)"
+keys ctrl+v
+wait_for 10 "the refusal" log_matches 'Paste refused: .* more than the editor holds'
+stop_editor
+
 echo "PASS clipboard_test"

@@ -51,8 +51,8 @@ TEST(ClipboardStretch, WhatTheClipboardHoldsReadsAsSegmentsOrSaysWhy) {
 TEST(ClipboardStretch, TheOfferReadsBackAsTheStretch) {
     const std::vector<Segment> stretch = {makeSegment(1, 2, 3, 0, 4, 5, 6, 2, 7),
                                           makeSegment(6, 2, 7, 1, 8.5, 1, 9, 3, 0)};
-    const ClipboardOffer offer = clipboardOfferOf(stretch);
-    EXPECT_EQ(offer.text, formatMapFile(stretch));
-    EXPECT_EQ(formatMapFile(readClipboard(offer.svg, "", "").segments), offer.text);
-    EXPECT_EQ(formatMapFile(readClipboard("", offer.text, "").segments), offer.text);
+    const std::string text = clipboardTextOf(stretch);
+    EXPECT_EQ(text, formatMapFile(stretch));
+    EXPECT_EQ(formatMapFile(readClipboard(clipboardDrawingOf(stretch), "", "").segments), text);
+    EXPECT_EQ(formatMapFile(readClipboard("", text, "").segments), text);
 }

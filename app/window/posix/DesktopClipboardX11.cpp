@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -60,10 +61,10 @@ public:
         return true;
     }
 
-    void offer(std::string svg, std::string text) {
+    void offer(std::function<std::string()> drawing, std::string text) {
         {
             std::lock_guard<std::mutex> lock(mutex);
-            offeredSvg = std::make_shared<const std::string>(std::move(svg));
+            offeredDrawing = std::move(drawing);
             offeredText = std::make_shared<const std::string>(std::move(text));
             offerPending = true;
         }
@@ -114,7 +115,8 @@ private:
         std::lock_guard<std::mutex> lock(mutex);
         if (offerPending) {
             offerPending = false;
-            servedSvg = offeredSvg;
+            servedDrawing = std::move(offeredDrawing);
+            servedSvg.reset();
             servedText = offeredText;
             xcb_set_selection_owner(connection, window, atoms[clipboard], XCB_CURRENT_TIME);
             owning = true;
@@ -163,8 +165,13 @@ private:
             const xcb_atom_t list[] = {atoms[targets], atoms[svgXml], atoms[utf8String], atoms[textPlainUtf8], atoms[textPlain], atoms[stringAtom]};
             xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, answered, atoms[atomAtom], 32,
                                 sizeof list / sizeof list[0], list);
-        } else if (target == atoms[svgXml] && servedSvg && !servedSvg->empty()) {
-            data = servedSvg;
+        } else if (target == atoms[svgXml] && (servedSvg || servedDrawing)) {
+            // Made at the first request, on this thread: the frames go on meanwhile.
+            if (!servedSvg) servedSvg = std::make_shared<const std::string>(servedDrawing());
+            if (servedSvg->empty())
+                answered = XCB_ATOM_NONE;
+            else
+                data = servedSvg;
         } else if (target == atoms[utf8String] || target == atoms[textPlainUtf8] || target == atoms[textPlain] ||
                    target == atoms[stringAtom]) {
             data = servedText;  // the map file's text is ASCII, so every text type holds it as it is
@@ -294,6 +301,7 @@ private:
 
     // The thread's own.
     bool owning = false;
+    std::function<std::string()> servedDrawing;
     std::shared_ptr<const std::string> servedSvg, servedText;
     std::vector<Outgoing> outgoing;
     enum class Asking { no, targets, content, pieces } asking = Asking::no;
@@ -303,7 +311,8 @@ private:
 
     // Shared with the window's thread.
     std::mutex mutex;
-    std::shared_ptr<const std::string> offeredSvg, offeredText;
+    std::function<std::string()> offeredDrawing;
+    std::shared_ptr<const std::string> offeredText;
     bool offerPending = false, requestPending = false, hasArrived = false;
     ClipboardContent result;
 };
@@ -319,10 +328,10 @@ X11Clipboard* clipboardOrNull() {
 
 }  // namespace
 
-bool offerToClipboard(std::string svg, std::string text) {
+bool offerToClipboard(std::function<std::string()> drawing, std::string text) {
     X11Clipboard* clipboard = clipboardOrNull();
     if (clipboard == nullptr) return false;
-    clipboard->offer(std::move(svg), std::move(text));
+    clipboard->offer(std::move(drawing), std::move(text));
     return true;
 }
 
