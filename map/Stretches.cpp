@@ -12,7 +12,8 @@ namespace {
 // `s` moved by (dx, dy) map units, its shape and resolution kept.
 void moveSegment(Segment& s, double dx, double dy) {
     if (dx == 0.0 && dy == 0.0) return;
-    const ControlPoint a = s.getStartPoint(), b = s.getStartHandle(), c = s.getEndHandle(), d = s.getEndPoint();
+    const ControlPoint a = s.getStartPoint(), b = s.getStartHandle(), c = s.getEndHandle(),
+                       d = s.getEndPoint();
     s.setPoints(a.x + dx, a.y + dy, b.x + dx, b.y + dy, c.x + dx, c.y + dy, d.x + dx, d.y + dy);
 }
 
@@ -122,7 +123,8 @@ bool Stretches::cut() {
         chain.erase(chain.begin() + static_cast<std::ptrdiff_t>(first), chain.end());
         UndoStep step;
         step.addRun(first, after.size(), std::move(before));
-        chain.insert(chain.end(), std::make_move_iterator(after.begin()), std::make_move_iterator(after.end()));
+        chain.insert(chain.end(), std::make_move_iterator(after.begin()),
+                     std::make_move_iterator(after.end()));
         edit.picked().clear();
         return step;
     });

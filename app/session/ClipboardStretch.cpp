@@ -29,7 +29,8 @@ ClipboardPaste fromDrawing(std::string svg, const char* what) {
         return paste;
     }
     paste.segments = segmentsFromRecords(read.records);
-    if (paste.segments.empty()) paste.problem = std::string("Nothing pasted: the clipboard's ") + what + " has no path";
+    if (paste.segments.empty())
+        paste.problem = std::string("Nothing pasted: the clipboard's ") + what + " has no path";
     return paste;
 }
 
@@ -83,11 +84,12 @@ ClipboardPaste readClipboard(const std::string& svg, const std::string& text, co
     const char first = text[start];
     if (first == '<') return fromDrawing(text, "text");
     if (first == 'M' || first == 'm')
-        return fromDrawing("<svg xmlns=\"http://www.w3.org/2000/svg\"><path d=\"" + escapedAttribute(text) +
-                               "\"/></svg>",
-                           "path data");
+        return fromDrawing(
+            "<svg xmlns=\"http://www.w3.org/2000/svg\"><path d=\"" + escapedAttribute(text) + "\"/></svg>",
+            "path data");
     ClipboardPaste paste;
-    paste.problem = "Nothing pasted: the clipboard holds text that is neither map records nor SVG path data: " +
-                    quoted(text.substr(start));
+    paste.problem =
+        "Nothing pasted: the clipboard holds text that is neither map records nor SVG path data: " +
+        quoted(text.substr(start));
     return paste;
 }

@@ -90,10 +90,21 @@ TEST(Stretches, CopyCutPasteAndDuplicateKeepTheGroundJoinedAndUndoWhole) {
         for (const char* k = c.keys; *k != '\0'; ++k) {
             Stretches tool = editor.stretches();
             switch (*k) {
-                case 'C': EXPECT_TRUE(tool.copy()); break;
-                case 'X': EXPECT_TRUE(tool.cut()); ++steps; break;
-                case 'V': EXPECT_TRUE(tool.paste()); ++steps; break;
-                case 'D': EXPECT_TRUE(tool.duplicate()); ++steps; break;
+                case 'C':
+                    EXPECT_TRUE(tool.copy());
+                    break;
+                case 'X':
+                    EXPECT_TRUE(tool.cut());
+                    ++steps;
+                    break;
+                case 'V':
+                    EXPECT_TRUE(tool.paste());
+                    ++steps;
+                    break;
+                case 'D':
+                    EXPECT_TRUE(tool.duplicate());
+                    ++steps;
+                    break;
                 default:
                     editor.mouse(ButtonAction::press, 700, 400);
                     editor.mouse(ButtonAction::release, 700, 400);

@@ -3,6 +3,7 @@
 // thread of its own, so that neither a slow requestor nor a slow owner holds
 // up a frame. A large selection goes in pieces (INCR) both ways.
 #include "DesktopClipboard.h"
+#include "XcbProperties.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -22,10 +23,22 @@
 
 namespace {
 
-enum AtomName { clipboard, targets, utf8String, textPlainUtf8, textPlain, stringAtom, svgXml, incr, atomAtom, property, atomCount };
-const char* const atomNames[atomCount] = {"CLIPBOARD",  "TARGETS",       "UTF8_STRING", "text/plain;charset=utf-8",
-                                          "text/plain", "STRING",        "image/svg+xml", "INCR", "ATOM",
-                                          "MAPEDITOR_CLIPBOARD"};
+enum AtomName {
+    clipboard,
+    targets,
+    utf8String,
+    textPlainUtf8,
+    textPlain,
+    stringAtom,
+    svgXml,
+    incr,
+    atomAtom,
+    property,
+    atomCount
+};
+const char* const atomNames[atomCount] = {
+    "CLIPBOARD",     "TARGETS", "UTF8_STRING", "text/plain;charset=utf-8", "text/plain", "STRING",
+    "image/svg+xml", "INCR",    "ATOM",        "MAPEDITOR_CLIPBOARD"};
 
 // A transfer in pieces to one requestor: the next piece goes when it deletes the property.
 struct Outgoing {
@@ -45,14 +58,7 @@ public:
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
                           XCB_WINDOW_CLASS_INPUT_ONLY, screen->root_visual, XCB_CW_EVENT_MASK, &mask);
-        xcb_intern_atom_cookie_t cookies[atomCount];
-        for (int i = 0; i < atomCount; ++i)
-            cookies[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(atomNames[i])), atomNames[i]);
-        for (int i = 0; i < atomCount; ++i) {
-            xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr);
-            atoms[i] = reply != nullptr ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-            std::free(reply);
-        }
+        internAtoms(connection, atomNames, atomCount, atoms);
         // Pieces well within the server's largest request.
         piece = std::min<std::size_t>(256 * 1024, xcb_get_maximum_request_length(connection) * 4 - 1024);
         xcb_flush(connection);
@@ -106,7 +112,8 @@ private:
                 handle(event);
                 std::free(event);
             }
-            if (asking != Asking::no && std::chrono::steady_clock::now() > askedBy) finish("no answer from the clipboard's owner");
+            if (asking != Asking::no && std::chrono::steady_clock::now() > askedBy)
+                finish("no answer from the clipboard's owner");
             xcb_flush(connection);
         }
     }
@@ -132,7 +139,8 @@ private:
             incoming = {};
             asking = Asking::targets;
             askedBy = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-            xcb_convert_selection(connection, window, atoms[clipboard], atoms[targets], atoms[property], XCB_CURRENT_TIME);
+            xcb_convert_selection(connection, window, atoms[clipboard], atoms[targets], atoms[property],
+                                  XCB_CURRENT_TIME);
         }
     }
 
@@ -162,9 +170,10 @@ private:
         if (!owning) {
             answered = XCB_ATOM_NONE;
         } else if (target == atoms[targets]) {
-            const xcb_atom_t list[] = {atoms[targets], atoms[svgXml], atoms[utf8String], atoms[textPlainUtf8], atoms[textPlain], atoms[stringAtom]};
-            xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, answered, atoms[atomAtom], 32,
-                                sizeof list / sizeof list[0], list);
+            const xcb_atom_t list[] = {atoms[targets],       atoms[svgXml],    atoms[utf8String],
+                                       atoms[textPlainUtf8], atoms[textPlain], atoms[stringAtom]};
+            xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, answered,
+                                atoms[atomAtom], 32, sizeof list / sizeof list[0], list);
         } else if (target == atoms[svgXml] && (servedSvg || servedDrawing)) {
             // Made at the first request, on this thread: the frames go on meanwhile.
             if (!servedSvg) servedSvg = std::make_shared<const std::string>(servedDrawing());
@@ -172,8 +181,8 @@ private:
                 answered = XCB_ATOM_NONE;
             else
                 data = servedSvg;
-        } else if (target == atoms[utf8String] || target == atoms[textPlainUtf8] || target == atoms[textPlain] ||
-                   target == atoms[stringAtom]) {
+        } else if (target == atoms[utf8String] || target == atoms[textPlainUtf8] ||
+                   target == atoms[textPlain] || target == atoms[stringAtom]) {
             data = servedText;  // the map file's text is ASCII, so every text type holds it as it is
         } else {
             answered = XCB_ATOM_NONE;
@@ -186,7 +195,8 @@ private:
                 const std::uint32_t size = static_cast<std::uint32_t>(data->size());
                 const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
                 xcb_change_window_attributes(connection, request.requestor, XCB_CW_EVENT_MASK, &events);
-                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, answered, atoms[incr], 32, 1, &size);
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, answered,
+                                    atoms[incr], 32, 1, &size);
                 outgoing.push_back({request.requestor, answered, target, data, 0});
             }
         }
@@ -197,7 +207,8 @@ private:
         notify.selection = request.selection;
         notify.target = target;
         notify.property = answered;
-        xcb_send_event(connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&notify));
+        xcb_send_event(connection, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&notify));
     }
 
     void propertyChanged(const xcb_property_notify_event_t& event) {
@@ -205,8 +216,8 @@ private:
             for (auto it = outgoing.begin(); it != outgoing.end(); ++it) {
                 if (it->requestor != event.window || it->property != event.atom) continue;
                 const std::size_t size = std::min(piece, it->data->size() - it->sent);
-                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, it->requestor, it->property, it->type, 8,
-                                    static_cast<std::uint32_t>(size), it->data->data() + it->sent);
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, it->requestor, it->property, it->type,
+                                    8, static_cast<std::uint32_t>(size), it->data->data() + it->sent);
                 it->sent += size;
                 // The last piece is the empty one.
                 if (size == 0) outgoing.erase(it);
@@ -214,7 +225,7 @@ private:
             }
         } else if (event.window == window && event.atom == atoms[property] && asking == Asking::pieces) {
             std::string piece;
-            readProperty(piece);
+            readProperty(connection, window, atoms[property], piece);
             if (piece.empty()) {
                 finishWith(std::move(incoming));
             } else {
@@ -223,49 +234,30 @@ private:
         }
     }
 
-    // Reads and deletes the property the owner answered in; its type, or NONE.
-    xcb_atom_t readProperty(std::string& into) {
-        xcb_get_property_reply_t* reply = xcb_get_property_reply(
-            connection, xcb_get_property(connection, 1, window, atoms[property], XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff),
-            nullptr);
-        if (reply == nullptr) return XCB_ATOM_NONE;
-        const xcb_atom_t type = reply->type;
-        const int length = xcb_get_property_value_length(reply);
-        const char* value = static_cast<const char*>(xcb_get_property_value(reply));
-        into.assign(value, value + length);
-        std::free(reply);
-        return type;
-    }
-
-    std::string atomName(xcb_atom_t atom) {
-        xcb_get_atom_name_reply_t* reply = xcb_get_atom_name_reply(connection, xcb_get_atom_name(connection, atom), nullptr);
-        if (reply == nullptr) return {};
-        std::string name(xcb_get_atom_name_name(reply), static_cast<std::size_t>(xcb_get_atom_name_name_length(reply)));
-        std::free(reply);
-        return name;
-    }
-
     void received(const xcb_selection_notify_event_t& event) {
         if (asking == Asking::no || asking == Asking::pieces) return;
         std::string value;
         if (event.property == XCB_ATOM_NONE) return finish("");
-        const xcb_atom_t type = readProperty(value);
+        const xcb_atom_t type = readProperty(connection, window, atoms[property], value);
         if (asking == Asking::targets) {
             std::vector<xcb_atom_t> offered(value.size() / sizeof(xcb_atom_t));
             std::memcpy(offered.data(), value.data(), offered.size() * sizeof(xcb_atom_t));
             xcb_atom_t wanted = XCB_ATOM_NONE;
             for (AtomName name : {svgXml, utf8String, textPlainUtf8, textPlain, stringAtom})
-                if (wanted == XCB_ATOM_NONE && std::find(offered.begin(), offered.end(), atoms[name]) != offered.end())
+                if (wanted == XCB_ATOM_NONE &&
+                    std::find(offered.begin(), offered.end(), atoms[name]) != offered.end())
                     wanted = atoms[name];
             for (xcb_atom_t atom : offered) {
-                const std::string name = atomName(atom);
-                if (name == "TARGETS" || name == "TIMESTAMP" || name == "MULTIPLE" || name == "SAVE_TARGETS") continue;
+                const std::string name = atomName(connection, atom);
+                if (name == "TARGETS" || name == "TIMESTAMP" || name == "MULTIPLE" || name == "SAVE_TARGETS")
+                    continue;
                 targetNames += (targetNames.empty() ? "" : ", ") + name;
             }
             if (wanted == XCB_ATOM_NONE) return finish(targetNames);
             wantedSvg = wanted == atoms[svgXml];
             asking = Asking::content;
-            xcb_convert_selection(connection, window, atoms[clipboard], wanted, atoms[property], XCB_CURRENT_TIME);
+            xcb_convert_selection(connection, window, atoms[clipboard], wanted, atoms[property],
+                                  XCB_CURRENT_TIME);
         } else if (type == atoms[incr]) {
             asking = Asking::pieces;  // the owner now puts the pieces one by one
         } else {

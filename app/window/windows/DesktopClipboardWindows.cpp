@@ -19,8 +19,8 @@ UINT svgFormat() {
 }
 
 HWND ownWindow() {
-    static const HWND window =
-        ::CreateWindowExW(0, L"STATIC", L"Map Editor clipboard", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    static const HWND window = ::CreateWindowExW(0, L"STATIC", L"Map Editor clipboard", 0, 0, 0, 0, 0,
+                                                 HWND_MESSAGE, nullptr, nullptr, nullptr);
     return window;
 }
 
@@ -48,7 +48,8 @@ void put(UINT format, const void* bytes, std::size_t size) {
 }
 
 std::wstring wide(const std::string& utf8) {
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    const int length =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring out(static_cast<std::size_t>(length), L'\0');
     if (length > 0)
         ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), length);
@@ -56,9 +57,11 @@ std::wstring wide(const std::string& utf8) {
 }
 
 std::string narrow(const wchar_t* text, std::size_t length) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(size), '\0');
-    if (size > 0) ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
+    if (size > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), size, nullptr, nullptr);
     return out;
 }
 
@@ -96,8 +99,9 @@ std::string formatNames() {
         wchar_t name[128];
         const int length = ::GetClipboardFormatNameW(format, name, 128);
         std::string one = length > 0 ? narrow(name, static_cast<std::size_t>(length))
-                          : format == CF_BITMAP || format == CF_DIB || format == CF_DIBV5 ? "a picture"
-                                                                                            : "format " + std::to_string(format);
+                          : format == CF_BITMAP || format == CF_DIB || format == CF_DIBV5
+                              ? "a picture"
+                              : "format " + std::to_string(format);
         if (names.find(one) == std::string::npos) names += (names.empty() ? "" : ", ") + one;
     }
     return names;
