@@ -12,6 +12,7 @@
 
 #include "BatchRunner.h"
 #include "BitmapFont.h"
+#include "ClipboardKeys.h"
 #include "CommandLine.h"
 #include "DrawingConvert.h"
 #include "EndSignal.h"
@@ -105,6 +106,7 @@ void endOnSignal() {
 // between frames too.
 void display() {
     endOnSignal();
+    pollClipboard();
     const std::uint32_t wait = runFrame(windowState.frameTimer, tickCount, [] {
         updateNoticePanel(tickCount());
         markTitle();

@@ -22,6 +22,7 @@
 #include "SelectionTransform.h"
 #include "Shaping.h"
 #include "SplitJoin.h"
+#include "Stretches.h"
 #include "UndoHistory.h"
 
 // The drawing's own scratch (map/draw/MapDrawCache.h).
@@ -53,9 +54,9 @@ private:
 // The map being edited: the chain of segments, the markers, the view offset
 // and the rest location, with the map's drawing, the editing by press, drag,
 // release and keys, the point commands and the undo history. The tools
-// added to it (ManyPoints, Shaping, PrecisionMode, SplitJoin) work on the
-// chain through a ChainEdit; the editor keeps each tool's state, so that a
-// copy of the editor is whole.
+// added to it (ManyPoints, Shaping, PrecisionMode, SplitJoin, Stretches) work
+// on the chain through a ChainEdit; the editor keeps each tool's state, so
+// that a copy of the editor is whole.
 class MapEditor {
 public:
     // One marker, the two-segment initial map, rest location (0.5, 0.5), view offset (10, 10).
@@ -148,6 +149,7 @@ public:
     const PrecisionMode precision() const;
     SplitJoin splitJoin() { return SplitJoin(ChainEdit(*this)); }
     SelectionTransform transform() { return SelectionTransform(ChainEdit(*this)); }
+    Stretches stretches() { return {ChainEdit(*this), stretchesState}; }
 
     // The map file, "map.mef" unless set otherwise: what "Load QUIV File"
     // reads and "Save QUIV File" writes (app/session/EditorFiles.h).
@@ -192,6 +194,7 @@ private:
     ManyPoints::State manyState;
     Shaping::State shapingState;
     PrecisionMode::State precisionState;
+    Stretches::State stretchesState;
 
     // Every segment that is selected or holds a picked point, ascending (and
     // perhaps a few that no longer are): all others are neither, so a press

@@ -13,9 +13,11 @@ BUILD_PACKAGES=(cmake g++ ninja-build freeglut3-dev libgl-dev libegl-dev libgtes
 # file for the package's dependencies, man for checking the manual page, and
 # the validators of the package, the desktop entry, the metainfo and the map
 # file type; xprop (x11-utils) reads the window's properties; rsvg-convert
-# (librsvg2-bin) renders the drawings the editor writes.
+# (librsvg2-bin) renders the drawings the editor writes; xclip reads and fills
+# the clipboard the editor serves.
 TEST_PACKAGES=(xvfb xdotool imagemagick libgl1-mesa-dri libegl-mesa0 clang libclang-rt-14-dev valgrind
-    dpkg-dev file man-db lintian desktop-file-utils appstream shared-mime-info x11-utils strace librsvg2-bin)
+    dpkg-dev file man-db lintian desktop-file-utils appstream shared-mime-info x11-utils strace librsvg2-bin
+    xclip)
 
 package_installed() {
     dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'

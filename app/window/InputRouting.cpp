@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ClipboardKeys.h"
 #include "FrameLoop.h"
 #include "Globals.h"
 #include "Interface.h"
@@ -40,6 +41,14 @@ EditorKey keyOf(unsigned char key, bool ctrl) {
     switch (key) {
         case 1:
             return EditorKey::ctrlA;
+        case 3:
+            return EditorKey::ctrlC;
+        case 4:
+            return EditorKey::ctrlD;
+        case 22:
+            return EditorKey::ctrlV;
+        case 24:
+            return EditorKey::ctrlX;
         case 12:
             return EditorKey::ctrlL;
         case 13:
@@ -176,7 +185,8 @@ void passiveMotionCallback(int x, int y) {
 // mode's. Ctrl+Z undoes; Ctrl+Y and Ctrl+Shift+Z redo; Ctrl+M smooths and
 // Ctrl+L straightens; Ctrl+A picks every point and Delete dissolves the
 // picked junctions; h, v, [, ], <, > (or , and .) flip, turn and scale the
-// picked points. Every other key goes to the map.
+// picked points; Ctrl+C, X, V and D are the clipboard's (ClipboardKeys.h).
+// Every other key goes to the map.
 void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
     const EditorKey named = keyOf(key, (modifiersHeld() & ctrlModifier) != 0);
     if (keysPanelKey(named)) return;
@@ -193,6 +203,7 @@ void keyboardCallback(unsigned char key, int /*x*/, int /*y*/) {
         savePressed();
         return;
     }
+    if (clipboardKey(named)) return;
     if (named == EditorKey::ctrlM || named == EditorKey::ctrlL) {
         shapeSelected(named);
     } else if (named == EditorKey::ctrlZ && !shiftHeld()) {
