@@ -359,7 +359,9 @@ TEST(PickCount, CountsJunctionsOnceAndOnlyForAGroup) {
         }
         if (c.how == 1) editor.many().pickAllEndPoints();
         if (c.how == 2) dragBand(editor, 105, 100, 125, 120);
-        if (c.how == 3) ASSERT_TRUE(editor.many().press(170, 110, true, false));
+        if (c.how == 3) {
+            ASSERT_TRUE(editor.many().press(170, 110, true, false));
+        }
         std::size_t picked = 0, all = 0;
         ASSERT_EQ(editor.many().pickCount(picked, all), c.group);
         if (!c.group) continue;
