@@ -15,6 +15,7 @@
 #include "GroundCrossings.h"
 #include "GroundGeometry.h"
 #include "GroundSweep.h"
+#include "MeetingRecorder.h"
 
 namespace {
 
@@ -227,4 +228,72 @@ TEST(GroundSweep, TheSearchByBoxesAndTheSweepFindTheSame) {
     Meetings cut;
     EXPECT_FALSE(findMeetingsByBoxesWithin(tangle, nullptr, 10000, cut));
     EXPECT_TRUE(findMeetingsByBoxesWithin(tangle, nullptr, SIZE_MAX / 2, cut));
+}
+
+namespace {
+
+// What comparing every pair of pieces finds, run after run of pieces in
+// outline order, stopping where the recorder says to, as every search must.
+Meetings everyPairInOutlineOrder(const std::vector<GroundPoint>& points) {
+    const std::size_t m = points.size();
+    MeetingRecorder recorder(points);
+    std::vector<bool> inRangePiece(m, false);
+    const std::vector<PieceRun> runs = pieceRuns(points);
+    for (const PieceRun& run : runs)
+        for (std::size_t k = run.first; k < run.first + run.count; ++k) inRangePiece[k] = true;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        if (recorder.mustStop()) break;
+        for (std::size_t i = runs[r].first; i < runs[r].first + runs[r].count; ++i) {
+            if (i + 1 < m && inRangePiece[i + 1]) recorder.compareNeighbours(i, i + 1);
+            if (i == 0 && inRangePiece[m - 1]) recorder.compareNeighbours(0, m - 1);
+            for (std::size_t j = i + 2; j < m; ++j)
+                if (inRangePiece[j] && !recorder.neighbours(i, j)) recorder.record(i, j, false);
+        }
+    }
+    return recorder.finish();
+}
+
+}  // namespace
+
+// Outlines past the sweep's budget of crossings placed exactly: a star of
+// diameters through one point, each crossing there worked out exactly, after
+// a seeded tangle and before another. The search by boxes the sweep gives
+// way to finds what every pair finds, and stops where it does.
+TEST(GroundSweep, TheLastSearchByBoxesFindsWhatComparingEveryPairFinds) {
+    const struct {
+        int grid;
+        int before;
+        int spokes;
+        int after;
+    } cases[] = {{5, 40, 110, 40}, {1000, 300, 120, 0}, {20, 0, 130, 200}, {3, 500, 100, 500}};
+    std::size_t stops = 0;
+    for (const auto& c : cases) {
+        std::mt19937 random(static_cast<unsigned>(c.grid + c.spokes));
+        std::uniform_int_distribution<int> coordinate(0, c.grid), spoke(-100000, 100000);
+        std::vector<GroundPoint> points;
+        for (int k = 0; k < c.before; ++k) points.push_back({double(coordinate(random)), double(coordinate(random))});
+        const GroundPoint centre{double(c.grid) / 2 + 0.5, double(c.grid) / 2};
+        for (int k = 0; k < c.spokes; ++k) {
+            const double dx = spoke(random) / 8.0, dy = spoke(random) / 8.0, side = k % 2 ? 1 : -1;
+            points.push_back({centre.x + side * dx, centre.y + side * dy});
+            points.push_back({centre.x - side * dx, centre.y - side * dy});
+        }
+        for (int k = 0; k < c.after; ++k) points.push_back({double(coordinate(random)), double(coordinate(random))});
+        std::vector<SweepPiece> pieces;
+        for (std::size_t k = 0; k < points.size(); ++k)
+            pieces.push_back(piece(points[k], points[(k + 1) % points.size()]));
+        // The crossing search's own budget for the sweep: past it, as meant.
+        MeetingGroups groups;
+        ASSERT_EQ(findMeetingGroups(pieces, {400000 + 16 * pieces.size(), 4000 + 2 * pieces.size() / 50, true}, groups),
+                  SweepEnd::overBudget)
+            << "grid " << c.grid;
+        const Meetings expected = everyPairInOutlineOrder(points);
+        const Meetings found = findMeetingsBySweep(points);
+        ASSERT_EQ(listed(found.points), listed(expected.points)) << "grid " << c.grid;
+        ASSERT_EQ(listed(found.overlaps), listed(expected.overlaps)) << "grid " << c.grid;
+        EXPECT_EQ(found.stopped, expected.stopped) << "grid " << c.grid;
+        EXPECT_EQ(found.overlapsCut, expected.overlapsCut) << "grid " << c.grid;
+        stops += expected.stopped;
+    }
+    EXPECT_EQ(stops, 2u) << "the cap of crossings is reached on the two largest tangles only";
 }
