@@ -23,10 +23,10 @@ int main(int argc, char** argv) {
     if (argc < 2 || argc > 3 ||
         (!shape.empty() && shape != "--in-window" && shape != "--zigzag" && shape != "--comb" &&
          shape != "--spiral" && shape != "--zigzag-grid" && shape != "--zigzag-wide-grid")) {
-        std::fprintf(
-            stderr,
-            "usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral | --zigzag-grid\n"
-            "       | --zigzag-wide-grid]\n");
+        std::fprintf(stderr,
+                     "usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | "
+                     "--spiral | --zigzag-grid\n"
+                     "       | --zigzag-wide-grid]\n");
         return 2;
     }
     const int count = argc == 3 ? std::atoi(argv[2]) : 100000;
