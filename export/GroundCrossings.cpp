@@ -79,13 +79,18 @@ struct GroupsOfPieces {
 // sweep again on those and the few, which finds every pair with one of them
 // within its budget, and the search by boxes for the pairs of the rest, so
 // that pieces whose boxes overlap in bulk on the left are not compared in
-// pairs. Outlines with no such x go to the search by boxes alone.
+// pairs. With `sign` -1 the same from the right, x for -x, where the sweep
+// that way gave up at -sweptTo (and done when it did not give up). Outlines
+// with no such x either way go to the search by boxes alone.
 Meetings findMeetingsSplit(const std::vector<GroundPoint>& points, const std::vector<PieceRun>& runs,
-                           double sweptTo, GroundCheckStop stop) {
+                           double sweptTo, double sign, GroundCheckStop stop) {
     constexpr std::size_t mostAcross = 8;
     const std::size_t m = points.size();
-    const auto low = [&](std::size_t k) { return std::min(points[k].x, points[k + 1 < m ? k + 1 : 0].x); };
-    const auto high = [&](std::size_t k) { return std::max(points[k].x, points[k + 1 < m ? k + 1 : 0].x); };
+    const auto end = [&](std::size_t k, double s) {
+        return GroundPoint{s * points[k < m ? k : 0].x, points[k < m ? k : 0].y};
+    };
+    const auto low = [&](std::size_t k) { return std::min(end(k, sign).x, end(k + 1, sign).x); };
+    const auto high = [&](std::size_t k) { return std::max(end(k, sign).x, end(k + 1, sign).x); };
     std::vector<double> lows, highs;
     for (const PieceRun& run : runs)
         for (std::size_t k = run.first; k < run.first + run.count; ++k)
@@ -101,16 +106,17 @@ Meetings findMeetingsSplit(const std::vector<GroundPoint>& points, const std::ve
         const std::size_t started = std::upper_bound(lows.begin(), lows.end(), *h) - lows.begin();
         if (leftOf < highs.size() && started - leftOf <= mostAcross) cut = *h, found = true;
     }
-    if (!found) return findMeetingsByBoxes(points, stop);
+    if (!found && sign < 0) return findMeetingsByBoxes(points, stop);
+    // No x from the left: the whole outline from the right, to find where that sweep gives up.
+    const double mirror = found ? sign : -1.0;
     std::vector<bool> left(m, false);
     std::vector<SweepPiece> pieces;
     std::vector<std::uint32_t> pieceOf;
     for (const PieceRun& run : runs) {
         for (std::size_t k = run.first; k < run.first + run.count; ++k) {
-            if (low(k) > cut) continue;
-            left[k] = high(k) <= cut;
-            const GroundPoint& a = points[k];
-            const GroundPoint& b = points[k + 1 < m ? k + 1 : 0];
+            if (found && low(k) > cut) continue;
+            left[k] = found && high(k) <= cut;
+            const GroundPoint a = end(k, mirror), b = end(k + 1, mirror);
             pieces.push_back({std::min(a, b, lexicographicLess), std::max(a, b, lexicographicLess)});
             pieceOf.push_back(static_cast<std::uint32_t>(k));
         }
@@ -122,13 +128,16 @@ Meetings findMeetingsSplit(const std::vector<GroundPoint>& points, const std::ve
         case SweepEnd::complete:
             break;
         case SweepEnd::overBudget:
-            return findMeetingsByBoxes(points, stop);
+            return found ? findMeetingsByBoxes(points, stop)
+                         : findMeetingsSplit(points, runs, groups.sweptTo, -1, stop);
         case SweepEnd::stopped: {
             Meetings none;
             none.interrupted = true;
             return none;
         }
     }
+    // The sweep from the right did not give up: it found every pair.
+    if (!found) left.assign(m, true);
     GroupsOfPieces of(groups, pieceOf, m);
     return findMeetingsByBoxesBeside(points, stop, left, [&](const PieceRun& run, MeetingRecorder& recorder) {
         for (std::size_t i = run.first; i < run.first + run.count; ++i)
@@ -160,7 +169,7 @@ Meetings findMeetingsBySweep(const std::vector<GroundPoint>& points, GroundCheck
         case SweepEnd::complete:
             break;
         case SweepEnd::overBudget:
-            return findMeetingsSplit(points, runs, groups.sweptTo, stop);
+            return findMeetingsSplit(points, runs, groups.sweptTo, 1, stop);
         case SweepEnd::stopped: {
             Meetings none;
             none.interrupted = true;

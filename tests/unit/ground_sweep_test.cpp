@@ -262,9 +262,10 @@ Meetings everyPairInOutlineOrder(const std::vector<GroundPoint>& points) {
 
 // Outlines past the sweep's budget of crossings placed exactly: a star of
 // diameters through one point, each crossing there worked out exactly, after
-// a seeded tangle and before another, on them or far to their right (where
-// the sweep takes the tangles again and the search by boxes the star). What
-// the crossing search then finds is what every pair finds, with the same stop.
+// a seeded tangle and before another, on them or far to their right or left
+// (where the sweep takes the tangles again, from the left or from the right,
+// and the search by boxes the star). What the crossing search then finds is
+// what every pair finds, with the same stop.
 TEST(GroundSweep, TheLastSearchByBoxesFindsWhatComparingEveryPairFinds) {
     const struct {
         int grid;
