@@ -3,9 +3,12 @@
 // --in-window the segments are laid out row over row inside the window, so
 // that every one of them is drawn. --zigzag, --comb and --spiral write the
 // shapes that are hardest for the ground check (bench/Courses.h), and
-// --zigzag-grid the zigzag followed by a grid of 1,100 x 1,100 lines.
+// --zigzag-grid the zigzag followed by a grid of 1,100 x 1,100 lines
+// (--zigzag-wide-grid: 2,100 x 2,100, which sends the check to its last
+// search).
 //
-// Usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral | --zigzag-grid]
+// Usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral | --zigzag-grid
+//                                              | --zigzag-wide-grid]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,10 +22,11 @@ int main(int argc, char** argv) {
     if (!shape.empty()) --argc;
     if (argc < 2 || argc > 3 ||
         (!shape.empty() && shape != "--in-window" && shape != "--zigzag" && shape != "--comb" &&
-         shape != "--spiral" && shape != "--zigzag-grid")) {
-        std::fprintf(
-            stderr,
-            "usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | --spiral | --zigzag-grid]\n");
+         shape != "--spiral" && shape != "--zigzag-grid" && shape != "--zigzag-wide-grid")) {
+        std::fprintf(stderr,
+                     "usage: mapeditor_course_file PATH [SEGMENTS] [--in-window | --zigzag | --comb | "
+                     "--spiral | --zigzag-grid\n"
+                     "       | --zigzag-wide-grid]\n");
         return 2;
     }
     const int count = argc == 3 ? std::atoi(argv[2]) : 100000;
@@ -37,6 +41,8 @@ int main(int argc, char** argv) {
         segments = shearedZigzag(count);
     else if (shape == "--zigzag-grid")
         segments = zigzagAndGrid(count, 1100);
+    else if (shape == "--zigzag-wide-grid")
+        segments = zigzagAndGrid(count, 2100);
     else if (shape == "--comb")
         segments = comb(count);
     else if (shape == "--spiral")

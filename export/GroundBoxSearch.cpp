@@ -1,6 +1,7 @@
 #include "GroundBoxSearch.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <iterator>
 #include <utility>
@@ -37,11 +38,17 @@ struct Bounds {
         maxX = std::max(maxX, o.maxX);
         maxY = std::max(maxY, o.maxY);
     }
+    static Bounds none() { return {HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL}; }
+    bool empty() const { return minX > maxX; }
+    static bool emptyBox(const Box& b) { return b.min_corner().get<0>() > b.max_corner().get<0>(); }
     bool meets(const Bounds& o) const {
         return minX <= o.maxX && o.minX <= maxX && minY <= o.maxY && o.minY <= maxY;
     }
     Box box() const { return Box(Point(minX, minY), Point(maxX, maxY)); }
 };
+
+bool searchByBoxes(const std::vector<GroundPoint>& points, GroundCheckStop stop, std::size_t budget,
+                   Meetings& found, const std::vector<bool>* leftOut, const OtherPairs* others);
 
 }  // namespace
 
@@ -74,12 +81,29 @@ Meetings findMeetingsByBoxes(const std::vector<GroundPoint>& points, GroundCheck
     return found;
 }
 
-bool findMeetingsByBoxesWithin(const std::vector<GroundPoint>& points, GroundCheckStop stop, std::size_t budget,
-                               Meetings& found) {
+bool findMeetingsByBoxesWithin(const std::vector<GroundPoint>& points, GroundCheckStop stop,
+                               std::size_t budget, Meetings& found) {
+    return searchByBoxes(points, stop, budget, found, nullptr, nullptr);
+}
+
+Meetings findMeetingsByBoxesBeside(const std::vector<GroundPoint>& points, GroundCheckStop stop,
+                                   const std::vector<bool>& leftOut, const OtherPairs& others) {
+    Meetings found;
+    searchByBoxes(points, stop, SIZE_MAX, found, &leftOut, &others);
+    return found;
+}
+
+namespace {
+
+// A left-out piece's box is empty: it meets no other.
+bool searchByBoxes(const std::vector<GroundPoint>& points, GroundCheckStop stop, std::size_t budget,
+                   Meetings& found, const std::vector<bool>* leftOut, const OtherPairs* others) {
     constexpr std::size_t runsPerBlock = 4;
     const std::size_t m = points.size();
     const auto at = [&](std::size_t k) -> const GroundPoint& { return points[k < m ? k : k - m]; };
-    const auto pieceBounds = [&](std::size_t k) { return Bounds::of(at(k), at(k + 1)); };
+    const auto pieceBounds = [&](std::size_t k) {
+        return leftOut && (*leftOut)[k] ? Bounds::none() : Bounds::of(at(k), at(k + 1));
+    };
 
     const std::vector<PieceRun> runs = pieceRuns(points);
     std::vector<Bounds> runBounds;
@@ -89,15 +113,16 @@ bool findMeetingsByBoxesWithin(const std::vector<GroundPoint>& points, GroundChe
         for (std::size_t k = 1; k < run.count; ++k) bounds.expand(pieceBounds(run.first + k));
         runBounds.push_back(bounds);
     }
-    std::vector<Entry> blocks;
+    std::vector<Entry> blocks, boxed;
     blocks.reserve(runs.size() / runsPerBlock + 1);
     for (std::size_t r = 0; r < runs.size(); r += runsPerBlock) {
         Bounds bounds = runBounds[r];
         for (std::size_t o = r + 1; o < std::min(r + runsPerBlock, runs.size()); ++o)
             bounds.expand(runBounds[o]);
         blocks.emplace_back(bounds.box(), r / runsPerBlock);
+        if (!bounds.empty()) boxed.push_back(blocks.back());
     }
-    const bgi::rtree<Entry, bgi::rstar<16>> tree(blocks.begin(), blocks.end());
+    const bgi::rtree<Entry, bgi::rstar<16>> tree(boxed.begin(), boxed.end());
 
     MeetingRecorder recorder(points, stop);
     std::size_t work = 0;
@@ -134,7 +159,8 @@ bool findMeetingsByBoxesWithin(const std::vector<GroundPoint>& points, GroundChe
     bool stopped = false;
     for (const Entry& block : blocks) {
         candidates.clear();
-        tree.query(bgi::intersects(block.first), std::back_inserter(candidates));
+        if (!Bounds::emptyBox(block.first))
+            tree.query(bgi::intersects(block.first), std::back_inserter(candidates));
         work += candidates.size();
         if (work > budget) return false;
         const std::size_t firstRun = block.second * runsPerBlock;
@@ -149,6 +175,7 @@ bool findMeetingsByBoxesWithin(const std::vector<GroundPoint>& points, GroundChe
                 if (i + 1 < end || (r + 1 < runs.size() && runs[r + 1].first == end))
                     recorder.compareNeighbours(i, i + 1);
             if (closingPair && r == 0 && m - 1 > 1) recorder.compareNeighbours(0, m - 1);
+            if (others) (*others)(run, recorder);
             // Pieces of this run apart from each other.
             for (std::size_t a = 0; a < run.count; ++a)
                 for (std::size_t b = a + 2; b < run.count; ++b)
@@ -168,3 +195,5 @@ bool findMeetingsByBoxesWithin(const std::vector<GroundPoint>& points, GroundChe
     found = recorder.finish();
     return work <= budget;
 }
+
+}  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "GroundCheck.h"
@@ -28,5 +29,13 @@ Meetings findMeetingsByBoxes(const std::vector<GroundPoint>& points, GroundCheck
 // incomplete. Where boxes meet only near the outline's own neighbours (a
 // course running on to one side) it is done within a budget in proportion
 // to the pieces, quicker than the sweep and without its lists of groups.
-bool findMeetingsByBoxesWithin(const std::vector<GroundPoint>& points, GroundCheckStop stop, std::size_t budget,
-                               Meetings& found);
+bool findMeetingsByBoxesWithin(const std::vector<GroundPoint>& points, GroundCheckStop stop,
+                               std::size_t budget, Meetings& found);
+
+// The search by boxes unbounded, for the pairs of pieces that are both not
+// `leftOut` (and each piece with its neighbours); `others` records the
+// pairs of each run's pieces with later ones that involve a left-out piece,
+// run after run in the same order, so that the stop stays in outline order.
+using OtherPairs = std::function<void(const PieceRun&, MeetingRecorder&)>;
+Meetings findMeetingsByBoxesBeside(const std::vector<GroundPoint>& points, GroundCheckStop stop,
+                                   const std::vector<bool>& leftOut, const OtherPairs& others);

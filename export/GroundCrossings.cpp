@@ -50,9 +50,100 @@ struct GroupsOfPieces {
         std::vector<std::size_t> next(first.begin(), first.end() - 1);
         std::size_t k = 0;
         for (std::size_t g = 0; g < groups.ends.size(); ++g)
-            for (; k < groups.ends[g]; ++k) groupsOf[next[pieceOf[groups.members[k]]]++] = static_cast<std::uint32_t>(g);
+            for (; k < groups.ends[g]; ++k)
+                groupsOf[next[pieceOf[groups.members[k]]]++] = static_cast<std::uint32_t>(g);
     }
+
+    // Records piece i with each later piece it meets in a group, once
+    // (with `leftOut`, only pairs with a piece left out there).
+    void recordLater(std::size_t i, const MeetingGroups& groups, const std::vector<std::uint32_t>& pieceOf,
+                     MeetingRecorder& recorder, const std::vector<bool>* leftOut) {
+        later.clear();
+        for (std::size_t k = first[i]; k < first[i + 1]; ++k) {
+            const std::size_t g = groupsOf[k];
+            for (std::size_t e = g == 0 ? 0 : groups.ends[g - 1]; e < groups.ends[g]; ++e) {
+                const std::uint32_t j = pieceOf[groups.members[e]];
+                if (j > i && !recorder.neighbours(i, j) && (!leftOut || (*leftOut)[i] || (*leftOut)[j]))
+                    later.push_back(j);
+            }
+        }
+        std::sort(later.begin(), later.end());
+        later.erase(std::unique(later.begin(), later.end()), later.end());
+        for (const std::uint32_t j : later) recorder.record(i, j, false);
+    }
+    std::vector<std::uint32_t> later;
 };
+
+// Past the sweep's budget, where the pieces wholly left of some x (below
+// where the sweep gave up) are crossed by at most a few others there: the
+// sweep again on those and the few, which finds every pair with one of them
+// within its budget, and the search by boxes for the pairs of the rest, so
+// that pieces whose boxes overlap in bulk on the left are not compared in
+// pairs. With `sign` -1 the same from the right, x for -x, where the sweep
+// that way gave up at -sweptTo (and done when it did not give up). Outlines
+// with no such x either way go to the search by boxes alone.
+Meetings findMeetingsSplit(const std::vector<GroundPoint>& points, const std::vector<PieceRun>& runs,
+                           double sweptTo, double sign, GroundCheckStop stop) {
+    constexpr std::size_t mostAcross = 8;
+    const std::size_t m = points.size();
+    const auto end = [&](std::size_t k, double s) {
+        return GroundPoint{s * points[k < m ? k : 0].x, points[k < m ? k : 0].y};
+    };
+    const auto low = [&](std::size_t k) { return std::min(end(k, sign).x, end(k + 1, sign).x); };
+    const auto high = [&](std::size_t k) { return std::max(end(k, sign).x, end(k + 1, sign).x); };
+    std::vector<double> lows, highs;
+    for (const PieceRun& run : runs)
+        for (std::size_t k = run.first; k < run.first + run.count; ++k)
+            lows.push_back(low(k)), highs.push_back(high(k));
+    std::sort(lows.begin(), lows.end());
+    std::sort(highs.begin(), highs.end());
+    // The rightmost end of a piece before sweptTo that at most mostAcross pieces pass.
+    double cut = 0;
+    bool found = false;
+    for (auto h = std::lower_bound(highs.begin(), highs.end(), sweptTo); h != highs.begin() && !found;) {
+        --h;
+        const std::size_t leftOf = std::upper_bound(highs.begin(), highs.end(), *h) - highs.begin();
+        const std::size_t started = std::upper_bound(lows.begin(), lows.end(), *h) - lows.begin();
+        if (leftOf < highs.size() && started - leftOf <= mostAcross) cut = *h, found = true;
+    }
+    if (!found && sign < 0) return findMeetingsByBoxes(points, stop);
+    // No x from the left: the whole outline from the right, to find where that sweep gives up.
+    const double mirror = found ? sign : -1.0;
+    std::vector<bool> left(m, false);
+    std::vector<SweepPiece> pieces;
+    std::vector<std::uint32_t> pieceOf;
+    for (const PieceRun& run : runs) {
+        for (std::size_t k = run.first; k < run.first + run.count; ++k) {
+            if (found && low(k) > cut) continue;
+            left[k] = found && high(k) <= cut;
+            const GroundPoint a = end(k, mirror), b = end(k + 1, mirror);
+            pieces.push_back({std::min(a, b, lexicographicLess), std::max(a, b, lexicographicLess)});
+            pieceOf.push_back(static_cast<std::uint32_t>(k));
+        }
+    }
+    MeetingGroups groups;
+    const SweepBudget budget{membersBase + membersPerPiece * pieces.size(),
+                             exactPlacesBase + 2 * pieces.size() / 50, false};
+    switch (findMeetingGroups(pieces, budget, groups, stop)) {
+        case SweepEnd::complete:
+            break;
+        case SweepEnd::overBudget:
+            return found ? findMeetingsByBoxes(points, stop)
+                         : findMeetingsSplit(points, runs, groups.sweptTo, -1, stop);
+        case SweepEnd::stopped: {
+            Meetings none;
+            none.interrupted = true;
+            return none;
+        }
+    }
+    // The sweep from the right did not give up: it found every pair.
+    if (!found) left.assign(m, true);
+    GroupsOfPieces of(groups, pieceOf, m);
+    return findMeetingsByBoxesBeside(points, stop, left, [&](const PieceRun& run, MeetingRecorder& recorder) {
+        for (std::size_t i = run.first; i < run.first + run.count; ++i)
+            of.recordLater(i, groups, pieceOf, recorder, &left);
+    });
+}
 
 }  // namespace
 
@@ -72,23 +163,22 @@ Meetings findMeetingsBySweep(const std::vector<GroundPoint>& points, GroundCheck
         }
     }
     MeetingGroups groups;
-    const SweepBudget budget{membersBase + membersPerPiece * pieces.size(), exactPlacesBase + 2 * pieces.size() / 50,
-                             true};
+    const SweepBudget budget{membersBase + membersPerPiece * pieces.size(),
+                             exactPlacesBase + 2 * pieces.size() / 50, true};
     switch (findMeetingGroups(pieces, budget, groups, stop)) {
-    case SweepEnd::complete:
-        break;
-    case SweepEnd::overBudget:
-        return findMeetingsByBoxes(points, stop);
-    case SweepEnd::stopped: {
-        Meetings none;
-        none.interrupted = true;
-        return none;
-    }
+        case SweepEnd::complete:
+            break;
+        case SweepEnd::overBudget:
+            return findMeetingsSplit(points, runs, groups.sweptTo, 1, stop);
+        case SweepEnd::stopped: {
+            Meetings none;
+            none.interrupted = true;
+            return none;
+        }
     }
 
-    const GroupsOfPieces of(groups, pieceOf, m);
+    GroupsOfPieces of(groups, pieceOf, m);
     MeetingRecorder recorder(points, stop);
-    std::vector<std::uint32_t> later;
     for (std::size_t r = 0, sweepEnd = 0; r < runs.size(); ++r) {
         if (recorder.mustStop()) break;
         // The sweep kept the groups of its lowest pieces only, and the stop
@@ -98,19 +188,8 @@ Meetings findMeetingsBySweep(const std::vector<GroundPoint>& points, GroundCheck
         for (std::size_t i = runs[r].first; i < end; ++i)
             if (i + 1 < m && inRangePiece[i + 1]) recorder.compareNeighbours(i, i + 1);
         if (r == 0 && inRangePiece[0] && inRangePiece[m - 1]) recorder.compareNeighbours(0, m - 1);
-        for (std::size_t i = runs[r].first; i < end; ++i) {
-            later.clear();
-            for (std::size_t k = of.first[i]; k < of.first[i + 1]; ++k) {
-                const std::size_t g = of.groupsOf[k];
-                for (std::size_t e = g == 0 ? 0 : groups.ends[g - 1]; e < groups.ends[g]; ++e) {
-                    const std::uint32_t j = pieceOf[groups.members[e]];
-                    if (j > i && !recorder.neighbours(i, j)) later.push_back(j);
-                }
-            }
-            std::sort(later.begin(), later.end());
-            later.erase(std::unique(later.begin(), later.end()), later.end());
-            for (const std::uint32_t j : later) recorder.record(i, j, false);
-        }
+        for (std::size_t i = runs[r].first; i < end; ++i)
+            of.recordLater(i, groups, pieceOf, recorder, nullptr);
     }
     return recorder.finish();
 }
@@ -119,11 +198,11 @@ namespace {
 
 // The search by boxes first, within its budget; the sweep otherwise.
 Meetings findMeetings(const std::vector<GroundPoint>& points, GroundCheckStop stop) {
-    if (Meetings found; findMeetingsByBoxesWithin(points, stop, boxWorkBase + boxWorkPerPiece * points.size(), found))
+    if (Meetings found;
+        findMeetingsByBoxesWithin(points, stop, boxWorkBase + boxWorkPerPiece * points.size(), found))
         return found;
     return findMeetingsBySweep(points, stop);
 }
-
 
 // Groups overlaps that continue one another (an end in common, on one line)
 // into one stretch each; returns the group of each overlap as the index of

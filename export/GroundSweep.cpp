@@ -102,7 +102,10 @@ public:
             if (askStop && askStop()) return SweepEnd::stopped;
             const Place place = queue.next(stop);
             const bool withinBudget = place.exact == nullptr ? atEnd(place, stop) : atCrossing(place, stop);
-            if (!withinBudget || queue.exactPlaces() > budget.exactPlaces) return SweepEnd::overBudget;
+            if (!withinBudget || queue.exactPlaces() > budget.exactPlaces) {
+                groups.sweptTo = place.near.x;
+                return SweepEnd::overBudget;
+            }
         }
         return SweepEnd::complete;
     }
@@ -260,6 +263,7 @@ SweepEnd findMeetingGroups(const std::vector<SweepPiece>& pieces, SweepBudget bu
     groups.members.clear();
     groups.ends.clear();
     groups.completeBelow = SIZE_MAX;
+    groups.sweptTo = 0;
     Sweep sweep(pieces, budget, groups);
     return sweep.run(stop);
 }

@@ -20,6 +20,8 @@ struct MeetingGroups {
     std::vector<std::uint32_t> members;
     std::vector<std::size_t> ends;
     std::size_t completeBelow = SIZE_MAX;
+    // Where the sweep gave up over its budget, the x it had come to.
+    double sweptTo = 0;
 };
 
 // Every group of pieces that meet (cross, touch or run along each other),

@@ -15,6 +15,7 @@
 #include "GroundCrossings.h"
 #include "GroundGeometry.h"
 #include "GroundSweep.h"
+#include "MeetingRecorder.h"
 
 namespace {
 
@@ -151,7 +152,9 @@ TEST(GroundSweep, KeepsTheGroupsOfItsLowestPiecesPastItsBudget) {
             pieces.push_back(piece({double(coordinate(random)), double(coordinate(random))},
                                    {double(coordinate(random)), double(coordinate(random))}));
         if (outline == 0)  // ten upright lines across ten level ones: the groups of the first are kept
-            for (int k = 0; k < 10; ++k) pieces[k] = piece({k + 0.5, 0}, {k + 0.5, 11}), pieces[10 + k] = piece({0, k + 0.5}, {11, k + 0.5});
+            for (int k = 0; k < 10; ++k)
+                pieces[k] = piece({k + 0.5, 0}, {k + 0.5, 11}),
+                pieces[10 + k] = piece({0, k + 0.5}, {11, k + 0.5});
         const Pairs all = everyPairThatMeets(pieces);
         const std::size_t budget = (all.size() + outline) / 2 + 10;
         MeetingGroups groups;
@@ -184,7 +187,8 @@ namespace {
 using Found = std::tuple<std::size_t, std::size_t, double, double, double, double, double, double>;
 std::vector<Found> listed(const std::vector<Meeting>& meetings) {
     std::vector<Found> list;
-    for (const Meeting& m : meetings) list.emplace_back(m.i, m.j, m.a.x, m.a.y, m.b.x, m.b.y, m.printed.x, m.printed.y);
+    for (const Meeting& m : meetings)
+        list.emplace_back(m.i, m.j, m.a.x, m.a.y, m.b.x, m.b.y, m.printed.x, m.printed.y);
     return list;
 }
 
@@ -206,13 +210,15 @@ TEST(GroundSweep, TheSearchByBoxesAndTheSweepFindTheSame) {
         std::uniform_int_distribution<int> coordinate(0, c.grid);
         for (int outline = 0; outline < c.outlines; ++outline) {
             std::vector<GroundPoint> points;
-            for (int k = 0; k < c.points; ++k) points.push_back({double(coordinate(random)), double(coordinate(random))});
+            for (int k = 0; k < c.points; ++k)
+                points.push_back({double(coordinate(random)), double(coordinate(random))});
             const Meetings boxes = findMeetingsByBoxes(points);
             const Meetings swept = findMeetingsBySweep(points);
             Meetings within;
             ASSERT_TRUE(findMeetingsByBoxesWithin(points, nullptr, SIZE_MAX / 2, within));
             for (const Meetings* other : {&swept, static_cast<const Meetings*>(&within)}) {
-                ASSERT_EQ(listed(other->points), listed(boxes.points)) << "grid " << c.grid << ", outline " << outline;
+                ASSERT_EQ(listed(other->points), listed(boxes.points))
+                    << "grid " << c.grid << ", outline " << outline;
                 ASSERT_EQ(listed(other->overlaps), listed(boxes.overlaps)) << "grid " << c.grid;
                 EXPECT_EQ(other->stopped, boxes.stopped);
                 EXPECT_EQ(other->overlapsCut, boxes.overlapsCut);
@@ -227,4 +233,80 @@ TEST(GroundSweep, TheSearchByBoxesAndTheSweepFindTheSame) {
     Meetings cut;
     EXPECT_FALSE(findMeetingsByBoxesWithin(tangle, nullptr, 10000, cut));
     EXPECT_TRUE(findMeetingsByBoxesWithin(tangle, nullptr, SIZE_MAX / 2, cut));
+}
+
+namespace {
+
+// What comparing every pair of pieces finds, run after run of pieces in
+// outline order, stopping where the recorder says to, as every search must.
+Meetings everyPairInOutlineOrder(const std::vector<GroundPoint>& points) {
+    const std::size_t m = points.size();
+    MeetingRecorder recorder(points);
+    std::vector<bool> inRangePiece(m, false);
+    const std::vector<PieceRun> runs = pieceRuns(points);
+    for (const PieceRun& run : runs)
+        for (std::size_t k = run.first; k < run.first + run.count; ++k) inRangePiece[k] = true;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        if (recorder.mustStop()) break;
+        for (std::size_t i = runs[r].first; i < runs[r].first + runs[r].count; ++i) {
+            if (i + 1 < m && inRangePiece[i + 1]) recorder.compareNeighbours(i, i + 1);
+            if (i == 0 && inRangePiece[m - 1]) recorder.compareNeighbours(0, m - 1);
+            for (std::size_t j = i + 2; j < m; ++j)
+                if (inRangePiece[j] && !recorder.neighbours(i, j)) recorder.record(i, j, false);
+        }
+    }
+    return recorder.finish();
+}
+
+}  // namespace
+
+// Outlines past the sweep's budget of crossings placed exactly: a star of
+// diameters through one point, each crossing there worked out exactly, after
+// a seeded tangle and before another, on them or far to their right or left
+// (where the sweep takes the tangles again, from the left or from the right,
+// and the search by boxes the star). What the crossing search then finds is
+// what every pair finds, with the same stop.
+TEST(GroundSweep, TheLastSearchByBoxesFindsWhatComparingEveryPairFinds) {
+    const struct {
+        int grid;
+        int before;
+        int spokes;
+        int after;
+        double apart;
+    } cases[] = {{5, 40, 110, 40, 0},     {1000, 300, 120, 0, 0}, {20, 0, 130, 200, 0},
+                 {3, 500, 100, 500, 0},   {6, 300, 110, 0, 1e6},  {1000, 0, 160, 60, 1e6},
+                 {6, 100, 110, 100, 1e6}, {6, 300, 110, 0, -1e6}};
+    std::size_t stops = 0;
+    for (const auto& c : cases) {
+        std::mt19937 random(static_cast<unsigned>(c.grid + c.spokes));
+        std::uniform_int_distribution<int> coordinate(0, c.grid), spoke(-100000, 100000);
+        std::vector<GroundPoint> points;
+        for (int k = 0; k < c.before; ++k)
+            points.push_back({double(coordinate(random)), double(coordinate(random))});
+        const GroundPoint centre{c.apart + double(c.grid) / 2 + 0.5, double(c.grid) / 2};
+        for (int k = 0; k < c.spokes; ++k) {
+            const double dx = spoke(random) / 8.0, dy = spoke(random) / 8.0, side = k % 2 ? 1 : -1;
+            points.push_back({centre.x + side * dx, centre.y + side * dy});
+            points.push_back({centre.x - side * dx, centre.y - side * dy});
+        }
+        for (int k = 0; k < c.after; ++k)
+            points.push_back({double(coordinate(random)), double(coordinate(random))});
+        std::vector<SweepPiece> pieces;
+        for (std::size_t k = 0; k < points.size(); ++k)
+            pieces.push_back(piece(points[k], points[(k + 1) % points.size()]));
+        // The crossing search's own budget for the sweep: past it, as meant.
+        MeetingGroups groups;
+        ASSERT_EQ(findMeetingGroups(
+                      pieces, {400000 + 16 * pieces.size(), 4000 + 2 * pieces.size() / 50, true}, groups),
+                  SweepEnd::overBudget)
+            << "grid " << c.grid;
+        const Meetings expected = everyPairInOutlineOrder(points);
+        const Meetings found = findMeetingsBySweep(points);
+        ASSERT_EQ(listed(found.points), listed(expected.points)) << "grid " << c.grid;
+        ASSERT_EQ(listed(found.overlaps), listed(expected.overlaps)) << "grid " << c.grid;
+        EXPECT_EQ(found.stopped, expected.stopped) << "grid " << c.grid;
+        EXPECT_EQ(found.overlapsCut, expected.overlapsCut) << "grid " << c.grid;
+        stops += expected.stopped;
+    }
+    EXPECT_GE(stops, 3u) << "the cap of crossings is reached too seldom";
 }
