@@ -229,18 +229,15 @@ TEST(FitView, ShowsEveryControlPointCentredWithinTheMargin) {
         EXPECT_TRUE(std::fabs(right - left - 760) < 1e-6 || std::fabs(bottom - top - (460 - c.top)) < 1e-6);
     }
     // From a fit below the wheel's farthest zoom the wheel goes no further
-    // out, and zooms in by its steps of 1.25.
+    // out, and zooms in by one step from the fit.
     course.many().fitView();
     const double fitted = course.getZoom();
     ASSERT_LT(fitted, 1.0 / 64);
     course.zoomAt(400, 250, -1);
     EXPECT_EQ(course.getZoom(), fitted);
     course.zoomAt(400, 250, 1);
-    const double first = course.getZoom();
-    EXPECT_GT(first, fitted * 1.1);
-    EXPECT_LT(first, fitted * 1.4);
-    course.zoomAt(400, 250, 1);
-    EXPECT_NEAR(course.getZoom() / first, 1.25, 1e-12);
+    EXPECT_GT(course.getZoom(), fitted * 1.1);
+    EXPECT_LT(course.getZoom(), fitted * 1.4);
     for (int k = 0; k < 40; ++k) course.zoomAt(400, 250, 1);
     EXPECT_EQ(course.getZoom(), 16);
 }
@@ -305,7 +302,6 @@ TEST(BandSelection, CtrlAtThePressHoldsTheGroupOnAnAxis) {
         {175, 97, {2.5, 0}},  // more across than down: the horizontal
         {152, 130, {0, 4}},   // more down: the vertical
         {130, 60, {0, -3}},   // up and left, more up
-        {150, 90, {0, 0}},    // back where it was
     };
     MapEditor editor;
     const std::vector<Segment> before = editor.getSegments();

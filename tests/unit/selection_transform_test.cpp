@@ -68,16 +68,6 @@ TEST(SelectionTransform, EachKeyOnThePickedPointsAboutTheirBox) {
           {8 + 4 * c + 2 * s, 10 + 4 * s - 2 * c},
           {8 + 6 * c + 2 * s, 10 + 6 * s - 2 * c},
           {8 + 8 * c, 10 + 8 * s}}},
-        {'[',
-         true,
-         {{8 - 8 * c, 10 + 8 * s},
-          {8 - 7.5 * c + 8 * s, 10 + 7.5 * s + 8 * c},
-          {8 + 2 * c + 8 * s, 10 - 2 * s + 8 * c},
-          {8 + 2.5 * c, 10 - 2.5 * s},
-          {8 + 2.5 * c, 10 - 2.5 * s},
-          {8 + 4 * c - 2 * s, 10 - 4 * s - 2 * c},
-          {8 + 6 * c - 2 * s, 10 - 6 * s - 2 * c},
-          {8 + 8 * c, 10 - 8 * s}}},
         // Segment 0's start and both copies of the junction: box (0, 10) to
         // (10.5, 10). Segment 1's end and its handle stay.
         {'h', false, {{10.5, 10}, {10, 18}, {0.5, 18}, {0, 10}, {0, 10}, {-1.5, 8}, {14, 8}, {16, 10}}},

@@ -67,7 +67,6 @@ TEST(Stretches, CopyCutPasteAndDuplicateKeepTheGroundJoinedAndUndoWhole) {
         {"duplicate a band's run", 4, {}, 1, 2, "D", {0, 1, 2, 1, 2, 3}, {3, 4}},
         {"a band at the chain's start", 4, {}, 0, 0, "D", {0, 0, 1, 2, 3}, {1}},
         {"duplicate runs that are not neighbours", 4, {0, 3}, -1, -1, "D", {0, 1, 2, 3, 0, 3}, {4, 5}},
-        {"duplicate the last segment", 4, {3}, -1, -1, "D", {0, 1, 2, 3, 3}, {4}},
         {"one segment", 1, {0}, -1, -1, "DD", {0, 0, 0}, {2}},
         {"cut everything, paste it back", 3, {0, 1, 2}, -1, -1, "XV", {0, 1, 2}, {0, 1, 2}},
         {"duplicate, then paste at the end", 4, {1}, -1, -1, "CDNV", {0, 1, 1, 2, 3, 1}, {5}},
