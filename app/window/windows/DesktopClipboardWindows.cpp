@@ -1,8 +1,10 @@
 // Windows: the Win32 clipboard, with the stretch as CF_UNICODETEXT and as the
 // registered format "image/svg+xml" (UTF-8 bytes), as drawing programs there
 // exchange SVG. The clipboard belongs to a message-only window of the
-// editor's own, so that a paste can tell the editor's own offer; it is read
-// and written at once, the system keeping the data.
+// editor's own, so that a paste can tell the editor's own offer. The text is
+// put there at once; the drawing, which takes seconds for a long course, is
+// promised and made only when a program asks for it (WM_RENDERFORMAT), or
+// when the editor ends while the promise stands (WM_RENDERALLFORMATS).
 #include <windows.h>
 
 #include <cstring>
@@ -18,9 +20,48 @@ UINT svgFormat() {
     return format;
 }
 
+// The drawing promised to the clipboard, made when first asked for.
+std::function<std::string()> promisedDrawing;
+
+void put(UINT format, const void* bytes, std::size_t size);
+
+// Keeps the promise: the drawing into the clipboard, which the caller holds open.
+void renderDrawing() {
+    const std::string svg = promisedDrawing ? promisedDrawing() : std::string();
+    promisedDrawing = nullptr;
+    if (!svg.empty()) put(svgFormat(), svg.c_str(), svg.size() + 1);
+}
+
+LRESULT CALLBACK clipboardWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_RENDERFORMAT:
+            if (static_cast<UINT>(wParam) == svgFormat()) renderDrawing();
+            return 0;
+        case WM_RENDERALLFORMATS:
+            // Only while the clipboard is still the editor's.
+            if (promisedDrawing && ::OpenClipboard(window)) {
+                if (::GetClipboardOwner() == window) renderDrawing();
+                ::CloseClipboard();
+            }
+            return 0;
+        case WM_DESTROYCLIPBOARD:
+            promisedDrawing = nullptr;
+            return 0;
+        default:
+            return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
 HWND ownWindow() {
-    static const HWND window = ::CreateWindowExW(0, L"STATIC", L"Map Editor clipboard", 0, 0, 0, 0, 0,
-                                                 HWND_MESSAGE, nullptr, nullptr, nullptr);
+    static const HWND window = [] {
+        WNDCLASSW kind{};
+        kind.lpfnWndProc = clipboardWindowProc;
+        kind.hInstance = ::GetModuleHandleW(nullptr);
+        kind.lpszClassName = L"MapEditorClipboard";
+        ::RegisterClassW(&kind);
+        return ::CreateWindowExW(0, kind.lpszClassName, L"Map Editor clipboard", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                 nullptr, kind.hInstance, nullptr);
+    }();
     return window;
 }
 
@@ -112,11 +153,14 @@ std::string formatNames() {
 bool offerToClipboard(std::function<std::string()> drawing, std::string text) {
     const HWND window = ownWindow();
     if (window == nullptr || !::OpenClipboard(window)) return false;
+    // Emptying it sends the window WM_DESTROYCLIPBOARD, which drops an earlier promise.
     ::EmptyClipboard();
     const std::wstring unicode = wide(text);
     put(CF_UNICODETEXT, unicode.c_str(), (unicode.size() + 1) * sizeof(wchar_t));
-    const std::string svg = drawing();
-    if (!svg.empty() && svgFormat() != 0) put(svgFormat(), svg.c_str(), svg.size() + 1);
+    if (svgFormat() != 0) {
+        promisedDrawing = std::move(drawing);
+        ::SetClipboardData(svgFormat(), nullptr);
+    }
     ::CloseClipboard();
     return true;
 }
