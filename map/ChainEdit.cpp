@@ -27,7 +27,9 @@ ControlPoint ChainEdit::snap(const ControlPoint& p) const {
 
 bool ChainEdit::precise() const { return editor->precisionState.on; }
 
-long long ChainEdit::sampleCount() const { return editor->sampleCount(); }
+long long ChainEdit::sampleCount() const {
+    return editor->points - 1 + static_cast<long long>(editor->segments.size());
+}
 
 const std::vector<std::size_t>& ChainEdit::segmentsNear(double left, double top, double right,
                                                         double bottom) const {

@@ -67,8 +67,6 @@ public:
     // a negative resolution counting as 0 (such a segment is sampled as 0).
     // Kept up to date by the edits that change it, so reading it costs nothing.
     int pointCount() const { return points; }
-    // Samples of all segments together, what sampleBudget bounds.
-    long long sampleCount() const { return points - 1 + static_cast<long long>(segments.size()); }
     int segmentCount() const { return static_cast<int>(segments.size()); }
     const Segment& segment(int i) const { return segments[i]; }
     const std::vector<Segment>& getSegments() const { return segments; }

@@ -40,7 +40,7 @@ void rejoin(Segment& before, const Segment& after) {
 void MapEditor::appendSegment() {
     ChainEdit edit(*this);
     edit.endGesture();
-    if (!edit.withinBudget(sampleCount() + samplesAtResolution(Segment().getResolution()), "Append Point"))
+    if (!edit.withinBudget(edit.sampleCount() + samplesAtResolution(Segment().getResolution()), "Append Point"))
         return;
     // An empty chain starts again at the level of the initial map.
     ControlPoint start{0.0, 10.0};
@@ -102,7 +102,7 @@ void MapEditor::setResolutionOfSelected(int n) {
     // A slider gesture is a step of its own, apart from the nudges before it.
     ChainEdit edit(*this);
     if (precisionState.nudging) edit.endGesture();
-    long long after = sampleCount();
+    long long after = edit.sampleCount();
     for (std::size_t i : marked)
         if (segments[i].isSelected())
             after += samplesAtResolution(n) - static_cast<long long>(segments[i].getSamples().size());
@@ -129,7 +129,7 @@ void MapEditor::splitSelected() {
     ChainEdit edit(*this);
     edit.endGesture();
     std::size_t selectedCount = 0;
-    long long after = sampleCount();
+    long long after = edit.sampleCount();
     for (const Segment& s : segments) {
         if (!s.isSelected()) continue;
         ++selectedCount;
