@@ -50,9 +50,14 @@ struct Outgoing {
 
 class X11Clipboard {
 public:
+    // False, with the connection closed, when there is no display to serve from.
     bool start() {
         connection = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(connection)) return false;
+        if (xcb_connection_has_error(connection)) {
+            xcb_disconnect(connection);
+            connection = nullptr;
+            return false;
+        }
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
         window = xcb_generate_id(connection);
         const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -62,7 +67,11 @@ public:
         // Pieces well within the server's largest request.
         piece = std::min<std::size_t>(256 * 1024, xcb_get_maximum_request_length(connection) * 4 - 1024);
         xcb_flush(connection);
-        if (pipe(wake) != 0) return false;
+        if (pipe(wake) != 0) {
+            xcb_disconnect(connection);
+            connection = nullptr;
+            return false;
+        }
         std::thread([this] { run(); }).detach();
         return true;
     }
@@ -312,8 +321,8 @@ private:
 // Made at the first use, on the window's thread; it lives as long as the program.
 X11Clipboard* clipboardOrNull() {
     static X11Clipboard* made = [] {
-        auto* clipboard = new X11Clipboard;
-        return clipboard->start() ? clipboard : nullptr;
+        auto clipboard = std::make_unique<X11Clipboard>();
+        return clipboard->start() ? clipboard.release() : nullptr;
     }();
     return made;
 }
